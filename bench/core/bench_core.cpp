@@ -1,0 +1,82 @@
+// The cost of one control step and of its two heavy parts.
+#include "controller/StoredController.h"
+#include "simulation/ControlLoop.h"
+#include "simulation/Pendulo.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class NullView final : public nc::ControlView {
+public:
+    void SetPositionText(const std::string&) override {}
+    void SetVelocityText(const std::string&) override {}
+    void Dibujar_graficas(int32_t, float, float) override {}
+    void SetForceText(const std::string&) override {}
+    void SetTimeText(const std::string&) override {}
+    void Dibujar_brazo(double) override {}
+};
+
+void BM_ControlStep(benchmark::State& state)
+{
+    nc::ControlLoop loop(nc::NumberFormat{});
+    NullView view;
+    loop.Inicializar(view);
+    for (auto _ : state) {
+        loop.Paso("30", view);
+        if (loop.muestra() == 100000)
+            loop.Limpiar();
+    }
+}
+BENCHMARK(BM_ControlStep);
+
+// A simulated hour: 72,000 steps from rest.
+void BM_SimulatedHour(benchmark::State& state)
+{
+    NullView view;
+    for (auto _ : state) {
+        nc::ControlLoop loop(nc::NumberFormat{});
+        loop.Inicializar(view);
+        for (int k = 0; k < 72000; ++k)
+            loop.Paso("30", view);
+        benchmark::DoNotOptimize(loop.posicion());
+    }
+    state.SetLabel("72000 steps");
+}
+BENCHMARK(BM_SimulatedHour)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_FeedBack(benchmark::State& state)
+{
+    auto red = nc::Construir_red_almacenada();
+    const nc::vector_1_Din entrada{0.1, 0.2, 0.5235987901687622};
+    for (auto _ : state) {
+        nc::FeedBack(*red, entrada);
+        benchmark::DoNotOptimize(red->Capa(1).Neurona(0).Salida());
+    }
+}
+BENCHMARK(BM_FeedBack);
+
+void BM_Pendulo(benchmark::State& state)
+{
+    float x = 0.3f, v = 0.1f;
+    for (auto _ : state) {
+        const nc::EstadoBrazo e = nc::Pendulo(x, v, -4.95f);
+        benchmark::DoNotOptimize(e);
+    }
+}
+BENCHMARK(BM_Pendulo);
+
+// The same 400 accelerations with the extended sine at every one: the floor
+// that the fast path is measured against.
+void BM_ExtendedAccelerations(benchmark::State& state)
+{
+    for (auto _ : state) {
+        float x = 0.3f;
+        for (int k = 0; k < 400; ++k)
+            x = nc::AceleracionExtendida(x, 0.1f, -4.95f) * 1e-3f + 0.3f;
+        benchmark::DoNotOptimize(x);
+    }
+}
+BENCHMARK(BM_ExtendedAccelerations);
+
+} // namespace

@@ -1,0 +1,285 @@
+#include "simulation/NumberText.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <limits>
+#include <system_error>
+
+namespace nc {
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view s)
+{
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+[[noreturn]] void ThrowNotInteger(std::string_view text)
+{
+    throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+}
+
+[[noreturn]] void ThrowNotFloat(std::string_view text)
+{
+    throw ConversionError("'" + std::string(text) + "' is not a valid floating point value");
+}
+
+// A value as 0.d1d2...d18 x 10^exponent: the eighteen significant decimal
+// digits that a number's text is rounded from.
+struct DecimalDigits {
+    bool negative = false;
+    bool zero = true;
+    std::string digits; // significant digits, no leading zero
+    int exponent = 0;
+};
+
+DecimalDigits ToDecimal(long double value)
+{
+    DecimalDigits d;
+    d.negative = std::signbit(value);
+    if (value == 0.0L)
+        return d;
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                      std::chars_format::scientific, 17);
+    const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
+    const size_t e = text.find('e');
+    for (size_t i = 0; i < e; ++i)
+        if (IsDigit(text[i]))
+            d.digits.push_back(text[i]);
+    d.exponent = std::atoi(std::string(text.substr(e + 1)).c_str()) + 1;
+    d.zero = false;
+    return d;
+}
+
+// Keeps `count` leading digits, rounding half up on the digit that follows;
+// a carry out of the first digit raises the exponent. Trailing zeros stay.
+void RoundDigits(DecimalDigits& d, int count)
+{
+    if (d.zero)
+        return;
+    if (count < 0) {
+        d.zero = true;
+        return;
+    }
+    const size_t keep = static_cast<size_t>(count);
+    if (keep >= d.digits.size())
+        return;
+    const bool up = d.digits[keep] >= '5';
+    d.digits.resize(keep);
+    if (up) {
+        size_t i = keep;
+        while (i > 0 && d.digits[i - 1] == '9')
+            d.digits[--i] = '0';
+        if (i == 0) {
+            d.digits.insert(d.digits.begin(), '1');
+            d.digits.resize(keep == 0 ? 1 : keep);
+            ++d.exponent;
+        } else {
+            ++d.digits[i - 1];
+        }
+    }
+    if (std::all_of(d.digits.begin(), d.digits.end(), [](char c) { return c == '0'; }))
+        d.zero = true;
+}
+
+char DigitAt(const DecimalDigits& d, int index)
+{
+    return index >= 0 && static_cast<size_t>(index) < d.digits.size() ? d.digits[static_cast<size_t>(index)] : '0';
+}
+
+std::string WithoutTrailingZeros(std::string digits)
+{
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    return digits;
+}
+
+// d.dddE+X, the form both formats take when a value has too many integer digits.
+std::string ExponentForm(const DecimalDigits& d, const NumberFormat& format)
+{
+    const std::string digits = WithoutTrailingZeros(d.digits);
+    std::string out = d.negative ? "-" : "";
+    out += digits[0];
+    if (digits.size() > 1)
+        out += format.decimal_separator + digits.substr(1);
+    out += "E" + std::to_string(d.exponent - 1);
+    return out;
+}
+
+} // namespace
+
+NumberFormat NumberFormat::System()
+{
+    const QLocale locale = QLocale::system();
+    NumberFormat f;
+    f.decimal_separator = locale.decimalPoint().toStdString();
+    f.thousands_separator = locale.groupSeparator().toStdString();
+    return f;
+}
+
+int32_t StrToInt(std::string_view text)
+{
+    std::string_view s = TrimBlanks(text);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    if (s.empty() || !std::all_of(s.begin(), s.end(), IsDigit))
+        ThrowNotInteger(text);
+    int64_t value = 0;
+    for (char c : s) {
+        value = value * 10 + (c - '0');
+        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1)
+            ThrowNotInteger(text);
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<int32_t>::max() || value < std::numeric_limits<int32_t>::min())
+        ThrowNotInteger(text);
+    return static_cast<int32_t>(value);
+}
+
+long double StrToFloat(std::string_view text, const NumberFormat& format)
+{
+    std::string_view s = TrimBlanks(text);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    // Rebuild the number in the one form the standard parser takes, checking
+    // the shape on the way: digits, the regional separator, digits, exponent.
+    std::string plain;
+    size_t i = 0;
+    int mantissa_digits = 0;
+    int magnitude = 0;          // decimal position of the first non-zero digit
+    bool seen_nonzero = false;
+    bool after_point = false;
+    int integer_digits = 0;
+    int leading_fraction_zeros = 0;
+    while (i < s.size()) {
+        if (IsDigit(s[i])) {
+            plain.push_back(s[i]);
+            ++mantissa_digits;
+            if (s[i] != '0')
+                seen_nonzero = true;
+            if (!after_point && seen_nonzero)
+                ++integer_digits;
+            if (after_point && !seen_nonzero)
+                ++leading_fraction_zeros;
+            ++i;
+        } else if (!after_point && !format.decimal_separator.empty() &&
+                   s.substr(i).starts_with(format.decimal_separator)) {
+            after_point = true;
+            plain.push_back('.');
+            i += format.decimal_separator.size();
+        } else {
+            break;
+        }
+    }
+    if (mantissa_digits == 0)
+        ThrowNotFloat(text);
+    int exponent = 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        plain.push_back('e');
+        ++i;
+        std::string_view rest = s.substr(i);
+        std::from_chars_result r{};
+        size_t sign = 0;
+        if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
+            if (rest.front() == '-')
+                plain.push_back('-');
+            sign = 1;
+        }
+        rest.remove_prefix(sign);
+        if (rest.empty() || !std::all_of(rest.begin(), rest.end(), IsDigit))
+            ThrowNotFloat(text);
+        plain.append(rest);
+        r = std::from_chars(rest.data(), rest.data() + rest.size(), exponent);
+        if (r.ec != std::errc())
+            exponent = std::numeric_limits<int>::max() / 2;
+        if (sign && s[i] == '-')
+            exponent = -exponent;
+        i = s.size();
+    }
+    if (i != s.size())
+        ThrowNotFloat(text);
+    if (!seen_nonzero)
+        return negative ? -0.0L : 0.0L;
+
+    long double value = 0.0L;
+    const auto r = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (r.ec == std::errc::result_out_of_range) {
+        magnitude = (integer_digits > 0 ? integer_digits : -leading_fraction_zeros) + exponent;
+        if (magnitude > 0)
+            ThrowNotFloat(text); // beyond extended range
+        value = 0.0L;            // below it: the nearest value is zero
+    } else if (r.ec != std::errc() || r.ptr != plain.data() + plain.size()) {
+        ThrowNotFloat(text);
+    }
+    return negative ? -value : value;
+}
+
+std::string FormatFixed(long double value, const NumberFormat& format)
+{
+    constexpr int kPrecision = 7;
+    constexpr int kDecimals = 4;
+    DecimalDigits d = ToDecimal(value);
+    RoundDigits(d, std::min(kPrecision, d.exponent + kDecimals));
+    if (d.zero)
+        return "0" + format.decimal_separator + std::string(kDecimals, '0');
+    if (d.exponent > kPrecision)
+        return ExponentForm(d, format);
+    std::string out = d.negative ? "-" : "";
+    if (d.exponent <= 0)
+        out += '0';
+    for (int k = 0; k < d.exponent; ++k)
+        out += DigitAt(d, k);
+    out += format.decimal_separator;
+    for (int k = d.exponent; k < d.exponent + kDecimals; ++k)
+        out += DigitAt(d, k);
+    return out;
+}
+
+std::string FormatGeneral(long double value, const NumberFormat& format)
+{
+    constexpr int kPrecision = 15;
+    DecimalDigits d = ToDecimal(value);
+    RoundDigits(d, kPrecision);
+    if (d.zero)
+        return "0";
+    if (d.exponent > kPrecision || d.exponent < -3)
+        return ExponentForm(d, format);
+    const std::string digits = WithoutTrailingZeros(d.digits);
+    std::string out = d.negative ? "-" : "";
+    if (d.exponent <= 0) {
+        out += "0" + format.decimal_separator + std::string(static_cast<size_t>(-d.exponent), '0') + digits;
+        return out;
+    }
+    for (int k = 0; k < d.exponent; ++k)
+        out += DigitAt(d, k);
+    if (static_cast<int>(digits.size()) > d.exponent)
+        out += format.decimal_separator + digits.substr(static_cast<size_t>(d.exponent));
+    return out;
+}
+
+} // namespace nc

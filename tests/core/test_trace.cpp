@@ -1,0 +1,70 @@
+#include "tools/Trace.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace nc {
+namespace {
+
+struct TraceRun {
+    int status;
+    std::vector<std::string> lines;
+    std::string err;
+};
+
+TraceRun Trace(std::vector<std::string> args, const NumberFormat& format = NumberFormat{})
+{
+    std::ostringstream out, err;
+    TraceRun r{RunTrace(args, out, err, format), {}, err.str()};
+    std::istringstream in(out.str());
+    for (std::string line; std::getline(in, line);)
+        r.lines.push_back(line);
+    return r;
+}
+
+TEST(Trace, DefaultRunIsThirtyForAHundredSamples)
+{
+    const TraceRun r = Trace({});
+    ASSERT_EQ(r.status, 0);
+    ASSERT_EQ(r.lines.size(), 101u);
+    EXPECT_EQ(r.lines[0], "muestra\ttiempo\tposicion\tvelocidad\tfuerza\tangulo\tposicion_rad\tvelocidad_rad");
+    EXPECT_EQ(r.lines[1], "1\t0.05\t0.0000\t0.0000\t4.5021\t89.687409615806047\t0.00545573141\t0.215093657");
+    EXPECT_EQ(r.lines[4].substr(0, 33), "4\t0.2\t2.3573\t27.1429\t1.8312\t86.19");
+    EXPECT_EQ(r.lines[100].substr(0, 28), "100\t5\t30.3102\t0.0052\t-4.9510");
+}
+
+TEST(Trace, PairsContinueTheSameRunAndCommaLocaleKeepsPointColumns)
+{
+    const TraceRun r = Trace({"30,0", "2", "90", "1"}, NumberFormat{",", "."});
+    ASSERT_EQ(r.status, 0);
+    ASSERT_EQ(r.lines.size(), 4u);
+    EXPECT_EQ(r.lines[2], "2\t0,1\t0,3126\t12,3240\t3,5367\t88.849342576520286\t0.0200827606\t0.368626118");
+    EXPECT_EQ(r.lines[3].substr(0, 2), "3\t");
+}
+
+TEST(Trace, FailingStepKeepsEarlierLinesAndExitsOne)
+{
+    const TraceRun r = Trace({"30", "2", "abc", "5"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.lines.size(), 3u);
+    EXPECT_EQ(r.err, "'abc' is not a valid floating point value\n");
+    EXPECT_EQ(Trace({"1e41", "1"}).err, "Floating point overflow\n");
+}
+
+TEST(Trace, MalformedArgumentsPrintUsageAndExitTwo)
+{
+    for (const auto& args : std::vector<std::vector<std::string>>{{"30"}, {"30", "-1"}, {"30", "1.5"}, {"30", ""}, {"30", "x"}}) {
+        const TraceRun r = Trace(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.lines.empty());
+        EXPECT_EQ(r.err, kTraceUsage);
+    }
+    EXPECT_EQ(Trace({"30", "0"}).lines.size(), 1u);
+    EXPECT_EQ(Trace({"--help"}).status, 0);
+}
+
+} // namespace
+} // namespace nc

@@ -1,0 +1,102 @@
+#include "tools/Trace.h"
+
+#include "simulation/ControlLoop.h"
+
+#include <charconv>
+#include <cstdint>
+#include <exception>
+#include <limits>
+
+namespace nc {
+
+const char* const kTraceUsage =
+    "Uso: neurocontrol-trace [REFERENCIA MUESTRAS]...\n"
+    "\n"
+    "Ejecuta el lazo de control sin ventana, como si se pulsara \"Inicializar\" y\n"
+    "después \"&Controlar\". Cada par ejecuta MUESTRAS pasos con REFERENCIA (grados,\n"
+    "escrita como en la casilla \"Ref.\", con el separador decimal regional) y\n"
+    "continúa la misma ejecución. Sin argumentos equivale a: 30 100\n"
+    "\n"
+    "Salida (separada por tabuladores, una línea por paso): muestra, tiempo,\n"
+    "posicion, velocidad, fuerza (los textos de las lecturas de la ventana),\n"
+    "angulo (17 cifras), posicion_rad y velocidad_rad (9 cifras).\n"
+    "Estado de salida: 0 bien, 1 un paso falló (mensaje en stderr),\n"
+    "2 argumentos mal formados.\n";
+
+namespace {
+
+// Collects what one tick shows.
+class TraceView final : public ControlView {
+public:
+    void SetPositionText(const std::string& t) override { posicion = t; }
+    void SetVelocityText(const std::string& t) override { velocidad = t; }
+    void Dibujar_graficas(int32_t, float, float) override {}
+    void SetForceText(const std::string& t) override { fuerza = t; }
+    void SetTimeText(const std::string& t) override { tiempo = t; }
+    void Dibujar_brazo(double) override {}
+
+    std::string posicion, velocidad, fuerza, tiempo;
+};
+
+template <class T>
+std::string Digits(T value, int significant)
+{
+    char buffer[64];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significant);
+    return std::string(buffer, r.ptr);
+}
+
+bool ParseSamples(const std::string& text, int64_t& samples)
+{
+    if (text.empty())
+        return false;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), samples);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size() && samples >= 0;
+}
+
+} // namespace
+
+int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             const NumberFormat& format)
+{
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        out << kTraceUsage;
+        return 0;
+    }
+    std::vector<std::string> pairs = args.empty() ? std::vector<std::string>{"30", "100"} : args;
+    if (pairs.size() % 2 != 0) {
+        err << kTraceUsage;
+        return 2;
+    }
+    std::vector<std::pair<std::string, int64_t>> runs;
+    for (size_t i = 0; i < pairs.size(); i += 2) {
+        int64_t samples = 0;
+        if (!ParseSamples(pairs[i + 1], samples)) {
+            err << kTraceUsage;
+            return 2;
+        }
+        runs.emplace_back(pairs[i], samples);
+    }
+
+    ControlLoop loop(format);
+    TraceView view;
+    loop.Inicializar(view);
+    out << "muestra\ttiempo\tposicion\tvelocidad\tfuerza\tangulo\tposicion_rad\tvelocidad_rad\n";
+    for (const auto& [reference, samples] : runs) {
+        for (int64_t k = 0; k < samples; ++k) {
+            try {
+                loop.Paso(reference, view);
+            } catch (const std::exception& e) {
+                out.flush();
+                err << e.what() << '\n';
+                return 1;
+            }
+            out << loop.muestra() << '\t' << view.tiempo << '\t' << view.posicion << '\t' << view.velocidad
+                << '\t' << view.fuerza << '\t' << Digits(loop.angulo_animacion(), 17) << '\t'
+                << Digits(loop.posicion(), 9) << '\t' << Digits(loop.velocidad(), 9) << '\n';
+        }
+    }
+    return 0;
+}
+
+} // namespace nc
