@@ -282,4 +282,34 @@ std::string FormatGeneral(long double value, const NumberFormat& format)
     return out;
 }
 
+std::string FormatGrouped3(long double value, const NumberFormat& format)
+{
+    constexpr int kDecimals = 3;
+    DecimalDigits d = ToDecimal(value);
+    RoundDigits(d, d.exponent + kDecimals);
+    if (d.zero)
+        return "0";
+    std::string integer;
+    for (int k = 0; k < d.exponent; ++k)
+        integer += DigitAt(d, k);
+    if (integer.empty())
+        integer = "0";
+    std::string grouped;
+    for (size_t k = 0; k < integer.size(); ++k) {
+        if (k > 0 && (integer.size() - k) % 3 == 0)
+            grouped += format.thousands_separator;
+        grouped += integer[k];
+    }
+    std::string decimals;
+    for (int k = d.exponent; k < d.exponent + kDecimals; ++k)
+        decimals += DigitAt(d, k);
+    while (!decimals.empty() && decimals.back() == '0')
+        decimals.pop_back();
+    std::string out = d.negative ? "-" : "";
+    out += grouped;
+    if (!decimals.empty())
+        out += format.decimal_separator + decimals;
+    return out;
+}
+
 } // namespace nc

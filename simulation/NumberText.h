@@ -40,4 +40,10 @@ std::string FormatFixed(long double value, const NumberFormat& format);
 // general(v): shortest form with up to 15 significant digits.
 std::string FormatGeneral(long double value, const NumberFormat& format);
 
+// The pattern "#,##0.###": at least one integer digit, integer digits grouped
+// by three with the thousands separator, up to three decimals rounded half
+// away from zero, no trailing zeros and no bare separator; no sign on a value
+// that rounds to zero.
+std::string FormatGrouped3(long double value, const NumberFormat& format);
+
 } // namespace nc

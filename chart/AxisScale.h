@@ -1,0 +1,80 @@
+#pragma once
+// The arithmetic of an axis, apart from any chart: value <-> pixel mapping, the
+// 1-2-5 label step search and the sequence of label values. The axis objects
+// feed these from their settings and the plot rectangle; tests call them
+// directly.
+
+#include <cstdint>
+#include <vector>
+
+namespace nc {
+
+// The smallest label step an axis ever uses.
+constexpr double MinimumStep = 1e-12;
+
+// Pixel coordinates are clamped to this many pixels either side of the plot, so
+// that a value far outside the range (after a zoom, say) still maps to a
+// defined coordinate that the drawing clips away.
+constexpr int32_t kPixelLimit = 1 << 28;
+
+// Round to nearest with ties to even, as the processor rounds by default;
+// clamped to +-kPixelLimit, NaN giving 0.
+int32_t RoundPixel(long double value);
+
+// One axis' extent along the screen, from the plot rectangle: for a horizontal
+// axis start = left, end = right, size = width; for a vertical one start =
+// bottom, end = top, size = -height.
+struct AxisSpan {
+    int32_t start = 0;
+    int32_t end = 0;
+    int32_t size = 0;
+    int32_t centre = 0;
+};
+
+struct AxisRange {
+    double min = 0;   // EffectiveMin
+    double max = 0;   // EffectiveMax
+    double range = 0; // EffectiveRange
+};
+
+int32_t LinearValueToPixel(double value, const AxisRange& r, const AxisSpan& s, bool inverted);
+int32_t LogValueToPixel(double value, const AxisRange& r, const AxisSpan& s);
+
+// Pixel to value for a horizontal axis (left, width) and a vertical one (top,
+// bottom, height). A plot narrower or shorter than one pixel gives 0.
+double HorizontalPixelToValue(int32_t pixel, const AxisRange& r, int32_t left, int32_t right, int32_t width,
+                              bool inverted);
+double VerticalPixelToValue(int32_t pixel, const AxisRange& r, int32_t top, int32_t bottom, int32_t height,
+                            bool inverted);
+
+// ..., 0.1, 0.2, 0.5, 1, 2, 5, 10, ...: the first nice step above x (a step
+// already on the sequence moves to the next one).
+double NextNiceStep(double x);
+
+// The nice-step search: climbs from Increment (or 1.0, or MinimumStep for a
+// range below 1) until the range holds no more than `count` steps. With a
+// labels separation of 0 the starting step is kept.
+double StepForCount(int32_t count, double increment, double effective_range, int32_t labels_separation);
+
+// The label count that fits: the label span widened by the separation percent,
+// then the axis length divided by it, rounded.
+int32_t LabelCountForSizes(int32_t span, int32_t length, int32_t labels_separation);
+
+// Label values from the top down by repeated subtraction of the step. Empty
+// when the step is not positive, the range is reversed, or the labels would
+// be 10000 or more or beyond the integer range.
+struct LabelSettings {
+    bool round_first_label = true;
+    bool labels_on_axis = true;
+};
+std::vector<double> ValueLabelSequence(const AxisRange& r, double step, const LabelSettings& settings);
+
+// The two values whose labels are widest to expect: the ends of the range, cut
+// down to multiples of the step when the first label is rounded.
+struct LabelExtremes {
+    double lo;
+    double hi;
+};
+LabelExtremes WidestLabelValues(const AxisRange& r, double step, bool round_first_label);
+
+} // namespace nc
