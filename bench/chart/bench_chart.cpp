@@ -1,0 +1,72 @@
+// Speed of the chart's drawing primitives.
+
+#include <benchmark/benchmark.h>
+
+#include <QPainter>
+
+#include "chart/ChartDevice.h"
+
+namespace {
+
+// A polyline of short segments, as a response curve draws: one-pixel lines
+// of 1 to 4 pixels in x and up to 6 in y.
+void BM_ImageDeviceOnePixelSegment(benchmark::State& state) {
+    nc::ImageDevice device(257, 204);
+    device.SelectPen(nc::DevicePen{0x0000FF, static_cast<nc::TPenStyle>(state.range(0)), 1, nc::pmCopy});
+    int x = 10;
+    int y = 100;
+    int step = 0;
+    device.MoveTo(x, y);
+    for (auto _ : state) {
+        x += 1 + (step & 3);
+        y = 100 + ((step * 7) % 13) - 6;
+        if (x > 246) {
+            x = 10;
+            device.MoveTo(x, y);
+        }
+        device.LineTo(x, y);
+        ++step;
+    }
+    benchmark::DoNotOptimize(device.Image()->constBits());
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ImageDeviceOnePixelSegment)->Arg(nc::psSolid)->Arg(nc::psDot);
+
+// The same segments through QPainter, for comparison.
+void BM_QPainterOnePixelSegment(benchmark::State& state) {
+    QImage image(257, 204, QImage::Format_RGB32);
+    image.fill(0xFFFFFFFFu);
+    QPainter painter(&image);
+    painter.setPen(QPen(QColor(255, 0, 0), 0));
+    int x = 10;
+    int y = 100;
+    int step = 0;
+    QPoint last(x, y);
+    for (auto _ : state) {
+        x += 1 + (step & 3);
+        y = 100 + ((step * 7) % 13) - 6;
+        if (x > 246) {
+            x = 10;
+            last = QPoint(x, y);
+        }
+        const QPoint next(x, y);
+        painter.drawLine(last, next);
+        last = next;
+        ++step;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_QPainterOnePixelSegment);
+
+void BM_ImageDeviceLongDiagonal(benchmark::State& state) {
+    nc::ImageDevice device(257, 204);
+    device.SelectPen(nc::DevicePen{0x000000, nc::psSolid, 1, nc::pmCopy});
+    for (auto _ : state) {
+        device.MoveTo(0, 0);
+        device.LineTo(256, 203);
+    }
+    state.SetItemsProcessed(state.iterations() * 256);
+}
+BENCHMARK(BM_ImageDeviceLongDiagonal);
+
+}  // namespace

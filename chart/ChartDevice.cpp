@@ -1,0 +1,651 @@
+#include "chart/ChartDevice.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPolygon>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace nc {
+
+namespace {
+
+std::uint32_t ToRgb32(TColor c) {
+    return 0xFF000000u | (static_cast<std::uint32_t>(RedOf(c)) << 16) |
+           (static_cast<std::uint32_t>(GreenOf(c)) << 8) | BlueOf(c);
+}
+
+TColor FromRgb32(std::uint32_t p) {
+    return RGBColor(static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
+                    static_cast<int>(p & 0xFF));
+}
+
+// Dash patterns as alternating on/off run lengths, starting with "on".
+struct StylePattern {
+    int Period;
+    std::uint32_t OnBits;  // bit i set: pixel i of the period is drawn
+};
+
+constexpr std::uint32_t Runs(std::initializer_list<int> runs) {
+    std::uint32_t bits = 0;
+    int pos = 0;
+    bool on = true;
+    for (int run : runs) {
+        for (int i = 0; i < run; ++i, ++pos) {
+            if (on) bits |= (1u << pos);
+        }
+        on = !on;
+    }
+    return bits;
+}
+
+StylePattern PatternOf(TPenStyle style) {
+    switch (style) {
+    case psDot: return {6, Runs({3, 3})};
+    case psDash: return {24, Runs({18, 6})};
+    case psDashDot: return {24, Runs({9, 6, 3, 6})};
+    case psDashDotDot: return {24, Runs({9, 3, 3, 3, 3, 3})};
+    default: return {1, 1u};
+    }
+}
+
+std::uint32_t ApplyMode(std::uint32_t dst, std::uint32_t pen, TPenMode mode) {
+    std::uint32_t r = 0;
+    switch (mode) {
+    case pmBlack: r = 0; break;
+    case pmWhite: r = 0xFFFFFF; break;
+    case pmNop: r = dst; break;
+    case pmNot: r = ~dst; break;
+    case pmCopy: r = pen; break;
+    case pmNotCopy: r = ~pen; break;
+    case pmMergePenNot: r = pen | ~dst; break;
+    case pmMaskPenNot: r = pen & ~dst; break;
+    case pmMergeNotPen: r = ~pen | dst; break;
+    case pmMaskNotPen: r = ~pen & dst; break;
+    case pmMerge: r = pen | dst; break;
+    case pmNotMerge: r = ~(pen | dst); break;
+    case pmMask: r = pen & dst; break;
+    case pmNotMask: r = ~(pen & dst); break;
+    case pmXor: r = pen ^ dst; break;
+    case pmNotXor: r = ~(pen ^ dst); break;
+    }
+    return 0xFF000000u | (r & 0xFFFFFFu);
+}
+
+bool HatchAt(TBrushStyle style, int x, int y) {
+    const int u = x & 7;
+    const int v = y & 7;
+    switch (style) {
+    case bsHorizontal: return v == 0;
+    case bsVertical: return u == 0;
+    case bsFDiagonal: return u == v;
+    case bsBDiagonal: return ((u + v) & 7) == 7;
+    case bsCross: return u == 0 || v == 0;
+    case bsDiagCross: return u == v || ((u + v) & 7) == 7;
+    default: return true;
+    }
+}
+
+bool HaveGuiApplication() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+QFont ToQFont(const DeviceFont& f) {
+    QFont q(QString::fromStdString(f.Name));
+    q.setStyleStrategy(QFont::NoAntialias);
+    q.setBold(f.Bold);
+    q.setItalic(f.Italic);
+    q.setUnderline(f.Underline);
+    q.setStrikeOut(f.StrikeOut);
+    if (f.Height < 0) {
+        q.setPixelSize(-f.Height);
+    } else if (f.Height == 0) {
+        q.setPixelSize(12);
+    } else {
+        // A positive height is the whole cell: scale the character height so
+        // that ascent + descent matches it.
+        q.setPixelSize(f.Height);
+        const int cell = QFontMetrics(q).height();
+        if (cell > 0) q.setPixelSize(std::max(1, f.Height * f.Height / cell));
+    }
+    return q;
+}
+
+const char* StyleName(TPenStyle s) {
+    static const char* const names[] = {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear",
+                                        "psInsideFrame"};
+    return names[s];
+}
+
+const char* ModeName(TPenMode m) {
+    static const char* const names[] = {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy",
+                                        "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen",
+                                        "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor"};
+    return names[m];
+}
+
+const char* BrushName(TBrushStyle s) {
+    static const char* const names[] = {"bsSolid", "bsClear", "bsHorizontal", "bsVertical",
+                                        "bsFDiagonal", "bsBDiagonal", "bsCross", "bsDiagCross"};
+    return names[s];
+}
+
+std::string Ints(std::initializer_list<int> values) {
+    std::string s;
+    for (int v : values) {
+        if (!s.empty()) s += ',';
+        s += std::to_string(v);
+    }
+    return s;
+}
+
+}  // namespace
+
+std::string ColorText(TColor c) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%06X", static_cast<unsigned>(c));
+    return buf;
+}
+
+// ---------------------------------------------------------------- DrawDevice
+
+DrawDevice::DrawDevice(int width, int height)
+    : width_(std::max(0, width)), height_(std::max(0, height)), clip_{0, 0, width_, height_} {}
+
+void DrawDevice::SelectPen(const DevicePen& pen) {
+    pen_ = pen;
+    stylePhase_ = 0;
+}
+
+void DrawDevice::SelectBrush(const DeviceBrush& brush) { brush_ = brush; }
+void DrawDevice::SelectFont(const DeviceFont& font) { font_ = font; }
+void DrawDevice::SetBkMode(int mode) { bkMode_ = mode; }
+void DrawDevice::SetBkColor(TColor color) { bkColor_ = color; }
+void DrawDevice::SetTextAlign(unsigned flags) { textAlign_ = flags; }
+
+void DrawDevice::SetClipRect(const TRect& r) {
+    TRect clipped;
+    clip_ = IntersectRect(clipped, r, Bounds()) ? clipped : TRect{};
+}
+
+void DrawDevice::MoveTo(int x, int y) {
+    current_ = TPoint{x, y};
+    stylePhase_ = 0;
+}
+
+TColor DrawDevice::DeviceColor(TColor c) const {
+    if (!monochrome_) return c;
+    const int sum = RedOf(c) + GreenOf(c) + BlueOf(c);
+    return sum >= 3 * 128 ? clWhite : clBlack;
+}
+
+// --------------------------------------------------------------- ImageDevice
+
+ImageDevice::ImageDevice(int width, int height, bool monochrome)
+    : DrawDevice(width, height), image_(std::max(0, width), std::max(0, height), QImage::Format_RGB32) {
+    SetMonochromeFlag(monochrome);
+    image_.fill(0xFFFFFFFFu);
+}
+
+TColor ImageDevice::PixelAt(int x, int y) const {
+    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return clBlack;
+    return FromRgb32(reinterpret_cast<const std::uint32_t*>(image_.constScanLine(y))[x]);
+}
+
+void ImageDevice::PlotPixel(int x, int y, std::uint32_t rgb, TPenMode mode) {
+    const TRect& c = ClipRect();
+    if (x < c.Left || x >= c.Right || y < c.Top || y >= c.Bottom) return;
+    auto* p = reinterpret_cast<std::uint32_t*>(image_.scanLine(y)) + x;
+    *p = mode == pmCopy ? rgb : ApplyMode(*p, rgb, mode);
+}
+
+void ImageDevice::StyledPixel(int x, int y, std::uint32_t rgb) {
+    const StylePattern pattern = PatternOf(Pen().Style);
+    const int phase = StylePhase();
+    if ((pattern.OnBits >> phase) & 1u) PlotPixel(x, y, rgb, Pen().Mode);
+    SetStylePhase(phase + 1 == pattern.Period ? 0 : phase + 1);
+}
+
+void ImageDevice::LineTo(int x, int y) {
+    const TPoint from = CurrentPoint();
+    SetCurrentPoint(x, y);
+    if (Pen().Style == psClear || (from.X == x && from.Y == y)) return;
+    if (Pen().Width > 1) {
+        WideLine(from.X, from.Y, x, y);
+        return;
+    }
+    const bool plain = Pen().Mode == pmCopy && (Pen().Style == psSolid || Pen().Style == psInsideFrame);
+    if (plain && from.Y == y) {
+        // Horizontal runs are the commonest chart line: one clipped fill.
+        if (x > from.X) SpanRow(y, from.X, x);
+        else SpanRow(y, x + 1, from.X + 1);
+        return;
+    }
+    WalkLine(from.X, from.Y, x, y);
+}
+
+void ImageDevice::SpanRow(int y, int x0, int x1) {
+    const TRect& c = ClipRect();
+    if (y < c.Top || y >= c.Bottom) return;
+    x0 = std::max(x0, c.Left);
+    x1 = std::min(x1, c.Right);
+    if (x1 <= x0) return;
+    auto* row = reinterpret_cast<std::uint32_t*>(image_.scanLine(y));
+    std::fill(row + x0, row + x1, ToRgb32(DeviceColor(Pen().Color)));
+}
+
+// Bresenham's walk over every pixel from (x0, y0) to (x1, y1) except the
+// last. At an exact half-way point the minor coordinate stays where it was.
+void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
+    const std::uint32_t rgb = ToRgb32(DeviceColor(Pen().Color));
+    const bool plain = Pen().Mode == pmCopy && (Pen().Style == psSolid || Pen().Style == psInsideFrame);
+    const int dx = std::abs(x1 - x0);
+    const int dy = std::abs(y1 - y0);
+    const int sx = x1 > x0 ? 1 : -1;
+    const int sy = y1 > y0 ? 1 : -1;
+    const TRect& c = ClipRect();
+    const bool inside = std::min(x0, x1) >= c.Left && std::max(x0, x1) < c.Right && std::min(y0, y1) >= c.Top &&
+                        std::max(y0, y1) < c.Bottom;
+    if (plain && inside) {
+        // Unclipped solid copy: write straight into the rows.
+        auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
+        const int stride = static_cast<int>(image_.bytesPerLine() / 4);
+        std::uint32_t* p = bits + y0 * stride + x0;
+        const int stepY = sy * stride;
+        if (dx >= dy) {
+            int e = 2 * dy - dx;
+            for (int i = 0; i < dx; ++i) {
+                *p = rgb;
+                if (e > 0) {
+                    p += stepY;
+                    e -= 2 * dx;
+                }
+                e += 2 * dy;
+                p += sx;
+            }
+        } else {
+            int e = 2 * dx - dy;
+            for (int i = 0; i < dy; ++i) {
+                *p = rgb;
+                if (e > 0) {
+                    p += sx;
+                    e -= 2 * dy;
+                }
+                e += 2 * dx;
+                p += stepY;
+            }
+        }
+        return;
+    }
+    int x = x0;
+    int y = y0;
+    if (dx >= dy) {
+        int e = 2 * dy - dx;
+        for (int i = 0; i < dx; ++i) {
+            StyledPixel(x, y, rgb);
+            if (e > 0) {
+                y += sy;
+                e -= 2 * dx;
+            }
+            e += 2 * dy;
+            x += sx;
+        }
+    } else {
+        int e = 2 * dx - dy;
+        for (int i = 0; i < dy; ++i) {
+            StyledPixel(x, y, rgb);
+            if (e > 0) {
+                x += sx;
+                e -= 2 * dy;
+            }
+            e += 2 * dx;
+            y += sy;
+        }
+    }
+}
+
+QImage ImageDevice::NewMask() const {
+    QImage mask(std::max(1, Width()), std::max(1, Height()), QImage::Format_ARGB32_Premultiplied);
+    mask.fill(0u);
+    return mask;
+}
+
+void ImageDevice::PlotMask(const QImage& mask, std::uint32_t rgb, TPenMode mode) {
+    const TRect& c = ClipRect();
+    for (int y = c.Top; y < c.Bottom; ++y) {
+        const auto* m = reinterpret_cast<const std::uint32_t*>(mask.constScanLine(y));
+        for (int x = c.Left; x < c.Right; ++x) {
+            if (m[x] != 0) PlotPixel(x, y, rgb, mode);
+        }
+    }
+}
+
+void ImageDevice::WideLine(int x0, int y0, int x1, int y1) {
+    QImage mask = NewMask();
+    {
+        QPainter painter(&mask);
+        painter.setPen(QPen(QColor(255, 255, 255), Pen().Width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawLine(QPoint(x0, y0), QPoint(x1, y1));
+    }
+    PlotMask(mask, ToRgb32(DeviceColor(Pen().Color)), Pen().Mode);
+}
+
+void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
+    const DeviceBrush& brush = Brush();
+    if (brush.Style == bsClear) return;
+    TRect area;
+    if (!IntersectRect(area, r, ClipRect())) return;
+    const TPenMode mode = withPenMode ? Pen().Mode : pmCopy;
+    const std::uint32_t fg = ToRgb32(DeviceColor(brush.Color));
+    const std::uint32_t bg = ToRgb32(DeviceColor(GetBkColor()));
+    const bool opaque = GetBkMode() == OPAQUE;
+    if (!brush.Pattern.isNull()) {
+        const QImage pattern = brush.Pattern.convertToFormat(QImage::Format_RGB32);
+        for (int y = area.Top; y < area.Bottom; ++y) {
+            const auto* prow =
+                reinterpret_cast<const std::uint32_t*>(pattern.constScanLine(y % pattern.height()));
+            for (int x = area.Left; x < area.Right; ++x) {
+                PlotPixel(x, y, ToRgb32(DeviceColor(FromRgb32(prow[x % pattern.width()]))), mode);
+            }
+        }
+        return;
+    }
+    for (int y = area.Top; y < area.Bottom; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(image_.scanLine(y));
+        if (brush.Style == bsSolid && mode == pmCopy) {
+            std::fill(row + area.Left, row + area.Right, fg);
+            continue;
+        }
+        for (int x = area.Left; x < area.Right; ++x) {
+            if (brush.Style == bsSolid || HatchAt(brush.Style, x, y)) {
+                row[x] = mode == pmCopy ? fg : ApplyMode(row[x], fg, mode);
+            } else if (opaque) {
+                row[x] = mode == pmCopy ? bg : ApplyMode(row[x], bg, mode);
+            }
+        }
+    }
+}
+
+void ImageDevice::FillMaskWithBrush(const QImage& mask, bool withPenMode) {
+    const TRect& c = ClipRect();
+    for (int y = c.Top; y < c.Bottom; ++y) {
+        const auto* m = reinterpret_cast<const std::uint32_t*>(mask.constScanLine(y));
+        int x = c.Left;
+        while (x < c.Right) {
+            if (m[x] == 0) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < c.Right && m[end] != 0) ++end;
+            FillArea(TRect{x, y, end, y + 1}, withPenMode);
+            x = end;
+        }
+    }
+}
+
+void ImageDevice::Rectangle(int x0, int y0, int x1, int y1) {
+    if (x1 < x0) std::swap(x0, x1);
+    if (y1 < y0) std::swap(y0, y1);
+    if (x1 == x0 || y1 == y0) return;
+    const DevicePen& pen = Pen();
+    if (pen.Style == psClear) {
+        FillArea(TRect{x0, y0, x1, y1}, true);
+        return;
+    }
+    const std::uint32_t rgb = ToRgb32(DeviceColor(pen.Color));
+    if (pen.Width > 1) {
+        FillArea(TRect{x0, y0, x1, y1}, true);
+        QImage mask = NewMask();
+        {
+            QPainter painter(&mask);
+            painter.setPen(QPen(QColor(255, 255, 255), pen.Width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            painter.drawRect(QRect(x0, y0, x1 - x0 - 1, y1 - y0 - 1));
+        }
+        PlotMask(mask, rgb, pen.Mode);
+        return;
+    }
+    if (x1 - x0 > 2 && y1 - y0 > 2) FillArea(TRect{x0 + 1, y0 + 1, x1 - 1, y1 - 1}, true);
+    const TPoint saved = CurrentPoint();
+    SetStylePhase(0);
+    if (x1 - x0 == 1 || y1 - y0 == 1) {
+        // One pixel thick: a single run, so that no pixel is written twice.
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) StyledPixel(x, y, rgb);
+    } else {
+        WalkLine(x0, y0, x1 - 1, y0);
+        WalkLine(x1 - 1, y0, x1 - 1, y1 - 1);
+        WalkLine(x1 - 1, y1 - 1, x0, y1 - 1);
+        WalkLine(x0, y1 - 1, x0, y0);
+    }
+    SetCurrentPoint(saved.X, saved.Y);
+    SetStylePhase(0);
+}
+
+void ImageDevice::FillRect(const TRect& r) { FillArea(r, false); }
+
+void ImageDevice::Ellipse(int x0, int y0, int x1, int y1) {
+    if (x1 < x0) std::swap(x0, x1);
+    if (y1 < y0) std::swap(y0, y1);
+    if (x1 == x0 || y1 == y0) return;
+    QImage outline = NewMask();
+    QImage inside = NewMask();
+    {
+        QPainter painter(&inside);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 255, 255));
+        painter.drawEllipse(QRect(x0, y0, x1 - x0, y1 - y0));
+    }
+    if (Pen().Style != psClear) {
+        QPainter painter(&outline);
+        painter.setPen(QPen(QColor(255, 255, 255), std::max(1, Pen().Width)));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QRect(x0, y0, x1 - x0 - 1, y1 - y0 - 1));
+        QPainter clear(&inside);
+        clear.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        clear.drawImage(0, 0, outline);
+    }
+    FillMaskWithBrush(inside, true);
+    PlotMask(outline, ToRgb32(DeviceColor(Pen().Color)), Pen().Mode);
+}
+
+void ImageDevice::Polygon(std::span<const TPoint> points) {
+    if (points.size() < 2) return;
+    QPolygon polygon;
+    for (const TPoint& p : points) polygon << QPoint(p.X, p.Y);
+    QImage outline = NewMask();
+    QImage inside = NewMask();
+    {
+        QPainter painter(&inside);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 255, 255));
+        painter.drawPolygon(polygon, Qt::OddEvenFill);
+    }
+    if (Pen().Style != psClear) {
+        QPainter painter(&outline);
+        painter.setPen(QPen(QColor(255, 255, 255), std::max(1, Pen().Width)));
+        painter.drawPolygon(polygon);
+        QPainter clear(&inside);
+        clear.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        clear.drawImage(0, 0, outline);
+    }
+    FillMaskWithBrush(inside, true);
+    PlotMask(outline, ToRgb32(DeviceColor(Pen().Color)), Pen().Mode);
+}
+
+void ImageDevice::SetPixel(int x, int y, TColor color) { PlotPixel(x, y, ToRgb32(DeviceColor(color)), pmCopy); }
+
+TSize ImageDevice::TextExtent(const std::string& text) const {
+    if (!HaveGuiApplication()) return {};
+    const QFontMetrics fm(ToQFont(Font()));
+    return TSize{fm.horizontalAdvance(QString::fromStdString(text)), fm.height()};
+}
+
+void ImageDevice::TextOut(int x, int y, const std::string& text) {
+    if (!HaveGuiApplication() || text.empty()) return;
+    const QFont font = ToQFont(Font());
+    const QFontMetrics fm(font);
+    const QString qtext = QString::fromStdString(text);
+    const int advance = fm.horizontalAdvance(qtext);
+    const int cell = fm.height();
+    const unsigned align = GetTextAlign();
+    int ox = 0;
+    if ((align & TA_CENTER) == TA_CENTER) ox = -advance / 2;
+    else if ((align & TA_RIGHT) == TA_RIGHT) ox = -advance;
+    int oy = 0;
+    if ((align & TA_BASELINE) == TA_BASELINE) oy = -fm.ascent();
+    else if ((align & TA_BOTTOM) == TA_BOTTOM) oy = -cell;
+
+    QTransform place;
+    place.translate(x, y);
+    place.rotate(-Font().Escapement / 10.0);
+    if (GetBkMode() == OPAQUE) {
+        QImage background = NewMask();
+        {
+            QPainter painter(&background);
+            painter.setTransform(place);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(255, 255, 255));
+            painter.drawRect(QRect(ox, oy, advance, cell));
+        }
+        PlotMask(background, ToRgb32(DeviceColor(GetBkColor())), pmCopy);
+    }
+    QImage glyphs = NewMask();
+    {
+        QPainter painter(&glyphs);
+        painter.setTransform(place);
+        painter.setFont(font);
+        painter.setPen(QColor(255, 255, 255));
+        painter.drawText(QPoint(ox, oy + fm.ascent()), qtext);
+    }
+    PlotMask(glyphs, ToRgb32(DeviceColor(Font().Color)), pmCopy);
+}
+
+void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
+    const QImage* src = source.Image();
+    if (src == nullptr) return;
+    TRect area;
+    if (!IntersectRect(area, TRect{x, y, x + src->width(), y + src->height()}, ClipRect())) return;
+    const QImage converted = src->format() == QImage::Format_RGB32 ? *src : src->convertToFormat(QImage::Format_RGB32);
+    for (int row = area.Top; row < area.Bottom; ++row) {
+        const auto* from = reinterpret_cast<const std::uint32_t*>(converted.constScanLine(row - y)) + (area.Left - x);
+        auto* to = reinterpret_cast<std::uint32_t*>(image_.scanLine(row)) + area.Left;
+        std::copy(from, from + area.Width(), to);
+    }
+}
+
+void ImageDevice::DrawImage(const TRect& dest, const QImage& image) {
+    if (image.isNull() || dest.IsEmpty()) return;
+    const TRect& c = ClipRect();
+    QPainter painter(&image_);
+    painter.setClipRect(QRect(c.Left, c.Top, c.Width(), c.Height()));
+    painter.drawImage(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), image);
+}
+
+// ----------------------------------------------------------- RecordingDevice
+
+RecordingDevice::RecordingDevice(int width, int height) : DrawDevice(width, height) {}
+
+void RecordingDevice::SelectPen(const DevicePen& pen) {
+    Record("Pen(" + ColorText(pen.Color) + "," + StyleName(pen.Style) + "," + std::to_string(pen.Width) + "," +
+           ModeName(pen.Mode) + ")");
+    DrawDevice::SelectPen(pen);
+}
+
+void RecordingDevice::SelectBrush(const DeviceBrush& brush) {
+    Record("Brush(" + ColorText(brush.Color) + "," + BrushName(brush.Style) +
+           (brush.Pattern.isNull() ? "" : ",pattern") + ")");
+    DrawDevice::SelectBrush(brush);
+}
+
+void RecordingDevice::SelectFont(const DeviceFont& font) {
+    std::string s = "Font(" + font.Name + "," + std::to_string(font.Height) + "," + ColorText(font.Color);
+    if (font.Bold) s += ",bold";
+    if (font.Italic) s += ",italic";
+    if (font.Underline) s += ",underline";
+    if (font.StrikeOut) s += ",strikeout";
+    if (font.Escapement != 0) s += ",esc=" + std::to_string(font.Escapement);
+    Record(s + ")");
+    DrawDevice::SelectFont(font);
+}
+
+void RecordingDevice::SetBkMode(int mode) {
+    Record("BkMode(" + std::to_string(mode) + ")");
+    DrawDevice::SetBkMode(mode);
+}
+
+void RecordingDevice::SetBkColor(TColor color) {
+    Record("BkColor(" + ColorText(color) + ")");
+    DrawDevice::SetBkColor(color);
+}
+
+void RecordingDevice::SetTextAlign(unsigned flags) {
+    Record("TextAlign(" + std::to_string(flags) + ")");
+    DrawDevice::SetTextAlign(flags);
+}
+
+void RecordingDevice::SetClipRect(const TRect& r) {
+    DrawDevice::SetClipRect(r);
+    const TRect& c = ClipRect();
+    Record("Clip(" + Ints({c.Left, c.Top, c.Right, c.Bottom}) + ")");
+}
+
+void RecordingDevice::MoveTo(int x, int y) {
+    Record("MoveTo(" + Ints({x, y}) + ")");
+    DrawDevice::MoveTo(x, y);
+}
+
+void RecordingDevice::LineTo(int x, int y) {
+    Record("LineTo(" + Ints({x, y}) + ")");
+    SetCurrentPoint(x, y);
+}
+
+void RecordingDevice::Rectangle(int x0, int y0, int x1, int y1) {
+    Record("Rectangle(" + Ints({x0, y0, x1, y1}) + ")");
+}
+
+void RecordingDevice::FillRect(const TRect& r) {
+    Record("FillRect(" + Ints({r.Left, r.Top, r.Right, r.Bottom}) + ")");
+}
+
+void RecordingDevice::Ellipse(int x0, int y0, int x1, int y1) { Record("Ellipse(" + Ints({x0, y0, x1, y1}) + ")"); }
+
+void RecordingDevice::Polygon(std::span<const TPoint> points) {
+    std::string s = "Polygon(";
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (i > 0) s += ' ';
+        s += Ints({points[i].X, points[i].Y});
+    }
+    Record(s + ")");
+}
+
+void RecordingDevice::SetPixel(int x, int y, TColor color) {
+    Record("Pixel(" + Ints({x, y}) + "," + ColorText(color) + ")");
+}
+
+void RecordingDevice::TextOut(int x, int y, const std::string& text) {
+    Record("TextOut(" + Ints({x, y}) + ",\"" + text + "\")");
+}
+
+TSize RecordingDevice::TextExtent(const std::string& text) const {
+    const int h = std::abs(Font().Height);
+    return TSize{static_cast<int>(text.size()) * ((h + 1) / 2), h};
+}
+
+void RecordingDevice::CopyFrom(const DrawDevice& source, int x, int y) {
+    Record("CopyFrom(" + Ints({x, y}) + "," + std::to_string(source.Width()) + "x" +
+           std::to_string(source.Height()) + ")");
+}
+
+void RecordingDevice::DrawImage(const TRect& dest, const QImage& image) {
+    Record("DrawImage(" + Ints({dest.Left, dest.Top, dest.Right, dest.Bottom}) + "," +
+           std::to_string(image.width()) + "x" + std::to_string(image.height()) + ")");
+}
+
+}  // namespace nc

@@ -1,0 +1,257 @@
+#pragma once
+
+// The drawing device under the chart canvas: a small interface with two
+// implementations, ImageDevice (pixels in a QImage) and RecordingDevice (a
+// transcript of calls, for tests).
+//
+// Pixel rules. Pixel (x, y) is the unit square whose top-left corner is
+// (x, y). Every write is clipped to the clip rectangle, which is always inside
+// the device; drawing outside it is silently dropped, never an error.
+//
+//  - LineTo (x, y): the pixels of a Bresenham walk from the current point to
+//    (x, y), without (x, y) itself; (x, y) becomes the current point, so a
+//    chain of LineTo calls draws every pixel of a polyline once. A LineTo to
+//    the current point draws nothing. A dotted or dashed pen keeps its phase
+//    from one LineTo to the next; MoveTo and a new pen restart it. Patterns
+//    (pixels on, off): psDot 3,3; psDash 18,6; psDashDot 9,6,3,6;
+//    psDashDotDot 9,3,3,3,3,3. A pen wider than one pixel is always solid and
+//    covers a round-capped band centred on the segment (its end included).
+//  - Rectangle (x0, y0, x1, y1): corners are sorted first. With a one-pixel
+//    pen the outline covers columns x0 and x1 - 1 and rows y0 and y1 - 1; the
+//    interior inside it takes the brush. With a clear pen the brush fills
+//    x0..x1-1 by y0..y1-1. Column x1 and row y1 lie outside. Each pixel is
+//    written once, so a not-xor rectangle drawn twice leaves no trace.
+//  - FillRect (r): the brush over Left..Right-1 by Top..Bottom-1, without the
+//    pen mode. A clear brush fills nothing.
+//  - Ellipse (x0, y0, x1, y1): the ellipse inscribed in the same pixels that
+//    Rectangle would cover, outline with the pen and interior with the brush.
+//  - Polygon (points): closed outline with the pen, interior (alternate fill)
+//    with the brush.
+//  - TextOut (x, y, text): the text cell is the advance width of the text by
+//    the font's height (ascent + descent). The alignment flags place (x, y) on
+//    the cell: TA_LEFT (0) / TA_RIGHT (2) / TA_CENTER (6) horizontally and
+//    TA_TOP (0) / TA_BOTTOM (8) / TA_BASELINE (24) vertically. A font with an
+//    escapement turns the cell counter-clockwise about (x, y) by escapement /
+//    10 degrees. In opaque background mode the whole cell is first filled with
+//    the background colour. Glyphs are drawn without anti-aliasing, in the
+//    font's colour, ignoring the pen mode. TA_UPDATECP is not honoured: text
+//    always goes to (x, y) and leaves the current point alone.
+//  - Pen modes apply per pixel to lines, outlines and figure interiors:
+//    pmCopy writes the pen colour, pmNotXor writes ~(dst ^ pen), and so on.
+//  - A hatched brush draws its 8 x 8 pattern (aligned to the device origin)
+//    in the brush colour and, in opaque mode, the gaps in the background
+//    colour.
+
+#include <QImage>
+
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "chart/ChartTypes.h"
+
+namespace nc {
+
+enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+
+enum TPenMode {
+    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
+    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+};
+
+enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+
+// Device background modes.
+inline constexpr int TRANSPARENT = 1;
+inline constexpr int OPAQUE = 2;
+
+// Device text-alignment flags.
+inline constexpr unsigned TA_LEFT = 0;
+inline constexpr unsigned TA_UPDATECP = 1;
+inline constexpr unsigned TA_RIGHT = 2;
+inline constexpr unsigned TA_CENTER = 6;
+inline constexpr unsigned TA_TOP = 0;
+inline constexpr unsigned TA_BOTTOM = 8;
+inline constexpr unsigned TA_BASELINE = 24;
+
+// What the device draws with. Colours here are plain RGB (no system colours).
+struct DevicePen {
+    TColor Color = clBlack;
+    TPenStyle Style = psSolid;
+    int Width = 1;
+    TPenMode Mode = pmCopy;
+    friend bool operator==(const DevicePen&, const DevicePen&) = default;
+};
+
+struct DeviceBrush {
+    TColor Color = clWhite;
+    TBrushStyle Style = bsSolid;
+    QImage Pattern;  // tiled instead of the colour when not null
+    friend bool operator==(const DeviceBrush& a, const DeviceBrush& b) {
+        return a.Color == b.Color && a.Style == b.Style && a.Pattern == b.Pattern;
+    }
+};
+
+// A logical font: negative Height is the character height in pixels,
+// positive Height the cell height.
+struct DeviceFont {
+    std::string Name = "Arial";
+    int Height = -11;
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+    bool StrikeOut = false;
+    int Escapement = 0;  // tenths of a degree, counter-clockwise
+    TColor Color = clBlack;
+    friend bool operator==(const DeviceFont&, const DeviceFont&) = default;
+};
+
+class DrawDevice {
+public:
+    DrawDevice(int width, int height);
+    virtual ~DrawDevice() = default;
+    DrawDevice(const DrawDevice&) = delete;
+    DrawDevice& operator=(const DrawDevice&) = delete;
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Monochrome() const { return monochrome_; }
+    // The picture, for devices that have one; null otherwise.
+    virtual const QImage* Image() const { return nullptr; }
+
+    virtual void SelectPen(const DevicePen& pen);
+    virtual void SelectBrush(const DeviceBrush& brush);
+    virtual void SelectFont(const DeviceFont& font);
+    const DevicePen& Pen() const { return pen_; }
+    const DeviceBrush& Brush() const { return brush_; }
+    const DeviceFont& Font() const { return font_; }
+
+    virtual void SetBkMode(int mode);
+    int GetBkMode() const { return bkMode_; }
+    virtual void SetBkColor(TColor color);
+    TColor GetBkColor() const { return bkColor_; }
+    virtual void SetTextAlign(unsigned flags);
+    unsigned GetTextAlign() const { return textAlign_; }
+
+    // The clip rectangle is intersected with the device; an inverted or
+    // disjoint rectangle leaves nothing drawable.
+    virtual void SetClipRect(const TRect& r);
+    const TRect& ClipRect() const { return clip_; }
+    TRect Bounds() const { return TRect{0, 0, width_, height_}; }
+
+    virtual void MoveTo(int x, int y);
+    virtual void LineTo(int x, int y) = 0;
+    TPoint CurrentPoint() const { return current_; }
+    virtual void Rectangle(int x0, int y0, int x1, int y1) = 0;
+    virtual void FillRect(const TRect& r) = 0;
+    virtual void Ellipse(int x0, int y0, int x1, int y1) = 0;
+    virtual void Polygon(std::span<const TPoint> points) = 0;
+    virtual void SetPixel(int x, int y, TColor color) = 0;
+    virtual void TextOut(int x, int y, const std::string& text) = 0;
+    // The advance width and cell height of text in the current font; {0, 0}
+    // when the device cannot measure.
+    virtual TSize TextExtent(const std::string& text) const = 0;
+    // Plain block copy of another device's picture with its top-left at (x, y).
+    virtual void CopyFrom(const DrawDevice& source, int x, int y) = 0;
+    // Draws image stretched over dest (plain copy, clipped).
+    virtual void DrawImage(const TRect& dest, const QImage& image) = 0;
+
+protected:
+    void SetMonochromeFlag(bool on) { monochrome_ = on; }
+    // The colour the device really writes: black or white on a monochrome device.
+    TColor DeviceColor(TColor c) const;
+    int StylePhase() const { return stylePhase_; }
+    void SetStylePhase(int phase) { stylePhase_ = phase; }
+    void SetCurrentPoint(int x, int y) { current_ = TPoint{x, y}; }
+
+private:
+    int width_;
+    int height_;
+    bool monochrome_ = false;
+    DevicePen pen_;
+    DeviceBrush brush_;
+    DeviceFont font_;
+    int bkMode_ = OPAQUE;
+    TColor bkColor_ = clWhite;
+    unsigned textAlign_ = TA_LEFT | TA_TOP;
+    TRect clip_;
+    TPoint current_;
+    int stylePhase_ = 0;
+};
+
+// Draws into a QImage (Format_RGB32), following the rules at the top.
+class ImageDevice : public DrawDevice {
+public:
+    ImageDevice(int width, int height, bool monochrome = false);
+
+    const QImage* Image() const override { return &image_; }
+    QImage& MutableImage() { return image_; }
+    // The colour of one pixel as 0x00BBGGRR; black outside the image.
+    TColor PixelAt(int x, int y) const;
+
+    void LineTo(int x, int y) override;
+    void Rectangle(int x0, int y0, int x1, int y1) override;
+    void FillRect(const TRect& r) override;
+    void Ellipse(int x0, int y0, int x1, int y1) override;
+    void Polygon(std::span<const TPoint> points) override;
+    void SetPixel(int x, int y, TColor color) override;
+    void TextOut(int x, int y, const std::string& text) override;
+    TSize TextExtent(const std::string& text) const override;
+    void CopyFrom(const DrawDevice& source, int x, int y) override;
+    void DrawImage(const TRect& dest, const QImage& image) override;
+
+private:
+    void PlotPixel(int x, int y, std::uint32_t rgb, TPenMode mode);
+    // Draws one pixel of a styled one-pixel line walk and advances the phase.
+    void StyledPixel(int x, int y, std::uint32_t rgb);
+    void WalkLine(int x0, int y0, int x1, int y1);
+    void SpanRow(int y, int x0, int x1);  // x0..x1-1, solid pen fast path
+    void WideLine(int x0, int y0, int x1, int y1);
+    void FillArea(const TRect& r, bool withPenMode);
+    // Applies pen (or brush) pixels wherever mask is set; mask covers the device.
+    void PlotMask(const QImage& mask, std::uint32_t rgb, TPenMode mode);
+    void FillMaskWithBrush(const QImage& mask, bool withPenMode);
+    QImage NewMask() const;
+
+    QImage image_;
+};
+
+// Records every drawing and state call as one line of text, for tests that
+// assert call sequences exactly. Text is measured with fixed metrics: a cell
+// |Height| pixels high and ceil(|Height| / 2) pixels wide per character.
+class RecordingDevice final : public DrawDevice {
+public:
+    RecordingDevice(int width, int height);
+
+    const std::vector<std::string>& Calls() const { return calls_; }
+    void ClearCalls() { calls_.clear(); }
+
+    void SelectPen(const DevicePen& pen) override;
+    void SelectBrush(const DeviceBrush& brush) override;
+    void SelectFont(const DeviceFont& font) override;
+    void SetBkMode(int mode) override;
+    void SetBkColor(TColor color) override;
+    void SetTextAlign(unsigned flags) override;
+    void SetClipRect(const TRect& r) override;
+    void MoveTo(int x, int y) override;
+    void LineTo(int x, int y) override;
+    void Rectangle(int x0, int y0, int x1, int y1) override;
+    void FillRect(const TRect& r) override;
+    void Ellipse(int x0, int y0, int x1, int y1) override;
+    void Polygon(std::span<const TPoint> points) override;
+    void SetPixel(int x, int y, TColor color) override;
+    void TextOut(int x, int y, const std::string& text) override;
+    TSize TextExtent(const std::string& text) const override;
+    void CopyFrom(const DrawDevice& source, int x, int y) override;
+    void DrawImage(const TRect& dest, const QImage& image) override;
+
+private:
+    void Record(std::string call) { calls_.push_back(std::move(call)); }
+    std::vector<std::string> calls_;
+};
+
+// Formats a colour as the recording device writes it: "0x0000FF".
+std::string ColorText(TColor c);
+
+}  // namespace nc

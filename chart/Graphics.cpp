@@ -1,0 +1,167 @@
+#include "chart/Graphics.h"
+
+namespace nc {
+
+// ---------------------------------------------------------------------- TPen
+
+void TPen::SetColor(TColor value) {
+    if (value == color_) return;
+    color_ = value;
+    Changed();
+}
+
+void TPen::SetMode(TPenMode value) {
+    if (value == mode_) return;
+    mode_ = value;
+    Changed();
+}
+
+void TPen::SetStyle(TPenStyle value) {
+    if (value == style_) return;
+    style_ = value;
+    Changed();
+}
+
+void TPen::SetWidth(int value) {
+    if (value == width_) return;
+    width_ = value;
+    Changed();
+}
+
+void TPen::Assign(const TPen& source) {
+    if (&source == this) return;
+    if (AssignFields(source)) Changed();
+}
+
+bool TPen::AssignFields(const TPen& source) {
+    const bool differs = color_ != source.color_ || mode_ != source.mode_ || style_ != source.style_ ||
+                         width_ != source.width_;
+    color_ = source.color_;
+    mode_ = source.mode_;
+    style_ = source.style_;
+    width_ = source.width_;
+    return differs;
+}
+
+// -------------------------------------------------------------------- TBrush
+
+void TBrush::SetColor(TColor value) {
+    if (value == color_) return;
+    color_ = value;
+    Changed();
+}
+
+void TBrush::SetStyle(TBrushStyle value) {
+    if (value == style_) return;
+    style_ = value;
+    Changed();
+}
+
+void TBrush::SetBitmap(const QImage& value) {
+    if (value == bitmap_) return;
+    bitmap_ = value;
+    Changed();
+}
+
+void TBrush::Assign(const TBrush& source) {
+    if (&source == this) return;
+    const bool differs = color_ != source.color_ || style_ != source.style_ || !(bitmap_ == source.bitmap_);
+    color_ = source.color_;
+    style_ = source.style_;
+    bitmap_ = source.bitmap_;
+    if (differs) Changed();
+}
+
+// --------------------------------------------------------------------- TFont
+
+void TFont::SetName(const std::string& value) {
+    if (value == name_) return;
+    name_ = value;
+    Changed();
+}
+
+void TFont::SetHeight(int value) {
+    if (value == height_) return;
+    height_ = value;
+    Changed();
+}
+
+void TFont::SetColor(TColor value) {
+    if (value == color_) return;
+    color_ = value;
+    Changed();
+}
+
+void TFont::SetStyle(TFontStyles value) {
+    if (value == style_) return;
+    style_ = value;
+    Changed();
+}
+
+void TFont::Assign(const TFont& source) {
+    if (&source == this) return;
+    const bool differs = name_ != source.name_ || height_ != source.height_ || color_ != source.color_ ||
+                         style_ != source.style_ || pixelsPerInch_ != source.pixelsPerInch_;
+    name_ = source.name_;
+    height_ = source.height_;
+    color_ = source.color_;
+    style_ = source.style_;
+    pixelsPerInch_ = source.pixelsPerInch_;
+    if (differs) Changed();
+}
+
+DeviceFont TFont::ToDeviceFont() const {
+    DeviceFont f;
+    f.Name = name_;
+    f.Height = height_;
+    f.Bold = (style_ & fsBold) != 0;
+    f.Italic = (style_ & fsItalic) != 0;
+    f.Underline = (style_ & fsUnderline) != 0;
+    f.StrikeOut = (style_ & fsStrikeOut) != 0;
+    f.Escapement = 0;
+    f.Color = ColorToRGB(color_);
+    return f;
+}
+
+// ------------------------------------------------------------------- TCanvas
+
+TCanvas::TCanvas(DrawDevice* device) : device_(device) {
+    pen_.OnChange = [this] { penValid_ = false; };
+    brush_.OnChange = [this] { brushValid_ = false; };
+    font_.OnChange = [this] { fontValid_ = false; };
+}
+
+void TCanvas::SetDevice(DrawDevice* device) {
+    device_ = device;
+    penValid_ = brushValid_ = fontValid_ = false;
+}
+
+DrawDevice* TCanvas::Handle() {
+    if (device_ == nullptr) return nullptr;
+    if (!penValid_) {
+        device_->SelectPen(DevicePen{ColorToRGB(pen_.Color()), pen_.Style(), pen_.Width(), pen_.Mode()});
+        penValid_ = true;
+    }
+    if (!brushValid_) {
+        device_->SelectBrush(DeviceBrush{ColorToRGB(brush_.Color()), brush_.Style(), brush_.Bitmap()});
+        if (brush_.Style() == bsSolid) {
+            device_->SetBkColor(ColorToRGB(brush_.Color()));
+            device_->SetBkMode(OPAQUE);
+        } else {
+            device_->SetBkMode(TRANSPARENT);
+        }
+        brushValid_ = true;
+    }
+    if (!fontValid_) {
+        device_->SelectFont(font_.ToDeviceFont());
+        fontValid_ = true;
+    }
+    return device_;
+}
+
+// ------------------------------------------------------------------- TBitmap
+
+TBitmap::TBitmap(std::unique_ptr<DrawDevice> device, bool monochrome)
+    : device_(std::move(device)), canvas_(std::make_unique<TCanvas>(device_.get())), monochrome_(monochrome) {}
+
+}  // namespace nc

@@ -1,0 +1,357 @@
+// Pixel rules of the image device and the transcript of the recording device.
+
+#include <gtest/gtest.h>
+
+#include "PixelArt.h"
+#include "chart/ChartDevice.h"
+
+using namespace nc;
+using nc::test::Art;
+using nc::test::CountPixels;
+using nc::test::InkBounds;
+using Picture = std::vector<std::string>;
+
+namespace {
+
+struct BlackPenDevice : ImageDevice {
+    BlackPenDevice(int w, int h, TPenStyle style = psSolid, TPenMode mode = pmCopy) : ImageDevice(w, h) {
+        SelectPen(DevicePen{clBlack, style, 1, mode});
+    }
+};
+
+}  // namespace
+
+TEST(ImageDeviceLine, OmitsTheEndPixelInEveryDirection) {
+    struct Row {
+        int x0, y0, x1, y1;
+        Picture expected;
+    };
+    const Row rows[] = {
+        {0, 1, 4, 1, {".....", "####.", "....."}},
+        {4, 1, 0, 1, {".....", ".####", "....."}},
+        {1, 0, 1, 2, {".#...", ".#...", "....."}},
+        {1, 2, 1, 0, {".....", ".#...", ".#..."}},
+        {0, 0, 4, 2, {"##...", "..##.", "....."}},
+        {4, 2, 0, 0, {".....", ".##..", "...##"}},
+    };
+    for (const Row& row : rows) {
+        BlackPenDevice d(5, 3);
+        d.MoveTo(row.x0, row.y0);
+        d.LineTo(row.x1, row.y1);
+        EXPECT_EQ(Art(d, 5, 3), row.expected) << row.x0 << "," << row.y0 << " -> " << row.x1 << "," << row.y1;
+        EXPECT_EQ(d.CurrentPoint(), (TPoint{row.x1, row.y1}));
+    }
+}
+
+TEST(ImageDeviceLine, PolylineWritesEveryPixelOnce) {
+    // Not-xor on white turns a pixel black once and back to white twice, so a
+    // doubled joint would show as a white hole.
+    BlackPenDevice d(6, 4, psSolid, pmNotXor);
+    d.MoveTo(0, 0);
+    d.LineTo(3, 0);
+    d.LineTo(3, 3);
+    d.LineTo(0, 3);
+    d.LineTo(0, 0);
+    EXPECT_EQ(Art(d, 6, 4), (Picture{"####..", "#..#..", "#..#..", "####.."}));
+}
+
+TEST(ImageDeviceLine, LineToCurrentPointDrawsNothing) {
+    BlackPenDevice d(3, 3);
+    d.MoveTo(1, 1);
+    d.LineTo(1, 1);
+    EXPECT_EQ(CountPixels(d, clBlack), 0);
+}
+
+TEST(ImageDeviceLine, ClearPenMovesWithoutDrawing) {
+    BlackPenDevice d(5, 1, psClear);
+    d.MoveTo(0, 0);
+    d.LineTo(4, 0);
+    EXPECT_EQ(CountPixels(d, clBlack), 0);
+    EXPECT_EQ(d.CurrentPoint(), (TPoint{4, 0}));
+}
+
+TEST(ImageDeviceLine, DottedPatternRunsOnAlongThePolyline) {
+    BlackPenDevice single(14, 1, psDot);
+    single.MoveTo(0, 0);
+    single.LineTo(14, 0);
+    EXPECT_EQ(Art(single, 14, 1), (Picture{"###...###...##"}));
+
+    BlackPenDevice joined(14, 1, psDot);
+    joined.MoveTo(0, 0);
+    joined.LineTo(4, 0);
+    joined.LineTo(14, 0);
+    EXPECT_EQ(Art(joined, 14, 1), Art(single, 14, 1));
+
+    BlackPenDevice restarted(14, 1, psDot);
+    restarted.MoveTo(0, 0);
+    restarted.LineTo(4, 0);
+    restarted.MoveTo(4, 0);
+    restarted.LineTo(14, 0);
+    EXPECT_EQ(Art(restarted, 14, 1), (Picture{"###.###...###."}));
+}
+
+TEST(ImageDeviceLine, DashPatterns) {
+    struct Row {
+        TPenStyle style;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {psDash, "##################......####"},
+        {psDashDot, "#########......###......####"},
+        {psDashDotDot, "#########...###...###...####"},
+    };
+    for (const Row& row : rows) {
+        BlackPenDevice d(28, 1, row.style);
+        d.MoveTo(0, 0);
+        d.LineTo(28, 0);
+        EXPECT_EQ(Art(d, 28, 1)[0], row.expected) << row.style;
+    }
+}
+
+TEST(ImageDeviceLine, ClippedLineKeepsItsPixelsInsideTheClip) {
+    BlackPenDevice d(8, 3);
+    d.SetClipRect(TRect{2, 0, 5, 3});
+    d.MoveTo(0, 1);
+    d.LineTo(8, 1);
+    EXPECT_EQ(Art(d, 8, 3), (Picture{"........", "..###...", "........"}));
+
+    BlackPenDevice dotted(8, 1, psDot);
+    dotted.SetClipRect(TRect{2, 0, 8, 1});
+    dotted.MoveTo(0, 0);
+    dotted.LineTo(8, 0);
+    EXPECT_EQ(Art(dotted, 8, 1), (Picture{"..#...##"}));
+}
+
+TEST(ImageDeviceLine, InvertedClipLeavesNothingDrawable) {
+    BlackPenDevice d(4, 4);
+    d.SetClipRect(TRect{3, 3, 1, 1});
+    d.MoveTo(0, 0);
+    d.LineTo(4, 4);
+    d.FillRect(TRect{0, 0, 4, 4});
+    EXPECT_EQ(CountPixels(d, clBlack), 0);
+    EXPECT_TRUE(d.ClipRect().IsEmpty());
+}
+
+TEST(ImageDeviceLine, WidePenCoversABand) {
+    ImageDevice d(10, 7);
+    d.SelectPen(DevicePen{clBlack, psDot, 3, pmCopy});
+    d.MoveTo(1, 3);
+    d.LineTo(8, 3);
+    const TRect ink = InkBounds(d, clBlack);
+    EXPECT_EQ(ink.Height(), 3);
+    EXPECT_EQ(ink.Top, 2);
+    // A wide pen is solid whatever its style.
+    for (int x = 2; x < 8; ++x) EXPECT_EQ(d.PixelAt(x, 3), clBlack) << x;
+}
+
+TEST(ImageDeviceLine, PenModes) {
+    struct Row {
+        TPenMode mode;
+        TColor before, pen, after;
+    };
+    const Row rows[] = {
+        {pmCopy, 0x123456, 0x0000FF, 0x0000FF},     {pmNotXor, 0xFFFFFF, 0x0000FF, 0x0000FF},
+        {pmNotXor, 0x0000FF, 0x0000FF, 0xFFFFFF},   {pmXor, 0x00FF00, 0x0000FF, 0x00FFFF},
+        {pmNot, 0x00FF00, 0x0000FF, 0xFF00FF},      {pmBlack, 0x123456, 0xFFFFFF, 0x000000},
+        {pmWhite, 0x123456, 0x000000, 0xFFFFFF},    {pmNop, 0x123456, 0x000000, 0x123456},
+        {pmMask, 0x00FFFF, 0x0000FF, 0x0000FF},     {pmMerge, 0x00FF00, 0x0000FF, 0x00FFFF},
+        {pmNotCopy, 0x000000, 0x0000FF, 0xFFFF00},
+    };
+    for (const Row& row : rows) {
+        ImageDevice d(2, 1);
+        d.SetPixel(0, 0, row.before);
+        d.SelectPen(DevicePen{row.pen, psSolid, 1, row.mode});
+        d.MoveTo(0, 0);
+        d.LineTo(1, 0);
+        EXPECT_EQ(d.PixelAt(0, 0), row.after) << "mode " << row.mode;
+    }
+}
+
+TEST(ImageDeviceRectangle, RightColumnAndBottomRowLieOutside) {
+    ImageDevice d(8, 6);
+    d.SelectPen(DevicePen{clBlack, psSolid, 1, pmCopy});
+    d.SelectBrush(DeviceBrush{clRed, bsSolid, {}});
+    d.Rectangle(1, 1, 6, 5);
+    EXPECT_EQ(Art(d, 8, 6), (Picture{"........", ".#####..", ".#rrr#..", ".#rrr#..", ".#####..", "........"}));
+}
+
+TEST(ImageDeviceRectangle, CornersAreSortedAndClearPenFillsAll) {
+    ImageDevice d(6, 4);
+    d.SelectPen(DevicePen{clBlack, psClear, 1, pmCopy});
+    d.SelectBrush(DeviceBrush{clRed, bsSolid, {}});
+    d.Rectangle(4, 3, 1, 1);
+    EXPECT_EQ(Art(d, 6, 4), (Picture{"......", ".rrr..", ".rrr..", "......"}));
+}
+
+TEST(ImageDeviceRectangle, ClearBrushLeavesTheInside) {
+    ImageDevice d(5, 5);
+    d.SetPixel(2, 2, clRed);
+    d.SelectPen(DevicePen{clBlack, psSolid, 1, pmCopy});
+    d.SelectBrush(DeviceBrush{clWhite, bsClear, {}});
+    d.Rectangle(0, 0, 5, 5);
+    EXPECT_EQ(Art(d, 5, 5), (Picture{"#####", "#...#", "#.r.#", "#...#", "#####"}));
+}
+
+TEST(ImageDeviceRectangle, NotXorTwiceRestoresThePicture) {
+    for (const TRect& r : {TRect{1, 1, 7, 5}, TRect{2, 2, 3, 6}, TRect{0, 3, 8, 4}}) {
+        ImageDevice d(8, 6);
+        d.SetPixel(3, 3, clBlue);
+        d.SetPixel(1, 1, clGray);
+        const QImage before = *d.Image();
+        d.SelectPen(DevicePen{clRed, psSolid, 1, pmNotXor});
+        d.SelectBrush(DeviceBrush{clWhite, bsClear, {}});
+        d.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+        EXPECT_NE(*d.Image(), before);
+        d.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+        EXPECT_EQ(*d.Image(), before) << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom;
+    }
+}
+
+TEST(ImageDeviceFill, FillRectCoversLeftToRightMinusOne) {
+    ImageDevice d(5, 4);
+    d.SelectBrush(DeviceBrush{clBlack, bsSolid, {}});
+    d.FillRect(TRect{1, 1, 3, 3});
+    EXPECT_EQ(Art(d, 5, 4), (Picture{".....", ".##..", ".##..", "....."}));
+    d.SelectBrush(DeviceBrush{clRed, bsClear, {}});
+    d.FillRect(TRect{0, 0, 5, 4});
+    EXPECT_EQ(CountPixels(d, clRed), 0);
+}
+
+TEST(ImageDeviceFill, HatchGapsTakeTheBackgroundOnlyWhenOpaque) {
+    ImageDevice d(8, 2);
+    d.SelectBrush(DeviceBrush{clBlack, bsVertical, {}});
+    d.SetBkColor(clRed);
+    d.SetBkMode(OPAQUE);
+    d.FillRect(TRect{0, 0, 8, 1});
+    d.SetBkMode(TRANSPARENT);
+    d.FillRect(TRect{0, 1, 8, 2});
+    EXPECT_EQ(Art(d, 8, 2), (Picture{"#rrrrrrr", "#......."}));
+}
+
+TEST(ImageDeviceFill, MonochromeDeviceWritesBlackOrWhite) {
+    ImageDevice d(3, 1, true);
+    EXPECT_TRUE(d.Monochrome());
+    d.SetPixel(0, 0, 0x0000FF);
+    d.SetPixel(1, 0, 0xC0C0C0);
+    d.SetPixel(2, 0, 0x404040);
+    EXPECT_EQ(Art(d, 3, 1), (Picture{"#.#"}));
+}
+
+TEST(ImageDeviceCopy, CopiesAndClips) {
+    ImageDevice source(2, 2);
+    source.SetPixel(0, 0, clRed);
+    source.SetPixel(1, 1, clBlue);
+    ImageDevice target(4, 3);
+    target.CopyFrom(source, 1, 1);
+    EXPECT_EQ(Art(target, 4, 3), (Picture{"....", ".r..", "..b."}));
+    ImageDevice edge(2, 2);
+    edge.CopyFrom(source, 1, 1);
+    EXPECT_EQ(Art(edge, 2, 2), (Picture{"..", ".r"}));
+}
+
+class ImageDeviceText : public ::testing::Test {
+protected:
+    ImageDevice d{120, 80};
+    void SetUp() override {
+        DeviceFont font;
+        font.Height = -13;
+        d.SelectFont(font);
+        d.SetBkColor(clRed);
+    }
+};
+
+TEST_F(ImageDeviceText, MeasuresWithTheFont) {
+    const TSize wide = d.TextExtent("WWWW");
+    const TSize narrow = d.TextExtent("iiii");
+    EXPECT_GT(wide.Width, narrow.Width);
+    EXPECT_GE(wide.Height, 13);
+    EXPECT_EQ(wide.Height, narrow.Height);
+    EXPECT_EQ(d.TextExtent("").Width, 0);
+}
+
+TEST_F(ImageDeviceText, OpaqueBackgroundFillsExactlyTheCell) {
+    d.SetBkMode(OPAQUE);
+    d.TextOut(10, 20, "Ab");
+    const TSize cell = d.TextExtent("Ab");
+    const TRect bg = InkBounds(d, clRed);
+    EXPECT_EQ(bg, (TRect{10, 20, 10 + cell.Width, 20 + cell.Height}));
+    const TRect ink = InkBounds(d, clBlack);
+    EXPECT_FALSE(ink.IsEmpty());
+    EXPECT_GE(ink.Left, 10);
+    EXPECT_GE(ink.Top, 20);
+}
+
+TEST_F(ImageDeviceText, TransparentBackgroundLeavesThePicture) {
+    d.SetBkMode(TRANSPARENT);
+    d.TextOut(10, 20, "Ab");
+    EXPECT_EQ(CountPixels(d, clRed), 0);
+    EXPECT_GT(CountPixels(d, clBlack), 0);
+}
+
+TEST_F(ImageDeviceText, AlignmentFlagsPlaceTheCell) {
+    d.SetBkMode(OPAQUE);
+    const TSize cell = d.TextExtent("Text");
+    struct Row {
+        unsigned flags;
+        TRect expected;
+    };
+    const Row rows[] = {
+        {TA_LEFT | TA_TOP, {60, 40, 60 + cell.Width, 40 + cell.Height}},
+        {TA_RIGHT | TA_TOP, {60 - cell.Width, 40, 60, 40 + cell.Height}},
+        {TA_CENTER | TA_TOP, {60 - cell.Width / 2, 40, 60 - cell.Width / 2 + cell.Width, 40 + cell.Height}},
+        {TA_LEFT | TA_BOTTOM, {60, 40 - cell.Height, 60 + cell.Width, 40}},
+    };
+    for (const Row& row : rows) {
+        d.SelectBrush(DeviceBrush{clWhite, bsSolid, {}});
+        d.FillRect(d.Bounds());
+        d.SetTextAlign(row.flags);
+        d.TextOut(60, 40, "Text");
+        EXPECT_EQ(InkBounds(d, clRed), row.expected) << "flags " << row.flags;
+    }
+}
+
+TEST_F(ImageDeviceText, EscapementTurnsTheTextCounterClockwise) {
+    DeviceFont font = d.Font();
+    font.Escapement = 900;
+    d.SelectFont(font);
+    d.SetBkMode(OPAQUE);
+    d.TextOut(30, 70, "Text");
+    const TSize cell = d.TextExtent("Text");
+    const TRect bg = InkBounds(d, clRed);
+    // Turned up: the text runs from (30, 70) towards the top, the cell's
+    // height lies to the right.
+    EXPECT_EQ(bg.Bottom, 70);
+    EXPECT_EQ(bg.Height(), cell.Width);
+    EXPECT_EQ(bg.Left, 30);
+    EXPECT_EQ(bg.Width(), cell.Height);
+}
+
+TEST_F(ImageDeviceText, TextIsClipped) {
+    d.SetBkMode(OPAQUE);
+    d.SetClipRect(TRect{0, 0, 15, 80});
+    d.TextOut(10, 20, "Wide text");
+    EXPECT_EQ(InkBounds(d, clRed).Right, 15);
+}
+
+TEST(RecordingDevice, RecordsCallsAndKeepsState) {
+    RecordingDevice d(100, 50);
+    d.SelectPen(DevicePen{clRed, psDot, 1, pmNotXor});
+    d.SelectBrush(DeviceBrush{clWhite, bsClear, {}});
+    d.MoveTo(1, 2);
+    d.LineTo(3, 4);
+    d.Rectangle(0, 0, 10, 10);
+    d.SetClipRect(TRect{-5, 10, 200, 20});
+    d.SetBkMode(TRANSPARENT);
+    d.SetTextAlign(TA_CENTER | TA_BOTTOM);
+    d.TextOut(5, 6, "hi");
+    const std::vector<std::string> expected = {
+        "Pen(0x0000FF,psDot,1,pmNotXor)", "Brush(0xFFFFFF,bsClear)", "MoveTo(1,2)", "LineTo(3,4)",
+        "Rectangle(0,0,10,10)",           "Clip(0,10,100,20)",      "BkMode(1)",   "TextAlign(14)",
+        "TextOut(5,6,\"hi\")",
+    };
+    EXPECT_EQ(d.Calls(), expected);
+    EXPECT_EQ(d.CurrentPoint(), (TPoint{3, 4}));
+    EXPECT_EQ(d.GetBkMode(), TRANSPARENT);
+    EXPECT_EQ(d.GetTextAlign(), TA_CENTER | TA_BOTTOM);
+    EXPECT_EQ(d.TextExtent("abc"), (TSize{18, 11}));
+}
