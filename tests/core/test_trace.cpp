@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -34,6 +35,30 @@ TEST(Trace, DefaultRunIsThirtyForAHundredSamples)
     EXPECT_EQ(r.lines[1], "1\t0.05\t0.0000\t0.0000\t4.5021\t89.687409615806047\t0.00545573141\t0.215093657");
     EXPECT_EQ(r.lines[4].substr(0, 33), "4\t0.2\t2.3573\t27.1429\t1.8312\t86.19");
     EXPECT_EQ(r.lines[100].substr(0, 28), "100\t5\t30.3102\t0.0052\t-4.9510");
+}
+
+// The settle figures, read from the trace's own columns after 200 samples.
+TEST(Trace, SettlesForReferencesZeroThirtyNinety)
+{
+    const struct {
+        const char* reference;
+        double posicion, fuerza;
+    } rows[] = {{"0", 1.66, -0.284}, {"30", 30.31, -4.95}, {"90", 88.66, -9.807}};
+    for (const auto& r : rows) {
+        const TraceRun run = Trace({r.reference, "200"});
+        ASSERT_EQ(run.status, 0);
+        std::istringstream last(run.lines.back());
+        std::string muestra, tiempo, posicion, velocidad, fuerza;
+        std::getline(last, muestra, '\t');
+        std::getline(last, tiempo, '\t');
+        std::getline(last, posicion, '\t');
+        std::getline(last, velocidad, '\t');
+        std::getline(last, fuerza, '\t');
+        EXPECT_EQ(muestra, "200");
+        EXPECT_EQ(tiempo, "10");
+        EXPECT_NEAR(std::stod(posicion), r.posicion, 0.005) << r.reference;
+        EXPECT_NEAR(std::stod(fuerza), r.fuerza, std::abs(r.fuerza) * 0.002) << r.reference;
+    }
 }
 
 TEST(Trace, PairsContinueTheSameRunAndCommaLocaleKeepsPointColumns)
