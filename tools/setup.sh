@@ -3,9 +3,12 @@
 # starts the program (run, the default) or runs every test (test).
 #   bash tools/setup.sh run
 #   bash tools/setup.sh test
+# CI also runs every test once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer, in a second build directory:
+#   bash tools/setup.sh sanitize
 set -euo pipefail
 mode=${1:-run}
-case "$mode" in run|test) ;; *) echo "usage: bash tools/setup.sh [run|test]" >&2; exit 2 ;; esac
+case "$mode" in run|test|sanitize) ;; *) echo "usage: bash tools/setup.sh [run|test|sanitize]" >&2; exit 2 ;; esac
 cd "$(dirname "$0")/.."
 
 packages=(
@@ -26,6 +29,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [ "$mode" = sanitize ]; then
+  build=${NEUROCONTROL_BUILD_DIR:-build-sanitize}
+  flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNEUROCONTROL_BUILD_BENCH=OFF \
+    -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags"
+  cmake --build "$build" -j "$(nproc)"
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0
+  exec ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 fi
 
 build=${NEUROCONTROL_BUILD_DIR:-build}
