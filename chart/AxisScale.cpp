@@ -86,15 +86,18 @@ double StepForCount(int32_t count, double increment, double effective_range, int
         int64_t n = int64_t{count} + 1;
         while (count < n) {
             const long double q = effective_range / static_cast<long double>(step);
-            if (std::fabs(q) < kIntegerLimit) {
+            const bool fits = std::fabs(q) < kIntegerLimit;
+            if (fits)
                 n = static_cast<int64_t>(std::nearbyint(q));
-                if (n > count)
-                    step = NextNiceStep(step);
-            } else {
-                step = NextNiceStep(step);
+            if (!fits || n > count) {
+                // Among subnormal numbers the next nice step can round back onto
+                // this one; the search stops there rather than loop for ever.
+                const double next = NextNiceStep(step);
+                if (!(next > step))
+                    break;
+                step = next;
             }
-            // Beyond the largest double the range is no longer finite either;
-            // nothing further can fit, so the search ends on that step.
+            // Beyond the largest double nothing further can fit.
             if (!std::isfinite(step))
                 return std::numeric_limits<double>::max();
         }

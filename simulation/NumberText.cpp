@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <system_error>
@@ -124,6 +125,19 @@ std::string ExponentForm(const DecimalDigits& d, const NumberFormat& format)
     return out;
 }
 
+// Infinities and NaN have no digits. The loop never shows one (a fault stops
+// the step first), but a format must still say something sound.
+bool NonFinite(long double value, std::string& text)
+{
+    if (std::isnan(value))
+        text = "NAN";
+    else if (std::isinf(value))
+        text = value < 0 ? "-INF" : "INF";
+    else
+        return false;
+    return true;
+}
+
 } // namespace
 
 NumberFormat NumberFormat::System()
@@ -241,6 +255,8 @@ long double StrToFloat(std::string_view text, const NumberFormat& format)
 
 std::string FormatFixed(long double value, const NumberFormat& format)
 {
+    if (std::string special; NonFinite(value, special))
+        return special;
     constexpr int kPrecision = 7;
     constexpr int kDecimals = 4;
     DecimalDigits d = ToDecimal(value);
@@ -262,6 +278,8 @@ std::string FormatFixed(long double value, const NumberFormat& format)
 
 std::string FormatGeneral(long double value, const NumberFormat& format)
 {
+    if (std::string special; NonFinite(value, special))
+        return special;
     constexpr int kPrecision = 15;
     DecimalDigits d = ToDecimal(value);
     RoundDigits(d, kPrecision);
@@ -284,6 +302,8 @@ std::string FormatGeneral(long double value, const NumberFormat& format)
 
 std::string FormatGrouped3(long double value, const NumberFormat& format)
 {
+    if (std::string special; NonFinite(value, special))
+        return special;
     constexpr int kDecimals = 3;
     DecimalDigits d = ToDecimal(value);
     RoundDigits(d, d.exponent + kDecimals);

@@ -6,9 +6,12 @@
 # CI also runs every test once more under AddressSanitizer and
 # UndefinedBehaviorSanitizer, in a second build directory:
 #   bash tools/setup.sh sanitize
+# and runs each libFuzzer target for a bounded time (FUZZ_SECONDS each, 20 by
+# default) on its seed corpus, with clang in a third build directory:
+#   bash tools/setup.sh fuzz
 set -euo pipefail
 mode=${1:-run}
-case "$mode" in run|test|sanitize) ;; *) echo "usage: bash tools/setup.sh [run|test|sanitize]" >&2; exit 2 ;; esac
+case "$mode" in run|test|sanitize|fuzz) ;; *) echo "usage: bash tools/setup.sh [run|test|sanitize|fuzz]" >&2; exit 2 ;; esac
 cd "$(dirname "$0")/.."
 
 packages=(
@@ -18,6 +21,7 @@ packages=(
   libbenchmark-dev                        # bench/
   fonts-liberation                        # metric twins of the fonts the windows name
   xvfb xauth                              # headless runs of the window
+  clang libclang-rt-14-dev                # libFuzzer for the fuzz targets
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -41,6 +45,28 @@ if [ "$mode" = sanitize ]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0
   exec ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+fi
+
+if [ "$mode" = fuzz ]; then
+  build=${NEUROCONTROL_BUILD_DIR:-build-fuzz}
+  flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all"
+  CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DNEUROCONTROL_FUZZ=ON -DCMAKE_CXX_FLAGS="$flags"
+  cmake --build "$build" -j "$(nproc)"
+  seconds=${FUZZ_SECONDS:-20}
+  runs=0
+  for target in number_text axis trace_args; do
+    work=$(mktemp -d)
+    cp tests/fuzz/corpus/$target/* "$work"/
+    echo "fuzz_$target: ${seconds} s"
+    "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 "$work" 2>"$work.log" || { tail -40 "$work.log"; exit 1; }
+    grep -E 'stat::number_of_executed_units' "$work.log" || true
+    rm -rf "$work" "$work.log"
+    runs=$((runs + 1))
+  done
+  echo "fuzz: $runs passed, 0 failed"
+  exit 0
 fi
 
 build=${NEUROCONTROL_BUILD_DIR:-build}

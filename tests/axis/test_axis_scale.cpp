@@ -32,6 +32,8 @@ TEST(StepForCount, SearchFromIncrementOrOneOrMinimum)
     EXPECT_EQ(StepForCount(5, 0, 0, 10), MinimumStep);
     EXPECT_GT(StepForCount(5, 0, 1e300, 10), 1e299);
     EXPECT_EQ(StepForCount(5, 0, std::numeric_limits<double>::infinity(), 10), std::numeric_limits<double>::max());
+    // A subnormal increment whose next nice step rounds back onto itself.
+    EXPECT_EQ(StepForCount(20, 9.88e-324, 1.39e-308, 10), MinimumStep);
 }
 
 TEST(StepForCount, RoundingOfTheCountIsTiesToEven)

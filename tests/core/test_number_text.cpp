@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 namespace nc {
@@ -82,6 +83,16 @@ TEST(Format, FixedAndGeneralInBothLocales)
                     c = ',';
         EXPECT_EQ(FormatFixed(r.value, kComma), fixed);
         EXPECT_EQ(FormatGeneral(r.value, kComma), general);
+    }
+}
+
+TEST(Format, NonFiniteValuesHaveWords)
+{
+    const long double inf = std::numeric_limits<long double>::infinity();
+    for (auto format : {FormatFixed, FormatGeneral, FormatGrouped3}) {
+        EXPECT_EQ(format(inf, kPoint), "INF");
+        EXPECT_EQ(format(-inf, kPoint), "-INF");
+        EXPECT_EQ(format(std::numeric_limits<long double>::quiet_NaN(), kPoint), "NAN");
     }
 }
 
