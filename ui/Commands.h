@@ -1,0 +1,41 @@
+#pragma once
+// The main window's command rules as plain functions: the speed text to the
+// simulation timer's interval, the up-down's stepping, the clock's text.
+
+#include <QLocale>
+#include <QString>
+#include <QTime>
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace nc {
+
+// The interval in milliseconds for n control steps per second: 1 / n rounded
+// to single precision, times 1000, rounded half to even; the low 32 bits of
+// that integer. Speeds of 2001 and more give 0, negative ones wrap around.
+// Throws FloatDivideByZeroError for 0.
+uint32_t IntervalFromSpeed(int32_t speed);
+
+// The speed box's text through the integer conversion, then as above.
+uint32_t IntervalFromSpeedText(std::string_view text);
+
+// An up-down without wrap-around: the new position after one arrow click, or
+// nothing when the click cannot move it (the up arrow at the maximum, the
+// down arrow at the minimum).
+struct UpDownRange {
+    int minimum = 0;
+    int maximum = 360;
+    int increment = 5;
+};
+std::optional<int> UpDownStep(int position, bool up, const UpDownRange& range);
+
+// The locale's long time format without its time-zone field ("t"), and the
+// brackets or blanks that only surrounded it.
+QString LongTimeFormatWithoutZone(const QString& format);
+
+// The clock panel's text for a time of day.
+QString ClockText(const QTime& time, const QLocale& locale);
+
+} // namespace nc

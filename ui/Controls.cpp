@@ -1,0 +1,163 @@
+#include "ui/Controls.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+
+static void InitPictures()
+{
+    Q_INIT_RESOURCE(pictures);
+}
+
+namespace nc {
+
+void LoadPictures()
+{
+    static const bool loaded = (InitPictures(), true);
+    (void)loaded;
+}
+
+QFont LayoutFont(const char* family, const char* twin, int pixels)
+{
+    QFont font;
+    font.setFamilies({QString::fromLatin1(family), QString::fromLatin1(twin)});
+    font.setPixelSize(pixels);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+void KeepPointerMoves(QWidget* control)
+{
+    control->setAttribute(Qt::WA_NoMousePropagation);
+}
+
+TButton::TButton(const QString& text, QWidget* parent) : QPushButton(text, parent)
+{
+    setMouseTracking(true);
+    KeepPointerMoves(this);
+}
+
+bool TButton::event(QEvent* e)
+{
+    if (e->type() == QEvent::ToolTip && !isEnabled()) {
+        QToolTip::hideText();
+        e->accept();
+        return true;
+    }
+    return QPushButton::event(e);
+}
+
+void TButton::mouseMoveEvent(QMouseEvent* e)
+{
+    emit MouseMove();
+    QPushButton::mouseMoveEvent(e);
+}
+
+TBevel::TBevel(QWidget* parent) : QFrame(parent)
+{
+    setFrameStyle(QFrame::Box | QFrame::Sunken);
+    setLineWidth(1);
+    KeepPointerMoves(this);
+}
+
+TImage::TImage(QWidget* parent) : QWidget(parent)
+{
+    KeepPointerMoves(this);
+}
+
+void TImage::SetPicture(const QImage& picture)
+{
+    picture_ = picture;
+    update();
+}
+
+QImage& TImage::Surface()
+{
+    if (picture_.size() != size() || picture_.format() != QImage::Format_RGB32) {
+        picture_ = QImage(size(), QImage::Format_RGB32);
+        picture_.fill(Qt::white);
+    }
+    return picture_;
+}
+
+void TImage::paintEvent(QPaintEvent*)
+{
+    if (picture_.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, picture_);
+}
+
+TUpDown::TUpDown(const UpDownRange& range, int position, QWidget* parent)
+    : QWidget(parent), range_(range), position_(position), up_(new QToolButton(this)),
+      down_(new QToolButton(this))
+{
+    KeepPointerMoves(this);
+    setFocusPolicy(Qt::TabFocus);
+    up_->setArrowType(Qt::UpArrow);
+    down_->setArrowType(Qt::DownArrow);
+    for (QToolButton* arrow : {up_, down_}) {
+        arrow->setAutoRepeat(true);
+        arrow->setFocusPolicy(Qt::NoFocus);
+        KeepPointerMoves(arrow);
+    }
+    connect(up_, &QToolButton::clicked, this, [this] { ClickArrow(true); });
+    connect(down_, &QToolButton::clicked, this, [this] { ClickArrow(false); });
+}
+
+void TUpDown::resizeEvent(QResizeEvent*)
+{
+    const int half = height() / 2;
+    up_->setGeometry(0, 0, width(), half);
+    down_->setGeometry(0, half, width(), height() - half);
+}
+
+void TUpDown::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)
+        ClickArrow(event->key() == Qt::Key_Up);
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void TUpDown::ClickArrow(bool up)
+{
+    if (const std::optional<int> next = UpDownStep(position_, up, range_)) {
+        position_ = *next;
+        emit Click();
+    }
+}
+
+TStatusBar::TStatusBar(const std::vector<std::pair<QString, int>>& panels, QWidget* parent)
+    : QWidget(parent)
+{
+    int left = 0;
+    for (const auto& [text, width] : panels) {
+        auto* panel = new QLabel(text, this);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setLineWidth(1);
+        panel->setIndent(2);
+        // A disabled status bar still shows its texts as they are.
+        QPalette palette = panel->palette();
+        palette.setColor(QPalette::Disabled, QPalette::WindowText,
+                         palette.color(QPalette::Active, QPalette::WindowText));
+        panel->setPalette(palette);
+        panel->setGeometry(left, 2, width - 2, 19);
+        panels_.push_back(panel);
+        left += width;
+    }
+}
+
+QString TStatusBar::PanelText(int index) const
+{
+    return panels_.at(static_cast<std::size_t>(index))->text();
+}
+
+void TStatusBar::SetPanelText(int index, const QString& text)
+{
+    panels_.at(static_cast<std::size_t>(index))->setText(text);
+}
+
+} // namespace nc

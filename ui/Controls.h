@@ -1,0 +1,108 @@
+#pragma once
+// The few controls the windows need beyond Qt's own: a button that reports
+// pointer movement and shows its tooltip only while enabled, a lowered bevel,
+// an image with an off-screen surface, a free-standing up-down and a status
+// bar of fixed-width text panels.
+//
+// Pointer movement: the window writes its message panel from the movement the
+// buttons report and from its own background. Every other control keeps the
+// movement to itself (Qt::WA_NoMousePropagation), and so does a disabled
+// button, which lies on its bevel: moving over them leaves the panel as it is.
+
+#include "ui/Commands.h"
+
+#include <QFont>
+#include <QFrame>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace nc {
+
+// Marks a control that keeps pointer movement from reaching the window.
+void KeepPointerMoves(QWidget* control);
+
+// The pictures are compiled into this library; a static library must register
+// them before the first use.
+void LoadPictures();
+
+// The layout's fonts at their pixel heights, with the metric twins as fallbacks.
+// Glyph advances are not hinted, so the texts keep the widths the layout sizes
+// its labels for.
+QFont LayoutFont(const char* family, const char* twin, int pixels);
+
+class TButton : public QPushButton {
+    Q_OBJECT
+public:
+    TButton(const QString& text, QWidget* parent);
+
+signals:
+    void MouseMove();
+
+protected:
+    bool event(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+class TBevel : public QFrame {
+public:
+    explicit TBevel(QWidget* parent);
+};
+
+// Shows its picture unscaled at the top-left corner, clipped to the control.
+// Surface() is the picture to draw on: a bitmap of the control's size, created
+// at the first use.
+class TImage : public QWidget {
+public:
+    explicit TImage(QWidget* parent);
+    void SetPicture(const QImage& picture);
+    const QImage& Picture() const { return picture_; }
+    QImage& Surface();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage picture_;
+};
+
+class TUpDown : public QWidget {
+    Q_OBJECT
+public:
+    TUpDown(const UpDownRange& range, int position, QWidget* parent);
+    int Position() const { return position_; }
+    // One arrow click; emits Click only when the position moves.
+    void ClickArrow(bool up);
+    QToolButton* UpArrow() const { return up_; }
+    QToolButton* DownArrow() const { return down_; }
+
+signals:
+    void Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override; // the arrow keys click too
+
+private:
+    UpDownRange range_;
+    int position_;
+    QToolButton* up_;
+    QToolButton* down_;
+};
+
+class TStatusBar : public QWidget {
+public:
+    TStatusBar(const std::vector<std::pair<QString, int>>& panels, QWidget* parent);
+    QString PanelText(int index) const;
+    void SetPanelText(int index, const QString& text);
+
+private:
+    std::vector<QLabel*> panels_;
+};
+
+} // namespace nc

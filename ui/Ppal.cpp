@@ -1,0 +1,370 @@
+#include "ui/Ppal.h"
+
+#include "ui/Animacion.h"
+#include "ui/ErrorBox.h"
+#include "ui/Main_splash.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include <algorithm>
+#include <limits>
+
+namespace nc {
+namespace {
+
+QFont WindowFont()
+{
+    return LayoutFont("MS Sans Serif", "Liberation Sans", 11);
+}
+
+QFont ReadoutFont()
+{
+    return LayoutFont("Times New Roman", "Liberation Serif", 16);
+}
+
+void SetTextColour(QWidget* w, QColor colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Text, colour);
+    w->setPalette(p);
+}
+
+void SetBase(QWidget* w, QColor colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, colour);
+    w->setPalette(p);
+}
+
+QLabel* ReadoutLabel(const char* text, QRect geometry, QWidget* parent)
+{
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setFont(ReadoutFont());
+    // Like any auto-sized label, it grows to its text where the stored width
+    // is too narrow for the font at hand.
+    geometry.setWidth(std::max(geometry.width(), label->sizeHint().width()));
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SetTextColour(label, QColor(255, 0, 0));
+    KeepPointerMoves(label);
+    return label;
+}
+
+// A read-out: an ordinary edit box that looks like a label.
+QLineEdit* ReadoutEdit(QRect geometry, QWidget* parent)
+{
+    auto* edit = new QLineEdit(QStringLiteral("0"), parent);
+    edit->setGeometry(geometry);
+    edit->setFrame(false);
+    edit->setFont(ReadoutFont());
+    edit->setTextMargins(0, 0, 0, 0);
+    edit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SetTextColour(edit, QColor(255, 0, 0));
+    SetBase(edit, parent->palette().color(QPalette::Button));
+    KeepPointerMoves(edit);
+    return edit;
+}
+
+QLineEdit* InputEdit(const char* text, QRect geometry, QColor background, QWidget* parent)
+{
+    auto* edit = new QLineEdit(QString::fromUtf8(text), parent);
+    edit->setGeometry(geometry);
+    edit->setTextMargins(0, 0, 0, 0);
+    SetBase(edit, background);
+    KeepPointerMoves(edit);
+    return edit;
+}
+
+TButton* Button(const char* text, const char* tooltip, QRect geometry, QWidget* parent)
+{
+    auto* button = new TButton(QString::fromUtf8(text), parent);
+    button->setGeometry(geometry);
+    button->setToolTip(QString::fromUtf8(tooltip));
+    return button;
+}
+
+} // namespace
+
+SimulationTimer::SimulationTimer(QObject* parent) : QObject(parent), timer_(new QTimer(this))
+{
+    timer_->setTimerType(Qt::PreciseTimer);
+    Apply();
+}
+
+void SimulationTimer::SetInterval(uint32_t ms)
+{
+    interval_ = ms;
+    Apply();
+}
+
+void SimulationTimer::SetEnabled(bool on)
+{
+    enabled_ = on;
+    Apply();
+}
+
+void SimulationTimer::Apply()
+{
+    const bool ticks = enabled_ && interval_ != 0
+                       && interval_ <= static_cast<uint32_t>(std::numeric_limits<int>::max());
+    if (!ticks) {
+        timer_->stop();
+        return;
+    }
+    timer_->start(static_cast<int>(interval_));
+}
+
+TPpal::TPpal(QWidget* parent) : QWidget(parent)
+{
+    LoadPictures();
+    setWindowTitle(QStringLiteral("Control Neuronal de un brazo posicionador"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+    setFont(WindowFont());
+    setFixedSize(599, 453);
+    setMouseTracking(true);
+    CreateControls();
+    WireHandlers();
+    // Centred on the screen: the stored design position is not used.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect r = rect();
+        r.moveCenter(screen->availableGeometry().center());
+        move(r.topLeft());
+    }
+    Guarded([this] { FormCreate(); });
+}
+
+void TPpal::CreateControls()
+{
+    // Creation order is stacking order: the bevels, labels and images first,
+    // beneath every button, edit box and the chart.
+    Bevel7 = new TBevel(this);
+    Bevel7->setGeometry(507, 204, 79, 34);
+    Bevel3 = new TBevel(this);
+    Bevel3->setGeometry(506, 243, 80, 163);
+    Label4 = ReadoutLabel("Posición º", QRect(17, 409, 60, 19), this);
+    Label9 = ReadoutLabel("Tiempo", QRect(20, 181, 46, 19), this);
+    Label10 = ReadoutLabel("Ref.", QRect(0, 2, 25, 19), this);
+    Label5 = ReadoutLabel("Velocidad", QRect(142, 409, 62, 19), this);
+    Label6 = ReadoutLabel("Fuerza ", QRect(135, 181, 45, 19), this);
+    Image1 = new TImage(this);
+    Image1->setGeometry(27, 3, 547, 172);
+    Image1->SetPicture(QImage(QStringLiteral(":/pictures/banner.png")));
+    Image3 = new TImage(this);
+    Image3->setGeometry(282, 204, 220, 205);
+    Label7 = ReadoutLabel("Vel. de simulación", QRect(299, 181, 110, 19), this);
+
+    Button2 = Button("&Salir", "Salir del demo", QRect(519, 365, 55, 26), this);
+    Button9 = Button("&Controlar", "Controlar", QRect(519, 293, 55, 25), this);
+    Button11 = Button("Inicializar", "Inicializar el Perceptron", QRect(519, 257, 55, 25), this);
+    StatusBar1 = new TStatusBar({{QStringLiteral("Mensajes"), 350}, {QStringLiteral("Hora"), 250}}, this);
+    StatusBar1->setGeometry(0, 432, 599, 21);
+    Edit2 = ReadoutEdit(QRect(73, 182, 46, 17), this);
+    Button1 = Button("Parar", "Parar Simulación", QRect(519, 329, 55, 26), this);
+    Edit3 = ReadoutEdit(QRect(81, 410, 52, 17), this);
+    Edit4 = ReadoutEdit(QRect(207, 410, 61, 17), this);
+    Edit6 = ReadoutEdit(QRect(188, 182, 66, 17), this);
+    Edit7 = InputEdit("30", QRect(54, 13, 31, 21), QColor(0, 255, 255), this);
+    Edit1 = InputEdit("5", QRect(420, 179, 61, 21), QColor(255, 255, 255), this);
+    Button3 = Button("Limpiar", "Limpiar las gráficas", QRect(518, 208, 55, 26), this);
+    Chart1 = new QWidget(this);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    Chart1->setGeometry(17, 204, 257, 204);
+    Chart1->setAutoFillBackground(true);
+    QPalette white = Chart1->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    Chart1->setPalette(white);
+    KeepPointerMoves(Chart1);
+    UpDown1 = new TUpDown(UpDownRange{0, 360, 5}, 30, this);
+    UpDown1->setGeometry(34, 3, 17, 36);
+    Timer1 = new SimulationTimer(this);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(1000);
+
+    // The status bar takes no input, so the pointer's movement over it goes to
+    // the window itself.
+    StatusBar1->setEnabled(false);
+    StatusBar1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    for (QWidget* panel : StatusBar1->findChildren<QWidget*>())
+        panel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Button9->setEnabled(false);
+    Button1->setEnabled(false);
+
+    const QWidget* named[] = {Bevel7, Bevel3, Label4, Label9, Label10, Label5, Label6, Image1, Image3,
+                              Label7, Button2, Button9, Button11, StatusBar1, Edit2, Button1, Edit3,
+                              Edit4, Edit6, Edit7, Edit1, Button3, UpDown1};
+    const char* names[] = {"Bevel7", "Bevel3", "Label4", "Label9", "Label10", "Label5", "Label6",
+                           "Image1", "Image3", "Label7", "Button2", "Button9", "Button11",
+                           "StatusBar1", "Edit2", "Button1", "Edit3", "Edit4", "Edit6", "Edit7",
+                           "Edit1", "Button3", "UpDown1"};
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        const_cast<QWidget*>(named[i])->setObjectName(QString::fromLatin1(names[i]));
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+
+    StatusBar1->setFocusPolicy(Qt::NoFocus);
+    QWidget* tab_order[] = {Button2, Button9, Button11, Edit2, Button1, Edit3, Edit4,
+                            Edit6,   Edit7,   Edit1,    Button3, Chart1, UpDown1};
+    for (std::size_t i = 0; i + 1 < std::size(tab_order); ++i)
+        QWidget::setTabOrder(tab_order[i], tab_order[i + 1]);
+}
+
+void TPpal::WireHandlers()
+{
+    auto guard = [this](void (TPpal::*handler)()) {
+        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(Button11, &QPushButton::clicked, this, guard(&TPpal::Button11Click));
+    connect(Button9, &QPushButton::clicked, this, guard(&TPpal::Button9Click));
+    connect(Button1, &QPushButton::clicked, this, guard(&TPpal::Button1Click));
+    connect(Button3, &QPushButton::clicked, this, guard(&TPpal::Button3Click));
+    connect(Button2, &QPushButton::clicked, this, guard(&TPpal::Button2Click));
+    connect(UpDown1, &TUpDown::Click, this, guard(&TPpal::UpDown1Click));
+    connect(Timer1->Timer(), &QTimer::timeout, this, guard(&TPpal::Timer1Timer));
+    connect(Timer2, &QTimer::timeout, this, guard(&TPpal::Timer2Timer));
+
+    const std::pair<TButton*, const char*> messages[] = {
+        {Button11, kMensajeInicializar}, {Button9, kMensajeControlar}, {Button1, kMensajeParar},
+        {Button3, kMensajeLimpiar},      {Button2, kMensajeSalir}};
+    for (const auto& [button, text] : messages)
+        connect(button, &TButton::MouseMove, this,
+                [this, text = text] { Guarded([this, text] { ShowMessage(text); }); });
+    Timer2->start();
+}
+
+void TPpal::FormCreate()
+{
+    // The loop starts with the arm at rest: angle 90.
+    Dibujar_brazo(loop_.angulo_animacion());
+}
+
+void TPpal::FormActivate()
+{
+    if (!primera_activacion_)
+        return;
+    primera_activacion_ = false;
+    if (splash_)
+        splash_->ShowModal();
+}
+
+void TPpal::FormMouseMove()
+{
+    ShowMessage(kMensajeFondo);
+}
+
+void TPpal::ShowMessage(const char* text)
+{
+    StatusBar1->SetPanelText(0, QString::fromUtf8(text));
+}
+
+void TPpal::SetRunning(bool running)
+{
+    Button1->setEnabled(running);
+    Button9->setEnabled(!running);
+    Button11->setEnabled(!running);
+    Button2->setEnabled(!running);
+    Button3->setEnabled(!running);
+    Edit7->setEnabled(!running);
+}
+
+void TPpal::Button11Click()
+{
+    loop_.Inicializar(*this);
+    Button9->setEnabled(true);
+}
+
+void TPpal::Button9Click()
+{
+    // The interval is worked out first, so a bad speed changes nothing.
+    const uint32_t interval = IntervalFromSpeedText(Edit1->text().toStdString());
+    Timer1->SetInterval(interval);
+    Timer1->SetEnabled(true);
+    SetRunning(true);
+}
+
+void TPpal::Button1Click()
+{
+    Timer1->SetEnabled(false);
+    SetRunning(false);
+}
+
+void TPpal::Button3Click()
+{
+    loop_.Limpiar();
+    // The chart's series are cleared here once the chart is in place.
+    Dibujar_brazo(loop_.angulo_animacion());
+}
+
+void TPpal::Button2Click()
+{
+    close();
+}
+
+void TPpal::UpDown1Click()
+{
+    Edit7->setText(QString::number(UpDown1->Position()));
+}
+
+void TPpal::Timer1Timer()
+{
+    loop_.Paso(Edit7->text().toStdString(), *this);
+}
+
+void TPpal::Timer2Timer()
+{
+    StatusBar1->SetPanelText(1, ClockText(QTime::currentTime(), QLocale::system()));
+}
+
+void TPpal::SetPositionText(const std::string& text)
+{
+    Edit3->setText(QString::fromStdString(text));
+}
+
+void TPpal::SetVelocityText(const std::string& text)
+{
+    Edit4->setText(QString::fromStdString(text));
+}
+
+void TPpal::Dibujar_graficas(int32_t, float, float)
+{
+    // The chart work adds the points to Series1 and Series2 here.
+}
+
+void TPpal::SetForceText(const std::string& text)
+{
+    Edit6->setText(QString::fromStdString(text));
+}
+
+void TPpal::SetTimeText(const std::string& text)
+{
+    Edit2->setText(QString::fromStdString(text));
+}
+
+void TPpal::Dibujar_brazo(double angulo_animacion)
+{
+    ImageCanvas canvas(Image3->Surface());
+    nc::Dibujar_brazo(canvas, angulo_animacion);
+    Image3->update();
+}
+
+void TPpal::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // The handler may show the splash modally; it runs once this activation
+    // has been handled, so the nested event loop does not start inside it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QMetaObject::invokeMethod(
+            this, [this] { Guarded([this] { FormActivate(); }); }, Qt::QueuedConnection);
+}
+
+void TPpal::mouseMoveEvent(QMouseEvent* event)
+{
+    Guarded([this] { FormMouseMove(); });
+    QWidget::mouseMoveEvent(event);
+}
+
+} // namespace nc

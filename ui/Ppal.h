@@ -1,0 +1,130 @@
+#pragma once
+// The main window: the block diagram, the arm animation, the chart, the
+// read-outs, the commands and the status bar. It owns one control loop and is
+// its view: a tick's results come back through the ControlView hand-over
+// points. Every handler runs inside Guarded, so an error is shown in the
+// error box and the event loop goes on.
+
+#include "simulation/ControlLoop.h"
+#include "ui/Controls.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+
+namespace nc {
+
+class TSplash;
+
+// The panel-0 messages.
+inline constexpr const char* kMensajeFondo = "Demostración de Neurocontrol";
+inline constexpr const char* kMensajeInicializar = "Icialización del Perceptron";
+inline constexpr const char* kMensajeControlar =
+    "Poner en funcionamiento el sistema controlador-péndulo";
+inline constexpr const char* kMensajeParar =
+    "Detener el funcionamiento del sistema controlador-péndulo";
+inline constexpr const char* kMensajeLimpiar = "Limpia las gráficas";
+inline constexpr const char* kMensajeSalir = "Salir de la demostración";
+
+// The simulation timer: an on/off flag and an unsigned interval. Qt's timer
+// runs only for the intervals that tick within its range: 0 means no tick at
+// all, and counts beyond Qt's (over 24 days, from negative speeds) never come
+// in practice either.
+class SimulationTimer : public QObject {
+public:
+    explicit SimulationTimer(QObject* parent);
+    bool Enabled() const { return enabled_; }
+    uint32_t Interval() const { return interval_; }
+    void SetInterval(uint32_t ms);
+    void SetEnabled(bool on);
+    QTimer* Timer() const { return timer_; }
+    bool Ticking() const { return timer_->isActive(); }
+
+private:
+    void Apply();
+
+    QTimer* timer_;
+    uint32_t interval_ = 1000;
+    bool enabled_ = false;
+};
+
+class TPpal : public QWidget, public ControlView {
+    Q_OBJECT
+public:
+    explicit TPpal(QWidget* parent = nullptr);
+
+    // The splash shown modally at the first activation.
+    void SetSplash(TSplash* splash) { splash_ = splash; }
+
+    // Handlers, named after control and event.
+    void FormCreate();
+    void FormActivate();
+    void FormMouseMove();
+    void Button11Click(); // "Inicializar"
+    void Button9Click();  // "&Controlar"
+    void Button1Click();  // "Parar"
+    void Button3Click();  // "Limpiar"
+    void Button2Click();  // "&Salir"
+    void UpDown1Click();
+    void Timer1Timer();
+    void Timer2Timer();
+
+    // ControlView: what a tick shows.
+    void SetPositionText(const std::string& text) override;
+    void SetVelocityText(const std::string& text) override;
+    void Dibujar_graficas(int32_t muestra, float posicion_grados, float velocidad_grados) override;
+    void SetForceText(const std::string& text) override;
+    void SetTimeText(const std::string& text) override;
+    void Dibujar_brazo(double angulo_animacion) override;
+
+    const ControlLoop& Loop() const { return loop_; }
+    bool PrimeraActivacion() const { return primera_activacion_; }
+
+    // The controls, by their layout names.
+    TBevel* Bevel7;
+    TBevel* Bevel3;
+    QLabel* Label4;
+    QLabel* Label9;
+    QLabel* Label10;
+    QLabel* Label5;
+    QLabel* Label6;
+    TImage* Image1;
+    TImage* Image3;
+    QLabel* Label7;
+    TButton* Button2;
+    TButton* Button9;
+    TButton* Button11;
+    TStatusBar* StatusBar1;
+    QLineEdit* Edit2;
+    TButton* Button1;
+    QLineEdit* Edit3;
+    QLineEdit* Edit4;
+    QLineEdit* Edit6;
+    QLineEdit* Edit7;
+    QLineEdit* Edit1;
+    TButton* Button3;
+    // Until the chart is built, a white placeholder of its size at its place.
+    QWidget* Chart1;
+    TUpDown* UpDown1;
+    SimulationTimer* Timer1;
+    QTimer* Timer2;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void CreateControls();
+    void WireHandlers();
+    void SetRunning(bool running);
+    void ShowMessage(const char* text);
+
+    ControlLoop loop_;
+    TSplash* splash_ = nullptr;
+    bool primera_activacion_ = true;
+};
+
+} // namespace nc
