@@ -1,0 +1,195 @@
+#include "chart/Chart.h"
+
+#include <algorithm>
+
+namespace nc {
+
+TCustomChart::TCustomChart(QWidget* parent) : TCustomAxisPanel(parent) {
+    BeginCreation();
+    title_ = std::make_unique<TChartTitle>(this);
+    foot_ = std::make_unique<TChartTitle>(this);
+    gradient_ = std::make_unique<TChartGradient>(this);
+    backWall_ = std::make_unique<TChartWall>(this);
+    leftWall_ = std::make_unique<TChartWall>(this);
+    bottomWall_ = std::make_unique<TChartWall>(this);
+    backWall_->Brush().SetStyle(bsClear);
+    leftWall_->SetColor(0x80FFFF);
+    bottomWall_->SetColor(0xFFFFFF);
+    legend_ = std::make_unique<TChartLegend>(this);
+    EndCreation();
+}
+
+TCustomChart::~TCustomChart() = default;
+
+void TCustomChart::SetBackColor(TColor value) {
+    backWall_->SetColor(value);
+    backWall_->Brush().SetStyle(bsSolid);
+}
+
+void TCustomChart::SetBackImage(const QImage& value) {
+    backImage_ = value;
+    Invalidate();
+}
+
+void TCustomChart::DrawPanelBackground(const TRect& rect) {
+    TChartCanvas3D& canvas = Canvas();
+    if (gradient_->Visible()) {
+        canvas.GradientFill(rect, gradient_->StartColor(), gradient_->EndColor(), gradient_->Direction());
+        return;
+    }
+    canvas.Brush()->SetColor(Color());
+    canvas.Brush()->SetStyle(bsSolid);
+    canvas.FillRect(rect);
+}
+
+void TCustomChart::DrawBackImage(const TRect& rect) {
+    if (backImage_.isNull()) return;
+    TChartCanvas3D& canvas = Canvas();
+    if (backImageMode_ == pbmStretch) {
+        canvas.StretchDraw(rect, backImage_);
+        return;
+    }
+    canvas.ClipToPlotArea(rect, 0, Depth3D);
+    const int w = backImage_.width();
+    const int h = backImage_.height();
+    if (backImageMode_ == pbmTile) {
+        if (w > 0 && h > 0) {
+            for (int dy = 0; dy < rect.Height(); dy += h)
+                for (int dx = 0; dx < rect.Width(); dx += w) canvas.Draw(rect.Left + dx, rect.Top + dy, backImage_);
+        }
+    } else {
+        DrawPanelBackground(rect);
+        canvas.Draw(rect.Left + (rect.Width() - w) / 2, rect.Top + (rect.Height() - h) / 2, backImage_);
+    }
+    canvas.ResetClip();
+}
+
+void TCustomChart::DrawBevels(const TRect& rect) {
+    TChartCanvas3D& canvas = Canvas();
+    canvas.Pen()->SetStyle(psSolid);
+    canvas.Pen()->SetWidth(1);
+    canvas.Pen()->SetMode(pmCopy);
+    canvas.Brush()->SetStyle(bsClear);
+    TRect r = rect;
+    auto bevel = [&](TPanelBevel kind) {
+        if (kind == bvNone) return;
+        TColor top = clBtnHighlight;
+        TColor bottom = clBtnShadow;
+        if (kind == bvLowered) std::swap(top, bottom);
+        if (kind == bvSpace) bottom = top;
+        canvas.Frame3D(r, top, bottom, BevelWidth());
+    };
+    bevel(BevelOuter());
+    if (BorderWidth() > 0) canvas.Frame3D(r, Color(), Color(), BorderWidth());
+    bevel(BevelInner());
+}
+
+// The legend is not drawn yet, so the titles are drawn alone whether or not
+// it is visible.
+void TCustomChart::DrawTitles() {
+    if (title_->Visible()) DrawTitle(*title_, true);
+    if (foot_->Visible()) DrawTitle(*foot_, false);
+}
+
+void TCustomChart::DrawTitle(TChartTitle& title, bool atTop) {
+    const bool frameCounts = title.Frame().Visible() && title.Frame().Color() != UnsetColor;
+    const auto& lines = title.Text();
+    // Without lines and without a frame a title draws nothing and takes no room.
+    if (lines.empty() && !frameCounts) return;
+    TChartCanvas3D& canvas = Canvas();
+    canvas.Font()->Assign(title.Font());
+    const int h = canvas.FontHeight();
+    canvas.Brush()->Assign(title.Brush());
+    if (title.Brush().Color() == UnsetColor) canvas.Brush()->SetStyle(bsClear);
+
+    const int f = frameCounts ? title.Frame().Width() : 0;
+    const int n = static_cast<int>(lines.size());
+
+    TRect r{PlotRect.Left + f, 0, PlotRect.Right - f, 0};
+    if (atTop) {
+        r.Top = PlotRect.Top + f;
+        r.Bottom = r.Top + n * h;
+    } else {
+        r.Bottom = PlotRect.Bottom - f;
+        r.Top = r.Bottom - n * h;
+    }
+    InflateRect(r, f, f);
+    if (frameCounts && title.AdjustFrame()) {
+        int widest = 0;
+        for (const auto& line : lines) widest = std::max(widest, canvas.TextWidth(line));
+        const int w = widest + 2 * f;
+        switch (title.Alignment()) {
+        case taLeftJustify: r.Right = r.Left + w; break;
+        case taRightJustify: r.Left = r.Right - w; break;
+        case taCenter: {
+            const int m = (r.Left + r.Right) / 2;
+            const int k = w / 2 + 2 * f;
+            r.Left = m - k;
+            r.Right = m + k;
+            break;
+        }
+        }
+    }
+    title.TitleRect = r;
+    if (frameCounts) {
+        canvas.ApplyChartPen(title.Frame());
+        canvas.RectangleR(r);
+    }
+
+    canvas.SetBackMode(TRANSPARENT);
+    // Text positions below are left/top corners whatever the axes chose last.
+    canvas.SetTextAlign(TA_LEFT | TA_TOP);
+    const int left = PlotRect.Left + f;
+    const int right = PlotRect.Right - f;
+    for (int i = 0; i < n; ++i) {
+        const std::string& line = lines[static_cast<std::size_t>(i)];
+        const int w = canvas.TextWidth(line);
+        int x = left;
+        if (title.Alignment() == taRightJustify) x = right - w;
+        else if (title.Alignment() == taCenter) x = (left + right) / 2 - w / 2;
+        const int y = atTop ? PlotRect.Top + f + i * h : PlotRect.Bottom - f - (n - i) * h;
+        canvas.TextOut(x, y, line);
+    }
+
+    const int taken = f + n * h + (frameCounts ? 2 * f : 0) + 5;
+    if (atTop) PlotRect.Top += taken;
+    else PlotRect.Bottom -= taken;
+    RecalcPlotSize();
+}
+
+void TCustomChart::PaintWalls() {
+    PrepareWall(*backWall_);
+    Canvas().Rectangle(PlotRect.Left, PlotRect.Top, PlotRect.Right + 1, PlotRect.Bottom);
+    if (backImageInside_) DrawBackImage(PlotRect);
+    // The left and bottom walls belong to the 3D view, which is not built.
+}
+
+void TCustomChart::PrepareWall(const TChartWall& wall) {
+    TChartCanvas3D& canvas = Canvas();
+    canvas.ApplyChartPen(wall.Pen());
+    if (!wall.Brush().Bitmap().isNull()) {
+        canvas.Brush()->SetBitmap(wall.Brush().Bitmap());
+        return;
+    }
+    canvas.Brush()->SetBitmap(QImage());
+    if (wall.Color() == UnsetColor && wall.Brush().Style() == bsSolid) {
+        canvas.Brush()->SetStyle(bsClear);
+    } else {
+        SetFillStyle(wall.Color(), wall.Brush().Style(), wall.Brush().Color());
+    }
+}
+
+void TCustomChart::SetFillStyle(TColor color, TBrushStyle style, TColor background) {
+    TChartCanvas3D& canvas = Canvas();
+    if (style != bsSolid && color == background) color = background == clBlack ? clWhite : clBlack;
+    canvas.Brush()->SetColor(color);
+    canvas.Brush()->SetStyle(style);
+    if (style == bsSolid) {
+        canvas.SetBackMode(TRANSPARENT);
+    } else {
+        canvas.SetBackMode(OPAQUE);
+        canvas.SetBackColor(background);
+    }
+}
+
+}  // namespace nc

@@ -1,0 +1,69 @@
+#include "chart/ChartDecorations.h"
+
+#include "chart/ChartPanel.h"
+
+namespace nc {
+
+void InvalidateChartPanel(TCustomChartPanel* panel) {
+    if (panel != nullptr) panel->Invalidate();
+}
+
+TChartFontObject::TChartFontObject(TCustomChartPanel* parent) : parent_(parent), font_(DefaultChartFont()) {
+    font_->OnChange = [this] { Repaint(); };
+}
+
+void TChartFontObject::Repaint() const { InvalidateChartPanel(parent_); }
+
+// ------------------------------------------------------------------ walls
+
+TChartWall::TChartWall(TCustomChartPanel* parent)
+    : parent_(parent), brush_(std::make_unique<TBrush>()), pen_(std::make_unique<TChartPen>()) {
+    brush_->OnChange = [this] { Repaint(); };
+    pen_->OnChange = [this] { Repaint(); };
+}
+
+void TChartWall::Repaint() const { InvalidateChartPanel(parent_); }
+
+void TChartWall::SetColor(TColor value) {
+    if (value == color_) return;
+    color_ = value;
+    Repaint();
+}
+
+void TChartWall::SetSize(int value) {
+    if (value == size_) return;
+    size_ = value;
+    Repaint();
+}
+
+void TChartWall::Assign(const TChartWall& source) {
+    if (&source == this) return;
+    SetColor(source.color_);
+    brush_->Assign(*source.brush_);
+    pen_->Assign(*source.pen_);
+    SetSize(source.size_);
+}
+
+// ------------------------------------------------------------------ title
+
+TChartTitle::TChartTitle(TCustomChartPanel* parent)
+    : TChartFontObject(parent), brush_(std::make_unique<TChartBrush>()), frame_(std::make_unique<TChartHiddenPen>()) {
+    Font().SetColor(clBlue);
+    brush_->OnChange = [this] { Repaint(); };
+    frame_->OnChange = [this] { Repaint(); };
+}
+
+void TChartTitle::SetText(const std::vector<std::string>& lines) {
+    text_ = lines;
+    Repaint();
+}
+
+// ----------------------------------------------------------------- legend
+
+void TChartLegend::SetVisible(bool value) {
+    if (value == visible_) return;
+    visible_ = value;
+    Repaint();
+}
+
+}  // namespace nc

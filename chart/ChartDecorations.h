@@ -1,0 +1,155 @@
+#pragma once
+
+// The chart's decorations: fonts that repaint the chart, walls, the
+// background gradient, the title and foot, and the legend settings. Each
+// object invalidates its panel when one of its properties (or its pen, brush
+// or font) changes; the drawing is done by TCustomChart in its paint order.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chart/ChartCanvas.h"
+#include "chart/Graphics.h"
+
+namespace nc {
+
+class TCustomChartPanel;
+
+// Invalidates panel when there is one.
+void InvalidateChartPanel(TCustomChartPanel* panel);
+
+// Base of the objects that own a chart font (titles, legend, axis titles).
+// The font starts as the default chart font.
+class TChartFontObject {
+public:
+    explicit TChartFontObject(TCustomChartPanel* parent);
+    virtual ~TChartFontObject() = default;
+    TChartFontObject(const TChartFontObject&) = delete;
+    TChartFontObject& operator=(const TChartFontObject&) = delete;
+
+    TFont& Font() { return *font_; }
+    const TFont& Font() const { return *font_; }
+    void SetFont(const TFont& font) { font_->Assign(font); }
+    TCustomChartPanel* ParentChart() const { return parent_; }
+
+protected:
+    void Repaint() const;
+
+private:
+    TCustomChartPanel* parent_;
+    std::unique_ptr<TFont> font_;
+};
+
+// A brush whose colour starts unset.
+class TChartBrush : public TBrush {
+public:
+    TChartBrush() { SetColor(UnsetColor); }
+};
+
+class TChartWall {
+public:
+    explicit TChartWall(TCustomChartPanel* parent);
+    TChartWall(const TChartWall&) = delete;
+    TChartWall& operator=(const TChartWall&) = delete;
+
+    TBrush& Brush() { return *brush_; }
+    const TBrush& Brush() const { return *brush_; }
+    TChartPen& Pen() { return *pen_; }
+    const TChartPen& Pen() const { return *pen_; }
+    TColor Color() const { return color_; }
+    void SetColor(TColor value);
+    // Thickness, used only in 3D.
+    int Size() const { return size_; }
+    void SetSize(int value);
+    // Copies Color, Brush, Pen and Size.
+    void Assign(const TChartWall& source);
+
+private:
+    void Repaint() const;
+
+    TCustomChartPanel* parent_;
+    std::unique_ptr<TBrush> brush_;
+    TColor color_ = UnsetColor;
+    std::unique_ptr<TChartPen> pen_;
+    int size_ = 0;
+};
+
+class TChartGradient {
+public:
+    explicit TChartGradient(TCustomChartPanel* parent) : parent_(parent) {}
+
+    TGradientDirection Direction() const { return direction_; }
+    void SetDirection(TGradientDirection value) { Store(direction_, value); }
+    TColor StartColor() const { return startColor_; }
+    void SetStartColor(TColor value) { Store(startColor_, value); }
+    TColor EndColor() const { return endColor_; }
+    void SetEndColor(TColor value) { Store(endColor_, value); }
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value) { Store(visible_, value); }
+
+private:
+    template <class T>
+    void Store(T& field, T value) {
+        if (field == value) return;
+        field = value;
+        InvalidateChartPanel(parent_);
+    }
+
+    TCustomChartPanel* parent_;
+    TGradientDirection direction_ = gdTopBottom;
+    TColor startColor_ = clWhite;
+    TColor endColor_ = 0xFFFF;
+    bool visible_ = false;
+};
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// The title above the plot, or (as the chart's Foot) below it.
+class TChartTitle : public TChartFontObject {
+public:
+    explicit TChartTitle(TCustomChartPanel* parent);
+
+    bool AdjustFrame() const { return adjustFrame_; }
+    void SetAdjustFrame(bool value) { Store(adjustFrame_, value); }
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value) { Store(alignment_, value); }
+    TChartBrush& Brush() { return *brush_; }
+    TChartHiddenPen& Frame() { return *frame_; }
+    const std::vector<std::string>& Text() const { return text_; }
+    // Copies the lines and always repaints.
+    void SetText(const std::vector<std::string>& lines);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value) { Store(visible_, value); }
+    // Where the title was last drawn.
+    TRect TitleRect;
+
+private:
+    template <class T>
+    void Store(T& field, T value) {
+        if (field == value) return;
+        field = value;
+        Repaint();
+    }
+
+    bool adjustFrame_ = true;
+    TAlignment alignment_ = taCenter;
+    std::unique_ptr<TChartBrush> brush_;
+    std::unique_ptr<TChartHiddenPen> frame_;
+    std::vector<std::string> text_;
+    bool visible_ = true;
+};
+
+// The legend's settings. The legend is not drawn yet; Visible decides whether
+// the titles are drawn alone.
+class TChartLegend : public TChartFontObject {
+public:
+    explicit TChartLegend(TCustomChartPanel* parent) : TChartFontObject(parent) {}
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+
+private:
+    bool visible_ = true;
+};
+
+}  // namespace nc

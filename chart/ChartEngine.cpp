@@ -1,0 +1,382 @@
+#include "chart/ChartEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "chart/ChartPanel.h"
+
+namespace nc {
+
+// ----------------------------------------------------------- TChartValueList
+
+TChartValueList::TChartValueList(TChartSeries* owner, std::string name) : name_(std::move(name)), owner_(owner) {
+    if (owner_ != nullptr) owner_->RegisterValueList(this);
+}
+
+void TChartValueList::CheckIndex(int index, int limit) const {
+    if (index < 0 || index >= limit) {
+        throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+    }
+}
+
+// The product is formed with a 64-bit significand and then rounded to double,
+// as the rest of the program's arithmetic is.
+double TChartValueList::Scaled(double raw) const {
+    return static_cast<double>(static_cast<long double>(raw) * multiplier_);
+}
+
+double TChartValueList::RawValue(int index) const {
+    CheckIndex(index, Count());
+    return values_[static_cast<std::size_t>(index)];
+}
+
+double TChartValueList::Value(int index) const { return Scaled(RawValue(index)); }
+
+// Searches from the end, so values arriving in order cost one comparison;
+// equal values keep their arrival order.
+int TChartValueList::AddValue(double value) {
+    int index = Count();
+    if (order_ == loAscending && !values_.empty() && !(values_.back() <= value)) {
+        int i = Count() - 1;
+        while (i >= 0 && values_[static_cast<std::size_t>(i)] > value) --i;
+        index = i + 1;
+    } else if (order_ == loDescending && !values_.empty() && !(values_.back() >= value)) {
+        int i = Count() - 1;
+        while (i >= 0 && values_[static_cast<std::size_t>(i)] < value) --i;
+        index = i + 1;
+    }
+    values_.insert(values_.begin() + index, value);
+    IncludeInRange(value);
+    return index;
+}
+
+void TChartValueList::InsertValue(int index, double value) {
+    CheckIndex(index, Count() + 1);
+    values_.insert(values_.begin() + index, value);
+    IncludeInRange(value);
+}
+
+void TChartValueList::DeleteValue(int index) {
+    CheckIndex(index, Count());
+    const double old = values_[static_cast<std::size_t>(index)];
+    values_.erase(values_.begin() + index);
+    ExcludeFromRange(old);
+}
+
+void TChartValueList::IncludeInRange(double value) {
+    const double s = Scaled(value);
+    sum_ = static_cast<double>(static_cast<long double>(sum_) + s);
+    absSum_ = static_cast<double>(static_cast<long double>(absSum_) + std::fabs(s));
+    if (Count() == 1) {
+        lowValue_ = highValue_ = s;
+        return;
+    }
+    if (s < lowValue_) lowValue_ = s;
+    if (s > highValue_) highValue_ = s;
+}
+
+void TChartValueList::ExcludeFromRange(double value) {
+    const double s = Scaled(value);
+    sum_ = static_cast<double>(static_cast<long double>(sum_) - s);
+    absSum_ = static_cast<double>(static_cast<long double>(absSum_) - std::fabs(s));
+    RescanRange();
+}
+
+void TChartValueList::RescanRange() {
+    lowValue_ = highValue_ = 0;
+    for (int i = 0; i < Count(); ++i) {
+        const double s = Value(i);
+        if (i == 0) {
+            lowValue_ = highValue_ = s;
+        } else if (s < lowValue_) {
+            lowValue_ = s;
+        } else if (s > highValue_) {
+            highValue_ = s;
+        }
+    }
+}
+
+void TChartValueList::ResetValues() {
+    values_.clear();
+    values_.shrink_to_fit();
+    lowValue_ = highValue_ = sum_ = absSum_ = 0;
+}
+
+void TChartValueList::SetDateTime(bool value) {
+    if (value == dateTime_) return;
+    dateTime_ = value;
+    if (owner_ != nullptr) owner_->RequestRepaint();
+}
+
+void TChartValueList::SetMultiplier(double value) {
+    if (value == multiplier_) return;
+    multiplier_ = value;
+    RescanRange();
+    if (owner_ != nullptr) {
+        owner_->NotifyDependents(TSeriesChange::Refreshed);
+        owner_->RequestRepaint();
+    }
+}
+
+void TChartValueList::AssignSettings(const TChartValueList& source) {
+    order_ = source.order_;
+    dateTime_ = source.dateTime_;
+    multiplier_ = source.multiplier_;
+    valueSource_ = source.valueSource_;
+}
+
+// -------------------------------------------------------------- TSeriesMarks
+
+void TSeriesMarks::SetVisible(bool value) {
+    if (value == visible_) return;
+    visible_ = value;
+    owner_->RequestRepaint();
+}
+
+void TSeriesMarks::SetClip(bool value) {
+    if (value == clip_) return;
+    clip_ = value;
+    owner_->RequestRepaint();
+}
+
+// -------------------------------------------------------------- TChartSeries
+
+TChartSeries::TChartSeries()
+    : xValues_(std::make_unique<TChartValueList>(this, "X")), yValues_(std::make_unique<TChartValueList>(this, "Y")) {
+    xValues_->SetOrder(loAscending);
+}
+
+TChartSeries::~TChartSeries() {
+    for (TChartSeries* source : sources_) std::erase(source->dependents_, this);
+    for (TChartSeries* dependent : dependents_) std::erase(dependent->sources_, this);
+    sources_.clear();
+    dependents_.clear();
+    TChartSeries::ClearPoints();
+}
+
+TChartValueList* TChartSeries::GetValueList(const std::string& name) const {
+    auto lower = [](std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+        return s;
+    };
+    const std::string wanted = lower(name);
+    for (TChartValueList* list : valueLists_) {
+        if (lower(list->Name()) == wanted) return list;
+    }
+    return nullptr;
+}
+
+int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor color) {
+    xValues_->PendingValue = x;
+    yValues_->PendingValue = y;
+    if (OnBeforeAdd && !OnBeforeAdd(*this)) return -1;
+    const int index = xValues_->AddValue(xValues_->PendingValue);
+    yValues_->InsertValue(index, yValues_->PendingValue);
+    for (TChartValueList* list : valueLists_) {
+        if (list != xValues_.get() && list != yValues_.get()) list->InsertValue(index, list->PendingValue);
+    }
+    colors_.insert(colors_.begin() + index, color == clDefault ? UnsetColor : color);
+    labels_.insert(labels_.begin() + index, label);
+    PointAdded(index);
+    return index;
+}
+
+int TChartSeries::Add(double y, const std::string& label, TColor color) {
+    return AddPoint(PointCount(), y, label, color);
+}
+
+void TChartSeries::PointAdded(int index) {
+    if (OnAfterAdd) OnAfterAdd(*this, index);
+    NotifyDependents(TSeriesChange::Added, index);
+    if (active_) RequestRepaint();
+}
+
+void TChartSeries::EmptyAllLists() {
+    for (TChartValueList* list : valueLists_) list->FreeValues();
+    colors_.clear();
+    colors_.shrink_to_fit();
+    labels_.clear();
+    labels_.shrink_to_fit();
+    marks_.Positions.clear();
+}
+
+void TChartSeries::ClearPoints() {
+    EmptyAllLists();
+    if (OnClearValues) OnClearValues(*this);
+    NotifyDependents(TSeriesChange::Cleared);
+    if (parent_ != nullptr && !parent_->Destroying()) RequestRepaint();
+}
+
+void TChartSeries::Delete(int index) {
+    xValues_->DeleteValue(index);  // checks the index before anything changes
+    for (TChartValueList* list : valueLists_) {
+        if (list != xValues_.get()) list->DeleteValue(index);
+    }
+    colors_.erase(colors_.begin() + index);
+    labels_.erase(labels_.begin() + index);
+    NotifyDependents(TSeriesChange::Deleted, index);
+    RequestRepaint();
+}
+
+TColor TChartSeries::PointColor(int index) const {
+    if (index < 0 || index >= static_cast<int>(colors_.size())) return seriesColor_;
+    const TColor c = colors_[static_cast<std::size_t>(index)];
+    if (c != UnsetColor) return c;
+    return colorEachPoint_ ? GetDefaultColor(index) : seriesColor_;
+}
+
+std::string TChartSeries::PointLabel(int index) const {
+    if (index < 0 || index >= static_cast<int>(labels_.size())) return {};
+    return labels_[static_cast<std::size_t>(index)];
+}
+
+TCustomChartAxis* TChartSeries::ResolvedHorizAxis() const {
+    if (parent_ == nullptr) return nullptr;
+    return horizAxis_ == aTopAxis ? static_cast<TCustomChartAxis*>(&parent_->TopAxis()) : &parent_->BottomAxis();
+}
+
+TCustomChartAxis* TChartSeries::ResolvedVertAxis() const {
+    if (parent_ == nullptr) return nullptr;
+    return vertAxis_ == aLeftAxis ? static_cast<TCustomChartAxis*>(&parent_->LeftAxis()) : &parent_->RightAxis();
+}
+
+bool TChartSeries::AssociatedToAxis(const TCustomChartAxis& axis) const {
+    return &axis == ResolvedHorizAxis() || &axis == ResolvedVertAxis();
+}
+
+int TChartSeries::XPixel(int index) const {
+    const TCustomChartAxis* axis = ResolvedHorizAxis();
+    return axis ? axis->ValueToPixel(XValue(index)) : 0;
+}
+
+int TChartSeries::YPixel(int index) const {
+    const TCustomChartAxis* axis = ResolvedVertAxis();
+    return axis ? axis->ValueToPixel(YValue(index)) : 0;
+}
+
+void TChartSeries::RequestRepaint() {
+    if (parent_ != nullptr) parent_->Invalidate();
+}
+
+void TChartSeries::CalcVisibleRange() {
+    FirstVisibleIndex = LastVisibleIndex = -1;
+    if (PointCount() == 0) return;
+    const bool yMandatory = IsYMandatory();
+    const TCustomChartAxis* axis = yMandatory ? ResolvedHorizAxis() : ResolvedVertAxis();
+    if (axis == nullptr || !TrimToVisible || NotMandatoryList().Order() == loNone) {
+        // Without a chart there are no edges to trim to: every point is visible.
+        FirstVisibleIndex = 0;
+        LastVisibleIndex = PointCount() - 1;
+        return;
+    }
+    const TRect& plot = parent_->PlotRect;
+    int start;
+    int end;
+    if (axis->Horizontal()) {
+        start = axis->Inverted() ? plot.Right : plot.Left;
+        end = axis->Inverted() ? plot.Left : plot.Right;
+    } else {
+        start = axis->Inverted() ? plot.Top : plot.Bottom;
+        end = axis->Inverted() ? plot.Bottom : plot.Top;
+    }
+    CalcVisibleRangeBetween(axis->PixelToValue(start), axis->PixelToValue(end));
+}
+
+void TChartSeries::CalcVisibleRangeBetween(double lo, double hi) {
+    FirstVisibleIndex = LastVisibleIndex = -1;
+    const int count = PointCount();
+    if (count == 0) return;
+    const int last = count - 1;
+    const TChartValueList& list = NotMandatoryList();
+    if (!TrimToVisible || list.Order() == loNone) {
+        FirstVisibleIndex = 0;
+        LastVisibleIndex = last;
+        return;
+    }
+    int first = 0;
+    while (list.Value(first) < lo) {
+        if (++first > last) return;
+    }
+    FirstVisibleIndex = first;
+    if (list.LastValue() <= hi) {
+        LastVisibleIndex = last;
+        return;
+    }
+    int index = first;
+    while (index < last && list.Value(index) < hi) ++index;
+    if (!KeepPointPastEnd && list.Value(index) > hi) --index;
+    LastVisibleIndex = index;
+}
+
+void TChartSeries::DoBeforeDrawValues() {
+    if (BeforeDrawValues) BeforeDrawValues(*this);
+}
+
+void TChartSeries::DoAfterDrawValues() {
+    if (AfterDrawValues) AfterDrawValues(*this);
+}
+
+void TChartSeries::DrawPoints() {
+    if (FirstVisibleIndex < 0) return;
+    if (DrawValuesForward()) {
+        for (int i = FirstVisibleIndex; i <= LastVisibleIndex; ++i) DrawPoint(i);
+    } else {
+        for (int i = LastVisibleIndex; i >= FirstVisibleIndex; --i) DrawPoint(i);
+    }
+}
+
+void TChartSeries::AddDataSource(TChartSeries* source) {
+    if (source == nullptr || source == this || std::find(sources_.begin(), sources_.end(), source) != sources_.end())
+        return;
+    sources_.push_back(source);
+    source->dependents_.push_back(this);
+}
+
+void TChartSeries::RemoveDataSource(TChartSeries* source) {
+    if (std::erase(sources_, source) > 0) std::erase(source->dependents_, this);
+}
+
+void TChartSeries::NotifyDependents(TSeriesChange change, int index) {
+    for (TChartSeries* dependent : dependents_) dependent->SourceChanged(*this, change, index);
+}
+
+void TChartSeries::SetActive(bool value) { Store(active_, value); }
+void TChartSeries::SetSeriesColor(TColor value) { Store(seriesColor_, value); }
+void TChartSeries::SetColorEachPoint(bool value) { Store(colorEachPoint_, value); }
+void TChartSeries::SetHorizAxis(THorizAxis value) { Store(horizAxis_, value); }
+void TChartSeries::SetVertAxis(TVertAxis value) { Store(vertAxis_, value); }
+void TChartSeries::SetShowInLegend(bool value) { Store(showInLegend_, value); }
+void TChartSeries::SetValueFormat(const std::string& value) { Store(valueFormat_, value); }
+void TChartSeries::SetPercentFormat(const std::string& value) { Store(percentFormat_, value); }
+void TChartSeries::SetTitle(const std::string& value) { Store(title_, value); }
+
+// ---------------------------------------------------------- TCustomChartAxis
+
+TCustomChartAxis::TCustomChartAxis(TCustomAxisPanel* parent, bool horizontal, bool otherSide, bool depth)
+    : parent_(parent), horizontal_(horizontal), otherSide_(otherSide), depth_(depth), visible_(!depth) {}
+
+void TCustomChartAxis::Repaint() {
+    if (parent_ != nullptr) parent_->Invalidate();
+}
+
+void TCustomChartAxis::SetVisible(bool value) {
+    if (value == visible_) return;
+    visible_ = value;
+    Repaint();
+}
+
+void TCustomChartAxis::SetInverted(bool value) {
+    if (value == inverted_) return;
+    inverted_ = value;
+    Repaint();
+}
+
+int TCustomChartAxis::ValueToPixel(double /*value*/) const {
+    if (parent_ == nullptr) return 0;
+    return horizontal_ ? parent_->PlotCenterX : parent_->PlotCenterY;
+}
+
+double TCustomChartAxis::PixelToValue(int /*pixel*/) const { return 0; }
+
+}  // namespace nc

@@ -1,0 +1,354 @@
+#pragma once
+
+// The chart's data and its axes: value lists, the series base class and the
+// axis objects. A series holds its points as parallel columns (one value list
+// per coordinate) plus a colour and a label per point; every change of data
+// invalidates the owning chart, which redraws at its next paint.
+//
+// The axes here carry only what the panel's paint order needs to call. Their
+// range computation, value/pixel conversion, space reservation and drawing
+// are seams (virtual functions that do nothing yet), filled in by the axis
+// scaling and drawing work; each seam says what it is expected to do.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chart/ChartTypes.h"
+
+namespace nc {
+
+class TChartSeries;
+class TCustomAxisPanel;
+
+enum TChartListOrder { loNone, loAscending, loDescending };
+
+// One column of a series' points. Values are kept raw; every read scales them
+// by Multiplier. HighValue, LowValue, Sum and AbsSum are kept up to date on
+// every insertion so that a paint never scans the data; only a removal forces
+// a rescan.
+class TChartValueList {
+public:
+    // Registers the list in owner's ValueLists.
+    TChartValueList(TChartSeries* owner, std::string name);
+    TChartValueList(const TChartValueList&) = delete;
+    TChartValueList& operator=(const TChartValueList&) = delete;
+
+    int Count() const { return static_cast<int>(values_.size()); }
+    // Index errors throw std::out_of_range ("List index out of bounds (i)").
+    double RawValue(int index) const;
+    double Value(int index) const;
+    double operator[](int index) const { return Value(index); }
+    double LastValue() const { return Value(Count() - 1); }
+    // The raw values, contiguous, for drawing loops.
+    const std::vector<double>& RawValues() const { return values_; }
+
+    // Ordered insertion (see Order); answers the index given to value.
+    int AddValue(double value);
+    void InsertValue(int index, double value);
+    void DeleteValue(int index);
+    void IncludeInRange(double value);
+    void ExcludeFromRange(double value);
+    void RescanRange();
+    // Empties the list, releases its storage and zeroes range and sums.
+    void ResetValues();
+    void FreeValues() { ResetValues(); }
+
+    bool DateTime() const { return dateTime_; }
+    void SetDateTime(bool value);
+    double Multiplier() const { return multiplier_; }
+    // Rescans the range and repaints; Sum and AbsSum keep the multipliers in
+    // force when their values were added.
+    void SetMultiplier(double value);
+    TChartListOrder Order() const { return order_; }
+    void SetOrder(TChartListOrder value) { order_ = value; }
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& value) { name_ = value; }
+    const std::string& ValueSource() const { return valueSource_; }
+    void SetValueSource(const std::string& value) { valueSource_ = value; }
+    // Copies Order, DateTime, Multiplier and ValueSource (not Name or values).
+    void AssignSettings(const TChartValueList& source);
+
+    double HighValue() const { return highValue_; }
+    double LowValue() const { return lowValue_; }
+    double Sum() const { return sum_; }
+    double AbsSum() const { return absSum_; }
+    TChartSeries* OwnerSeries() const { return owner_; }
+
+    // The value of the point being added, staged here by the series.
+    double PendingValue = 0;
+
+private:
+    double Scaled(double raw) const;
+    void CheckIndex(int index, int limit) const;
+
+    bool dateTime_ = false;
+    // One contiguous array rather than one heap cell per value: same order and
+    // results, no allocation per point, cache-friendly drawing loops.
+    std::vector<double> values_;
+    double highValue_ = 0;
+    double lowValue_ = 0;
+    double multiplier_ = 1.0;
+    std::string name_;
+    TChartListOrder order_ = loNone;
+    TChartSeries* owner_;
+    double sum_ = 0;
+    double absSum_ = 0;
+    std::string valueSource_;
+};
+
+enum THorizAxis { aTopAxis, aBottomAxis };
+enum TVertAxis { aLeftAxis, aRightAxis };
+
+// What a series tells the series that take it as their data source.
+enum class TSeriesChange { Cleared, Added, Deleted, Refreshed, Changed };
+
+class TCustomChartAxis;
+
+// The series' mark settings. Marks are not drawn yet; the position cache is
+// kept so that clearing empties it.
+class TSeriesMarks {
+public:
+    explicit TSeriesMarks(TChartSeries* owner) : owner_(owner) {}
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+    bool Clip() const { return clip_; }
+    void SetClip(bool value);
+    std::vector<TRect> Positions;
+
+private:
+    TChartSeries* owner_;
+    bool visible_ = false;
+    bool clip_ = false;
+};
+
+// The series base class: data, extremes, visible range and repaint requests.
+// A chart owns the series attached to it (TCustomAxisPanel::AddSeries).
+class TChartSeries {
+public:
+    TChartSeries();
+    virtual ~TChartSeries();
+    TChartSeries(const TChartSeries&) = delete;
+    TChartSeries& operator=(const TChartSeries&) = delete;
+
+    TCustomAxisPanel* ParentChart() const { return parent_; }
+
+    // ---- data
+    TChartValueList& XValues() { return *xValues_; }
+    const TChartValueList& XValues() const { return *xValues_; }
+    TChartValueList& YValues() { return *yValues_; }
+    const TChartValueList& YValues() const { return *yValues_; }
+    const std::vector<TChartValueList*>& ValueLists() const { return valueLists_; }
+    // Case-insensitive; null when there is none.
+    virtual TChartValueList* GetValueList(const std::string& name) const;
+
+    // Adds one point; answers its index, or -1 when OnBeforeAdd vetoed it.
+    // A colour of clDefault is stored as UnsetColor.
+    virtual int AddPoint(double x, double y, const std::string& label = {}, TColor color = clDefault);
+    // Adds a point with X = PointCount.
+    virtual int Add(double y, const std::string& label = {}, TColor color = clDefault);
+    virtual int AddY(double y) { return Add(y); }
+    virtual void ClearPoints();
+    virtual void Delete(int index);
+    virtual void EmptyAllLists();
+    // Run at the end of every addition: OnAfterAdd, dependents, repaint.
+    virtual void PointAdded(int index);
+
+    int PointCount() const { return xValues_->Count(); }
+    virtual int Count() const { return PointCount(); }
+    virtual double XValue(int index) const { return xValues_->Value(index); }
+    virtual double YValue(int index) const { return yValues_->Value(index); }
+    virtual TColor PointColor(int index) const;
+    virtual std::string PointLabel(int index) const;
+    const std::vector<TColor>& ColorList() const { return colors_; }
+
+    virtual double HighestX() const { return xValues_->HighValue(); }
+    virtual double HighestY() const { return yValues_->HighValue(); }
+    virtual double HighestZ() const { return DepthIndex; }
+    virtual double LowestX() const { return xValues_->LowValue(); }
+    virtual double LowestY() const { return yValues_->LowValue(); }
+    virtual double LowestZ() const { return DepthIndex; }
+
+    virtual TChartValueList& MandatoryList() { return *yValues_; }
+    bool IsYMandatory() { return &MandatoryList() == yValues_.get(); }
+    TChartValueList& NotMandatoryList() { return IsYMandatory() ? *xValues_ : *yValues_; }
+
+    // ---- axes
+    // The chart's top or bottom axis, left or right axis; null without a chart.
+    TCustomChartAxis* ResolvedHorizAxis() const;
+    TCustomChartAxis* ResolvedVertAxis() const;
+    virtual bool AssociatedToAxis(const TCustomChartAxis& axis) const;
+    // Whether the series draws with axes at all.
+    virtual bool UseAxis() const { return true; }
+    // Screen coordinates of point index through the resolved axes; 0 without
+    // a chart.
+    virtual int XPixel(int index) const;
+    virtual int YPixel(int index) const;
+
+    // ---- repaint and drawing, called by the chart's paint
+    void RequestRepaint();
+    // Sets FirstVisibleIndex and LastVisibleIndex from the values at the plot
+    // rectangle's edges on the axis of the not-mandatory list.
+    void CalcVisibleRange();
+    // The same from the two edge values (lo at the start edge, hi at the far
+    // edge); pure, for callers that already know them.
+    void CalcVisibleRangeBetween(double lo, double hi);
+    // Before the titles are drawn (nothing in the base).
+    virtual void DoBeforeDrawChart() {}
+    virtual void DoBeforeDrawValues();
+    virtual void DoAfterDrawValues();
+    // DrawPoint for each visible index, ascending (descending when
+    // DrawValuesForward is false).
+    virtual void DrawPoints();
+    // Draws the value at index. Empty in the base; series kinds draw here.
+    virtual void DrawPoint(int /*index*/) {}
+    virtual bool DrawValuesForward() const { return true; }
+    // Draws the marks of the visible points. Marks are not built yet.
+    virtual void DrawMarks() {}
+    // Extra pixels the series wants between its data and the plot edges.
+    virtual void CalcHorizMargins(int& left, int& right) const { left = right = 0; }
+    virtual void CalcVerticalMargins(int& top, int& bottom) const { top = bottom = 0; }
+
+    // ---- dependents (series that take this one as their data source)
+    void AddDataSource(TChartSeries* source);
+    void RemoveDataSource(TChartSeries* source);
+    const std::vector<TChartSeries*>& DataSources() const { return sources_; }
+    const std::vector<TChartSeries*>& Dependents() const { return dependents_; }
+    void NotifyDependents(TSeriesChange change, int index = -1);
+    // Told by a source of each change. The base keeps no derived data.
+    virtual void SourceChanged(TChartSeries& /*source*/, TSeriesChange /*change*/, int /*index*/) {}
+
+    // ---- properties (setters repaint only when the value changed)
+    bool Active() const { return active_; }
+    virtual void SetActive(bool value);
+    TColor SeriesColor() const { return seriesColor_; }
+    virtual void SetSeriesColor(TColor value);
+    bool ColorEachPoint() const { return colorEachPoint_; }
+    virtual void SetColorEachPoint(bool value);
+    THorizAxis HorizAxis() const { return horizAxis_; }
+    void SetHorizAxis(THorizAxis value);
+    TVertAxis VertAxis() const { return vertAxis_; }
+    void SetVertAxis(TVertAxis value);
+    bool ShowInLegend() const { return showInLegend_; }
+    void SetShowInLegend(bool value);
+    const std::string& ValueFormat() const { return valueFormat_; }
+    void SetValueFormat(const std::string& value);
+    const std::string& PercentFormat() const { return percentFormat_; }
+    void SetPercentFormat(const std::string& value);
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& value);
+    int Cursor() const { return cursor_; }
+    void SetCursor(int value) { cursor_ = value; }
+    TSeriesMarks& Marks() { return marks_; }
+
+    int FirstVisibleIndex = -1;
+    int LastVisibleIndex = -1;
+    bool TrimToVisible = true;
+    bool KeepPointPastEnd = false;
+    int DepthIndex = 0;
+
+    // ---- events
+    std::function<bool(TChartSeries&)> OnBeforeAdd;
+    std::function<void(TChartSeries&, int)> OnAfterAdd;
+    std::function<void(TChartSeries&)> OnClearValues;
+    std::function<void(TChartSeries&)> BeforeDrawValues;
+    std::function<void(TChartSeries&)> AfterDrawValues;
+
+protected:
+    template <class T>
+    void Store(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        RequestRepaint();
+    }
+
+private:
+    friend class TChartValueList;
+    friend class TCustomAxisPanel;
+    void RegisterValueList(TChartValueList* list) { valueLists_.push_back(list); }
+
+    TCustomAxisPanel* parent_ = nullptr;
+    std::vector<TChartValueList*> valueLists_;  // not owned: the lists below and those of series kinds
+    std::unique_ptr<TChartValueList> xValues_;
+    std::unique_ptr<TChartValueList> yValues_;
+    std::vector<TColor> colors_;
+    // An empty string is the "no label" entry: both read back as no label.
+    std::vector<std::string> labels_;
+    TSeriesMarks marks_{this};
+    std::vector<TChartSeries*> sources_;
+    std::vector<TChartSeries*> dependents_;
+
+    bool active_ = true;
+    TColor seriesColor_ = UnsetColor;
+    bool colorEachPoint_ = false;
+    THorizAxis horizAxis_ = aBottomAxis;
+    TVertAxis vertAxis_ = aLeftAxis;
+    bool showInLegend_ = true;
+    std::string valueFormat_ = "#,##0.###";
+    std::string percentFormat_ = "##0.## %";
+    std::string title_;
+    int cursor_ = 0;
+};
+
+// ------------------------------------------------------------------ axes
+
+// An axis as the panel's paint order sees it. The virtual functions marked
+// "seam" do nothing yet; the axis scaling and drawing work fills them in.
+class TCustomChartAxis {
+public:
+    TCustomChartAxis(TCustomAxisPanel* parent, bool horizontal, bool otherSide, bool depth = false);
+    virtual ~TCustomChartAxis() = default;
+    TCustomChartAxis(const TCustomChartAxis&) = delete;
+    TCustomChartAxis& operator=(const TCustomChartAxis&) = delete;
+
+    TCustomAxisPanel* ParentChart() const { return parent_; }
+    bool Horizontal() const { return horizontal_; }
+    bool OtherSide() const { return otherSide_; }
+    bool IsDepthAxis() const { return depth_; }
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+    bool Inverted() const { return inverted_; }
+    void SetInverted(bool value);
+
+    // Seam: recompute Minimum/Maximum from the series where automatic and set
+    // the effective range. Called for all five axes on every paint.
+    virtual void UpdateRange() {}
+    // Seam: the rectangle left of plotRect after this axis' title, labels and
+    // ticks take their room. The base takes none.
+    virtual TRect ReserveAxisSpace(const TRect& plotRect) { return plotRect; }
+    // Seam: widen the effective range so that the pixel margins the series ask
+    // for stay empty.
+    virtual void RangeFromMargins(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {}
+    // Seam: draw title, ticks, grid, minor ticks, labels and axis line on the
+    // chart's canvas.
+    virtual void PaintAxis() {}
+    // Seam: value <-> pixel along this axis within the chart's PlotRect. The
+    // base answers the plot's centre and 0. XPixel/YPixel of the series and
+    // CalcVisibleRange (which trims ordered series to the plot) rest on them.
+    virtual int ValueToPixel(double value) const;
+    virtual double PixelToValue(int pixel) const;
+
+protected:
+    void Repaint();
+
+private:
+    TCustomAxisPanel* parent_;
+    bool horizontal_;
+    bool otherSide_;
+    bool depth_;
+    bool visible_;
+    bool inverted_ = false;
+};
+
+class TChartAxis : public TCustomChartAxis {
+public:
+    using TCustomChartAxis::TCustomChartAxis;
+};
+
+class TChartDepthAxis : public TCustomChartAxis {
+public:
+    explicit TChartDepthAxis(TCustomAxisPanel* parent) : TCustomChartAxis(parent, false, true, true) {}
+};
+
+}  // namespace nc

@@ -1,0 +1,334 @@
+#include "chart/ChartPanel.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace nc {
+
+// --------------------------------------------------------- TCustomChartPanel
+
+TCustomChartPanel::TCustomChartPanel(QWidget* parent) : QWidget(parent) {
+    // Every paint covers the whole control, so Qt never erases it first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    resize(400, 250);
+    view3DOptions_ = std::make_unique<TView3DOptions>();
+    view3DOptions_->SetRepaintHandler([this] { Invalidate(); });
+    screen_ = std::make_unique<ImageDevice>(width(), height());
+    controlCanvas_ = std::make_unique<TCanvas>(screen_.get());
+    canvas_ = std::make_unique<TChartCanvas3D>();
+    canvas_->ViewOptions = view3DOptions_.get();
+    canvas_->AttachCanvas(controlCanvas_.get());
+    zoom_ = std::make_unique<TZoomPanningRecord>();
+    scroll_ = std::make_unique<TZoomPanningRecord>();
+    loadedCursor_ = cursor();
+    EndCreation();
+}
+
+TCustomChartPanel::~TCustomChartPanel() = default;
+
+void TCustomChartPanel::SetMonochrome(bool value) { canvas_->SetMonochrome(value); }
+
+void TCustomChartPanel::FitScreenToWidget() {
+    if (!ownScreen_ || (screen_->Width() == width() && screen_->Height() == height())) return;
+    screen_ = std::make_unique<ImageDevice>(width(), height());
+    controlCanvas_->SetDevice(screen_.get());
+}
+
+TCanvas& TCustomChartPanel::ControlCanvas() {
+    FitScreenToWidget();
+    return *controlCanvas_;
+}
+
+DrawDevice& TCustomChartPanel::ControlDevice() {
+    FitScreenToWidget();
+    return *screen_;
+}
+
+void TCustomChartPanel::SetControlDevice(std::unique_ptr<DrawDevice> device) {
+    screen_ = std::move(device);
+    ownScreen_ = false;
+    controlCanvas_->SetDevice(screen_.get());
+}
+
+void TCustomChartPanel::Invalidate() {
+    if (!creationComplete_) return;
+    canvas_->MarkDirty();
+    if (repaintPending_) return;
+    repaintPending_ = true;
+    ++repaintRequests_;
+    update();
+}
+
+void TCustomChartPanel::Paint() {
+    // Changes from here on need a new request; Qt merges it with any still queued.
+    repaintPending_ = false;
+    FitScreenToWidget();
+    if (canvas_->ShowBufferedImage()) return;
+    DrawChart(*controlCanvas_, ClientRect());
+}
+
+void TCustomChartPanel::DrawChart(TCanvas& userCanvas, const TRect& userRect) {
+    const TRect r = canvas_->BeginDrawing(&userCanvas, view3DOptions_.get(), color_, view3D_, userRect);
+    PanelRect = r;
+    const int w = r.Width();
+    const int h = r.Height();
+    PlotRect = TRect{r.Left + MulDiv(marginLeft_, w, 100) + borderWidth_,
+                     r.Top + MulDiv(marginTop_, h, 100) + borderWidth_,
+                     r.Right - MulDiv(marginRight_, w, 100) - borderWidth_,
+                     r.Bottom - MulDiv(marginBottom_, h, 100) - borderWidth_};
+    RecalcPlotSize();
+    DrawContents(PanelRect);
+    canvas_->EndDrawing(&userCanvas, controlCanvas_.get(), userRect);
+}
+
+void TCustomChartPanel::RecalcPlotSize() {
+    PlotRect.Left = std::max(PlotRect.Left, PanelRect.Left);
+    PlotRect.Top = std::max(PlotRect.Top, PanelRect.Top);
+    if (PlotRect.Right < PlotRect.Left) {
+        PlotRect.Right = PlotRect.Left + 1;
+    } else if (PlotRect.Right == PlotRect.Left) {
+        PlotRect.Right = PlotRect.Left + width();
+    }
+    if (PlotRect.Bottom < PlotRect.Top) {
+        PlotRect.Bottom = PlotRect.Top + 1;
+    } else if (PlotRect.Bottom == PlotRect.Top) {
+        PlotRect.Bottom = PlotRect.Top + height();
+    }
+    PlotWidth = PlotRect.Right - PlotRect.Left;
+    PlotHeight = PlotRect.Bottom - PlotRect.Top;
+    PlotCenterX = (PlotRect.Left + PlotRect.Right) / 2;
+    PlotCenterY = (PlotRect.Top + PlotRect.Bottom) / 2;
+}
+
+void TCustomChartPanel::DropBitmap() {
+    if (canvas_->Buffered()) {
+        canvas_->SetBuffered(false);
+        canvas_->SetBuffered(true);
+    } else {
+        canvas_->MarkDirty();
+    }
+}
+
+void TCustomChartPanel::SetBounds(int left, int top, int width, int height) {
+    DropBitmap();
+    setGeometry(left, top, width, height);
+}
+
+void TCustomChartPanel::resizeEvent(QResizeEvent* event) {
+    DropBitmap();
+    QWidget::resizeEvent(event);
+}
+
+void TCustomChartPanel::paintEvent(QPaintEvent* /*event*/) {
+    Paint();
+    if (const QImage* image = screen_->Image()) {
+        QPainter painter(this);
+        painter.drawImage(0, 0, *image);
+    }
+}
+
+void TCustomChartPanel::DrawZoomBox() {
+    TPen* pen = canvas_->Pen();
+    TBrush* brush = canvas_->Brush();
+    if (pen == nullptr || brush == nullptr) return;
+    TColor color = ColorToRGB(color_);
+    if (color == clWhite) color = clRed;
+    pen->SetColor(color);
+    pen->SetMode(pmNotXor);
+    pen->SetStyle(psSolid);
+    pen->SetWidth(1);
+    brush->SetStyle(bsClear);
+    canvas_->Rectangle(zoom_->X0, zoom_->Y0, zoom_->X1, zoom_->Y1);
+}
+
+// ---------------------------------------------------------- TCustomAxisPanel
+
+TCustomAxisPanel::TCustomAxisPanel(QWidget* parent) : TCustomChartPanel(parent) {
+    BeginCreation();
+    leftAxis_ = std::make_unique<TChartAxis>(this, false, false);
+    topAxis_ = std::make_unique<TChartAxis>(this, true, true);
+    rightAxis_ = std::make_unique<TChartAxis>(this, false, true);
+    bottomAxis_ = std::make_unique<TChartAxis>(this, true, false);
+    depthAxis_ = std::make_unique<TChartDepthAxis>(this);
+    EndCreation();
+}
+
+TCustomAxisPanel::~TCustomAxisPanel() {
+    destroying_ = true;
+    for (auto& series : series_) series->parent_ = nullptr;
+    series_.clear();
+}
+
+TChartSeries* TCustomAxisPanel::AddSeries(std::unique_ptr<TChartSeries> series) {
+    if (!series) return nullptr;
+    TChartSeries* raw = series.get();
+    for (const auto& held : series_) {
+        if (held.get() == raw) {
+            (void)series.release();  // already ours: keep the one owner
+            return raw;
+        }
+    }
+    if (raw->SeriesColor() == UnsetColor) raw->SetSeriesColor(FreeSeriesColor());
+    raw->parent_ = this;
+    series_.push_back(std::move(series));
+    Invalidate();
+    return raw;
+}
+
+std::unique_ptr<TChartSeries> TCustomAxisPanel::RemoveSeries(TChartSeries* series) {
+    const auto it = std::find_if(series_.begin(), series_.end(), [&](const auto& s) { return s.get() == series; });
+    if (it == series_.end()) return nullptr;
+    std::unique_ptr<TChartSeries> removed = std::move(*it);
+    series_.erase(it);
+    removed->parent_ = nullptr;
+    if (removed->Cursor() != 0 && cursor().shape() == static_cast<Qt::CursorShape>(removed->Cursor())) {
+        setCursor(LoadedCursor());
+    }
+    Invalidate();
+    return removed;
+}
+
+TColor TCustomAxisPanel::FreeSeriesColor() const {
+    for (TColor candidate : ChartPalette) {
+        if (candidate == Color() || candidate == BackColor()) continue;
+        const bool taken = std::any_of(series_.begin(), series_.end(),
+                                       [&](const auto& s) { return s->SeriesColor() == candidate; });
+        if (!taken) return candidate;
+    }
+    return clRed;
+}
+
+bool TCustomAxisPanel::AxisInUse(const TCustomChartAxis& axis) const {
+    if (!axisVisible_ || !axis.Visible()) return false;
+    if (axis.IsDepthAxis()) return true;
+    return std::any_of(series_.begin(), series_.end(), [&](const auto& s) {
+        return s->Active() && s->UseAxis() && s->AssociatedToAxis(axis);
+    });
+}
+
+void TCustomAxisPanel::SetChart3DPercent(int value) {
+    if (value < 1 || value > 100) {
+        throw ChartException("3D effect percent must be between " + std::to_string(1) + " and " +
+                             std::to_string(100));
+    }
+    Store(chart3DPercent_, value);
+}
+
+void TCustomAxisPanel::SetMaxPointsPerPage(int value) {
+    if (value < 0) throw ChartException("MaxPointsPerPage must be >= 0");
+    Store(maxPointsPerPage_, value);
+}
+
+// Pages are counted on the first active series, the one paging scales to.
+int TCustomAxisPanel::NumPages() const {
+    if (maxPointsPerPage_ <= 0) return 1;
+    for (const auto& s : series_) {
+        if (!s->Active()) continue;
+        const int n = s->PointCount();
+        return std::max(1, n / maxPointsPerPage_ + (n % maxPointsPerPage_ > 0 ? 1 : 0));
+    }
+    return 1;
+}
+
+void TCustomAxisPanel::SetPage(int value) {
+    value = std::min(value, NumPages());
+    value = std::max(value, 1);
+    if (value == page_) return;
+    page_ = value;
+    Invalidate();
+    if (OnPageChange) OnPageChange(*this);
+}
+
+void TCustomAxisPanel::DrawContents(const TRect& panelRect) {
+    // 1. Panel.
+    DrawPanelBackground(panelRect);
+    if (!BackImageInside()) DrawBackImage(panelRect);
+    DrawBevels(panelRect);
+
+    // Handlers may add or remove series while we draw: walk by index.
+    auto forEachActive = [this](auto&& action) {
+        for (std::size_t i = 0; i < series_.size(); ++i) {
+            if (series_[i]->Active()) action(*series_[i]);
+        }
+    };
+
+    // 2-4. Pre-draw hooks, titles, depth order (all 0 in 2D; 3D is not built,
+    // so 3D charts number their series in list order).
+    forEachActive([](TChartSeries& s) { s.DoBeforeDrawChart(); });
+    DrawTitles();
+    int depth = 0;
+    forEachActive([&](TChartSeries& s) { s.DepthIndex = View3D() ? depth++ : 0; });
+
+    // 5. Axes fitting.
+    TCustomChartAxis* const rangeOrder[] = {leftAxis_.get(), rightAxis_.get(), topAxis_.get(), bottomAxis_.get(),
+                                            depthAxis_.get()};
+    for (TCustomChartAxis* axis : rangeOrder) axis->UpdateRange();
+    Depth3D = 0;
+    RecalcPlotSize();
+    TRect room = PlotRect;
+    for (TCustomChartAxis* axis : rangeOrder) {
+        if (!AxisInUse(*axis)) continue;
+        const TRect left = axis->ReserveAxisSpace(room);
+        TRect both;
+        if (IntersectRect(both, room, left)) room = both;
+    }
+    PlotRect = room;
+    RecalcPlotSize();
+
+    // 7. Series margins.
+    TCustomChartAxis* const marginOrder[] = {topAxis_.get(), leftAxis_.get(), rightAxis_.get(), bottomAxis_.get()};
+    for (TCustomChartAxis* axis : marginOrder) {
+        int before = 0;
+        int after = 0;
+        forEachActive([&](TChartSeries& s) {
+            if (!s.AssociatedToAxis(*axis)) return;
+            int a = 0;
+            int b = 0;
+            if (axis->Horizontal()) s.CalcHorizMargins(a, b);
+            else s.CalcVerticalMargins(a, b);
+            before = std::max(before, a);
+            after = std::max(after, b);
+        });
+        if (axis->Horizontal()) axis->RangeFromMargins(before, 0, after, 0);
+        else axis->RangeFromMargins(0, before, 0, after);
+    }
+
+    // 8-11. Projection, walls, axes.
+    Canvas().SetProjection(Depth3D, PanelRect, PlotRect);
+    if (OnBeforeDrawAxes) OnBeforeDrawAxes(*this);
+    PaintWalls();
+    if (axisVisible_) {
+        for (TCustomChartAxis* axis : {topAxis_.get(), bottomAxis_.get(), leftAxis_.get(), rightAxis_.get()}) {
+            if (AxisInUse(*axis)) axis->PaintAxis();
+        }
+        if (View3D() && depthAxis_->Visible()) depthAxis_->PaintAxis();
+    }
+
+    // 12-16. Series, zoom box, clean state.
+    if (OnBeforeDrawSeries) OnBeforeDrawSeries(*this);
+    forEachActive([this](TChartSeries& s) { PaintSeries(s); });
+    if (Zoom().Active) DrawZoomBox();
+    Canvas().ResetDrawingState();
+    if (OnAfterDraw) OnAfterDraw(*this);
+}
+
+void TCustomAxisPanel::PaintSeries(TChartSeries& series) {
+    series.CalcVisibleRange();
+    if (series.FirstVisibleIndex == -1) return;
+    series.DoBeforeDrawValues();
+    if (clipPoints_) Canvas().ClipToPlotArea(PlotRect, 0, Depth3D);
+    series.DrawPoints();
+    if (clipPoints_) Canvas().ResetClip();
+    if (series.Marks().Visible()) {
+        const bool clip = series.Marks().Clip();
+        if (clip) Canvas().ClipToPlotArea(PlotRect, 0, Depth3D);
+        series.DrawMarks();
+        if (clip) Canvas().ResetClip();
+    }
+    series.DoAfterDrawValues();
+}
+
+}  // namespace nc
