@@ -29,11 +29,21 @@ QString ErrorBoxTitle()
 
 void ShowError(const QString& message)
 {
-    if (Hook()) {
-        Hook()(message);
+    // The box runs its own event loop, in which a running simulation timer goes
+    // on ticking; a tick that fails again must not open a second box on top of
+    // the first, and so on without end. While a box is open, further messages
+    // are dropped; the next failing tick after it closes reports again.
+    static bool showing = false;
+    if (showing)
         return;
-    }
-    QMessageBox::critical(QApplication::activeWindow(), ErrorBoxTitle(), message);
+    showing = true;
+    struct Reset {
+        ~Reset() { showing = false; }
+    } reset;
+    if (Hook())
+        Hook()(message);
+    else
+        QMessageBox::critical(QApplication::activeWindow(), ErrorBoxTitle(), message);
 }
 
 } // namespace nc

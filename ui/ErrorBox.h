@@ -11,7 +11,8 @@
 namespace nc {
 
 // Shows the message in a critical message box titled with the program's name,
-// or hands it to the hook when one is set.
+// or hands it to the hook when one is set. Not re-entrant: a message raised
+// while a box is open (by a timer ticking in the box's event loop) is dropped.
 void ShowError(const QString& message);
 
 // Tests replace the modal box with a hook that records the message. An empty

@@ -91,7 +91,9 @@ TEST_P(RodTest, RodEndsWhereTheAngleSays)
 }
 
 // Lying flat the rod is 45 px long, upright 30: the two axes scale differently.
-// At 180 degrees sin(theta) is a hair above zero, 102 - 3.7e-15 truncates to 101.
+// At 180 degrees sin(theta) is a hair above zero: 102 - 3.7e-15 is 101.99...
+// in extended precision and truncates to 101, where plain double would round
+// it to 102 first.
 INSTANTIATE_TEST_SUITE_P(Angles, RodTest,
                          ::testing::Values(RodRow{90.0, {110, 72}}, RodRow{0.0, {155, 102}},
                                            RodRow{180.0, {65, 101}}, RodRow{-90.0, {110, 132}},

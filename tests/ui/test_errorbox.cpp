@@ -56,6 +56,18 @@ TEST_F(ErrorBoxTest, HookCanBeRestored)
     EXPECT_EQ(messages, QStringList{QStringLiteral("x")});
 }
 
+// A failing tick inside the box's own event loop opens no second box.
+TEST_F(ErrorBoxTest, NoSecondBoxWhileOneIsOpen)
+{
+    SetErrorHook([this](const QString& m) {
+        messages.push_back(m);
+        Guarded([] { throw std::runtime_error("again"); });
+    });
+    ShowError(QStringLiteral("first"));
+    ShowError(QStringLiteral("next"));
+    EXPECT_EQ(messages, (QStringList{QStringLiteral("first"), QStringLiteral("next")}));
+}
+
 TEST(ErrorBoxTitleTest, IsTheProgramsName)
 {
     EXPECT_EQ(ErrorBoxTitle(), QStringLiteral("neurocontrol"));
