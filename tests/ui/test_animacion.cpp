@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -48,6 +50,8 @@ struct CentreRow {
     QPoint centre;
 };
 
+void PrintTo(const CentreRow& r, std::ostream* os) { *os << r.width << "x" << r.height; }
+
 class CentreTest : public ::testing::TestWithParam<CentreRow> {};
 
 TEST_P(CentreTest, RoundsHalfToEven)
@@ -80,6 +84,8 @@ struct RodRow {
     double angulo;
     QPoint tip;
 };
+
+void PrintTo(const RodRow& r, std::ostream* os) { *os << r.angulo << " degrees"; }
 
 class RodTest : public ::testing::TestWithParam<RodRow> {};
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -65,6 +67,8 @@ struct LineRow {
     QPoint from, to;
     std::vector<std::string> rows;
 };
+
+void PrintTo(const LineRow& r, std::ostream* os) { *os << r.name; }
 
 class LineTest : public ::testing::TestWithParam<LineRow> {};
 

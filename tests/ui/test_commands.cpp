@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 
 namespace nc {
@@ -16,6 +18,8 @@ struct SpeedRow {
     int32_t speed;
     uint32_t interval;
 };
+
+void PrintTo(const SpeedRow& r, std::ostream* os) { *os << "speed " << r.speed; }
 
 class IntervalTest : public ::testing::TestWithParam<SpeedRow> {};
 
@@ -49,6 +53,8 @@ struct SpeedTextRow {
     uint32_t interval;
 };
 
+void PrintTo(const SpeedTextRow& r, std::ostream* os) { *os << "'" << r.text << "'"; }
+
 class SpeedTextTest : public ::testing::TestWithParam<SpeedTextRow> {};
 
 TEST_P(SpeedTextTest, ConvertsOrReportsExactly)
@@ -80,6 +86,8 @@ struct StepRow {
     std::optional<int> next;
 };
 
+void PrintTo(const StepRow& r, std::ostream* os) { *os << r.position << (r.up ? " up" : " down"); }
+
 class UpDownStepTest : public ::testing::TestWithParam<StepRow> {};
 
 TEST_P(UpDownStepTest, StepsWithoutWrapping)
@@ -97,6 +105,8 @@ struct FormatRow {
     const char* format;
     const char* without_zone;
 };
+
+void PrintTo(const FormatRow& r, std::ostream* os) { *os << "'" << r.format << "'"; }
 
 class ClockFormatTest : public ::testing::TestWithParam<FormatRow> {};
 

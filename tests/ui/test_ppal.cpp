@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <memory>
 
 namespace nc {
@@ -74,6 +76,8 @@ struct Place {
     const char* name;
     QRect geometry;
 };
+
+void PrintTo(const Place& r, std::ostream* os) { *os << r.name; }
 
 class LayoutTest : public PpalTest, public ::testing::WithParamInterface<Place> {};
 
@@ -189,6 +193,8 @@ struct BadSpeedRow {
     const char* text;
     const char* message;
 };
+
+void PrintTo(const BadSpeedRow& r, std::ostream* os) { *os << "'" << r.text << "'"; }
 
 class BadSpeedTest : public PpalTest, public ::testing::WithParamInterface<BadSpeedRow> {};
 
