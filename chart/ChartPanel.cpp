@@ -80,7 +80,15 @@ void TCustomChartPanel::DrawChart(TCanvas& userCanvas, const TRect& userRect) {
                      r.Right - MulDiv(marginRight_, w, 100) - borderWidth_,
                      r.Bottom - MulDiv(marginBottom_, h, 100) - borderWidth_};
     RecalcPlotSize();
-    DrawContents(PanelRect);
+    try {
+        DrawContents(PanelRect);
+    } catch (...) {
+        // A handler threw: leave the picture dirty and the canvas on the control.
+        canvas_->ResetClip();
+        canvas_->AttachCanvas(controlCanvas_.get());
+        canvas_->MarkDirty();
+        throw;
+    }
     canvas_->EndDrawing(&userCanvas, controlCanvas_.get(), userRect);
 }
 
@@ -120,6 +128,11 @@ void TCustomChartPanel::SetBounds(int left, int top, int width, int height) {
 void TCustomChartPanel::resizeEvent(QResizeEvent* event) {
     DropBitmap();
     QWidget::resizeEvent(event);
+}
+
+void TCustomChartPanel::leaveEvent(QEvent* event) {
+    setCursor(loadedCursor_);
+    QWidget::leaveEvent(event);
 }
 
 void TCustomChartPanel::paintEvent(QPaintEvent* /*event*/) {

@@ -141,6 +141,8 @@ protected:
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Puts back the cursor the control had when it was created.
+    void leaveEvent(QEvent* event) override;
 
     // Construction of a derived class runs with invalidation off.
     void BeginCreation() { creationComplete_ = false; }

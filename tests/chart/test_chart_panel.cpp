@@ -490,3 +490,22 @@ TEST(ChartPanel, DestroyingTheChartFreesItsSeriesWithoutRepaints) {
     }
     EXPECT_TRUE(cleared);
 }
+
+TEST(ChartPanel, AThrowingHandlerLeavesTheChartDirtyAndTheCanvasOnTheControl) {
+    TChart chart;
+    ConfigureLikeTheWindow(chart);
+    chart.OnAfterDraw = [](TCustomChartPanel& panel) {
+        dynamic_cast<TChart&>(panel).SetChart3DPercent(0);
+    };
+    try {
+        chart.Paint();
+        FAIL();
+    } catch (const ChartException& e) {
+        EXPECT_STREQ(e.what(), "3D effect percent must be between 1 and 100");
+    }
+    EXPECT_TRUE(chart.Canvas().Dirty());
+    EXPECT_EQ(chart.Canvas().TargetCanvas(), &chart.ControlCanvas());
+    chart.OnAfterDraw = nullptr;
+    chart.Paint();
+    EXPECT_FALSE(chart.Canvas().Dirty());
+}

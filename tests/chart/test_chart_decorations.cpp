@@ -1,0 +1,296 @@
+// Walls, titles, bevels and background: what each draws and how much room
+// the titles take from the plot.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "PixelArt.h"
+#include "chart/Chart.h"
+
+using namespace nc;
+using nc::test::Art;
+using Calls = std::vector<std::string>;
+
+namespace {
+
+// A flat white chart of the window's size with no decorations in the way.
+class Decorations : public ::testing::Test {
+protected:
+    TChart chart;
+    RecordingDevice* device = nullptr;
+
+    void SetUp() override {
+        chart.SetBounds(0, 0, 257, 204);
+        chart.SetColor(clWhite);
+        chart.SetView3D(false);
+        chart.Legend().SetVisible(false);
+    }
+    void Record() {
+        auto recorder = std::make_unique<RecordingDevice>(257, 204);
+        device = recorder.get();
+        chart.SetControlDevice(std::move(recorder));
+        chart.Canvas().SetBuffered(false);
+    }
+    // The calls whose text begins with prefix.
+    Calls Only(const std::string& prefix) const {
+        Calls out;
+        for (const auto& c : device->Calls())
+            if (c.rfind(prefix, 0) == 0) out.push_back(c);
+        return out;
+    }
+    const ImageDevice& Screen() { return dynamic_cast<const ImageDevice&>(chart.ControlDevice()); }
+};
+
+}  // namespace
+
+TEST_F(Decorations, TitleTakesItsLinesPlusFivePixels) {
+    struct Row {
+        TAlignment alignment;
+        std::vector<std::string> lines;
+        int plotTop;
+        Calls text;
+    };
+    // Recording metrics: the 8-point font is 11 pixels high, 6 wide per character.
+    const Row rows[] = {
+        {taCenter, {"Hola"}, 8 + 11 + 5, {"TextOut(116,8,\"Hola\")"}},
+        {taLeftJustify, {"Hola"}, 24, {"TextOut(8,8,\"Hola\")"}},
+        {taRightJustify, {"Hola"}, 24, {"TextOut(225,8,\"Hola\")"}},
+        {taCenter, {"Uno", "Dos!"}, 8 + 22 + 5, {"TextOut(119,8,\"Uno\")", "TextOut(116,19,\"Dos!\")"}},
+        {taCenter, {}, 8, {}},
+    };
+    for (const Row& row : rows) {
+        Record();
+        chart.Title().SetAlignment(row.alignment);
+        chart.Title().SetText(row.lines);
+        chart.Paint();
+        EXPECT_EQ(chart.PlotRect, (TRect{8, row.plotTop, 249, 196})) << row.lines.size();
+        EXPECT_EQ(Only("TextOut"), row.text);
+    }
+}
+
+TEST_F(Decorations, FootTakesRoomAtTheBottom) {
+    Record();
+    chart.Foot().SetText({"Pie", "de grafica"});
+    chart.Paint();
+    EXPECT_EQ(chart.PlotRect, (TRect{8, 8, 249, 196 - 22 - 5}));
+    EXPECT_EQ(Only("TextOut"), (Calls{"TextOut(119,174,\"Pie\")", "TextOut(98,185,\"de grafica\")"}));
+}
+
+TEST_F(Decorations, TitleTextIsDrawnTransparentInTheTitleFont) {
+    Record();
+    chart.Title().SetText({"T"});
+    chart.Title().Font().SetColor(clRed);
+    chart.Paint();
+    const Calls& calls = device->Calls();
+    const auto text = std::find(calls.begin(), calls.end(), "TextOut(125,8,\"T\")");
+    ASSERT_NE(text, calls.end());
+    EXPECT_EQ(*(text - 1), "TextAlign(0)");
+    EXPECT_EQ(*(text - 2), "BkMode(1)");
+    EXPECT_NE(std::find(calls.begin(), text, "Font(Arial,-11,0x0000FF)"), text);
+}
+
+TEST_F(Decorations, FramedTitleFitsItsFrameToTheText) {
+    Record();
+    chart.Title().SetText({"Hola"});
+    chart.Title().Frame().SetVisible(true);
+    chart.Paint();
+    EXPECT_EQ(Only("Rectangle"), (Calls{"Rectangle(113,8,143,21)", "Rectangle(8,27,250,196)"}));
+    EXPECT_EQ(chart.Title().TitleRect, (TRect{113, 8, 143, 21}));
+    EXPECT_EQ(Only("TextOut"), (Calls{"TextOut(116,9,\"Hola\")"}));
+    EXPECT_EQ(chart.PlotRect.Top, 8 + 1 + 11 + 2 + 5);
+
+    chart.Title().SetAdjustFrame(false);
+    Record();
+    chart.Paint();
+    EXPECT_EQ(Only("Rectangle").front(), "Rectangle(8,8,249,21)");
+}
+
+TEST_F(Decorations, FrameWithoutColourCountsForNothing) {
+    Record();
+    chart.Title().SetText({"Hola"});
+    chart.Title().Frame().SetVisible(true);
+    chart.Title().Frame().SetColor(UnsetColor);
+    chart.Paint();
+    EXPECT_EQ(Only("Rectangle"), (Calls{"Rectangle(8,24,250,196)"}));
+    EXPECT_EQ(chart.PlotRect.Top, 24);
+}
+
+TEST_F(Decorations, HiddenTitleAndEmptyFootTakeNoRoom) {
+    Record();
+    chart.Title().SetText({"TChart"});
+    chart.Title().SetVisible(false);
+    chart.Paint();
+    EXPECT_EQ(chart.PlotRect, (TRect{8, 8, 249, 196}));
+    EXPECT_TRUE(Only("TextOut").empty());
+}
+
+TEST_F(Decorations, BackWallFills) {
+    struct Row {
+        const char* name;
+        std::function<void(TChart&)> setup;
+        char inside;       // pixel (100, 100)
+        char onHatch;      // pixel (96, 96), on every hatch pattern line
+        char outline;      // pixel (8, 100)
+    };
+    const Row rows[] = {
+        {"default: clear brush, no colour", [](TChart&) {}, '.', '.', '#'},
+        {"BackColor makes it solid", [](TChart& c) { c.SetBackColor(clRed); }, 'r', 'r', '#'},
+        {"no colour with a solid brush is hollow",
+         [](TChart& c) { c.BackWall().Brush().SetStyle(bsSolid); }, '.', '.', '#'},
+        {"hatch in the wall colour turns black",
+         [](TChart& c) {
+             c.BackWall().SetColor(clRed);
+             c.BackWall().Brush().SetColor(clRed);
+             c.BackWall().Brush().SetStyle(bsCross);
+         },
+         'r', '#', '#'},
+        {"hatch on black turns white",
+         [](TChart& c) {
+             c.BackWall().SetColor(clBlack);
+             c.BackWall().Brush().SetColor(clBlack);
+             c.BackWall().Brush().SetStyle(bsCross);
+             c.Frame().SetColor(clRed);
+         },
+         '#', '.', 'r'},
+        {"hidden frame", [](TChart& c) {
+             c.SetBackColor(clBlue);
+             c.Frame().SetVisible(false);
+         },
+         'b', 'b', 'b'},
+    };
+    for (const Row& row : rows) {
+        TChart c;
+        c.SetBounds(0, 0, 257, 204);
+        c.SetColor(clWhite);
+        c.SetView3D(false);
+        row.setup(c);
+        c.Paint();
+        const auto& screen = dynamic_cast<const ImageDevice&>(c.ControlDevice());
+        EXPECT_EQ(nc::test::PixelChar(screen.PixelAt(100, 100)), row.inside) << row.name;
+        EXPECT_EQ(nc::test::PixelChar(screen.PixelAt(96, 96)), row.onHatch) << row.name;
+        EXPECT_EQ(nc::test::PixelChar(screen.PixelAt(8, 100)), row.outline) << row.name;
+    }
+}
+
+TEST_F(Decorations, BackWallOutlineCoversLeftToRightAndTopToBottomMinusOne) {
+    chart.SetBackColor(clRed);
+    chart.Frame().SetColor(clBlack);
+    chart.Paint();
+    EXPECT_EQ(Art(Screen(), 4, 3, 7, 7), (std::vector<std::string>{"....", ".###", ".#rr"}));
+    EXPECT_EQ(Art(Screen(), 4, 3, 247, 194), (std::vector<std::string>{"rr#.", "###.", "...."}));
+    EXPECT_EQ(chart.BackColor(), clRed);
+    EXPECT_EQ(chart.BackWall().Brush().Style(), bsSolid);
+}
+
+TEST_F(Decorations, Bevels) {
+    struct Row {
+        TPanelBevel outer;
+        int bevelWidth;
+        int borderWidth;
+        TColor topLeft, bottomRight, inner;  // (0,0), (256,203), (1,1)
+    };
+    const TColor hi = 0xFFFFFF;
+    const TColor sh = 0xA0A0A0;
+    const Row rows[] = {
+        {bvRaised, 1, 0, hi, sh, 0x00FF00},
+        {bvLowered, 1, 0, sh, hi, 0x00FF00},
+        {bvSpace, 1, 0, hi, hi, 0x00FF00},
+        {bvRaised, 2, 0, hi, sh, hi},
+        {bvNone, 1, 0, 0x00FF00, 0x00FF00, 0x00FF00},
+        {bvNone, 1, 2, 0x00FF00, 0x00FF00, 0x00FF00},
+    };
+    for (const Row& row : rows) {
+        TChart c;
+        c.SetBounds(0, 0, 257, 204);
+        c.SetColor(0x00FF00);
+        c.SetBevelOuter(row.outer);
+        c.SetBevelWidth(row.bevelWidth);
+        c.SetBorderWidth(row.borderWidth);
+        c.Paint();
+        const auto& screen = dynamic_cast<const ImageDevice&>(c.ControlDevice());
+        EXPECT_EQ(screen.PixelAt(0, 0), row.topLeft) << row.outer;
+        EXPECT_EQ(screen.PixelAt(256, 203), row.bottomRight) << row.outer;
+        EXPECT_EQ(screen.PixelAt(1, 1), row.inner) << row.outer;
+    }
+}
+
+TEST_F(Decorations, BorderFrameIsDrawnInThePanelColour) {
+    Record();
+    chart.SetBevelOuter(bvNone);
+    chart.SetBorderWidth(1);
+    chart.Paint();
+    const Calls lines = Only("LineTo");
+    EXPECT_EQ(lines, (Calls{"LineTo(0,0)", "LineTo(256,0)", "LineTo(256,203)", "LineTo(-1,203)"}));
+}
+
+TEST_F(Decorations, GradientReplacesThePlainBackground) {
+    chart.Gradient().SetStartColor(clBlack);
+    chart.Gradient().SetEndColor(clWhite);
+    chart.Gradient().SetVisible(true);
+    chart.SetBackColor(clWhite);
+    chart.Paint();
+    // Row y of 204 takes 255 * y / 203 of the way (rows 0 and 203 are under the bevel).
+    EXPECT_EQ(Screen().PixelAt(3, 1), 0x010101u);
+    EXPECT_EQ(Screen().PixelAt(3, 202), 0xFDFDFDu);
+    EXPECT_EQ(Screen().PixelAt(100, 100), clWhite);  // the solid back wall lies over it
+}
+
+TEST_F(Decorations, BackImageModes) {
+    QImage picture(100, 80, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    struct Row {
+        TBackImageMode mode;
+        bool inside;
+        Calls images;
+    };
+    const Row rows[] = {
+        {pbmStretch, false, {"DrawImage(0,0,257,204,100x80)"}},
+        {pbmCenter, false, {"DrawImage(78,62,178,142,100x80)"}},
+        {pbmTile, false,
+         {"DrawImage(0,0,100,80,100x80)", "DrawImage(100,0,200,80,100x80)", "DrawImage(200,0,300,80,100x80)",
+          "DrawImage(0,80,100,160,100x80)", "DrawImage(100,80,200,160,100x80)", "DrawImage(200,80,300,160,100x80)",
+          "DrawImage(0,160,100,240,100x80)", "DrawImage(100,160,200,240,100x80)",
+          "DrawImage(200,160,300,240,100x80)"}},
+        {pbmStretch, true, {"DrawImage(8,8,249,196,100x80)"}},
+    };
+    for (const Row& row : rows) {
+        Record();
+        chart.SetBackImage(picture);
+        chart.SetBackImageMode(row.mode);
+        chart.SetBackImageInside(row.inside);
+        chart.Paint();
+        EXPECT_EQ(Only("DrawImage"), row.images) << row.mode;
+    }
+    // Tiling and centring are clipped to the plot area of the rectangle.
+    EXPECT_EQ(Only("Clip"), (Calls{}));
+    Record();
+    chart.SetBackImageInside(false);
+    chart.SetBackImageMode(pbmCenter);
+    chart.Paint();
+    EXPECT_EQ(Only("Clip"), (Calls{"Clip(1,1,257,203)", "Clip(0,0,257,204)"}));
+}
+
+TEST(DecorationObjects, WallAssignAndTitleText) {
+    TChart chart;
+    TChartWall& from = chart.LeftWall();
+    from.SetSize(4);
+    from.Pen().SetVisible(false);
+    from.Brush().SetStyle(bsCross);
+    TChartWall& to = chart.BottomWall();
+    to.Assign(from);
+    EXPECT_EQ(to.Color(), 0x80FFFFu);
+    EXPECT_EQ(to.Size(), 4);
+    EXPECT_FALSE(to.Pen().Visible());
+    EXPECT_EQ(to.Brush().Style(), bsCross);
+
+    chart.Paint();
+    chart.Title().SetText(chart.Title().Text());  // always repaints
+    EXPECT_TRUE(chart.Canvas().Dirty());
+    chart.Paint();
+    chart.Title().SetAlignment(taCenter);
+    chart.Title().SetVisible(true);
+    EXPECT_FALSE(chart.Canvas().Dirty());
+    TChartBrush brush;
+    EXPECT_EQ(brush.Color(), UnsetColor);
+}
