@@ -133,6 +133,12 @@ EstadoBrazo Pendulo(float posicion, float velocidad, float fuerza)
             x + (kx1 + 2.0L * kx2 + 2.0L * kx3 + static_cast<long double>(kx4)) * kSexto);
         const float nv = static_cast<float>(
             v + (kv1 + 2.0L * kv2 + 2.0L * kv3 + static_cast<long double>(kv4)) * kSexto);
+        // A sub-step is a function of (x, v) alone while the force is held:
+        // once it leaves both unchanged to the bit, every later one would too.
+        // A settled arm gets there after a few sub-steps.
+        if (std::bit_cast<uint32_t>(nx) == std::bit_cast<uint32_t>(x) &&
+            std::bit_cast<uint32_t>(nv) == std::bit_cast<uint32_t>(v))
+            break;
         x = nx;
         v = nv;
     }
