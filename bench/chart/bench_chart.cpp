@@ -2,8 +2,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QPainter>
 
+#include "chart/Chart.h"
 #include "chart/ChartDevice.h"
 
 namespace {
@@ -69,4 +71,63 @@ void BM_ImageDeviceLongDiagonal(benchmark::State& state) {
 }
 BENCHMARK(BM_ImageDeviceLongDiagonal);
 
+// One sample: a point appended to each of two series (in order, one
+// comparison each), each addition invalidating the chart.
+void BM_AddPointPair(benchmark::State& state) {
+    nc::TChart chart;
+    auto* position = chart.AddSeries<nc::TChartSeries>();
+    auto* reference = chart.AddSeries<nc::TChartSeries>();
+    int k = 0;
+    for (auto _ : state) {
+        position->AddPoint(k, 0.5 * k, {}, 0x0000FF);
+        reference->AddPoint(k, 30, {}, 0x0000FF);
+        if (++k == 100000) {
+            state.PauseTiming();
+            position->ClearPoints();
+            reference->ClearPoints();
+            k = 0;
+            state.ResumeTiming();
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AddPointPair);
+
+// A full paint of the window's chart (background, bevel, back wall; the axes
+// and the series' lines are not drawn by this engine yet) and its copy.
+void BM_PaintWindowChart(benchmark::State& state) {
+    nc::TChart chart;
+    chart.SetBounds(0, 0, 257, 204);
+    chart.SetColor(nc::clWhite);
+    chart.SetView3D(false);
+    chart.SetBackColor(nc::clWhite);
+    chart.Frame().SetColor(nc::clWhite);
+    chart.Legend().SetVisible(false);
+    for (auto _ : state) {
+        chart.Invalidate();
+        chart.Paint();
+    }
+}
+BENCHMARK(BM_PaintWindowChart);
+
+// A repaint without changes: one block copy of the picture.
+void BM_RepaintUnchanged(benchmark::State& state) {
+    nc::TChart chart;
+    chart.SetBounds(0, 0, 257, 204);
+    chart.Paint();
+    for (auto _ : state) chart.Paint();
+}
+BENCHMARK(BM_RepaintUnchanged);
+
 }  // namespace
+
+// The chart is a widget: the benchmarks run inside a headless QApplication.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
