@@ -53,7 +53,7 @@ TSplash::TSplash(QWidget* parent) : QDialog(parent)
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(3000);
-    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
+    connect(Timer1, &QTimer::timeout, this, &TSplash::Timer1Timer);
     Timer1->start();
 }
 
@@ -65,8 +65,10 @@ void TSplash::ShowModal()
 void TSplash::Timer1Timer()
 {
     // A hidden window ignores the request.
-    if (isVisible())
-        close();
+    Guarded([this] {
+        if (isVisible())
+            close();
+    });
 }
 
 } // namespace nc

@@ -135,7 +135,7 @@ TPpal::TPpal(QWidget* parent) : QWidget(parent)
         r.moveCenter(screen->availableGeometry().center());
         move(r.topLeft());
     }
-    Guarded([this] { FormCreate(); });
+    FormCreate();
 }
 
 void TPpal::CreateControls()
@@ -215,45 +215,73 @@ void TPpal::CreateControls()
 
 void TPpal::WireHandlers()
 {
-    auto guard = [this](void (TPpal::*handler)()) {
-        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
-    };
-    connect(Button11, &QPushButton::clicked, this, guard(&TPpal::Button11Click));
-    connect(Button9, &QPushButton::clicked, this, guard(&TPpal::Button9Click));
-    connect(Button1, &QPushButton::clicked, this, guard(&TPpal::Button1Click));
-    connect(Button3, &QPushButton::clicked, this, guard(&TPpal::Button3Click));
-    connect(Button2, &QPushButton::clicked, this, guard(&TPpal::Button2Click));
-    connect(UpDown1, &TUpDown::Click, this, guard(&TPpal::UpDown1Click));
-    connect(Timer1->Timer(), &QTimer::timeout, this, guard(&TPpal::Timer1Timer));
-    connect(Timer2, &QTimer::timeout, this, guard(&TPpal::Timer2Timer));
+    // Each handler guards its own body: no exception reaches Qt.
+    connect(Button11, &QPushButton::clicked, this, &TPpal::Button11Click);
+    connect(Button9, &QPushButton::clicked, this, &TPpal::Button9Click);
+    connect(Button1, &QPushButton::clicked, this, &TPpal::Button1Click);
+    connect(Button3, &QPushButton::clicked, this, &TPpal::Button3Click);
+    connect(Button2, &QPushButton::clicked, this, &TPpal::Button2Click);
+    connect(UpDown1, &TUpDown::Click, this, &TPpal::UpDown1Click);
+    connect(Timer1->Timer(), &QTimer::timeout, this, &TPpal::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &TPpal::Timer2Timer);
 
-    const std::pair<TButton*, const char*> messages[] = {
-        {Button11, kMensajeInicializar}, {Button9, kMensajeControlar}, {Button1, kMensajeParar},
-        {Button3, kMensajeLimpiar},      {Button2, kMensajeSalir}};
-    for (const auto& [button, text] : messages)
-        connect(button, &TButton::MouseMove, this,
-                [this, text = text] { Guarded([this, text] { ShowMessage(text); }); });
+    connect(Button11, &TButton::MouseMove, this, &TPpal::Button11MouseMove);
+    connect(Button9, &TButton::MouseMove, this, &TPpal::Button9MouseMove);
+    connect(Button1, &TButton::MouseMove, this, &TPpal::Button1MouseMove);
+    connect(Button3, &TButton::MouseMove, this, &TPpal::Button3MouseMove);
+    connect(Button2, &TButton::MouseMove, this, &TPpal::Button2MouseMove);
     Timer2->start();
 }
 
 void TPpal::FormCreate()
 {
-    // The loop starts with the arm at rest: angle 90.
-    Dibujar_brazo(loop_.angulo_animacion());
+    Guarded([&] {
+        // The loop starts with the arm at rest: angle 90.
+        Dibujar_brazo(loop_.angulo_animacion());
+    });
 }
 
 void TPpal::FormActivate()
 {
-    if (!primera_activacion_)
-        return;
-    primera_activacion_ = false;
-    if (splash_)
-        splash_->ShowModal();
+    Guarded([&] {
+        if (!primera_activacion_)
+            return;
+        primera_activacion_ = false;
+        if (splash_)
+            splash_->ShowModal();
+    });
 }
 
 void TPpal::FormMouseMove()
 {
-    ShowMessage(kMensajeFondo);
+    Guarded([&] {
+        ShowMessage(kMensajeFondo);
+    });
+}
+
+void TPpal::Button11MouseMove()
+{
+    Guarded([&] { ShowMessage(kMensajeInicializar); });
+}
+
+void TPpal::Button9MouseMove()
+{
+    Guarded([&] { ShowMessage(kMensajeControlar); });
+}
+
+void TPpal::Button1MouseMove()
+{
+    Guarded([&] { ShowMessage(kMensajeParar); });
+}
+
+void TPpal::Button3MouseMove()
+{
+    Guarded([&] { ShowMessage(kMensajeLimpiar); });
+}
+
+void TPpal::Button2MouseMove()
+{
+    Guarded([&] { ShowMessage(kMensajeSalir); });
 }
 
 void TPpal::ShowMessage(const char* text)
@@ -273,50 +301,66 @@ void TPpal::SetRunning(bool running)
 
 void TPpal::Button11Click()
 {
-    loop_.Inicializar(*this);
-    Button9->setEnabled(true);
+    Guarded([&] {
+        loop_.Inicializar(*this);
+        Button9->setEnabled(true);
+    });
 }
 
 void TPpal::Button9Click()
 {
-    // The interval is worked out first, so a bad speed changes nothing.
-    const uint32_t interval = IntervalFromSpeedText(Edit1->text().toStdString());
-    Timer1->SetInterval(interval);
-    Timer1->SetEnabled(true);
-    SetRunning(true);
+    Guarded([&] {
+        // The interval is worked out first, so a bad speed changes nothing.
+        const uint32_t interval = IntervalFromSpeedText(Edit1->text().toStdString());
+        Timer1->SetInterval(interval);
+        Timer1->SetEnabled(true);
+        SetRunning(true);
+    });
 }
 
 void TPpal::Button1Click()
 {
-    Timer1->SetEnabled(false);
-    SetRunning(false);
+    Guarded([&] {
+        Timer1->SetEnabled(false);
+        SetRunning(false);
+    });
 }
 
 void TPpal::Button3Click()
 {
-    loop_.Limpiar();
-    // The chart's series are cleared here once the chart is in place.
-    Dibujar_brazo(loop_.angulo_animacion());
+    Guarded([&] {
+        loop_.Limpiar();
+        // The chart's series are cleared here once the chart is in place.
+        Dibujar_brazo(loop_.angulo_animacion());
+    });
 }
 
 void TPpal::Button2Click()
 {
-    close();
+    Guarded([&] {
+        close();
+    });
 }
 
 void TPpal::UpDown1Click()
 {
-    Edit7->setText(QString::number(UpDown1->Position()));
+    Guarded([&] {
+        Edit7->setText(QString::number(UpDown1->Position()));
+    });
 }
 
 void TPpal::Timer1Timer()
 {
-    loop_.Paso(Edit7->text().toStdString(), *this);
+    Guarded([&] {
+        loop_.Paso(Edit7->text().toStdString(), *this);
+    });
 }
 
 void TPpal::Timer2Timer()
 {
-    StatusBar1->SetPanelText(1, ClockText(QTime::currentTime(), QLocale::system()));
+    Guarded([&] {
+        StatusBar1->SetPanelText(1, ClockText(QTime::currentTime(), QLocale::system()));
+    });
 }
 
 void TPpal::SetPositionText(const std::string& text)
@@ -358,12 +402,12 @@ void TPpal::changeEvent(QEvent* event)
     // has been handled, so the nested event loop does not start inside it.
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         QMetaObject::invokeMethod(
-            this, [this] { Guarded([this] { FormActivate(); }); }, Qt::QueuedConnection);
+            this, [this] { FormActivate(); }, Qt::QueuedConnection);
 }
 
 void TPpal::mouseMoveEvent(QMouseEvent* event)
 {
-    Guarded([this] { FormMouseMove(); });
+    FormMouseMove();
     QWidget::mouseMoveEvent(event);
 }
 

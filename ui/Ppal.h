@@ -59,10 +59,16 @@ public:
     // The splash shown modally at the first activation.
     void SetSplash(TSplash* splash) { splash_ = splash; }
 
-    // Handlers, named after control and event.
+    // Handlers, named after control and event. Each runs its body inside
+    // Guarded: an error is shown in the error box and goes no further.
     void FormCreate();
     void FormActivate();
     void FormMouseMove();
+    void Button11MouseMove();
+    void Button9MouseMove();
+    void Button1MouseMove();
+    void Button3MouseMove();
+    void Button2MouseMove();
     void Button11Click(); // "Inicializar"
     void Button9Click();  // "&Controlar"
     void Button1Click();  // "Parar"

@@ -1,6 +1,7 @@
 // The arm's geometry without pixels: the rotation, the mapping, and the scene
 // coordinates at rest and at the angles the layout names.
 
+#include "tests/ui/QtPrinters.h"
 #include "ui/Animacion.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +12,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QPoint& p, std::ostream* os) { *os << "(" << p.x() << ", " << p.y() << ")"; }
-QT_END_NAMESPACE
 
 namespace nc {
 namespace {

@@ -1,6 +1,7 @@
 // Which pixels each canvas operation covers, on small images, and the arm's
 // rest scene painted on the 220 x 205 surface.
 
+#include "tests/ui/QtPrinters.h"
 #include "ui/Animacion.h"
 #include "ui/Canvas.h"
 

@@ -3,6 +3,7 @@
 
 #include "simulation/FloatFaults.h"
 #include "simulation/NumberText.h"
+#include "tests/ui/QtPrinters.h"
 #include "ui/Commands.h"
 
 #include <gtest/gtest.h>

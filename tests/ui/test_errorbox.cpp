@@ -1,6 +1,7 @@
 // The error box: a handler's exception becomes one message, and nothing
 // escapes the guard.
 
+#include "tests/ui/QtPrinters.h"
 #include "ui/ErrorBox.h"
 
 #include <QStringList>

@@ -1,6 +1,7 @@
 // The main window driven through its controls: layout, the state table of
 // the commands, the speed, the up-down, the ticks, the status bar.
 
+#include "tests/ui/QtPrinters.h"
 #include "ui/ErrorBox.h"
 #include "ui/Ppal.h"
 
@@ -262,6 +263,32 @@ TEST_F(PpalTest, TickThroughTheTimerReportsABadReference)
     EXPECT_EQ(window->Loop().muestra(), 0);
     EXPECT_EQ(window->Edit2->text(), QStringLiteral("0"));
     EXPECT_EQ(window->Edit3->text(), QStringLiteral("0"));
+}
+
+// A reference too large for single precision once in radians: the tick is
+// abandoned with the fault's message and shows nothing.
+TEST_F(PpalTest, FloatingPointFaultInATickIsReported)
+{
+    Click(window->Button11);
+    window->Edit7->setText(QStringLiteral("1e41"));
+    window->Timer1Timer();
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Floating point overflow")});
+    EXPECT_EQ(window->Loop().muestra(), 0);
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("0"));
+}
+
+TEST_F(PpalTest, InicializarAfterARunStartsAgainFromRest)
+{
+    Click(window->Button11);
+    for (int i = 0; i < 3; ++i)
+        window->Timer1Timer();
+    Click(window->Button11);
+    EXPECT_EQ(window->Loop().muestra(), 0);
+    EXPECT_EQ(window->Loop().angulo_animacion(), 90.0);
+    window->Timer1Timer();
+    EXPECT_EQ(window->Edit3->text(), QStringLiteral("0.0000"));
+    EXPECT_EQ(window->Edit6->text(), QStringLiteral("4.5021"));
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("0.05"));
 }
 
 TEST_F(PpalTest, LimpiarPutsTheArmBackAtRest)

@@ -1,6 +1,7 @@
 // The splash: its layout, its timer, and the first activation of the main
 // window that shows it.
 
+#include "tests/ui/QtPrinters.h"
 #include "ui/ErrorBox.h"
 #include "ui/Main_splash.h"
 #include "ui/Ppal.h"
