@@ -172,7 +172,6 @@ void TPpal::CreateControls()
     Edit1 = InputEdit("5", QRect(420, 179, 61, 21), QColor(255, 255, 255), this);
     Button3 = Button("Limpiar", "Limpiar las gráficas", QRect(518, 208, 55, 26), this);
     Chart1 = new QWidget(this);
-    Chart1->setObjectName(QStringLiteral("Chart1"));
     Chart1->setGeometry(17, 204, 257, 204);
     Chart1->setAutoFillBackground(true);
     QPalette white = Chart1->palette();
@@ -194,17 +193,16 @@ void TPpal::CreateControls()
     Button9->setEnabled(false);
     Button1->setEnabled(false);
 
-    const QWidget* named[] = {Bevel7, Bevel3, Label4, Label9, Label10, Label5, Label6, Image1, Image3,
-                              Label7, Button2, Button9, Button11, StatusBar1, Edit2, Button1, Edit3,
-                              Edit4, Edit6, Edit7, Edit1, Button3, UpDown1};
-    const char* names[] = {"Bevel7", "Bevel3", "Label4", "Label9", "Label10", "Label5", "Label6",
-                           "Image1", "Image3", "Label7", "Button2", "Button9", "Button11",
-                           "StatusBar1", "Edit2", "Button1", "Edit3", "Edit4", "Edit6", "Edit7",
-                           "Edit1", "Button3", "UpDown1"};
-    for (std::size_t i = 0; i < std::size(names); ++i)
-        const_cast<QWidget*>(named[i])->setObjectName(QString::fromLatin1(names[i]));
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer2->setObjectName(QStringLiteral("Timer2"));
+    const std::pair<QObject*, const char*> names[] = {
+        {Bevel7, "Bevel7"},   {Bevel3, "Bevel3"},         {Label4, "Label4"},     {Label9, "Label9"},
+        {Label10, "Label10"}, {Label5, "Label5"},         {Label6, "Label6"},     {Image1, "Image1"},
+        {Image3, "Image3"},   {Label7, "Label7"},         {Button2, "Button2"},   {Button9, "Button9"},
+        {Button11, "Button11"}, {StatusBar1, "StatusBar1"}, {Edit2, "Edit2"},   {Button1, "Button1"},
+        {Edit3, "Edit3"},     {Edit4, "Edit4"},           {Edit6, "Edit6"},       {Edit7, "Edit7"},
+        {Edit1, "Edit1"},     {Button3, "Button3"},       {Chart1, "Chart1"},     {UpDown1, "UpDown1"},
+        {Timer1, "Timer1"},   {Timer2, "Timer2"}};
+    for (const auto& [object, name] : names)
+        object->setObjectName(QString::fromLatin1(name));
 
     StatusBar1->setFocusPolicy(Qt::NoFocus);
     QWidget* tab_order[] = {Button2, Button9, Button11, Edit2, Button1, Edit3, Edit4,
