@@ -245,8 +245,8 @@ void ImageDevice::SpanRow(int y, int x0, int x1) {
 void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     const std::uint32_t rgb = ToRgb32(DeviceColor(Pen().Color));
     const bool plain = Pen().Mode == pmCopy && (Pen().Style == psSolid || Pen().Style == psInsideFrame);
-    const int dx = std::abs(x1 - x0);
-    const int dy = std::abs(y1 - y0);
+    const long long dx = std::llabs(static_cast<long long>(x1) - x0);
+    const long long dy = std::llabs(static_cast<long long>(y1) - y0);
     const int sx = x1 > x0 ? 1 : -1;
     const int sy = y1 > y0 ? 1 : -1;
     const TRect& c = ClipRect();
@@ -259,8 +259,8 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
         std::uint32_t* p = bits + y0 * stride + x0;
         const int stepY = sy * stride;
         if (dx >= dy) {
-            int e = 2 * dy - dx;
-            for (int i = 0; i < dx; ++i) {
+            long long e = 2 * dy - dx;
+            for (long long i = 0; i < dx; ++i) {
                 *p = rgb;
                 if (e > 0) {
                     p += stepY;
@@ -270,8 +270,8 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
                 p += sx;
             }
         } else {
-            int e = 2 * dx - dy;
-            for (int i = 0; i < dy; ++i) {
+            long long e = 2 * dx - dy;
+            for (long long i = 0; i < dy; ++i) {
                 *p = rgb;
                 if (e > 0) {
                     p += sx;
@@ -283,30 +283,46 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
         }
         return;
     }
-    int x = x0;
-    int y = y0;
-    if (dx >= dy) {
-        int e = 2 * dy - dx;
-        for (int i = 0; i < dx; ++i) {
-            StyledPixel(x, y, rgb);
-            if (e > 0) {
-                y += sy;
-                e -= 2 * dx;
-            }
-            e += 2 * dy;
-            x += sx;
+    // Clipped, styled or mixed: walk only the steps whose major coordinate lies
+    // inside the clip, so that a far-away end point costs no more than the
+    // clip is wide. The minor coordinate and the error at the first step come
+    // from the closed form of the walk; the style phase skips ahead likewise.
+    const bool xMajor = dx >= dy;
+    const long long major = xMajor ? dx : dy;
+    const long long minor = xMajor ? dy : dx;
+    if (major == 0) return;
+    const long long major0 = xMajor ? x0 : y0;
+    const long long minor0 = xMajor ? y0 : x0;
+    const int stepMajor = xMajor ? sx : sy;
+    const int stepMinor = xMajor ? sy : sx;
+    const long long clipLo = xMajor ? c.Left : c.Top;
+    const long long clipHi = (xMajor ? c.Right : c.Bottom) - 1;
+    long long first = stepMajor > 0 ? clipLo - major0 : major0 - clipHi;
+    long long last = stepMajor > 0 ? clipHi - major0 : major0 - clipLo;
+    first = std::max(first, 0LL);
+    last = std::min(last, major - 1);
+    const StylePattern pattern = PatternOf(Pen().Style);
+    const int startPhase = StylePhase();
+    SetStylePhase(static_cast<int>((startPhase + major) % pattern.Period));
+    if (first > last) return;
+    // Minor offset before step i: floor((2 * minor * i + major - 1) / (2 * major)).
+    long long k = (2 * minor * first + major - 1) / (2 * major);
+    long long e = 2 * minor - major + 2 * minor * first - 2 * major * k;
+    int phase = static_cast<int>((startPhase + first) % pattern.Period);
+    const TPenMode mode = Pen().Mode;
+    for (long long i = first; i <= last; ++i) {
+        const int a = static_cast<int>(major0 + stepMajor * i);
+        const int b = static_cast<int>(minor0 + stepMinor * k);
+        if ((pattern.OnBits >> phase) & 1u) {
+            if (xMajor) PlotPixel(a, b, rgb, mode);
+            else PlotPixel(b, a, rgb, mode);
         }
-    } else {
-        int e = 2 * dx - dy;
-        for (int i = 0; i < dy; ++i) {
-            StyledPixel(x, y, rgb);
-            if (e > 0) {
-                x += sx;
-                e -= 2 * dy;
-            }
-            e += 2 * dx;
-            y += sy;
+        phase = phase + 1 == pattern.Period ? 0 : phase + 1;
+        if (e > 0) {
+            ++k;
+            e -= 2 * major;
         }
+        e += 2 * minor;
     }
 }
 

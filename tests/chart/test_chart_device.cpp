@@ -355,3 +355,47 @@ TEST(RecordingDevice, RecordsCallsAndKeepsState) {
     EXPECT_EQ(d.GetTextAlign(), TA_CENTER | TA_BOTTOM);
     EXPECT_EQ(d.TextExtent("abc"), (TSize{18, 11}));
 }
+
+TEST(ImageDeviceLine, ClippedWalkMatchesTheFullWalkInsideTheClip) {
+    // Every pixel a clipped line draws is the pixel the unclipped walk draws
+    // there, dotted phase included; nothing appears outside the clip.
+    const TRect clip{5, 4, 33, 25};
+    unsigned seed = 12345;
+    auto next = [&seed](int lo, int hi) {
+        seed = seed * 1103515245u + 12345u;
+        return lo + static_cast<int>((seed >> 8) % static_cast<unsigned>(hi - lo + 1));
+    };
+    for (int trial = 0; trial < 400; ++trial) {
+        const TPenStyle style = trial % 2 == 0 ? psSolid : psDot;
+        const int x0 = next(-30, 70), y0 = next(-30, 60), x1 = next(-30, 70), y1 = next(-30, 60);
+        const int x2 = next(-30, 70), y2 = next(-30, 60);
+        BlackPenDevice full(40, 30, style);
+        BlackPenDevice clipped(40, 30, style);
+        clipped.SetClipRect(clip);
+        for (ImageDevice* d : {static_cast<ImageDevice*>(&full), static_cast<ImageDevice*>(&clipped)}) {
+            d->MoveTo(x0, y0);
+            d->LineTo(x1, y1);
+            d->LineTo(x2, y2);
+        }
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const TColor expected = PtInRect(clip, TPoint{x, y}) ? full.PixelAt(x, y) : clWhite;
+                ASSERT_EQ(clipped.PixelAt(x, y), expected)
+                    << "trial " << trial << " pixel " << x << "," << y << " line " << x0 << "," << y0 << " "
+                    << x1 << "," << y1 << " " << x2 << "," << y2;
+            }
+    }
+}
+
+TEST(ImageDeviceLine, FarEndPointsCostOnlyTheVisiblePart) {
+    BlackPenDevice d(40, 30);
+    d.MoveTo(10, 10);
+    d.LineTo(1 << 28, 10 + (1 << 27));  // a value far off the axis, clamped by the caller
+    EXPECT_EQ(CountPixels(d, clBlack), 30);
+    EXPECT_EQ(d.PixelAt(10, 10), clBlack);
+    EXPECT_EQ(d.PixelAt(12, 11), clBlack);
+    BlackPenDevice steep(40, 30, psDot);
+    steep.MoveTo(5, -(1 << 28));
+    steep.LineTo(5, 1 << 28);
+    EXPECT_EQ(CountPixels(steep, clBlack), 15);
+}
