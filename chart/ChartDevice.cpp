@@ -326,27 +326,39 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     }
 }
 
-QImage ImageDevice::NewMask() const {
-    QImage mask(std::max(1, Width()), std::max(1, Height()), QImage::Format_ARGB32_Premultiplied);
-    mask.fill(0u);
+ImageDevice::Mask ImageDevice::NewMask(const TRect& bounds) const {
+    Mask mask;
+    TRect area;
+    if (!IntersectRect(area, bounds, ClipRect())) return mask;
+    mask.Left = area.Left;
+    mask.Top = area.Top;
+    mask.Image = QImage(area.Width(), area.Height(), QImage::Format_ARGB32_Premultiplied);
+    mask.Image.fill(0u);
     return mask;
 }
 
-void ImageDevice::PlotMask(const QImage& mask, std::uint32_t rgb, TPenMode mode) {
-    const TRect& c = ClipRect();
-    for (int y = c.Top; y < c.Bottom; ++y) {
-        const auto* m = reinterpret_cast<const std::uint32_t*>(mask.constScanLine(y));
-        for (int x = c.Left; x < c.Right; ++x) {
-            if (m[x] != 0) PlotPixel(x, y, rgb, mode);
+void ImageDevice::AimPainter(QPainter& painter, const Mask& mask, const QTransform& place) {
+    painter.setTransform(place * QTransform::fromTranslate(-mask.Left, -mask.Top));
+}
+
+void ImageDevice::PlotMask(const Mask& mask, std::uint32_t rgb, TPenMode mode) {
+    for (int y = 0; y < mask.Image.height(); ++y) {
+        const auto* m = reinterpret_cast<const std::uint32_t*>(mask.Image.constScanLine(y));
+        for (int x = 0; x < mask.Image.width(); ++x) {
+            if (m[x] != 0) PlotPixel(mask.Left + x, mask.Top + y, rgb, mode);
         }
     }
 }
 
 void ImageDevice::WideLine(int x0, int y0, int x1, int y1) {
-    QImage mask = NewMask();
+    const int w = Pen().Width;
+    Mask mask = NewMask(TRect{std::min(x0, x1) - w, std::min(y0, y1) - w, std::max(x0, x1) + w + 1,
+                              std::max(y0, y1) + w + 1});
+    if (mask.Image.isNull()) return;
     {
-        QPainter painter(&mask);
-        painter.setPen(QPen(QColor(255, 255, 255), Pen().Width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        QPainter painter(&mask.Image);
+        AimPainter(painter, mask);
+        painter.setPen(QPen(QColor(255, 255, 255), w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawLine(QPoint(x0, y0), QPoint(x1, y1));
     }
     PlotMask(mask, ToRgb32(DeviceColor(Pen().Color)), Pen().Mode);
@@ -388,19 +400,19 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
     }
 }
 
-void ImageDevice::FillMaskWithBrush(const QImage& mask, bool withPenMode) {
-    const TRect& c = ClipRect();
-    for (int y = c.Top; y < c.Bottom; ++y) {
-        const auto* m = reinterpret_cast<const std::uint32_t*>(mask.constScanLine(y));
-        int x = c.Left;
-        while (x < c.Right) {
+void ImageDevice::FillMaskWithBrush(const Mask& mask, bool withPenMode) {
+    const int width = mask.Image.width();
+    for (int y = 0; y < mask.Image.height(); ++y) {
+        const auto* m = reinterpret_cast<const std::uint32_t*>(mask.Image.constScanLine(y));
+        int x = 0;
+        while (x < width) {
             if (m[x] == 0) {
                 ++x;
                 continue;
             }
             int end = x;
-            while (end < c.Right && m[end] != 0) ++end;
-            FillArea(TRect{x, y, end, y + 1}, withPenMode);
+            while (end < width && m[end] != 0) ++end;
+            FillArea(TRect{mask.Left + x, mask.Top + y, mask.Left + end, mask.Top + y + 1}, withPenMode);
             x = end;
         }
     }
@@ -418,9 +430,11 @@ void ImageDevice::Rectangle(int x0, int y0, int x1, int y1) {
     const std::uint32_t rgb = ToRgb32(DeviceColor(pen.Color));
     if (pen.Width > 1) {
         FillArea(TRect{x0, y0, x1, y1}, true);
-        QImage mask = NewMask();
+        Mask mask = NewMask(TRect{x0 - pen.Width, y0 - pen.Width, x1 + pen.Width, y1 + pen.Width});
+        if (mask.Image.isNull()) return;
         {
-            QPainter painter(&mask);
+            QPainter painter(&mask.Image);
+            AimPainter(painter, mask);
             painter.setPen(QPen(QColor(255, 255, 255), pen.Width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
             painter.drawRect(QRect(x0, y0, x1 - x0 - 1, y1 - y0 - 1));
         }
@@ -450,22 +464,27 @@ void ImageDevice::Ellipse(int x0, int y0, int x1, int y1) {
     if (x1 < x0) std::swap(x0, x1);
     if (y1 < y0) std::swap(y0, y1);
     if (x1 == x0 || y1 == y0) return;
-    QImage outline = NewMask();
-    QImage inside = NewMask();
+    const int w = std::max(1, Pen().Width);
+    const TRect bounds{x0 - w, y0 - w, x1 + w, y1 + w};
+    Mask outline = NewMask(bounds);
+    Mask inside = NewMask(bounds);
+    if (inside.Image.isNull()) return;
     {
-        QPainter painter(&inside);
+        QPainter painter(&inside.Image);
+        AimPainter(painter, inside);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(255, 255, 255));
         painter.drawEllipse(QRect(x0, y0, x1 - x0, y1 - y0));
     }
     if (Pen().Style != psClear) {
-        QPainter painter(&outline);
-        painter.setPen(QPen(QColor(255, 255, 255), std::max(1, Pen().Width)));
+        QPainter painter(&outline.Image);
+        AimPainter(painter, outline);
+        painter.setPen(QPen(QColor(255, 255, 255), w));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(QRect(x0, y0, x1 - x0 - 1, y1 - y0 - 1));
-        QPainter clear(&inside);
+        QPainter clear(&inside.Image);
         clear.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-        clear.drawImage(0, 0, outline);
+        clear.drawImage(0, 0, outline.Image);
     }
     FillMaskWithBrush(inside, true);
     PlotMask(outline, ToRgb32(DeviceColor(Pen().Color)), Pen().Mode);
@@ -475,21 +494,27 @@ void ImageDevice::Polygon(std::span<const TPoint> points) {
     if (points.size() < 2) return;
     QPolygon polygon;
     for (const TPoint& p : points) polygon << QPoint(p.X, p.Y);
-    QImage outline = NewMask();
-    QImage inside = NewMask();
+    const int w = std::max(1, Pen().Width);
+    const QRect box = polygon.boundingRect();
+    const TRect bounds{box.left() - w, box.top() - w, box.right() + 1 + w, box.bottom() + 1 + w};
+    Mask outline = NewMask(bounds);
+    Mask inside = NewMask(bounds);
+    if (inside.Image.isNull()) return;
     {
-        QPainter painter(&inside);
+        QPainter painter(&inside.Image);
+        AimPainter(painter, inside);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(255, 255, 255));
         painter.drawPolygon(polygon, Qt::OddEvenFill);
     }
     if (Pen().Style != psClear) {
-        QPainter painter(&outline);
-        painter.setPen(QPen(QColor(255, 255, 255), std::max(1, Pen().Width)));
+        QPainter painter(&outline.Image);
+        AimPainter(painter, outline);
+        painter.setPen(QPen(QColor(255, 255, 255), w));
         painter.drawPolygon(polygon);
-        QPainter clear(&inside);
+        QPainter clear(&inside.Image);
         clear.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-        clear.drawImage(0, 0, outline);
+        clear.drawImage(0, 0, outline.Image);
     }
     FillMaskWithBrush(inside, true);
     PlotMask(outline, ToRgb32(DeviceColor(Pen().Color)), Pen().Mode);
@@ -497,15 +522,25 @@ void ImageDevice::Polygon(std::span<const TPoint> points) {
 
 void ImageDevice::SetPixel(int x, int y, TColor color) { PlotPixel(x, y, ToRgb32(DeviceColor(color)), pmCopy); }
 
+void ImageDevice::SelectFont(const DeviceFont& font) {
+    if (!(font == Font())) qfont_.reset();
+    DrawDevice::SelectFont(font);
+}
+
+const QFont& ImageDevice::CurrentQFont() const {
+    if (!qfont_) qfont_ = ToQFont(Font());
+    return *qfont_;
+}
+
 TSize ImageDevice::TextExtent(const std::string& text) const {
     if (!HaveGuiApplication()) return {};
-    const QFontMetrics fm(ToQFont(Font()));
+    const QFontMetrics fm(CurrentQFont());
     return TSize{fm.horizontalAdvance(QString::fromStdString(text)), fm.height()};
 }
 
 void ImageDevice::TextOut(int x, int y, const std::string& text) {
     if (!HaveGuiApplication() || text.empty()) return;
-    const QFont font = ToQFont(Font());
+    const QFont& font = CurrentQFont();
     const QFontMetrics fm(font);
     const QString qtext = QString::fromStdString(text);
     const int advance = fm.horizontalAdvance(qtext);
@@ -521,21 +556,26 @@ void ImageDevice::TextOut(int x, int y, const std::string& text) {
     QTransform place;
     place.translate(x, y);
     place.rotate(-Font().Escapement / 10.0);
+    // The turned cell, widened by a cell height for overhanging glyphs.
+    const QRect box = place.mapRect(QRectF(ox, oy, advance, cell)).toAlignedRect();
+    const TRect bounds{box.left() - cell, box.top() - cell, box.right() + 1 + cell, box.bottom() + 1 + cell};
     if (GetBkMode() == OPAQUE) {
-        QImage background = NewMask();
+        Mask background = NewMask(bounds);
+        if (background.Image.isNull()) return;
         {
-            QPainter painter(&background);
-            painter.setTransform(place);
+            QPainter painter(&background.Image);
+            AimPainter(painter, background, place);
             painter.setPen(Qt::NoPen);
             painter.setBrush(QColor(255, 255, 255));
             painter.drawRect(QRect(ox, oy, advance, cell));
         }
         PlotMask(background, ToRgb32(DeviceColor(GetBkColor())), pmCopy);
     }
-    QImage glyphs = NewMask();
+    Mask glyphs = NewMask(bounds);
+    if (glyphs.Image.isNull()) return;
     {
-        QPainter painter(&glyphs);
-        painter.setTransform(place);
+        QPainter painter(&glyphs.Image);
+        AimPainter(painter, glyphs, place);
         painter.setFont(font);
         painter.setPen(QColor(255, 255, 255));
         painter.drawText(QPoint(ox, oy + fm.ascent()), qtext);

@@ -42,9 +42,11 @@
 //    in the brush colour and, in opaque mode, the gaps in the background
 //    colour.
 
+#include <QFont>
 #include <QImage>
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -190,6 +192,7 @@ public:
     // The colour of one pixel as 0x00BBGGRR; black outside the image.
     TColor PixelAt(int x, int y) const;
 
+    void SelectFont(const DeviceFont& font) override;
     void LineTo(int x, int y) override;
     void Rectangle(int x0, int y0, int x1, int y1) override;
     void FillRect(const TRect& r) override;
@@ -202,6 +205,8 @@ public:
     void DrawImage(const TRect& dest, const QImage& image) override;
 
 private:
+    // The selected font as Qt's, built once per selection.
+    const QFont& CurrentQFont() const;
     void PlotPixel(int x, int y, std::uint32_t rgb, TPenMode mode);
     // Draws one pixel of a styled one-pixel line walk and advances the phase.
     void StyledPixel(int x, int y, std::uint32_t rgb);
@@ -209,12 +214,25 @@ private:
     void SpanRow(int y, int x0, int x1);  // x0..x1-1, solid pen fast path
     void WideLine(int x0, int y0, int x1, int y1);
     void FillArea(const TRect& r, bool withPenMode);
-    // Applies pen (or brush) pixels wherever mask is set; mask covers the device.
-    void PlotMask(const QImage& mask, std::uint32_t rgb, TPenMode mode);
-    void FillMaskWithBrush(const QImage& mask, bool withPenMode);
-    QImage NewMask() const;
+
+    // Coverage of a figure that QPainter rasterises (wide lines, ellipses,
+    // polygons, text), held only for the part of the clip it can touch.
+    struct Mask {
+        QImage Image;
+        int Left = 0;
+        int Top = 0;
+    };
+    // A clear mask over bounds (right and bottom exclusive) within the clip;
+    // its image is null when nothing of bounds is drawable.
+    Mask NewMask(const TRect& bounds) const;
+    // A painter on mask that takes device coordinates.
+    static void AimPainter(QPainter& painter, const Mask& mask, const QTransform& place = {});
+    // Writes the colour wherever the mask is set.
+    void PlotMask(const Mask& mask, std::uint32_t rgb, TPenMode mode);
+    void FillMaskWithBrush(const Mask& mask, bool withPenMode);
 
     QImage image_;
+    mutable std::optional<QFont> qfont_;
 };
 
 // Records every drawing and state call as one line of text, for tests that

@@ -71,6 +71,15 @@ void BM_ImageDeviceLongDiagonal(benchmark::State& state) {
 }
 BENCHMARK(BM_ImageDeviceLongDiagonal);
 
+// An axis label: opaque background off, as the axes draw their texts.
+void BM_ImageDeviceTextOut(benchmark::State& state) {
+    nc::ImageDevice device(257, 204);
+    device.SetBkMode(nc::TRANSPARENT);
+    device.SetTextAlign(nc::TA_RIGHT | nc::TA_TOP);
+    for (auto _ : state) device.TextOut(40, 100, "-123.5");
+}
+BENCHMARK(BM_ImageDeviceTextOut);
+
 // One sample: a point appended to each of two series (in order, one
 // comparison each), each addition invalidating the chart.
 void BM_AddPointPair(benchmark::State& state) {

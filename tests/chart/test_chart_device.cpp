@@ -399,3 +399,40 @@ TEST(ImageDeviceLine, FarEndPointsCostOnlyTheVisiblePart) {
     steep.LineTo(5, 1 << 28);
     EXPECT_EQ(CountPixels(steep, clBlack), 15);
 }
+
+TEST(ImageDeviceFigures, EllipseStaysInsideTheRectangleRule) {
+    ImageDevice d(20, 14);
+    d.SelectPen(DevicePen{clBlack, psSolid, 1, pmCopy});
+    d.SelectBrush(DeviceBrush{clRed, bsSolid, {}});
+    d.Ellipse(2, 2, 16, 12);
+    const TRect ink = InkBounds(d, clBlack);
+    EXPECT_EQ(ink, (TRect{2, 2, 16, 12}));
+    EXPECT_EQ(d.PixelAt(9, 7), clRed);
+    EXPECT_EQ(d.PixelAt(2, 2), clWhite);  // the corner is outside the curve
+}
+
+TEST(ImageDeviceFigures, NotXorEllipseAndPolygonDrawnTwiceLeaveNoTrace) {
+    ImageDevice d(20, 14);
+    d.SetPixel(9, 7, clBlue);
+    const QImage before = *d.Image();
+    d.SelectPen(DevicePen{clRed, psSolid, 1, pmNotXor});
+    d.SelectBrush(DeviceBrush{clRed, bsSolid, {}});
+    const TPoint triangle[] = {{1, 1}, {18, 3}, {6, 12}};
+    for (int pass = 0; pass < 2; ++pass) {
+        d.Ellipse(2, 2, 16, 12);
+        d.Polygon(triangle);
+        if (pass == 0) EXPECT_NE(*d.Image(), before);
+    }
+    EXPECT_EQ(*d.Image(), before);
+}
+
+TEST(ImageDeviceFigures, PolygonFillsItsInside) {
+    ImageDevice d(12, 12);
+    d.SelectPen(DevicePen{clBlack, psClear, 1, pmCopy});
+    d.SelectBrush(DeviceBrush{clRed, bsSolid, {}});
+    const TPoint square[] = {{2, 2}, {9, 2}, {9, 9}, {2, 9}};
+    d.Polygon(square);
+    EXPECT_EQ(d.PixelAt(5, 5), clRed);
+    EXPECT_EQ(d.PixelAt(10, 5), clWhite);
+    EXPECT_EQ(InkBounds(d, clBlack), TRect{});
+}
