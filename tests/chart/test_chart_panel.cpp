@@ -509,3 +509,18 @@ TEST(ChartPanel, AThrowingHandlerLeavesTheChartDirtyAndTheCanvasOnTheControl) {
     chart.Paint();
     EXPECT_FALSE(chart.Canvas().Dirty());
 }
+
+TEST(ChartPanel, TinyAndEmptyControlsPaintWithoutFault) {
+    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{0, 0}, {1, 1}, {3, 200}, {200, 2}}) {
+        TChart chart;
+        ConfigureLikeTheWindow(chart);
+        chart.Title().SetVisible(true);
+        chart.Foot().SetText({"pie"});
+        chart.AddSeries<TChartSeries>()->AddPoint(1, 1);
+        chart.SetBounds(0, 0, w, h);
+        chart.Paint();
+        EXPECT_LE(chart.PlotRect.Left, chart.PlotRect.Right) << w << "x" << h;
+        EXPECT_LE(chart.PlotRect.Top, chart.PlotRect.Bottom) << w << "x" << h;
+        EXPECT_FALSE(chart.Canvas().Dirty());
+    }
+}
