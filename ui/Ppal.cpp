@@ -76,6 +76,11 @@ QLineEdit* InputEdit(const char* text, QRect geometry, QColor background, QWidge
     edit->setGeometry(geometry);
     edit->setTextMargins(0, 0, 0, 0);
     SetBase(edit, background);
+    // Disabled during a run, the reference stays readable on its aqua ground:
+    // grey text, not the style's pale one.
+    QPalette p = edit->palette();
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
+    edit->setPalette(p);
     KeepPointerMoves(edit);
     return edit;
 }
