@@ -66,6 +66,7 @@ protected:
     void DrawBevels(const TRect& rect) override;
     void DrawTitles() override;
     void PaintWalls() override;
+    int WallSize(bool left) const override { return left ? leftWall_->Size() : bottomWall_->Size(); }
     void PrepareWall(const TChartWall& wall);
     void SetFillStyle(TColor color, TBrushStyle style, TColor background);
 

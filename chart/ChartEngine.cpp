@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "chart/ChartPanel.h"
+#include "simulation/NumberText.h"
 
 namespace nc {
 
@@ -341,6 +342,12 @@ void TChartSeries::NotifyDependents(TSeriesChange change, int index) {
     for (TChartSeries* dependent : dependents_) dependent->SourceChanged(*this, change, index);
 }
 
+std::string TChartSeries::MarkText(int index) const {
+    const std::string label = PointLabel(index);
+    if (!label.empty()) return label;
+    return FormatGrouped3(YValue(index), NumberFormat::System());
+}
+
 void TChartSeries::SetActive(bool value) { Store(active_, value); }
 void TChartSeries::SetSeriesColor(TColor value) { Store(seriesColor_, value); }
 void TChartSeries::SetColorEachPoint(bool value) { Store(colorEachPoint_, value); }
@@ -350,33 +357,5 @@ void TChartSeries::SetShowInLegend(bool value) { Store(showInLegend_, value); }
 void TChartSeries::SetValueFormat(const std::string& value) { Store(valueFormat_, value); }
 void TChartSeries::SetPercentFormat(const std::string& value) { Store(percentFormat_, value); }
 void TChartSeries::SetTitle(const std::string& value) { Store(title_, value); }
-
-// ---------------------------------------------------------- TCustomChartAxis
-
-TCustomChartAxis::TCustomChartAxis(TCustomAxisPanel* parent, bool horizontal, bool otherSide, bool depth)
-    : parent_(parent), horizontal_(horizontal), otherSide_(otherSide), depth_(depth), visible_(!depth) {}
-
-void TCustomChartAxis::Repaint() {
-    if (parent_ != nullptr) parent_->Invalidate();
-}
-
-void TCustomChartAxis::SetVisible(bool value) {
-    if (value == visible_) return;
-    visible_ = value;
-    Repaint();
-}
-
-void TCustomChartAxis::SetInverted(bool value) {
-    if (value == inverted_) return;
-    inverted_ = value;
-    Repaint();
-}
-
-int TCustomChartAxis::ValueToPixel(double /*value*/) const {
-    if (parent_ == nullptr) return 0;
-    return horizontal_ ? parent_->PlotCenterX : parent_->PlotCenterY;
-}
-
-double TCustomChartAxis::PixelToValue(int /*pixel*/) const { return 0; }
 
 }  // namespace nc

@@ -5,16 +5,16 @@
 // per coordinate) plus a colour and a label per point; every change of data
 // invalidates the owning chart, which redraws at its next paint.
 //
-// The axes here carry only what the panel's paint order needs to call. Their
-// range computation, value/pixel conversion, space reservation and drawing
-// are seams (virtual functions that do nothing yet), filled in by the axis
-// scaling and drawing work; each seam says what it is expected to do.
+// The axes scale themselves from the series on every paint, reserve their
+// room beside the plot and draw their title, ticks, grid and labels.
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "chart/ChartCanvas.h"
+#include "chart/ChartDecorations.h"
 #include "chart/ChartTypes.h"
 
 namespace nc {
@@ -161,6 +161,8 @@ public:
     virtual double YValue(int index) const { return yValues_->Value(index); }
     virtual TColor PointColor(int index) const;
     virtual std::string PointLabel(int index) const;
+    // The text of a point's mark: its label, or else its value.
+    virtual std::string MarkText(int index) const;
     const std::vector<TColor>& ColorList() const { return colors_; }
 
     virtual double HighestX() const { return xValues_->HighValue(); }
@@ -293,52 +295,241 @@ private:
 
 // ------------------------------------------------------------------ axes
 
-// An axis as the panel's paint order sees it. The virtual functions marked
-// "seam" do nothing yet; the axis scaling and drawing work fills them in.
+// A failed axis property check; the message is shown to the user unchanged.
+class AxisException : public ChartException {
+public:
+    using ChartException::ChartException;
+};
+
+enum TAxisLabelStyle { talAuto, talNone, talValue, talMark, talText };
+
+// Splits axis titles and labels into lines.
+inline constexpr char LineSeparator = '\r';
+
+// The axis' title: caption, angle and font.
+class TChartAxisTitle : public TChartFontObject {
+public:
+    TChartAxisTitle(TCustomChartAxis* axis, TCustomChartPanel* parent);
+
+    TCustomChartAxis* Axis() const { return axis_; }
+    int Angle() const { return angle_; }
+    // 0..360, 360 stored as 0; otherwise ChartException.
+    void SetAngle(int value);
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& value);
+    // Copies Angle, Caption and the font.
+    void Assign(const TChartAxisTitle& source);
+
+private:
+    TCustomChartAxis* axis_;
+    int angle_ = 0;
+    std::string caption_;
+};
+
+// An axis: its range (automatic or fixed), the value <-> pixel conversion,
+// the label step and label values, the room it takes beside the plot and its
+// drawing. The pure arithmetic lives in chart/AxisScale.h; this class feeds it
+// from the settings and the chart's plot rectangle.
 class TCustomChartAxis {
 public:
     TCustomChartAxis(TCustomAxisPanel* parent, bool horizontal, bool otherSide, bool depth = false);
-    virtual ~TCustomChartAxis() = default;
+    virtual ~TCustomChartAxis();
     TCustomChartAxis(const TCustomChartAxis&) = delete;
     TCustomChartAxis& operator=(const TCustomChartAxis&) = delete;
 
     TCustomAxisPanel* ParentChart() const { return parent_; }
+    TCustomAxisPanel* OwnerChart() const { return parent_; }
     bool Horizontal() const { return horizontal_; }
+    bool IsHorizontal() const { return horizontal_; }
     bool OtherSide() const { return otherSide_; }
+    bool IsOtherSide() const { return otherSide_; }
     bool IsDepthAxis() const { return depth_; }
-    bool Visible() const { return visible_; }
-    void SetVisible(bool value);
-    bool Inverted() const { return inverted_; }
-    void SetInverted(bool value);
 
-    // Seam: recompute Minimum/Maximum from the series where automatic and set
-    // the effective range. Called for all five axes on every paint.
-    virtual void UpdateRange() {}
-    // Seam: the rectangle left of plotRect after this axis' title, labels and
-    // ticks take their room. The base takes none.
-    virtual TRect ReserveAxisSpace(const TRect& plotRect) { return plotRect; }
-    // Seam: widen the effective range so that the pixel margins the series ask
-    // for stay empty.
-    virtual void RangeFromMargins(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {}
-    // Seam: draw title, ticks, grid, minor ticks, labels and axis line on the
-    // chart's canvas.
-    virtual void PaintAxis() {}
-    // Seam: value <-> pixel along this axis within the chart's PlotRect. The
-    // base answers the plot's centre and 0. XPixel/YPixel of the series and
-    // CalcVisibleRange (which trims ordered series to the plot) rest on them.
+    // ---- settings (setters repaint the chart only when the value changed)
+    bool Automatic() const { return automatic_; }
+    // Sets AutomaticMinimum and AutomaticMaximum to the same value.
+    void SetAutomatic(bool value);
+    bool AutomaticMaximum() const { return automaticMaximum_; }
+    // Clearing it clears Automatic.
+    void SetAutomaticMaximum(bool value);
+    bool AutomaticMinimum() const { return automaticMinimum_; }
+    void SetAutomaticMinimum(bool value);
+    double Increment() const { return increment_; }
+    void SetIncrement(double value);
+    double Maximum() const { return maximum_; }
+    void SetMaximum(double value);
+    double Minimum() const { return minimum_; }
+    void SetMinimum(double value);
+    // Both ends at once, checked as a pair.
+    void SetMinMax(double minimum, double maximum);
+    bool Logarithmic() const { return logarithmic_; }
+    void SetLogarithmic(bool value);
+    TChartAxisPen& Axis() { return *axisPen_; }
+    TChartAxisTitle& Title() { return *title_; }
+    int TitleSize() const { return titleSize_; }
+    void SetTitleSize(int value) { Store(titleSize_, value); }
+    TDottedGrayPen& Grid() { return *grid_; }
+    bool GridCentered() const { return gridCentered_; }
+    void SetGridCentered(bool value) { Store(gridCentered_, value); }
+    bool Labels() const { return labels_; }
+    void SetLabels(bool value) { Store(labels_, value); }
+    int LabelsAngle() const { return labelsAngle_; }
+    // 0..360, 360 stored as 0; otherwise ChartException.
+    void SetLabelsAngle(int value);
+    TFont& LabelsFont() { return *labelsFont_; }
+    bool LabelsOnAxis() const { return labelsOnAxis_; }
+    void SetLabelsOnAxis(bool value) { Store(labelsOnAxis_, value); }
+    int LabelsSeparation() const { return labelsSeparation_; }
+    void SetLabelsSeparation(int value);
+    int LabelsSize() const { return labelsSize_; }
+    void SetLabelsSize(int value) { Store(labelsSize_, value); }
+    TAxisLabelStyle LabelStyle() const { return labelStyle_; }
+    void SetLabelStyle(TAxisLabelStyle value) { Store(labelStyle_, value); }
+    const std::string& AxisValuesFormat() const { return axisValuesFormat_; }
+    void SetAxisValuesFormat(const std::string& value) { Store(axisValuesFormat_, value); }
+    const std::string& DateTimeFormat() const { return dateTimeFormat_; }
+    void SetDateTimeFormat(const std::string& value) { Store(dateTimeFormat_, value); }
+    bool ExactDateTime() const { return exactDateTime_; }
+    void SetExactDateTime(bool value) { Store(exactDateTime_, value); }
+    bool RoundFirstLabel() const { return roundFirstLabel_; }
+    void SetRoundFirstLabel(bool value) { Store(roundFirstLabel_, value); }
+    bool LabelsMultiLine() const { return labelsMultiLine_; }
+    void SetLabelsMultiLine(bool value) { Store(labelsMultiLine_, value); }
+    int MinorTickCount() const { return minorTickCount_; }
+    void SetMinorTickCount(int value) { Store(minorTickCount_, value); }
+    int MinorTickLength() const { return minorTickLength_; }
+    void SetMinorTickLength(int value) { Store(minorTickLength_, value); }
+    TDarkGrayPen& MinorTicks() { return *minorTicks_; }
+    TDarkGrayPen& Ticks() { return *ticks_; }
+    TDarkGrayPen& TicksInner() { return *ticksInner_; }
+    int TickInnerLength() const { return tickInnerLength_; }
+    void SetTickInnerLength(int value) { Store(tickInnerLength_, value); }
+    int TickLength() const { return tickLength_; }
+    void SetTickLength(int value) { Store(tickLength_, value); }
+    bool TickOnLabelsOnly() const { return tickOnLabelsOnly_; }
+    void SetTickOnLabelsOnly(bool value) { Store(tickOnLabelsOnly_, value); }
+    bool Inverted() const { return inverted_; }
+    void SetInverted(bool value) { Store(inverted_, value); }
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value) { Store(visible_, value); }
+
+    // ---- the range of the current paint
+    double EffectiveMax = 0;
+    double EffectiveMin = 0;
+    double EffectiveRange = 0;
+    bool IsDateTimeAxis = false;
+    // Pixel positions found by ReserveAxisSpace (TitlePos, LabelsPos) and
+    // PaintAxis (AxisLinePos).
+    int AxisLinePos = 0;
+    int TitlePos = 0;
+    int LabelsPos = 0;
+
+    // Recomputes Minimum/Maximum from the series where automatic (bypassing
+    // the setters) and sets the effective range. Called for all five axes on
+    // every paint.
+    virtual void UpdateRange();
+    // Widens the effective range so that the pixel margins the series ask
+    // for stay empty between the data and the plot edges.
+    virtual void RangeFromMargins(int left, int top, int right, int bottom);
+    // Value <-> pixel along this axis within the chart's PlotRect.
     virtual int ValueToPixel(double value) const;
     virtual double PixelToValue(int pixel) const;
+    // Whether any series shows date-time values on this axis.
+    void RecalcIsDateTime();
+
+    // ---- labels
+    // The text of value measured along the axis, in the labels' font.
+    int LabelSpan(double value);
+    double CalcLabelIncrement();
+    double IncrementForSizes(int span, int length);
+    double IncrementForCount(int count) const;
+    double StepForCount(int count) const;
+    static double NextNiceStep(double value);
+    TAxisLabelStyle EffectiveLabelStyle() const;
+    std::string FormatLabel(double value);
+    // The label values from the top down.
+    std::vector<double> ValueLabelSequence();
+    // The width of the widest value label to expect.
+    int WidestLabel();
+
+    // ---- layout and drawing
+    // The rectangle left of plotRect after this axis' title, labels and ticks
+    // take their room; sets TitlePos and LabelsPos.
+    virtual TRect ReserveAxisSpace(const TRect& plotRect);
+    // Title, ticks, grid, minor ticks, labels, axis line.
+    virtual void PaintAxis();
+    void DrawValueLabel(double value);
+    // Draws text at pos unless (with check) it would overlap the last label.
+    void PlaceLabel(int pos, const std::string& text, bool check);
+    void TicksAndGrid(int pos, double value);
+    void DrawTick(int pos, int from, int length);
+    void DrawGridLine(int pos);
+    void DrawAxisTitle();
+    void DrawAxisLine();
+    // Text placed by the axis' side and the angle; multi-line at LineSeparator.
+    void DrawAxisText(int x, int y, const std::string& text, int angle);
 
 protected:
     void Repaint();
+    template <class T>
+    void Store(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        Repaint();
+    }
 
 private:
+    TChartCanvas3D& Canvas() const;
+    TChartSeries* FirstSeriesUsingAxis() const;
+    void DrawPointLabels(TAxisLabelStyle style);
+    int AxisWallSize() const;
+
     TCustomAxisPanel* parent_;
     bool horizontal_;
     bool otherSide_;
     bool depth_;
-    bool visible_;
+
+    bool automatic_ = true;
+    bool automaticMaximum_ = true;
+    bool automaticMinimum_ = true;
+    double increment_ = 0;
+    double maximum_ = 0;
+    double minimum_ = 0;
+    bool logarithmic_ = false;
+    std::unique_ptr<TChartAxisPen> axisPen_;
+    std::unique_ptr<TChartAxisTitle> title_;
+    int titleSize_ = 0;
+    std::unique_ptr<TDottedGrayPen> grid_;
+    bool gridCentered_ = false;
+    bool labels_ = true;
+    int labelsAngle_ = 0;
+    std::unique_ptr<TFont> labelsFont_;
+    bool labelsOnAxis_ = true;
+    int labelsSeparation_ = 10;
+    int labelsSize_ = 0;
+    TAxisLabelStyle labelStyle_ = talAuto;
+    std::string axisValuesFormat_ = "#,##0.###";
+    std::string dateTimeFormat_;
+    bool exactDateTime_ = true;
+    bool roundFirstLabel_ = true;
+    bool labelsMultiLine_ = false;
+    int minorTickCount_ = 3;
+    int minorTickLength_ = 2;
+    std::unique_ptr<TDarkGrayPen> minorTicks_;
+    std::unique_ptr<TDarkGrayPen> ticks_;
+    std::unique_ptr<TDarkGrayPen> ticksInner_;
+    int tickInnerLength_ = 0;
+    int tickLength_ = 4;
+    bool tickOnLabelsOnly_ = true;
     bool inverted_ = false;
+    bool visible_;
+
+    // Drawing state of one PaintAxis call.
+    double labelValue_ = 0;
+    int prevTickPos_ = -1;
+    int lastLabelPos_ = -1;
+    int lastLabelHalf_ = 0;
+    int wallSize_ = 0;
 };
 
 class TChartAxis : public TCustomChartAxis {

@@ -166,6 +166,9 @@ TCustomAxisPanel::TCustomAxisPanel(QWidget* parent) : TCustomChartPanel(parent) 
     rightAxis_ = std::make_unique<TChartAxis>(this, false, true);
     bottomAxis_ = std::make_unique<TChartAxis>(this, true, false);
     depthAxis_ = std::make_unique<TChartDepthAxis>(this);
+    // Side titles read along their axis.
+    leftAxis_->Title().SetAngle(90);
+    rightAxis_->Title().SetAngle(270);
     EndCreation();
 }
 
@@ -220,6 +223,75 @@ bool TCustomAxisPanel::AxisInUse(const TCustomChartAxis& axis) const {
     return std::any_of(series_.begin(), series_.end(), [&](const auto& s) {
         return s->Active() && s->UseAxis() && s->AssociatedToAxis(axis);
     });
+}
+
+double TCustomAxisPanel::AxisDataExtreme(const TCustomChartAxis& axis, bool highest) const {
+    if (axis.IsDepthAxis()) {
+        if (axis.EffectiveLabelStyle() != talValue) {
+            int depths = 0;
+            for (const auto& s : series_) depths += s->Active() ? 1 : 0;
+            return highest ? depths + 0.5 : -0.5;
+        }
+        for (const auto& s : series_) {
+            if (s->Active()) return highest ? s->HighestZ() : s->LowestZ();
+        }
+        return 0;
+    }
+    if (maxPointsPerPage_ > 0) {
+        // The page's first and last points of the first active series, on the
+        // axis of its not-mandatory values.
+        TChartSeries* first = nullptr;
+        for (const auto& s : series_) {
+            if (s->Active()) {
+                first = s.get();
+                break;
+            }
+        }
+        if (first == nullptr || first->PointCount() == 0) return 0;
+        const bool yMandatory = first->IsYMandatory();
+        const TCustomChartAxis* pagedAxis = yMandatory ? first->ResolvedHorizAxis() : first->ResolvedVertAxis();
+        if (pagedAxis == &axis) {
+            const TChartValueList& list = first->NotMandatoryList();
+            const long long n = first->PointCount();
+            const long long m = maxPointsPerPage_;
+            long long from = m * (page_ - 1);
+            if (from >= n) from = std::max(0LL, n / m - 1) * m;
+            long long last = from + m - 1;
+            if (last >= n) last = from + (n % m) - 1;
+            if (last < from) last = from;  // a page of exactly m points wraps n mod m to 0
+            const double lowest = list.Value(static_cast<int>(from));
+            if (!highest) return lowest;
+            const double top = list.Value(static_cast<int>(last));
+            const long long held = last - from + 1;
+            if (!scaleLastPage_ && held < m) {
+                return static_cast<double>(lowest + (static_cast<long double>(top) - lowest) * m / held);
+            }
+            return top;
+        }
+    }
+    bool found = false;
+    double result = 0;
+    for (const auto& s : series_) {
+        if (!s->Active() || s->PointCount() == 0) continue;
+        double v;
+        if (axis.Horizontal()) {
+            if (s->ResolvedHorizAxis() != &axis) continue;
+            v = highest ? s->HighestX() : s->LowestX();
+        } else {
+            if (s->ResolvedVertAxis() != &axis) continue;
+            v = highest ? s->HighestY() : s->LowestY();
+        }
+        if (!found || (highest ? v > result : v < result)) result = v;
+        found = true;
+    }
+    return result;
+}
+
+int TCustomAxisPanel::AxisWallSize(const TCustomChartAxis& axis) {
+    if (!View3D() || !view3DWalls_) return 0;
+    if (&axis == leftAxis_.get()) return WallSize(true);
+    if (&axis == bottomAxis_.get()) return WallSize(false);
+    return 0;
 }
 
 void TCustomAxisPanel::SetChart3DPercent(int value) {

@@ -219,6 +219,18 @@ public:
     // AxisVisible, the axis' own Visible, and (but for the depth axis) at
     // least one active series drawing with axes that uses it.
     bool AxisInUse(const TCustomChartAxis& axis) const;
+    // The lowest (highest) value that the active series show on axis; 0 when
+    // none shows any. Paging narrows it to the current page.
+    double AxisDataExtreme(const TCustomChartAxis& axis, bool highest) const;
+    // The wall thickness beside the left or bottom axis in a 3D chart with
+    // walls; 0 otherwise.
+    int AxisWallSize(const TCustomChartAxis& axis);
+    // Asked for the text of every axis label: the axis, the series and point
+    // index (null and -1 for value labels) and the text, which it may change.
+    std::function<void(TCustomChartAxis&, TChartSeries*, int, std::string&)> OnGetAxisLabel;
+    // Supplies label values instead of the step sequence: axis, label index,
+    // value and stop flag (see TCustomChartAxis::ValueLabelSequence).
+    std::function<void(TCustomChartAxis&, int, double&, bool&)> OnGetNextAxisLabel;
 
     // ---- properties
     bool AxisVisible() const { return axisVisible_; }
@@ -257,6 +269,8 @@ protected:
     virtual void DrawBevels(const TRect& /*rect*/) {}
     virtual void DrawTitles() {}
     virtual void PaintWalls() {}
+    // The left and bottom walls' thickness (only the chart has walls).
+    virtual int WallSize(bool /*left*/) const { return 0; }
     // The back wall's colour, avoided by the palette.
     virtual TColor BackColor() const { return UnsetColor; }
 
