@@ -1,0 +1,163 @@
+// Axis layout and drawing: the room each axis takes, where its title, ticks,
+// grid lines, minor ticks and labels go, and the text placement rules.
+
+#include <gtest/gtest.h>
+
+#include "ChartRig.h"
+#include "chart/ResponseChart.h"
+
+using namespace nc;
+using nc::test::RecordingChart;
+using Calls = std::vector<std::string>;
+
+namespace {
+
+// The window's chart on a recording screen. Its fonts measure 11 pixels
+// (labels) and 12 pixels (titles) high, 6 pixels per character.
+struct WindowChart : RecordingChart {
+    TFastLineSeries* series1 = nullptr;
+    TFastLineSeries* series2 = nullptr;
+    WindowChart() { ConfigureResponseChart(chart, series1, series2); }
+};
+
+}  // namespace
+
+TEST(AxisLayout, WindowChartAxesTakeTheirRoom) {
+    WindowChart w;
+    w.chart.Paint();
+    // Before the axes the plot is (8, 8, 249, 196). Left: title 12 (rotated),
+    // widest label "0" plus a space 12, axis pen 2 + ticks 4. Bottom: title
+    // 12, labels 11, 6.
+    EXPECT_EQ(w.chart.LeftAxis().TitlePos, 20);
+    EXPECT_EQ(w.chart.LeftAxis().LabelsPos, 32);
+    EXPECT_EQ(w.chart.BottomAxis().TitlePos, 184);
+    EXPECT_EQ(w.chart.BottomAxis().LabelsPos, 173);
+    EXPECT_EQ(w.chart.PlotRect, (TRect{38, 8, 249, 167}));
+}
+
+TEST(AxisLayout, FixedSizesAndEmptyCaptions) {
+    WindowChart w;
+    TChartAxis& bottom = w.chart.BottomAxis();
+    bottom.SetTitleSize(30);
+    bottom.SetLabelsSize(5);
+    EXPECT_EQ(bottom.ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 59}));
+    EXPECT_EQ(bottom.TitlePos, 70);
+    EXPECT_EQ(bottom.LabelsPos, 65);
+    bottom.Title().SetCaption("");
+    EXPECT_EQ(bottom.ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 89}));
+    bottom.MinorTicks().SetVisible(false);
+    bottom.Ticks().SetVisible(false);
+    bottom.Axis().SetVisible(false);
+    EXPECT_EQ(bottom.ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 95}));
+    bottom.MinorTicks().SetVisible(true);  // the minor ticks alone take their length
+    EXPECT_EQ(bottom.ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 93}));
+}
+
+TEST(AxisDrawing, EmptyWindowChartShowsOneLabelAtTheCentreAndNoGridLine) {
+    WindowChart w;
+    w.chart.Paint();
+    // Plot (38, 8, 249, 167): centre (143, 87).
+    const Calls texts = w.Recorded({"TextOut"});
+    EXPECT_EQ(texts, (Calls{"TextOut(143,184,\"Muestreos \")", "TextOut(143,173,\"0\")",
+                            "TextOut(20,87,\"Posici\xC3\xB3n (Grados)\")", "TextOut(32,82,\"0\")"}));
+    for (const std::string& call : w.device->Calls()) EXPECT_EQ(call.find("psDot"), std::string::npos) << call;
+    Calls lines = w.Recorded({"MoveTo", "LineTo"});
+    lines.erase(lines.begin(), lines.begin() + 5);  // the bevel
+    // Bottom: tick one pixel below the axis line, 4 long; zero-length inner
+    // tick; axis line. Left: the same turned; then the axis line.
+    EXPECT_EQ(lines, (Calls{"MoveTo(143,168)", "LineTo(143,172)", "MoveTo(143,166)", "LineTo(143,166)",
+                            "MoveTo(38,167)", "LineTo(249,167)", "MoveTo(37,87)", "LineTo(33,87)", "MoveTo(39,87)",
+                            "LineTo(39,87)", "MoveTo(38,8)", "LineTo(38,167)"}));
+}
+
+TEST(AxisDrawing, TextAlignmentBySideAndAngle) {
+    WindowChart w;
+    w.chart.Paint();
+    const Calls aligns = w.Recorded({"TextAlign"});
+    // Bottom title and label centre+top, left title centre+bottom, left
+    // label right+top; each text puts left+top back.
+    EXPECT_EQ(aligns, (Calls{"TextAlign(6)", "TextAlign(0)", "TextAlign(6)", "TextAlign(0)", "TextAlign(14)",
+                             "TextAlign(0)", "TextAlign(2)", "TextAlign(0)"}));
+    bool rotated = false;
+    for (const std::string& call : w.device->Calls()) rotated = rotated || call.find("esc=900") != std::string::npos;
+    EXPECT_TRUE(rotated) << "the left title is drawn at 90 degrees";
+}
+
+TEST(AxisDrawing, MinorTicksFillTheGapRoundingTiesToEven) {
+    struct Row {
+        int prev, pos;
+        Calls ticks;
+    };
+    const Row rows[] = {
+        {140, 100, {"MoveTo(110,51)", "LineTo(110,53)", "MoveTo(120,51)", "LineTo(120,53)", "MoveTo(130,51)",
+                    "LineTo(130,53)"}},
+        {141, 100, {"MoveTo(110,51)", "LineTo(110,53)", "MoveTo(120,51)", "LineTo(120,53)", "MoveTo(131,51)",
+                    "LineTo(131,53)"}},
+    };
+    for (const Row& r : rows) {
+        RecordingChart rig;
+        rig.Frame(TRect{0, 0, 200, 50}, 0, 100, 0, 100);
+        TChartAxis& a = rig.chart.BottomAxis();
+        a.Ticks().SetVisible(false);
+        a.TicksInner().SetVisible(false);
+        a.Grid().SetVisible(false);
+        a.AxisLinePos = 50;
+        a.TicksAndGrid(r.prev, 50);
+        EXPECT_TRUE(rig.Recorded({"MoveTo", "LineTo"}).empty()) << "no minor ticks before the first tick";
+        a.TicksAndGrid(r.pos, 25);
+        EXPECT_EQ(rig.Recorded({"MoveTo", "LineTo"}), r.ticks) << r.prev;
+    }
+}
+
+TEST(AxisDrawing, GridLinesSkipTheRangeEndsAndCentre) {
+    RecordingChart rig;
+    rig.Frame(TRect{0, 10, 200, 50}, 0, 100, 0, 100);
+    TChartAxis& a = rig.chart.BottomAxis();
+    a.Ticks().SetVisible(false);
+    a.TicksInner().SetVisible(false);
+    a.MinorTicks().SetVisible(false);
+    a.AxisLinePos = 50;
+    a.TicksAndGrid(200, 100);  // the maximum: no grid line
+    a.TicksAndGrid(140, 70);
+    // The clear brush makes the background transparent, and so does the grid
+    // line itself, so that the gaps of the dotted pen stay unpainted.
+    EXPECT_EQ(rig.Recorded({"MoveTo", "LineTo", "BkMode"}),
+              (Calls{"BkMode(1)", "BkMode(1)", "MoveTo(140,49)", "LineTo(140,10)", "BkMode(2)"}));
+    rig.device->ClearCalls();
+    a.SetGridCentered(true);
+    a.TicksAndGrid(100, 50);  // halfway between 100 and the previous 140
+    EXPECT_EQ(rig.Recorded({"MoveTo", "LineTo"}), (Calls{"MoveTo(120,49)", "LineTo(120,10)"}));
+}
+
+TEST(AxisDrawing, MultiLineTextsStackOneFontHeightApart) {
+    RecordingChart rig;
+    rig.Frame(TRect{0, 0, 200, 100}, 0, 100, 0, 100);
+    rig.chart.BottomAxis().DrawAxisText(100, 50, "a\rb", 0);
+    rig.chart.LeftAxis().DrawAxisText(40, 50, "c\rd", 0);
+    // Left axis: centred on y = 50 as a block of two 13-pixel lines (the
+    // canvas font between paints).
+    const Calls texts = rig.Recorded({"TextOut"});
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0], "TextOut(100,50,\"a\")");
+    const int h = rig.chart.Canvas().FontHeight();
+    EXPECT_EQ(texts[1], "TextOut(100," + std::to_string(50 + h) + ",\"b\")");
+    const int top = 50 - h / 2 - RoundEven(h * 1.5) + h;
+    EXPECT_EQ(texts[2], "TextOut(40," + std::to_string(top) + ",\"c\")");
+    EXPECT_EQ(texts[3], "TextOut(40," + std::to_string(top + h) + ",\"d\")");
+}
+
+TEST(AxisDrawing, TooManyLabelsDrawOnlyTitleAndAxisLine) {
+    WindowChart w;
+    w.chart.BottomAxis().SetMinMax(0, 1e6);
+    w.chart.BottomAxis().SetIncrement(1);
+    w.chart.BottomAxis().SetLabelsSeparation(0);
+    w.series1->AddPoint(0, 0);
+    w.chart.Paint();
+    const Calls texts = w.Recorded({"TextOut"});
+    EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
+                            [](const std::string& t) { return t.find("Muestreos") != std::string::npos; }),
+              1);
+    // Bottom title; left title and its single label.
+    EXPECT_EQ(texts.size(), 3u);
+    for (const std::string& call : w.device->Calls()) EXPECT_EQ(call.find("psDot"), std::string::npos) << call;
+}
