@@ -48,6 +48,7 @@ int TChartValueList::AddValue(double value) {
         index = i + 1;
     }
     values_.insert(values_.begin() + index, value);
+    NoteInsertion(index, value);
     IncludeInRange(value);
     return index;
 }
@@ -55,6 +56,7 @@ int TChartValueList::AddValue(double value) {
 void TChartValueList::InsertValue(int index, double value) {
     CheckIndex(index, Count() + 1);
     values_.insert(values_.begin() + index, value);
+    NoteInsertion(index, value);
     IncludeInRange(value);
 }
 
@@ -62,7 +64,84 @@ void TChartValueList::DeleteValue(int index) {
     CheckIndex(index, Count());
     const double old = values_[static_cast<std::size_t>(index)];
     values_.erase(values_.begin() + index);
+    indexValid_ = false;
     ExcludeFromRange(old);
+}
+
+namespace {
+
+// Widens slot of the (lo, hi) pairs by value; a new slot starts empty, and a
+// NaN takes no part in the extremes.
+void Widen(std::vector<double>& lo, std::vector<double>& hi, std::size_t slot, double value) {
+    if (slot == lo.size()) {
+        lo.push_back(HUGE_VAL);
+        hi.push_back(-HUGE_VAL);
+    }
+    if (value < lo[slot]) lo[slot] = value;
+    if (value > hi[slot]) hi[slot] = value;
+}
+
+}  // namespace
+
+void TChartValueList::NoteInsertion(int index, double value) {
+    const std::size_t i = static_cast<std::size_t>(index);
+    if (std::isnan(value) || (i > 0 && values_[i - 1] > value) || (i + 1 < values_.size() && value > values_[i + 1]))
+        ascending_ = false;
+    if (!indexValid_) return;
+    if (i + 1 != values_.size()) {
+        indexValid_ = false;
+        return;
+    }
+    nanCount_ += std::isnan(value) ? 1 : 0;
+    Widen(blockMin_, blockMax_, i >> kBlockShift, value);
+    Widen(superMin_, superMax_, i >> (2 * kBlockShift), value);
+}
+
+void TChartValueList::RebuildIndex() const {
+    blockMin_.clear();
+    blockMax_.clear();
+    superMin_.clear();
+    superMax_.clear();
+    nanCount_ = 0;
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+        const double v = values_[i];
+        nanCount_ += std::isnan(v) ? 1 : 0;
+        Widen(blockMin_, blockMax_, i >> kBlockShift, v);
+        Widen(superMin_, superMax_, i >> (2 * kBlockShift), v);
+    }
+    indexValid_ = true;
+}
+
+bool TChartValueList::HasNaN() const {
+    if (!indexValid_) RebuildIndex();
+    return nanCount_ > 0;
+}
+
+void TChartValueList::RawExtremes(int first, int last, double& lo, double& hi) const {
+    if (!indexValid_) RebuildIndex();
+    lo = HUGE_VAL;
+    hi = -HUGE_VAL;
+    constexpr int kSuper = kBlock * kBlock;
+    int i = std::max(first, 0);
+    last = std::min(last, Count() - 1);
+    while (i <= last) {
+        if ((i & (kSuper - 1)) == 0 && i + kSuper - 1 <= last) {
+            const std::size_t s = static_cast<std::size_t>(i) >> (2 * kBlockShift);
+            lo = std::min(lo, superMin_[s]);
+            hi = std::max(hi, superMax_[s]);
+            i += kSuper;
+        } else if ((i & (kBlock - 1)) == 0 && i + kBlock - 1 <= last) {
+            const std::size_t b = static_cast<std::size_t>(i) >> kBlockShift;
+            lo = std::min(lo, blockMin_[b]);
+            hi = std::max(hi, blockMax_[b]);
+            i += kBlock;
+        } else {
+            const double v = values_[static_cast<std::size_t>(i)];
+            if (v < lo) lo = v;
+            if (v > hi) hi = v;
+            ++i;
+        }
+    }
 }
 
 void TChartValueList::IncludeInRange(double value) {
@@ -101,6 +180,13 @@ void TChartValueList::RescanRange() {
 void TChartValueList::ResetValues() {
     values_.clear();
     values_.shrink_to_fit();
+    for (auto* v : {&blockMin_, &blockMax_, &superMin_, &superMax_}) {
+        v->clear();
+        v->shrink_to_fit();
+    }
+    nanCount_ = 0;
+    indexValid_ = true;
+    ascending_ = true;
     lowValue_ = highValue_ = sum_ = absSum_ = 0;
 }
 

@@ -70,6 +70,18 @@ public:
     // Copies Order, DateTime, Multiplier and ValueSource (not Name or values).
     void AssignSettings(const TChartValueList& source);
 
+    // ---- extremes of index ranges, for drawing that skips runs of points
+    // The lowest and highest raw value among indexes first..last (inclusive,
+    // within the list). Ignores NaN; ask HasNaN first.
+    void RawExtremes(int first, int last, double& lo, double& hi) const;
+    bool HasNaN() const;
+    // Whether every value is >= the one before it (kept by every insertion,
+    // so that a drawing pass can rely on it without a scan). Conservative:
+    // once broken it stays false until the list is emptied.
+    bool IsAscending() const { return ascending_; }
+    // A raw value as Value() would answer it.
+    double ScaledValue(double raw) const { return Scaled(raw); }
+
     double HighValue() const { return highValue_; }
     double LowValue() const { return lowValue_; }
     double Sum() const { return sum_; }
@@ -82,6 +94,21 @@ public:
 private:
     double Scaled(double raw) const;
     void CheckIndex(int index, int limit) const;
+    void NoteInsertion(int index, double value);
+    void RebuildIndex() const;
+
+    // Per-block minima and maxima of the raw values (blocks of kBlock values,
+    // and super-blocks of kBlock blocks): a quarter of a byte per value. Kept
+    // up to date by appends; any other change rebuilds them at the next query.
+    static constexpr int kBlockShift = 6;
+    static constexpr int kBlock = 1 << kBlockShift;
+    mutable std::vector<double> blockMin_;
+    mutable std::vector<double> blockMax_;
+    mutable std::vector<double> superMin_;
+    mutable std::vector<double> superMax_;
+    mutable int nanCount_ = 0;
+    mutable bool indexValid_ = true;
+    bool ascending_ = true;
 
     bool dateTime_ = false;
     // One contiguous array rather than one heap cell per value: same order and

@@ -1,6 +1,7 @@
 #include "chart/Series.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "chart/ChartPanel.h"
@@ -45,7 +46,155 @@ void TFastLineSeries::PrepareLinePen() {
 void TFastLineSeries::DrawPoints() {
     if (FirstVisibleIndex < 0) return;
     PrepareLinePen();
+    if (FastDrawing && PixelsAreMonotone()) {
+        DrawPointsFast();
+        return;
+    }
     for (int i = FirstVisibleIndex; i <= LastVisibleIndex; ++i) DrawPoint(i);
+}
+
+bool TFastLineSeries::PixelsAreMonotone() const {
+    const TCustomChartAxis* h = ResolvedHorizAxis();
+    const TCustomChartAxis* v = ResolvedVertAxis();
+    if (h == nullptr || v == nullptr || h->Logarithmic() || v->Logarithmic()) return false;
+    const TChartValueList& x = XValues();
+    const TChartValueList& y = YValues();
+    return x.Multiplier() > 0 && y.Multiplier() > 0 && x.IsAscending() && !x.HasNaN() && !y.HasNaN();
+}
+
+int TFastLineSeries::YPixelOfRaw(double raw) const {
+    return ResolvedVertAxis()->ValueToPixel(YValues().ScaledValue(raw));
+}
+
+// With monotone pixels a predicate "all points from+1..m are on one pixel"
+// holds for every m up to some end and for none beyond: found by doubling
+// the step, then halving it.
+namespace {
+
+template <class Holds>
+int LastHolding(int from, int last, Holds holds) {
+    int good = from;
+    int step = 1;
+    while (good < last) {
+        const int probe = good + std::min(step, last - good);
+        if (!holds(probe)) {
+            int bad = probe;
+            while (bad - good > 1) {
+                const int mid = good + (bad - good) / 2;
+                if (holds(mid)) good = mid;
+                else bad = mid;
+            }
+            return good;
+        }
+        good = probe;
+        step *= 2;
+    }
+    return good;
+}
+
+}  // namespace
+
+int TFastLineSeries::ColumnEnd(int from, int last) const {
+    const int x = XPixel(from);
+    return LastHolding(from, last, [&](int m) { return XPixel(m) == x; });
+}
+
+// As LastHolding, but the extremes of the run found so far are kept, so that
+// each probe reads only the points it adds.
+int TFastLineSeries::RunEnd(int from, int last) const {
+    const TChartValueList& ys = YValues();
+    double runLo = HUGE_VAL;
+    double runHi = -HUGE_VAL;
+    double lo = 0;
+    double hi = 0;
+    auto holds = [&](int a, int b) {
+        if (XPixel(b) != LastDrawnX) return false;
+        ys.RawExtremes(a, b, lo, hi);
+        lo = std::min(lo, runLo);
+        hi = std::max(hi, runHi);
+        // Pixels are monotone in the value: both extremes on the pixel put
+        // every value between them there too.
+        return YPixelOfRaw(lo) == LastDrawnY && YPixelOfRaw(hi) == LastDrawnY;
+    };
+    int good = from;
+    int step = 1;
+    while (good < last) {
+        const int probe = good + std::min(step, last - good);
+        if (!holds(good + 1, probe)) {
+            int bad = probe;
+            while (bad - good > 1) {
+                const int mid = good + (bad - good) / 2;
+                if (holds(good + 1, mid)) {
+                    good = mid;
+                    runLo = lo;
+                    runHi = hi;
+                } else {
+                    bad = mid;
+                }
+            }
+            return good;
+        }
+        good = probe;
+        runLo = lo;
+        runHi = hi;
+        step *= 2;
+    }
+    return good;
+}
+
+// The same device calls as the plain walk, but for two shortcuts:
+//  - A run of points on the pixel just drawn issues no call in the plain
+//    walk; once one point is found on it, the run's end is searched for with
+//    the extremes index instead of visiting each point.
+//  - For a one-pixel solid line in copy mode on a flat chart, the pixels of
+//    a column (all but the last one with points) are the vertical hull of
+//    its points plus the segments that enter and leave it, whatever the path
+//    inside: the points between the column's first and last point are
+//    replaced by two vertical moves to their extremes. In the last column the
+//    order inside decides whether the line's final pixel is drawn, so it
+//    takes the plain walk.
+void TFastLineSeries::DrawPointsFast() {
+    TChartCanvas3D* c = Canvas();
+    if (c == nullptr) return;
+    const int first = FirstVisibleIndex;
+    const int last = LastVisibleIndex;
+    const bool reduceColumns = !ParentChart()->View3D() && linePen_->Width() == 1 &&
+                               linePen_->Style() == psSolid && linePen_->Mode() == pmCopy;
+    const TChartValueList& ys = YValues();
+    int triedColumn = 0;
+    bool columnTried = false;
+    DrawPoint(first);
+    int i = first;
+    bool skipped = false;
+    while (i < last) {
+        if (reduceColumns && !(columnTried && triedColumn == LastDrawnX)) {
+            columnTried = true;
+            triedColumn = LastDrawnX;
+            const int j = ColumnEnd(i, last);
+            if (j < last && j - i >= 3) {
+                double lo;
+                double hi;
+                ys.RawExtremes(i + 1, j - 1, lo, hi);
+                for (int y : {YPixelOfRaw(lo), YPixelOfRaw(hi)}) {
+                    if (y == LastDrawnY) continue;
+                    c->LineTo(LastDrawnX, y);
+                    LastDrawnY = y;
+                }
+                DrawPoint(j);
+                i = j;
+                skipped = false;
+                continue;
+            }
+        }
+        if (skipped) i = RunEnd(i, last);
+        if (i >= last) break;
+        ++i;
+        const int x = LastDrawnX;
+        const int y = LastDrawnY;
+        DrawPoint(i);
+        // A point that draws always moves LastDrawn; one that does not was on it.
+        skipped = LastDrawnX == x && LastDrawnY == y;
+    }
 }
 
 void TFastLineSeries::DrawPoint(int index) {

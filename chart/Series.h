@@ -40,10 +40,25 @@ public:
     // The pixel of the point drawn last.
     int LastDrawnX = 0;
     int LastDrawnY = 0;
+    // On (the default), DrawPoints passes over runs of points that land on
+    // the pixel just drawn without computing each one, and reduces a pixel
+    // column of a one-pixel solid copy-mode line to its extremes; the picture
+    // is the same as with every point walked. Off: every point is walked.
+    bool FastDrawing = true;
 
 private:
     void PrepareLinePen();
     TChartCanvas3D* Canvas() const;
+    // Whether the pixels of the points are monotone in their index: linear
+    // axes, ascending X without NaN, positive multipliers.
+    bool PixelsAreMonotone() const;
+    // The last index up to last whose X pixel is that of index from.
+    int ColumnEnd(int from, int last) const;
+    // The last index m up to last such that every point after from up to m
+    // lands on (LastDrawnX, LastDrawnY).
+    int RunEnd(int from, int last) const;
+    int YPixelOfRaw(double raw) const;
+    void DrawPointsFast();
 
     std::unique_ptr<TChartPen> linePen_;
     bool autoRepaint_ = true;

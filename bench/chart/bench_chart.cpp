@@ -7,6 +7,10 @@
 
 #include "chart/Chart.h"
 #include "chart/ChartDevice.h"
+#include "chart/ResponseChart.h"
+
+#include <cmath>
+#include <random>
 
 namespace {
 
@@ -102,8 +106,8 @@ void BM_AddPointPair(benchmark::State& state) {
 }
 BENCHMARK(BM_AddPointPair);
 
-// A full paint of the window's chart (background, bevel, back wall; the axes
-// and the series' lines are not drawn by this engine yet) and its copy.
+// A full paint of the empty window chart (background, bevel, back wall, axes)
+// and its copy.
 void BM_PaintWindowChart(benchmark::State& state) {
     nc::TChart chart;
     chart.SetBounds(0, 0, 257, 204);
@@ -127,6 +131,52 @@ void BM_RepaintUnchanged(benchmark::State& state) {
     for (auto _ : state) chart.Paint();
 }
 BENCHMARK(BM_RepaintUnchanged);
+
+// The window's chart holding n points per series, the position (solid red)
+// and the reference (dotted blue):
+//  - kind 0, a smooth step response: the reference steps from 30 to 60
+//    halfway, the position follows it with a time constant of n / 20 samples;
+//  - kind 1, a random walk: each series moves by a uniform step in [-1, 1]
+//    per sample.
+// Each iteration is a full paint: both axes rescaled, both series drawn into
+// the off-screen image, the copy to the screen.
+void BM_PaintResponse(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const bool walk = state.range(1) == 1;
+    const bool large = state.range(2) == 1;
+    nc::TChart chart;
+    chart.SetBounds(0, 0, large ? 1280 : 257, large ? 720 : 204);
+    nc::TFastLineSeries* position = nullptr;
+    nc::TFastLineSeries* reference = nullptr;
+    nc::ConfigureResponseChart(chart, position, reference);
+    std::mt19937_64 random(42);
+    std::uniform_real_distribution<double> step(-1.0, 1.0);
+    double p = 0;
+    double r = 0;
+    const double tau = n / 20.0;
+    for (int i = 0; i < n; ++i) {
+        if (walk) {
+            p += step(random);
+            r += step(random);
+        } else {
+            r = i < n / 2 ? 30 : 60;
+            p = i < n / 2 ? 30 * (1 - std::exp(-i / tau)) : 30 + 30 * (1 - std::exp(-(i - n / 2) / tau));
+        }
+        position->AddPoint(i, p);
+        reference->AddPoint(i, r);
+    }
+    for (auto _ : state) {
+        chart.Invalidate();
+        chart.Paint();
+    }
+    state.SetItemsProcessed(state.iterations() * n * 2);
+    state.counters["ns/point"] = benchmark::Counter(static_cast<double>(state.iterations()) * n * 2,
+                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_PaintResponse)
+    ->ArgsProduct({{1000, 10000, 100000, 1000000, 3000000}, {0, 1}, {0, 1}})
+    ->ArgNames({"n", "walk", "large"})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

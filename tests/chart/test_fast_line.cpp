@@ -7,6 +7,11 @@
 #include "PixelArt.h"
 #include "chart/Series.h"
 
+#include <QImage>
+
+#include <cmath>
+#include <random>
+
 using namespace nc;
 using nc::test::RecordingChart;
 using Calls = std::vector<std::string>;
@@ -199,4 +204,135 @@ TEST(FastLine, LegendSymbolIsAHorizontalLineThroughTheMiddle) {
     rig.s->DrawLegendSymbol(TRect{10, 20, 30, 25});
     EXPECT_EQ(rig.Recorded({"MoveTo", "LineTo", "Pen"}),
               (Calls{"Pen(0xFF0000,psSolid,1,pmCopy)", "MoveTo(10,22)", "LineTo(30,22)"}));
+}
+
+// The shortcuts of DrawPoints against the plain walk of every point: random
+// data (walks, plateaus, repeated X values), random zooms, sizes, pens and
+// inverted axes; the two pictures must agree pixel for pixel.
+TEST(FastLine, FastDrawingIsPixelIdenticalToThePlainWalk) {
+    std::mt19937 random(20261207);
+    auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    int compared = 0;
+    for (int trial = 0; trial < 80; ++trial) {
+        const int width = pick(20, 320);
+        const int height = pick(20, 220);
+        const int n = pick(1, trial % 4 == 0 ? 60000 : 3000);
+        const int kind = pick(0, 3);
+        std::vector<std::pair<double, double>> points;
+        double y = 0;
+        double x = 0;
+        for (int i = 0; i < n; ++i) {
+            switch (kind) {
+            case 0: y += uniform(-1, 1); break;                                  // random walk
+            case 1: if (pick(0, 200) == 0) y = pick(-50, 50); break;             // plateaus
+            case 2: y = 40 * std::sin(i * 0.001 * pick(1, 3)) + uniform(-2, 2); break;
+            default: y = pick(0, 1) ? y : uniform(-1e3, 1e3); break;             // jumps
+            }
+            x += pick(0, 4) == 0 ? 0 : uniform(0, 2);  // repeated X values too
+            points.emplace_back(x, y);
+        }
+        const bool dotted = pick(0, 2) == 0;
+        const bool zoom = pick(0, 1) == 0;
+        const bool invertX = pick(0, 5) == 0;
+        const bool invertY = pick(0, 5) == 0;
+        double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+        if (zoom) {
+            x0 = uniform(-10, x);
+            x1 = x0 + uniform(0, x - x0 + 10);
+            y0 = uniform(-60, 30);
+            y1 = y0 + uniform(0, 90);
+        }
+        auto paint = [&](bool fast) {
+            TChart chart;
+            chart.SetBounds(0, 0, width, height);
+            chart.SetView3D(false);
+            auto* s = chart.AddSeries<TFastLineSeries>();
+            s->SetSeriesColor(clRed);
+            if (dotted) s->LinePen().SetStyle(psDot);
+            s->FastDrawing = fast;
+            for (auto [px, py] : points) s->AddPoint(px, py);
+            if (zoom) {
+                chart.BottomAxis().SetMinMax(x0, x1);
+                chart.LeftAxis().SetMinMax(y0, y1);
+            }
+            chart.BottomAxis().SetInverted(invertX);
+            chart.LeftAxis().SetInverted(invertY);
+            chart.Paint();
+            return chart.ControlDevice().Image()->copy();
+        };
+        const QImage fast = paint(true);
+        const QImage plain = paint(false);
+        ASSERT_EQ(fast, plain) << "trial " << trial << ": " << width << "x" << height << ", " << n << " points, kind "
+                               << kind << (dotted ? ", dotted" : "") << (zoom ? ", zoomed" : "");
+        ++compared;
+    }
+    EXPECT_EQ(compared, 80);
+}
+
+// The extremes index against a scan, after appends, insertions, deletions
+// and NaN.
+TEST(FastLine, ExtremesIndexAgreesWithAScan) {
+    std::mt19937 random(7);
+    TChartSeries series;
+    TChartValueList& list = series.YValues();
+    std::vector<double> mirror;
+    for (int step = 0; step < 20000; ++step) {
+        const double v = std::uniform_real_distribution<double>(-100, 100)(random);
+        const int what = std::uniform_int_distribution<int>(0, 99)(random);
+        if (what < 90 || mirror.empty()) {
+            list.InsertValue(list.Count(), v);
+            mirror.push_back(v);
+        } else if (what < 95) {
+            const int at = std::uniform_int_distribution<int>(0, list.Count())(random);
+            list.InsertValue(at, v);
+            mirror.insert(mirror.begin() + at, v);
+        } else {
+            const int at = std::uniform_int_distribution<int>(0, list.Count() - 1)(random);
+            list.DeleteValue(at);
+            mirror.erase(mirror.begin() + at);
+        }
+        if (step % 97 != 0 || mirror.empty()) continue;
+        const int a = std::uniform_int_distribution<int>(0, list.Count() - 1)(random);
+        const int b = std::uniform_int_distribution<int>(a, list.Count() - 1)(random);
+        double lo, hi;
+        list.RawExtremes(a, b, lo, hi);
+        EXPECT_EQ(lo, *std::min_element(mirror.begin() + a, mirror.begin() + b + 1)) << step;
+        EXPECT_EQ(hi, *std::max_element(mirror.begin() + a, mirror.begin() + b + 1)) << step;
+    }
+    EXPECT_FALSE(list.HasNaN());
+    list.InsertValue(list.Count(), std::nan(""));
+    EXPECT_TRUE(list.HasNaN());
+    TChartValueList& xs = series.XValues();
+    xs.InsertValue(0, 1);
+    xs.InsertValue(1, 1);
+    EXPECT_TRUE(xs.IsAscending());
+    xs.InsertValue(0, 2);
+    EXPECT_FALSE(xs.IsAscending());
+    xs.ResetValues();
+    EXPECT_TRUE(xs.IsAscending());
+}
+
+// In the line's last column the order of the points inside decides whether
+// the final pixel is drawn (5, 10, 7, 10 draws row 10; 5, 7, 10, 10 would
+// not): that column takes the plain walk.
+TEST(FastLine, TheLastColumnKeepsItsFinalPixelRule) {
+    for (const std::vector<double>& ys : {std::vector<double>{50, 55, 60, 57, 60}, std::vector<double>{50, 60, 55, 58, 55}}) {
+        auto paint = [&](bool fast) {
+            TChart chart;
+            chart.SetBounds(0, 0, 100, 120);
+            chart.SetView3D(false);
+            chart.SetAxisVisible(false);
+            chart.BottomAxis().SetMinMax(0, 100);
+            chart.LeftAxis().SetMinMax(0, 100);
+            auto* s = chart.AddSeries<TFastLineSeries>();
+            s->SetSeriesColor(clRed);
+            s->FastDrawing = fast;
+            s->AddPoint(10, ys[0]);
+            for (std::size_t i = 1; i < ys.size(); ++i) s->AddPoint(60, ys[i]);
+            chart.Paint();
+            return chart.ControlDevice().Image()->copy();
+        };
+        EXPECT_EQ(paint(true), paint(false)) << ys[1];
+    }
 }
