@@ -263,8 +263,17 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
     for (TChartValueList* list : valueLists_) {
         if (list != xValues_.get() && list != yValues_.get()) list->InsertValue(index, list->PendingValue);
     }
-    colors_.insert(colors_.begin() + index, color == clDefault ? UnsetColor : color);
-    labels_.insert(labels_.begin() + index, label);
+    // Colours and labels take no room until a point has one of its own.
+    const TColor own = color == clDefault ? UnsetColor : color;
+    const std::size_t before = static_cast<std::size_t>(PointCount() - 1);
+    if (own != UnsetColor || !colors_.empty()) {
+        if (colors_.empty()) colors_.assign(before, UnsetColor);
+        colors_.insert(colors_.begin() + index, own);
+    }
+    if (!label.empty() || !labels_.empty()) {
+        if (labels_.empty()) labels_.assign(before, std::string());
+        labels_.insert(labels_.begin() + index, label);
+    }
     PointAdded(index);
     return index;
 }
@@ -300,15 +309,15 @@ void TChartSeries::Delete(int index) {
     for (TChartValueList* list : valueLists_) {
         if (list != xValues_.get()) list->DeleteValue(index);
     }
-    colors_.erase(colors_.begin() + index);
-    labels_.erase(labels_.begin() + index);
+    if (!colors_.empty()) colors_.erase(colors_.begin() + index);
+    if (!labels_.empty()) labels_.erase(labels_.begin() + index);
     NotifyDependents(TSeriesChange::Deleted, index);
     RequestRepaint();
 }
 
 TColor TChartSeries::PointColor(int index) const {
-    if (index < 0 || index >= static_cast<int>(colors_.size())) return seriesColor_;
-    const TColor c = colors_[static_cast<std::size_t>(index)];
+    if (index < 0 || index >= PointCount()) return seriesColor_;
+    const TColor c = colors_.empty() ? UnsetColor : colors_[static_cast<std::size_t>(index)];
     if (c != UnsetColor) return c;
     return colorEachPoint_ ? GetDefaultColor(index) : seriesColor_;
 }

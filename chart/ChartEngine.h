@@ -190,6 +190,7 @@ public:
     virtual std::string PointLabel(int index) const;
     // The text of a point's mark: its label, or else its value.
     virtual std::string MarkText(int index) const;
+    // One colour per point, or empty while no point has a colour of its own.
     const std::vector<TColor>& ColorList() const { return colors_; }
 
     virtual double HighestX() const { return xValues_->HighValue(); }
@@ -301,8 +302,9 @@ private:
     std::vector<TChartValueList*> valueLists_;  // not owned: the lists below and those of series kinds
     std::unique_ptr<TChartValueList> xValues_;
     std::unique_ptr<TChartValueList> yValues_;
+    // Empty while no point has a colour of its own; one entry per point after.
     std::vector<TColor> colors_;
-    // An empty string is the "no label" entry: both read back as no label.
+    // Likewise for labels (32 bytes each): an empty string is "no label".
     std::vector<std::string> labels_;
     TSeriesMarks marks_{this};
     std::vector<TChartSeries*> sources_;

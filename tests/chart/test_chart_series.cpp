@@ -381,3 +381,21 @@ TEST_F(SeriesOnChart, ResolvesItsAxes) {
     loose.AddPoint(1, 1);
     EXPECT_EQ(loose.XPixel(0), 0);
 }
+
+TEST(ChartSeries, ColoursAndLabelsTakeRoomOnlyOnceAPointHasOne) {
+    TChartSeries s;
+    s.AddPoint(0, 1);
+    s.AddPoint(2, 1);
+    EXPECT_TRUE(s.ColorList().empty());
+    s.AddPoint(1, 5, "middle", clRed);  // lands at index 1
+    EXPECT_EQ(s.ColorList(), (std::vector<TColor>{UnsetColor, clRed, UnsetColor}));
+    EXPECT_EQ(s.PointLabel(0), "");
+    EXPECT_EQ(s.PointLabel(1), "middle");
+    EXPECT_EQ(s.PointColor(1), clRed);
+    s.Delete(0);
+    EXPECT_EQ(s.PointLabel(0), "middle");
+    EXPECT_EQ(s.ColorList(), (std::vector<TColor>{clRed, UnsetColor}));
+    s.AddPoint(3, 0);
+    EXPECT_EQ(s.PointLabel(2), "");
+    EXPECT_EQ(s.ColorList().size(), 3u);
+}
