@@ -341,11 +341,24 @@ void ImageDevice::AimPainter(QPainter& painter, const Mask& mask, const QTransfo
     painter.setTransform(place * QTransform::fromTranslate(-mask.Left, -mask.Top));
 }
 
+// As PlotPixel for every set pixel of the mask, with the image's rows and the
+// clip read once rather than per pixel.
 void ImageDevice::PlotMask(const Mask& mask, std::uint32_t rgb, TPenMode mode) {
-    for (int y = 0; y < mask.Image.height(); ++y) {
+    const int width = mask.Image.width();
+    const int height = mask.Image.height();
+    const TRect& c = ClipRect();
+    auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
+    const qsizetype stride = image_.bytesPerLine() / 4;
+    for (int y = 0; y < height; ++y) {
+        const int dy = mask.Top + y;
+        if (dy < c.Top || dy >= c.Bottom) continue;
         const auto* m = reinterpret_cast<const std::uint32_t*>(mask.Image.constScanLine(y));
-        for (int x = 0; x < mask.Image.width(); ++x) {
-            if (m[x] != 0) PlotPixel(mask.Left + x, mask.Top + y, rgb, mode);
+        std::uint32_t* row = bits + dy * stride;
+        for (int x = 0; x < width; ++x) {
+            if (m[x] == 0) continue;
+            const int dx = mask.Left + x;
+            if (dx < c.Left || dx >= c.Right) continue;
+            row[dx] = mode == pmCopy ? rgb : ApplyMode(row[dx], rgb, mode);
         }
     }
 }

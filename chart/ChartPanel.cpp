@@ -258,7 +258,6 @@ double TCustomAxisPanel::AxisDataExtreme(const TCustomChartAxis& axis, bool high
             if (from >= n) from = std::max(0LL, n / m - 1) * m;
             long long last = from + m - 1;
             if (last >= n) last = from + (n % m) - 1;
-            if (last < from) last = from;  // a page of exactly m points wraps n mod m to 0
             const double lowest = list.Value(static_cast<int>(from));
             if (!highest) return lowest;
             const double top = list.Value(static_cast<int>(last));

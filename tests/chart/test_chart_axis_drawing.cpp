@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ChartRig.h"
+#include "PixelArt.h"
 #include "chart/ResponseChart.h"
 
 using namespace nc;
@@ -160,4 +161,52 @@ TEST(AxisDrawing, TooManyLabelsDrawOnlyTitleAndAxisLine) {
     // Bottom title; left title and its single label.
     EXPECT_EQ(texts.size(), 3u);
     for (const std::string& call : w.device->Calls()) EXPECT_EQ(call.find("psDot"), std::string::npos) << call;
+}
+
+TEST(AxisDrawing, PointLabelsSkipOverlapsAndTicksFollowTickOnLabelsOnly) {
+    for (bool onLabelsOnly : {true, false}) {
+        RecordingChart rig;
+        auto* s = rig.chart.AddSeries<TFastLineSeries>();
+        // "aaaa" is 24 pixels wide (26 with the separation), half 13; about
+        // 4 pixels per unit: the labels at 3 and 6 overlap the one at 0.
+        for (int x : {0, 3, 6, 30, 60}) s->AddPoint(x, 1, "aaaa");
+        TChartAxis& a = rig.chart.BottomAxis();
+        a.SetTickOnLabelsOnly(onLabelsOnly);
+        a.Grid().SetVisible(false);
+        a.TicksInner().SetVisible(false);
+        a.MinorTicks().SetVisible(false);
+        rig.chart.LeftAxis().SetVisible(false);
+        rig.chart.Paint();
+        ASSERT_EQ(a.EffectiveLabelStyle(), talText);
+        const int left = rig.chart.PlotRect.Left;
+        const int width = rig.chart.PlotWidth;
+        Calls texts;
+        for (const std::string& t : rig.Recorded({"TextOut"}))
+            if (t.find("aaaa") != std::string::npos) texts.push_back(t);
+        EXPECT_EQ(texts.size(), 3u) << "0, 30 and 60 fit; 3 and 6 overlap";
+        int ticks = 0;
+        const std::string tickStart = "," + std::to_string(rig.chart.PlotRect.Bottom + 1) + ")";
+        for (const std::string& call : rig.Recorded({"MoveTo"})) ticks += call.ends_with(tickStart) ? 1 : 0;
+        EXPECT_EQ(ticks, onLabelsOnly ? 3 : 5) << onLabelsOnly;
+        EXPECT_EQ(a.ValueToPixel(60), left + width);
+    }
+}
+
+TEST(AxisDrawing, LeftTitleReadsUpwardsCentredOnThePlot) {
+    WindowChart w;
+    w.chart.SetControlDevice(std::make_unique<ImageDevice>(257, 204));
+    w.chart.Canvas().SetBuffered(true);
+    w.series1->AddPoint(0, 0);
+    w.series1->AddPoint(100, 60);
+    w.chart.Paint();
+    const auto& image = dynamic_cast<const ImageDevice&>(w.chart.ControlDevice());
+    // The title's ink lies left of its band's edge (TitlePos) and is much
+    // taller than wide, centred on the plot's middle row.
+    QImage band = image.Image()->copy(0, 0, w.chart.LeftAxis().TitlePos + 1, 204);
+    ImageDevice title(band.width(), band.height());
+    title.MutableImage() = band.convertToFormat(QImage::Format_RGB32);
+    const TRect ink = nc::test::InkBounds(title, clBlack);
+    EXPECT_GT(ink.Height(), 4 * ink.Width());
+    EXPECT_LE(ink.Right, w.chart.LeftAxis().TitlePos);
+    EXPECT_NEAR((ink.Top + ink.Bottom) / 2, w.chart.PlotCenterY, 2);
 }
