@@ -1,5 +1,7 @@
 #include "ui/Ppal.h"
 
+#include "chart/ResponseChart.h"
+
 #include "ui/Animacion.h"
 #include "ui/ErrorBox.h"
 #include "ui/Main_splash.h"
@@ -176,12 +178,9 @@ void TPpal::CreateControls()
     Edit7 = InputEdit("30", QRect(54, 13, 31, 21), QColor(0, 255, 255), this);
     Edit1 = InputEdit("5", QRect(420, 179, 61, 21), QColor(255, 255, 255), this);
     Button3 = Button("Limpiar", "Limpiar las gráficas", QRect(518, 208, 55, 26), this);
-    Chart1 = new QWidget(this);
+    Chart1 = new TChart(this);
     Chart1->setGeometry(17, 204, 257, 204);
-    Chart1->setAutoFillBackground(true);
-    QPalette white = Chart1->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    Chart1->setPalette(white);
+    ConfigureResponseChart(*Chart1, Series1, Series2);
     KeepPointerMoves(Chart1);
     UpDown1 = new TUpDown(UpDownRange{0, 360, 5}, 30, this);
     UpDown1->setGeometry(34, 3, 17, 36);
@@ -333,7 +332,8 @@ void TPpal::Button3Click()
 {
     Guarded([&] {
         loop_.Limpiar();
-        // The chart's series are cleared here once the chart is in place.
+        Series1->ClearPoints();
+        Series2->ClearPoints();
         Dibujar_brazo(loop_.angulo_animacion());
     });
 }
@@ -376,9 +376,16 @@ void TPpal::SetVelocityText(const std::string& text)
     Edit4->setText(QString::fromStdString(text));
 }
 
-void TPpal::Dibujar_graficas(int32_t, float, float)
+// One point per series and sample: the position, and the reference as the box
+// reads now (the tick converted the same text a moment ago, so this cannot
+// fail). The points only invalidate the chart; it redraws at its next paint.
+// The velocity is handed over too but not plotted.
+void TPpal::Dibujar_graficas(int32_t muestra, float posicion_grados, float)
 {
-    // The chart work adds the points to Series1 and Series2 here.
+    constexpr TColor kRojo = 0x0000FF;
+    Series1->AddPoint(muestra, posicion_grados, {}, kRojo);
+    const long double referencia = StrToFloat(Edit7->text().toStdString(), loop_.Format());
+    Series2->AddPoint(muestra, static_cast<double>(referencia), {}, kRojo);
 }
 
 void TPpal::SetForceText(const std::string& text)

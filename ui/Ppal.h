@@ -5,6 +5,8 @@
 // points. Every handler runs inside Guarded, so an error is shown in the
 // error box and the event loop goes on.
 
+#include "chart/Chart.h"
+#include "chart/Series.h"
 #include "simulation/ControlLoop.h"
 #include "ui/Controls.h"
 
@@ -112,8 +114,9 @@ public:
     QLineEdit* Edit7;
     QLineEdit* Edit1;
     TButton* Button3;
-    // Until the chart is built, a white placeholder of its size at its place.
-    QWidget* Chart1;
+    TChart* Chart1;
+    TFastLineSeries* Series1; // the arm's position, owned by Chart1
+    TFastLineSeries* Series2; // the reference, drawn over Series1
     TUpDown* UpDown1;
     SimulationTimer* Timer1;
     QTimer* Timer2;

@@ -1,0 +1,40 @@
+// Draws the README's pictures of the main window: a run of 100 samples at the
+// reference 30, and the same run after a step to 60. Renders offscreen.
+//   nc-screenshots OUTPUT_FOLDER
+#include "ui/ErrorBox.h"
+#include "ui/Ppal.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: nc-screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    int failures = 0;
+    nc::SetErrorHook([&failures](const QString& message) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        ++failures;
+    });
+
+    nc::TPpal window;
+    window.show();
+    window.Button11Click();
+    for (int k = 0; k < 100; ++k)
+        window.Timer1Timer();
+    bool ok = window.grab().save(out.filePath(QStringLiteral("screenshot-run-30.png")));
+    window.Edit7->setText(QStringLiteral("60"));
+    for (int k = 0; k < 100; ++k)
+        window.Timer1Timer();
+    ok = window.grab().save(out.filePath(QStringLiteral("screenshot-step-60.png"))) && ok;
+    return ok && failures == 0 ? 0 : 1;
+}
