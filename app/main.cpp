@@ -1,18 +1,26 @@
 // The program: the main window first, then the hidden splash, then the event
 // loop. Closing the main window ends it.
 
+#include "app/PlatformTexts.h"
 #include "ui/ErrorBox.h"
 #include "ui/Main_splash.h"
 #include "ui/Ppal.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QIcon>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("neurocontrol"));
+    // Ties the windows to the installed desktop entry (its file name without
+    // .desktop), so that the desktop shows the entry's name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(NC_APP_ID));
+    // The 32 x 32 icon; the installed theme icons are drawn by the same program.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+    // Without the catalogue Qt's own few texts stay English; nothing else changes.
+    nc::LoadSpanishPlatformTexts(app);
 
     nc::TPpal Ppal;
     nc::TSplash Splash(&Ppal);

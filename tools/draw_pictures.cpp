@@ -5,6 +5,12 @@
 // Usage: nc-draw-pictures <output folder>
 // The program itself reads none of these at run time: the PNGs are committed
 // under ui/pictures and compiled in as resources.
+//
+// With --icons it draws the icon for the desktop's icon theme instead, at every
+// size the theme usually holds, as <folder>/<N>x<N>/apps/<name>.png:
+// Usage: nc-draw-pictures --icons <output folder> <name>
+// The 32 x 32 one is the window's icon, to the byte; the other sizes draw the
+// same figure scaled, with antialiasing.
 
 #include <QColor>
 #include <QDir>
@@ -14,11 +20,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
+#include <QPolygonF>
 #include <QString>
 #include <QVector>
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -310,6 +318,48 @@ QImage DrawIcon()
                                  Qt::ThresholdDither | Qt::AvoidDither);
 }
 
+// The icon at any size: the 32 x 32 figure scaled, smooth. The letter is a
+// font's S, which reads well from 48 pixels up; below, it is a red blot, as
+// in the 32 x 32 icon at a glance.
+QImage DrawScaledIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.scale(size / 32.0, size / 32.0);
+    const auto arrow = [&p](QPointF from, QPointF to) {
+        p.setBrush(Qt::NoBrush);
+        p.drawLine(from, to);
+        const double angle = std::atan2(to.y() - from.y(), to.x() - from.x());
+        const double head = 3.0, spread = 0.45;
+        const QPointF a(to.x() - head * std::cos(angle - spread), to.y() - head * std::sin(angle - spread));
+        const QPointF b(to.x() - head * std::cos(angle + spread), to.y() - head * std::sin(angle + spread));
+        p.setBrush(p.pen().color());
+        p.drawPolygon(QPolygonF({to, a, b}));
+    };
+    QFont letter;
+    letter.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    letter.setPixelSize(11);
+    letter.setBold(true);
+    p.setFont(letter);
+    for (double top : {0.5, 16.5}) {
+        const double cy = top + 7;
+        p.setPen(QPen(QColor(0, 0, 0), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        arrow(QPointF(0, cy - 4), QPointF(8.5, cy - 2.8));
+        arrow(QPointF(0, cy + 4), QPointF(8.5, cy + 2.8));
+        arrow(QPointF(23.5, cy), QPointF(32, cy));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 128));
+        p.drawEllipse(QPointF(16, cy), 7.5, 7.5);
+        p.setPen(QColor(255, 0, 0));
+        p.drawText(QRectF(8.5, top - 0.5, 15, 15), Qt::AlignCenter, QStringLiteral("S"));
+    }
+    p.end();
+    return image;
+}
+
 bool Save(const QImage& image, const QDir& dir, const char* name)
 {
     const QString path = dir.filePath(QString::fromLatin1(name));
@@ -320,14 +370,36 @@ bool Save(const QImage& image, const QDir& dir, const char* name)
     return true;
 }
 
+// The sizes of the hicolor theme's fixed-size folders that desktops look in.
+constexpr int kThemeSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+bool DrawThemeIcons(const QString& folder, const char* name)
+{
+    const QString file = QString::fromLocal8Bit(name) + QStringLiteral(".png");
+    for (int size : kThemeSizes) {
+        QDir dir(QStringLiteral("%1/%2x%2/apps").arg(folder).arg(size));
+        if (!QDir().mkpath(dir.path())) {
+            std::fprintf(stderr, "cannot create %s\n", qPrintable(dir.path()));
+            return false;
+        }
+        const QImage icon = size == 32 ? DrawIcon() : DrawScaledIcon(size);
+        if (!Save(icon, dir, qPrintable(file)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], "--icons") == 0)
+        return DrawThemeIcons(QString::fromLocal8Bit(argv[2]), argv[3]) ? 0 : 1;
     if (argc != 2) {
-        std::fprintf(stderr, "usage: nc-draw-pictures <output folder>\n");
+        std::fprintf(stderr, "usage: nc-draw-pictures <output folder>\n"
+                             "       nc-draw-pictures --icons <output folder> <name>\n");
         return 2;
     }
     QDir dir(QString::fromLocal8Bit(argv[1]));

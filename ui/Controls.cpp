@@ -5,6 +5,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <QTransform>
+
+#include <cmath>
 
 static void InitPictures()
 {
@@ -26,6 +29,19 @@ QFont LayoutFont(const char* family, const char* twin, int pixels)
     font.setPixelSize(pixels);
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
+}
+
+void DrawPixelPicture(QPainter& painter, QPoint at, const QImage& picture)
+{
+    // The device transform holds the device pixel ratio (and any scaling of
+    // the caller): whole scale factors keep every picture pixel a sharp block.
+    const QTransform t = painter.deviceTransform();
+    const auto whole = [](qreal v) { return v > 0 && v == std::floor(v); };
+    const bool blocks = t.type() <= QTransform::TxScale && whole(t.m11()) && whole(t.m22());
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, !blocks);
+    painter.drawImage(at, picture);
+    painter.restore();
 }
 
 void KeepPointerMoves(QWidget* control)
@@ -87,7 +103,7 @@ void TImage::paintEvent(QPaintEvent*)
     if (picture_.isNull())
         return;
     QPainter painter(this);
-    painter.drawImage(0, 0, picture_);
+    DrawPixelPicture(painter, QPoint(0, 0), picture_);
 }
 
 TUpDown::TUpDown(const UpDownRange& range, int position, QWidget* parent)

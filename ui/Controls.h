@@ -15,6 +15,8 @@
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
+#include <QPoint>
 #include <QPushButton>
 #include <QToolButton>
 #include <QWidget>
@@ -54,9 +56,17 @@ public:
     explicit TBevel(QWidget* parent);
 };
 
+// Draws a pixel-exact picture with its top-left corner at `at` (logical
+// pixels). On a screen with a device pixel ratio other than 1 the picture is
+// scaled: by a whole factor each pixel becomes a block of device pixels of
+// its own colour (nothing blurred); by a fractional factor, where blocks
+// would come out of unequal sizes, it is resampled smoothly.
+void DrawPixelPicture(QPainter& painter, QPoint at, const QImage& picture);
+
 // Shows its picture unscaled at the top-left corner, clipped to the control.
 // Surface() is the picture to draw on: a bitmap of the control's size, created
-// at the first use.
+// at the first use. The picture keeps logical pixels at any device pixel
+// ratio (DrawPixelPicture), so what the animation draws is exact.
 class TImage : public QWidget {
 public:
     explicit TImage(QWidget* parent);

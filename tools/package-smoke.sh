@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it with apt-get, and starts the
+# installed program headless: it must still be running after a few seconds.
+# Then it stops the program and removes the package again (unless it was
+# installed before this run).
+#   bash tools/package-smoke.sh
+# Needs root or sudo, dpkg-dev (dpkg-shlibdeps), xvfb and xauth. The build
+# goes to build-package/ (NEUROCONTROL_PACKAGE_DIR to change it).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${NEUROCONTROL_PACKAGE_DIR:-build-package}
+seconds=${SMOKE_SECONDS:-5}
+passed=0
+failed=0
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+check() { # name, then the command that must succeed
+  local name=$1; shift
+  if "$@"; then echo "package: $name: ok"; passed=$((passed + 1))
+  else echo "package: $name: FAILED"; failed=$((failed + 1)); fi
+}
+
+finish() {
+  echo "package: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
+
+# A package builds only from the tree's programs: no tests, no benchmarks.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DNEUROCONTROL_BUILD_TESTS=OFF -DNEUROCONTROL_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)" >/dev/null
+if [ ! -f "$build/CPackConfig.cmake" ]; then
+  echo "package: no CPack configuration (is packaging/Packaging.cmake included?)"
+  failed=$((failed + 1)); finish; exit 1
+fi
+rm -f "$build"/neurocontrol_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/neurocontrol_*.deb 2>/dev/null | head -1)
+check "package built" test -n "$deb"
+[ -n "$deb" ] || { finish; exit 1; }
+
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "package: Depends: $depends"
+check "depends on Qt (from the binaries)" grep -q 'libqt6widgets6' <<<"$depends"
+check "depends on the fonts" grep -q 'fonts-liberation' <<<"$depends"
+check "depends on Qt's Spanish texts" grep -q 'qt6-translations-l10n' <<<"$depends"
+
+was_installed=no
+dpkg-query -W -f='${Status}' neurocontrol 2>/dev/null | grep -q 'install ok installed' && was_installed=yes
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+  "./$deb" >/dev/null
+check "installed" test -x /usr/bin/neurocontrol
+check "trace tool installed" test -x /usr/bin/neurocontrol-trace
+check "desktop entry installed" test -f /usr/share/applications/org.neurocontrol.neurocontrol.desktop
+
+# The entry's own command, started headless on a virtual X server.
+command=$(sed -n 's/^Exec=//p' /usr/share/applications/org.neurocontrol.neurocontrol.desktop)
+log=$(mktemp)
+xvfb-run -a -s "-screen 0 1024x768x24" $command >"$log" 2>&1 &
+runner=$!
+sleep "$seconds"
+# xvfb-run starts the server and the program as its own children.
+program=$(pgrep -P "$runner" -x neurocontrol || true)
+check "still running after ${seconds} s" test -n "$program"
+# Stopping the program ends xvfb-run, which then stops its server. Only the
+# program this run started is stopped.
+[ -z "$program" ] || kill "$program" 2>/dev/null || true
+wait "$runner" 2>/dev/null || true
+if [ "$failed" -gt 0 ]; then sed 's/^/  | /' "$log"; fi
+rm -f "$log"
+
+trace_line=$(/usr/bin/neurocontrol-trace 30 3 | tail -1)
+check "trace tool runs" test -n "$trace_line"
+
+if [ "$was_installed" = no ]; then
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get remove -y -qq neurocontrol >/dev/null
+fi
+finish
