@@ -14,6 +14,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <memory>
 
 #include "chart/ChartDecorations.h"
@@ -23,6 +24,36 @@ namespace nc {
 
 enum TBackImageMode { pbmStretch, pbmTile, pbmCenter };
 enum TPanningMode { pmNone, pmHorizontal, pmVertical, pmBoth };
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+// Shift state flags; ssDouble marks the press of a double click.
+using TShiftState = unsigned;
+constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssDouble = 8;
+
+// What lies under a pixel of the chart, first match winning in this order.
+enum TChartClickedPartStyle { cpNone, cpLegend, cpSeries, cpAxis, cpTitle, cpFoot, cpChartRect };
+struct TChartClickedPart {
+    TChartClickedPartStyle Part = cpNone;
+    int PointIndex = -1;
+    TChartSeries* ASeries = nullptr;
+    TCustomChartAxis* AAxis = nullptr;
+};
+
+// One axis' settings as a zoom or a scroll found them, for the undo.
+struct TAxisSavedState {
+    bool Automatic = true;
+    bool AutomaticMinimum = true;
+    bool AutomaticMaximum = true;
+    double Minimum = 0;
+    double Maximum = 0;
+};
+struct TSavedAxesState {
+    TAxisSavedState Top, Bottom, Left, Right;
+};
+
+// Sets an axis' range for a zoom or a scroll: the axis stops following the
+// data, the ends are put in order, and a range below 1e-10 is widened to it.
+void FixRange(TCustomChartAxis& axis, double a, double b);
 
 class TCustomChart : public TCustomAxisPanel {
 public:
@@ -50,7 +81,7 @@ public:
     bool BackImageInside() const override { return backImageInside_; }
     void SetBackImageInside(bool value) { Store(backImageInside_, value); }
 
-    // Mouse zoom and scroll settings (the mouse handling itself is not built yet).
+    // Mouse zoom and scroll settings.
     bool AllowZoom() const { return allowZoom_; }
     void SetAllowZoom(bool value) { allowZoom_ = value; }
     TPanningMode AllowPanning() const { return allowPanning_; }
@@ -60,7 +91,41 @@ public:
     int AnimatedZoomSteps() const { return animatedZoomSteps_; }
     void SetAnimatedZoomSteps(int value) { animatedZoomSteps_ = value; }
 
+    // ---- the mouse: click events, zoom box, scrolling
+    TChartClickedPart ClickedPart(int x, int y);
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    void MouseMove(TShiftState shift, int x, int y);
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    void ZoomToValues(double leftMax, double leftMin, double rightMax, double rightMin, double topMax,
+                      double topMin, double bottomMax, double bottomMin);
+    void UndoZoom();
+    bool IsZoomed() const { return isZoomed_; }
+    bool NothingSaved() const { return nothingSaved_; }
+    const TSavedAxesState& SavedAxesState() const { return saved_; }
+    // True while a click event is being dispatched.
+    bool ClickHandled = false;
+
+    std::function<void(TMouseButton, TShiftState, int, int)> OnMouseDown;
+    std::function<void(TShiftState, int, int)> OnMouseMove;
+    std::function<void(TMouseButton, TShiftState, int, int)> OnMouseUp;
+    std::function<void(TCustomChart&, TCustomChartAxis&, TMouseButton, TShiftState, int, int)> OnClickAxis;
+    std::function<void(TCustomChart&, TChartSeries&, int, TMouseButton, TShiftState, int, int)> OnClickSeries;
+    std::function<void(TCustomChart&, TMouseButton, TShiftState, int, int)> OnClickLegend;
+    std::function<void(TCustomChart&, TMouseButton, TShiftState, int, int)> OnClickBackground;
+    std::function<void(TCustomChart&)> OnZoom;
+    std::function<void(TCustomChart&)> OnUndoZoom;
+    std::function<void(TCustomChart&)> OnScroll;
+    std::function<void(TCustomChartAxis&, double& newMinimum, bool& allow, double& newMaximum)> OnAllowScroll;
+    // Where an exception thrown by a handler above goes: Qt's event loop must
+    // never see one. Without a sink the exception is dropped.
+    std::function<void(const std::exception&)> OnError;
+
 protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
     void DrawPanelBackground(const TRect& rect) override;
     void DrawBackImage(const TRect& rect) override;
     void DrawBevels(const TRect& rect) override;
@@ -72,6 +137,13 @@ protected:
 
 private:
     void DrawTitle(TChartTitle& title, bool atTop);
+    void StartDrag(TMouseButton button, int x, int y);
+    void ZoomToDrag();
+    bool ScrollAxis(TCustomChartAxis& axis, int from, int to);
+    void SaveAxes();
+    void BackgroundDispatch(TMouseButton button, TShiftState shift, int x, int y, bool& handled);
+    template <class F>
+    void Guard(F&& body);
 
     std::unique_ptr<TChartTitle> title_;
     std::unique_ptr<TChartTitle> foot_;
@@ -87,6 +159,9 @@ private:
     TPanningMode allowPanning_ = pmBoth;
     bool animatedZoom_ = false;
     int animatedZoomSteps_ = 8;
+    TSavedAxesState saved_;
+    bool nothingSaved_ = true;
+    bool isZoomed_ = false;
 };
 
 // The chart as a window places it.

@@ -99,16 +99,17 @@ int TFastLineSeries::ColumnEnd(int from, int last) const {
     return LastHolding(from, last, [&](int m) { return XPixel(m) == x; });
 }
 
-// As LastHolding, but the extremes of the run found so far are kept, so that
-// each probe reads only the points it adds.
-int TFastLineSeries::RunEnd(int from, int last) const {
+// As LastHolding, but within one pixel column (end is its last index), so
+// only the Y pixels need testing; the whole rest of the column is tried
+// first, and during the search the extremes of the run found so far are
+// kept, so that each probe reads only the points it adds.
+int TFastLineSeries::RunEnd(int from, int end) const {
     const TChartValueList& ys = YValues();
     double runLo = HUGE_VAL;
     double runHi = -HUGE_VAL;
     double lo = 0;
     double hi = 0;
     auto holds = [&](int a, int b) {
-        if (XPixel(b) != LastDrawnX) return false;
         ys.RawExtremes(a, b, lo, hi);
         lo = std::min(lo, runLo);
         hi = std::max(hi, runHi);
@@ -116,10 +117,11 @@ int TFastLineSeries::RunEnd(int from, int last) const {
         // every value between them there too.
         return YPixelOfRaw(lo) == LastDrawnY && YPixelOfRaw(hi) == LastDrawnY;
     };
+    if (from >= end || holds(from + 1, end)) return end;
     int good = from;
     int step = 1;
-    while (good < last) {
-        const int probe = good + std::min(step, last - good);
+    while (good < end) {
+        const int probe = good + std::min(step, end - good);
         if (!holds(good + 1, probe)) {
             int bad = probe;
             while (bad - good > 1) {
@@ -161,16 +163,24 @@ void TFastLineSeries::DrawPointsFast() {
     const bool reduceColumns = !ParentChart()->View3D() && linePen_->Width() == 1 &&
                                linePen_->Style() == psSolid && linePen_->Mode() == pmCopy;
     const TChartValueList& ys = YValues();
-    int triedColumn = 0;
-    bool columnTried = false;
     DrawPoint(first);
     int i = first;
     bool skipped = false;
+    // The pixel column of the point drawn last and its last index.
+    bool haveColumn = false;
+    int columnX = 0;
+    int columnEnd = first;
+    bool reduceTried = false;
     while (i < last) {
-        if (reduceColumns && !(columnTried && triedColumn == LastDrawnX)) {
-            columnTried = true;
-            triedColumn = LastDrawnX;
-            const int j = ColumnEnd(i, last);
+        if (!haveColumn || columnX != LastDrawnX) {
+            haveColumn = true;
+            columnX = LastDrawnX;
+            columnEnd = ColumnEnd(i, last);
+            reduceTried = false;
+        }
+        if (reduceColumns && !reduceTried) {
+            reduceTried = true;
+            const int j = columnEnd;
             if (j < last && j - i >= 3) {
                 double lo;
                 double hi;
@@ -186,7 +196,7 @@ void TFastLineSeries::DrawPointsFast() {
                 continue;
             }
         }
-        if (skipped) i = RunEnd(i, last);
+        if (skipped) i = RunEnd(i, columnEnd);
         if (i >= last) break;
         ++i;
         const int x = LastDrawnX;

@@ -54,9 +54,9 @@ private:
     bool PixelsAreMonotone() const;
     // The last index up to last whose X pixel is that of index from.
     int ColumnEnd(int from, int last) const;
-    // The last index m up to last such that every point after from up to m
-    // lands on (LastDrawnX, LastDrawnY).
-    int RunEnd(int from, int last) const;
+    // The last index m up to end, the last index of from's pixel column,
+    // such that every point after from up to m lands on LastDrawnY.
+    int RunEnd(int from, int end) const;
     int YPixelOfRaw(double raw) const;
     void DrawPointsFast();
 
