@@ -135,8 +135,17 @@ void TCustomChartPanel::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
 }
 
+void TCustomChartPanel::ShowScreen() {
+    screenOnly_ = true;
+    update();
+}
+
 void TCustomChartPanel::paintEvent(QPaintEvent* /*event*/) {
-    Paint();
+    // After a drawing straight on the control the screen image is already
+    // the picture to show, unless a change since asks for a new one.
+    if (!screenOnly_ || repaintPending_ || canvas_->Dirty())
+        Paint();
+    screenOnly_ = false;
     if (const QImage* image = screen_->Image()) {
         QPainter painter(this);
         painter.drawImage(0, 0, *image);

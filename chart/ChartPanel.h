@@ -133,6 +133,9 @@ public:
     void SetBounds(int left, int top, int width, int height);
     // Not-xor rectangle of the zoom drag; drawing it twice restores the picture.
     void DrawZoomBox();
+    // Shows what was drawn straight on the control (the zoom box) without
+    // copying the off-screen picture over it first.
+    void ShowScreen();
 
     std::function<void(TCustomChartPanel&)> OnAfterDraw;
 
@@ -180,6 +183,7 @@ private:
     std::unique_ptr<TZoomPanningRecord> scroll_;
     bool creationComplete_ = false;
     bool repaintPending_ = false;
+    bool screenOnly_ = false;
     int repaintRequests_ = 0;
     QCursor loadedCursor_;
 };

@@ -100,10 +100,11 @@ int TFastLineSeries::ColumnEnd(int from, int last) const {
 }
 
 // As LastHolding, but within one pixel column (end is its last index), so
-// only the Y pixels need testing; the whole rest of the column is tried
-// first, and during the search the extremes of the run found so far are
+// only the Y pixels need testing; the whole rest of the column may be tried
+// first (worth it once per column: a flat stretch passes in one test), and
+// during the search the extremes of the run found so far are
 // kept, so that each probe reads only the points it adds.
-int TFastLineSeries::RunEnd(int from, int end) const {
+int TFastLineSeries::RunEnd(int from, int end, bool tryWholeColumn) const {
     const TChartValueList& ys = YValues();
     double runLo = HUGE_VAL;
     double runHi = -HUGE_VAL;
@@ -117,7 +118,7 @@ int TFastLineSeries::RunEnd(int from, int end) const {
         // every value between them there too.
         return YPixelOfRaw(lo) == LastDrawnY && YPixelOfRaw(hi) == LastDrawnY;
     };
-    if (from >= end || holds(from + 1, end)) return end;
+    if (from >= end || (tryWholeColumn && holds(from + 1, end))) return end;
     int good = from;
     int step = 1;
     while (good < end) {
@@ -171,12 +172,14 @@ void TFastLineSeries::DrawPointsFast() {
     int columnX = 0;
     int columnEnd = first;
     bool reduceTried = false;
+    bool wholeColumnTried = false;
     while (i < last) {
         if (!haveColumn || columnX != LastDrawnX) {
             haveColumn = true;
             columnX = LastDrawnX;
             columnEnd = ColumnEnd(i, last);
             reduceTried = false;
+            wholeColumnTried = false;
         }
         if (reduceColumns && !reduceTried) {
             reduceTried = true;
@@ -196,7 +199,10 @@ void TFastLineSeries::DrawPointsFast() {
                 continue;
             }
         }
-        if (skipped) i = RunEnd(i, columnEnd);
+        if (skipped) {
+            i = RunEnd(i, columnEnd, !wholeColumnTried);
+            wholeColumnTried = true;
+        }
         if (i >= last) break;
         ++i;
         const int x = LastDrawnX;

@@ -56,7 +56,7 @@ private:
     int ColumnEnd(int from, int last) const;
     // The last index m up to end, the last index of from's pixel column,
     // such that every point after from up to m lands on LastDrawnY.
-    int RunEnd(int from, int end) const;
+    int RunEnd(int from, int end, bool tryWholeColumn) const;
     int YPixelOfRaw(double raw) const;
     void DrawPointsFast();
 

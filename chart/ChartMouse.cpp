@@ -1,0 +1,381 @@
+// The chart answers the mouse by itself: a press is offered to the click
+// events first; a left drag draws a zoom box (toward the bottom right it
+// zooms, any other way it undoes), a right drag scrolls the axes.
+
+#include "chart/Chart.h"
+#include "chart/Series.h"
+
+#include <QMouseEvent>
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+
+namespace nc {
+namespace {
+
+// A box must be larger than this both ways to zoom or undo.
+constexpr int kSmallestBox = 16;
+// A press nearer than this to an axis line is a click on the axis.
+constexpr int kAxisReach = 12;
+constexpr double kSmallestRange = 1e-10;
+constexpr double kAnimatedZoomDivisor = 3.0;
+
+TAxisSavedState Save(const TCustomChartAxis& axis)
+{
+    return {axis.Automatic(), axis.AutomaticMinimum(), axis.AutomaticMaximum(), axis.Minimum(), axis.Maximum()};
+}
+
+void Restore(TCustomChartAxis& axis, const TAxisSavedState& s)
+{
+    axis.SetAutomatic(s.Automatic);
+    axis.SetAutomaticMinimum(s.AutomaticMinimum);
+    axis.SetAutomaticMaximum(s.AutomaticMaximum);
+    if (!s.Automatic)
+        FixRange(axis, s.Maximum, s.Minimum);
+}
+
+TMouseButton ButtonOf(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::RightButton:
+        return mbRight;
+    case Qt::MiddleButton:
+        return mbMiddle;
+    default:
+        return mbLeft;
+    }
+}
+
+TShiftState ShiftOf(const QMouseEvent& event)
+{
+    TShiftState s = 0;
+    const Qt::KeyboardModifiers m = event.modifiers();
+    if (m & Qt::ShiftModifier)
+        s |= ssShift;
+    if (m & Qt::AltModifier)
+        s |= ssAlt;
+    if (m & Qt::ControlModifier)
+        s |= ssCtrl;
+    return s;
+}
+
+bool Inside(const TRect& r, int x, int y)
+{
+    return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+}
+
+} // namespace
+
+void FixRange(TCustomChartAxis& axis, double a, double b)
+{
+    axis.SetMinMax(std::min(a, b), std::max(a, b));
+    // The difference of two huge values of opposite sign may overflow to
+    // infinity, which is not below the smallest range: nothing to widen then.
+    if (axis.Maximum() - axis.Minimum() < kSmallestRange) {
+        const double lo = b;
+        const double hi = a + kSmallestRange;
+        axis.SetMinMax(std::min(lo, hi), std::max(lo, hi));
+    }
+}
+
+template <class F>
+void TCustomChart::Guard(F&& body)
+{
+    try {
+        body();
+    } catch (const std::exception& e) {
+        if (OnError)
+            OnError(e);
+    }
+}
+
+TChartClickedPart TCustomChart::ClickedPart(int x, int y)
+{
+    TChartClickedPart part;
+    // The legend is never drawn here, so it has no rectangle to hit.
+    for (int i = SeriesCount() - 1; i >= 0; --i) {
+        TChartSeries& s = Series(i);
+        if (!s.Active())
+            continue;
+        auto* line = dynamic_cast<TFastLineSeries*>(&s);
+        const int index = line ? line->PointAtPixel(x, y) : -1;
+        if (index != -1)
+            return {cpSeries, index, &s, nullptr};
+    }
+    for (TCustomChartAxis* axis : {static_cast<TCustomChartAxis*>(&TopAxis()), static_cast<TCustomChartAxis*>(&BottomAxis()),
+                                   static_cast<TCustomChartAxis*>(&LeftAxis()), static_cast<TCustomChartAxis*>(&RightAxis()),
+                                   static_cast<TCustomChartAxis*>(&DepthAxis())}) {
+        if (!AxisInUse(*axis))
+            continue;
+        const bool near = axis->IsHorizontal()
+                              ? PlotRect.Left <= x && x <= PlotRect.Right && std::abs(y - axis->AxisLinePos) < kAxisReach
+                              : PlotRect.Top <= y && y <= PlotRect.Bottom && std::abs(x - axis->AxisLinePos) < kAxisReach;
+        if (near)
+            return {cpAxis, -1, nullptr, axis};
+    }
+    if (Title().Visible() && Inside(Title().TitleRect, x, y))
+        return {cpTitle};
+    if (Foot().Visible() && Inside(Foot().TitleRect, x, y))
+        return {cpFoot};
+    if (Inside(PlotRect, x, y)) {
+        for (int i = 0; i < SeriesCount(); ++i)
+            if (Series(i).Active())
+                return {cpChartRect};
+    }
+    return part;
+}
+
+void TCustomChart::BackgroundDispatch(TMouseButton button, TShiftState shift, int x, int y, bool& handled)
+{
+    if (!OnClickBackground)
+        return;
+    ClickHandled = true;
+    OnClickBackground(*this, button, shift, x, y);
+    handled = ClickHandled;
+}
+
+void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseDown)
+        OnMouseDown(button, shift, x, y);
+    if (Zoom().Active || Scroll().Active)
+        return;
+    if (ClickHandled) {
+        ClickHandled = false;
+        return;
+    }
+    bool handled = false;
+    const TChartClickedPart part = ClickedPart(x, y);
+    switch (part.Part) {
+    case cpLegend:
+        if (OnClickLegend) {
+            ClickHandled = true;
+            OnClickLegend(*this, button, shift, x, y);
+            handled = ClickHandled;
+        }
+        break;
+    case cpAxis:
+        if (OnClickAxis) {
+            ClickHandled = true;
+            OnClickAxis(*this, *part.AAxis, button, shift, x, y);
+            handled = ClickHandled;
+        }
+        if (!handled)
+            StartDrag(button, x, y);
+        break;
+    case cpSeries:
+        // The fast line assigns no click events of its own, so the series'
+        // dispatch answers "not handled".
+        if (OnClickSeries) {
+            ClickHandled = true;
+            OnClickSeries(*this, *part.ASeries, part.PointIndex, button, shift, x, y);
+            handled = ClickHandled;
+        }
+        if (!handled)
+            StartDrag(button, x, y);
+        break;
+    case cpChartRect:
+        BackgroundDispatch(button, shift, x, y, handled);
+        if (!handled)
+            StartDrag(button, x, y);
+        break;
+    case cpNone:
+    case cpTitle:
+    case cpFoot:
+        break;
+    }
+    if (!handled)
+        BackgroundDispatch(button, shift, x, y, handled);
+    ClickHandled = false;
+}
+
+void TCustomChart::StartDrag(TMouseButton button, int x, int y)
+{
+    if (AllowZoom() && button == mbLeft) {
+        setCursor(Qt::ArrowCursor);
+        Zoom() = TZoomPanningRecord{x, y, x, y, true};
+        DrawZoomBox();
+        ShowScreen();
+    }
+    if (AllowPanning() != pmNone && button == mbRight) {
+        setCursor(Qt::ArrowCursor);
+        Scroll() = TZoomPanningRecord{x, y, x, y, true};
+    }
+}
+
+void TCustomChart::SaveAxes()
+{
+    if (!nothingSaved_)
+        return;
+    saved_ = {Save(TopAxis()), Save(BottomAxis()), Save(LeftAxis()), Save(RightAxis())};
+    nothingSaved_ = false;
+}
+
+void TCustomChart::MouseMove(TShiftState shift, int x, int y)
+{
+    if (OnMouseMove)
+        OnMouseMove(shift, x, y);
+    TZoomPanningRecord& zoom = Zoom();
+    if (zoom.Active) {
+        if (x != zoom.X1 || y != zoom.Y1) {
+            DrawZoomBox(); // drawn inverting: this erases the old box
+            zoom.X1 = x;
+            zoom.Y1 = y;
+            DrawZoomBox();
+            ShowScreen();
+        }
+        return;
+    }
+    TZoomPanningRecord& scroll = Scroll();
+    if (scroll.Active) {
+        if (!Inside(PlotRect, x, y)) {
+            scroll.Active = false;
+            return;
+        }
+        if (x == scroll.X1 && y == scroll.Y1)
+            return;
+        SaveAxes();
+        bool scrolled = false;
+        const TPanningMode mode = AllowPanning();
+        if (x != scroll.X1 && (mode == pmHorizontal || mode == pmBoth)) {
+            scrolled = ScrollAxis(BottomAxis(), scroll.X1, x) || scrolled;
+            scrolled = ScrollAxis(TopAxis(), scroll.X1, x) || scrolled;
+        }
+        if (y != scroll.Y1 && (mode == pmVertical || mode == pmBoth)) {
+            scrolled = ScrollAxis(LeftAxis(), scroll.Y1, y) || scrolled;
+            scrolled = ScrollAxis(RightAxis(), scroll.Y1, y) || scrolled;
+        }
+        scroll.X1 = x;
+        scroll.Y1 = y;
+        if (scrolled) {
+            if (OnScroll)
+                OnScroll(*this);
+            Invalidate();
+        }
+        return;
+    }
+    // No series here sets a cursor of its own, so the pointer keeps the
+    // control's loaded cursor.
+    setCursor(LoadedCursor());
+}
+
+bool TCustomChart::ScrollAxis(TCustomChartAxis& axis, int from, int to)
+{
+    const double d = axis.PixelToValue(from) - axis.PixelToValue(to);
+    double newMinimum = axis.Minimum() + d;
+    double newMaximum = axis.Maximum() + d;
+    bool allowed = true;
+    if (OnAllowScroll)
+        OnAllowScroll(axis, newMinimum, allowed, newMaximum);
+    if (allowed)
+        FixRange(axis, newMaximum, newMinimum);
+    return allowed;
+}
+
+void TCustomChart::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseUp)
+        OnMouseUp(button, shift, x, y);
+    TZoomPanningRecord& zoom = Zoom();
+    if (zoom.Active && button == mbLeft) {
+        zoom.Active = false;
+        DrawZoomBox(); // erases the box
+        ShowScreen();
+        Canvas().Pen()->SetMode(pmCopy);
+        zoom.X1 = x;
+        zoom.Y1 = y;
+        if (std::abs(zoom.X1 - zoom.X0) > kSmallestBox && std::abs(zoom.Y1 - zoom.Y0) > kSmallestBox) {
+            if (zoom.X0 < zoom.X1 && zoom.Y0 < zoom.Y1)
+                ZoomToDrag();
+            else
+                UndoZoom();
+            Invalidate();
+        }
+    }
+    Scroll().Active = false;
+}
+
+void TCustomChart::ZoomToDrag()
+{
+    TZoomPanningRecord& z = Zoom();
+    if (z.X0 > z.X1)
+        std::swap(z.X0, z.X1);
+    if (z.Y0 > z.Y1)
+        std::swap(z.Y0, z.Y1);
+    ZoomToValues(LeftAxis().PixelToValue(z.Y0), LeftAxis().PixelToValue(z.Y1), RightAxis().PixelToValue(z.Y0),
+                 RightAxis().PixelToValue(z.Y1), TopAxis().PixelToValue(z.X1), TopAxis().PixelToValue(z.X0),
+                 BottomAxis().PixelToValue(z.X1), BottomAxis().PixelToValue(z.X0));
+}
+
+void TCustomChart::ZoomToValues(double leftMax, double leftMin, double rightMax, double rightMin, double topMax,
+                                double topMin, double bottomMax, double bottomMin)
+{
+    SaveAxes();
+    struct Target {
+        TCustomChartAxis& axis;
+        double max, min;
+    };
+    Target targets[] = {{LeftAxis(), leftMax, leftMin},
+                        {RightAxis(), rightMax, rightMin},
+                        {TopAxis(), topMax, topMin},
+                        {BottomAxis(), bottomMax, bottomMin}};
+    if (AnimatedZoom()) {
+        for (int step = 1; step < AnimatedZoomSteps(); ++step) {
+            for (Target& t : targets)
+                FixRange(t.axis, t.axis.Maximum() - (t.axis.Maximum() - t.max) / kAnimatedZoomDivisor,
+                         t.axis.Minimum() + (t.min - t.axis.Minimum()) / kAnimatedZoomDivisor);
+            repaint();
+        }
+    }
+    for (Target& t : targets)
+        FixRange(t.axis, t.max, t.min);
+    isZoomed_ = true;
+    if (OnZoom)
+        OnZoom(*this);
+}
+
+void TCustomChart::UndoZoom()
+{
+    if (!nothingSaved_) {
+        Restore(TopAxis(), saved_.Top);
+        Restore(BottomAxis(), saved_.Bottom);
+        Restore(LeftAxis(), saved_.Left);
+        Restore(RightAxis(), saved_.Right);
+    }
+    nothingSaved_ = true;
+    if (OnUndoZoom)
+        OnUndoZoom(*this);
+    Invalidate();
+    isZoomed_ = false;
+}
+
+void TCustomChart::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    Guard([&] { MouseDown(ButtonOf(event->button()), ShiftOf(*event), p.x(), p.y()); });
+    event->accept();
+}
+
+void TCustomChart::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    Guard([&] { MouseDown(ButtonOf(event->button()), ShiftOf(*event) | ssDouble, p.x(), p.y()); });
+    event->accept();
+}
+
+void TCustomChart::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    Guard([&] { MouseMove(ShiftOf(*event), p.x(), p.y()); });
+    event->accept();
+}
+
+void TCustomChart::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    Guard([&] { MouseUp(ButtonOf(event->button()), ShiftOf(*event), p.x(), p.y()); });
+    event->accept();
+}
+
+} // namespace nc
