@@ -133,16 +133,17 @@ void BM_RepaintUnchanged(benchmark::State& state) {
 BENCHMARK(BM_RepaintUnchanged);
 
 // The window's chart holding n points per series, the position (solid red)
-// and the reference (dotted blue):
-//  - kind 0, a smooth step response: the reference steps from 30 to 60
-//    halfway, the position follows it with a time constant of n / 20 samples;
-//  - kind 1, a random walk: each series moves by a uniform step in [-1, 1]
-//    per sample.
+// and the reference (dotted blue), as the program fills them: the reference
+// is set by the user and steps from 30 to 60 halfway; the position is
+//  - kind 0, a smooth step response following it with a time constant of
+//    n / 20 samples;
+//  - kind 1, a random walk (a uniform step in [-1, 1] per sample);
+//  - kind 2, the worst case for the dotted line: both series random walks.
 // Each iteration is a full paint: both axes rescaled, both series drawn into
 // the off-screen image, the copy to the screen.
 void BM_PaintResponse(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    const bool walk = state.range(1) == 1;
+    const int kind = static_cast<int>(state.range(1));
     const bool large = state.range(2) == 1;
     nc::TChart chart;
     chart.SetBounds(0, 0, large ? 1280 : 257, large ? 720 : 204);
@@ -155,13 +156,10 @@ void BM_PaintResponse(benchmark::State& state) {
     double r = 0;
     const double tau = n / 20.0;
     for (int i = 0; i < n; ++i) {
-        if (walk) {
-            p += step(random);
-            r += step(random);
-        } else {
-            r = i < n / 2 ? 30 : 60;
-            p = i < n / 2 ? 30 * (1 - std::exp(-i / tau)) : 30 + 30 * (1 - std::exp(-(i - n / 2) / tau));
-        }
+        if (kind == 0) p = i < n / 2 ? 30 * (1 - std::exp(-i / tau)) : 30 + 30 * (1 - std::exp(-(i - n / 2) / tau));
+        else p += step(random);
+        if (kind == 2) r += step(random);
+        else r = i < n / 2 ? 30 : 60;
         position->AddPoint(i, p);
         reference->AddPoint(i, r);
     }
@@ -174,8 +172,8 @@ void BM_PaintResponse(benchmark::State& state) {
                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_PaintResponse)
-    ->ArgsProduct({{1000, 10000, 100000, 1000000, 3000000}, {0, 1}, {0, 1}})
-    ->ArgNames({"n", "walk", "large"})
+    ->ArgsProduct({{1000, 10000, 100000, 1000000, 3000000}, {0, 1, 2}, {0, 1}})
+    ->ArgNames({"n", "kind", "large"})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
