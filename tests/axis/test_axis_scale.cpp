@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -114,3 +117,33 @@ TEST(WidestLabelValues, RoundedToTheStep)
 
 } // namespace
 } // namespace nc
+
+// The double-precision shortcut of the linear mapping against the extended
+// computation it stands for: random ranges and values, many of them put on or
+// next to the half-way points between pixels, where the two could disagree.
+TEST(ValueToPixel, LinearShortcutAgreesWithTheExtendedComputation)
+{
+    std::mt19937_64 random(5);
+    auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+    auto extended = [](double v, const nc::AxisRange& r, const nc::AxisSpan& s) {
+        return s.start + nc::RoundPixel((static_cast<long double>(v) - r.min) * s.size / r.range);
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const double scale = std::pow(10.0, uniform(-12, 12));
+        const double min = uniform(-1000, 1000) * scale;
+        const double range = uniform(1e-3, 1000) * scale;
+        const nc::AxisRange r{min, min + range, range};
+        const int size = static_cast<int>(uniform(-3000, 3000));
+        const nc::AxisSpan s{100, 100 + size, size, 100 + size / 2};
+        double v = uniform(min - range, min + 2 * range);
+        if (i % 2 == 0 && size != 0) {
+            // On a half-way point, give or take a few units in the last place.
+            const double target = std::floor(uniform(-size, size)) + 0.5;
+            v = min + target * range / size;
+            for (int k = static_cast<int>(uniform(-4, 4)); k != 0; k += k > 0 ? -1 : 1)
+                v = std::nextafter(v, k > 0 ? HUGE_VAL : -HUGE_VAL);
+        }
+        ASSERT_EQ(nc::LinearValueToPixel(v, r, s, false), extended(v, r, s))
+            << v << " in " << min << " + " << range << " over " << size;
+    }
+}
