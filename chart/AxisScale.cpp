@@ -47,9 +47,14 @@ static std::optional<int32_t> QuickPixel(double value, const AxisRange& r, int32
     const double q = scaled / r.range;
     if (!(std::fabs(q) < 1e6))
         return std::nullopt;
-    if (std::fabs(q - std::floor(q) - 0.5) <= 1e-6)
+    // floor by conversion: |q| < 10^6 fits, and no library call is made.
+    int32_t whole = static_cast<int32_t>(q);
+    if (q < whole)
+        --whole;
+    const double fraction = q - whole;
+    if (std::fabs(fraction - 0.5) <= 1e-6)
         return std::nullopt;
-    return static_cast<int32_t>(std::floor(q + 0.5));
+    return fraction > 0.5 ? whole + 1 : whole;
 }
 
 int32_t LinearValueToPixel(double value, const AxisRange& r, const AxisSpan& s, bool inverted)
