@@ -36,5 +36,8 @@ int main(int argc, char** argv)
     for (int k = 0; k < 100; ++k)
         window.Timer1Timer();
     ok = window.grab().save(out.filePath(QStringLiteral("screenshot-step-60.png"))) && ok;
+    // A zoom into the step, as a drag toward the bottom right would make it.
+    window.Chart1->ZoomToValues(64, 26, 64, 26, 150, 90, 150, 90);
+    ok = window.grab().save(out.filePath(QStringLiteral("screenshot-zoom.png"))) && ok;
     return ok && failures == 0 ? 0 : 1;
 }

@@ -181,6 +181,7 @@ void TPpal::CreateControls()
     Chart1 = new TChart(this);
     Chart1->setGeometry(17, 204, 257, 204);
     ConfigureResponseChart(*Chart1, Series1, Series2);
+    Chart1->OnError = [](const std::exception& e) { ShowError(QString::fromUtf8(e.what())); };
     KeepPointerMoves(Chart1);
     UpDown1 = new TUpDown(UpDownRange{0, 360, 5}, 30, this);
     UpDown1->setGeometry(34, 3, 17, 36);

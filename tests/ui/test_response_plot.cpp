@@ -123,5 +123,22 @@ TEST_F(ResponsePlotTest, ChartShowsBothCurves)
     EXPECT_GT(blue, 50);
 }
 
+// While the loop runs, a zoomed chart keeps its ranges; the undo gives back
+// axes that follow the samples again.
+TEST_F(ResponsePlotTest, ZoomHoldsTheAxesWhileSamplesArriveAndUndoFreesThem)
+{
+    Ticks(50);
+    window->Chart1->grab();
+    window->Chart1->ZoomToValues(40, 10, 40, 10, 30, 5, 30, 5);
+    Ticks(50);
+    window->Chart1->grab();
+    EXPECT_EQ(window->Chart1->BottomAxis().Maximum(), 30);
+    EXPECT_EQ(window->Chart1->LeftAxis().Minimum(), 10);
+    window->Chart1->UndoZoom();
+    window->Chart1->grab();
+    EXPECT_EQ(window->Chart1->BottomAxis().Maximum(), 99);
+    EXPECT_TRUE(window->Chart1->LeftAxis().Automatic());
+}
+
 } // namespace
 } // namespace nc
