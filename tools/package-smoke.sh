@@ -22,9 +22,12 @@ check() { # name, then the command that must succeed
 }
 
 finish() {
+  trap - EXIT
   echo "package: $passed passed, $failed failed"
   [ "$failed" -eq 0 ]
 }
+# A step that fails outright (the build, apt-get) still ends with the count.
+trap 'failed=$((failed + 1)); echo "package: $passed passed, $failed failed"' EXIT
 
 # A package builds only from the tree's programs: no tests, no benchmarks.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -35,10 +38,20 @@ if [ ! -f "$build/CPackConfig.cmake" ]; then
   failed=$((failed + 1)); finish; exit 1
 fi
 rm -f "$build"/neurocontrol_*.deb
-(cd "$build" && cpack -G DEB >/dev/null)
+(cd "$build" && cpack -G DEB >"cpack.log" 2>&1) || sed 's/^/  | /' "$build/cpack.log"
 deb=$(ls "$build"/neurocontrol_*.deb 2>/dev/null | head -1)
 check "package built" test -n "$deb"
 [ -n "$deb" ] || { finish; exit 1; }
+deb=$(readlink -f "$deb") # apt-get takes a local package by its path
+
+contents=$(dpkg-deb -c "$deb")
+holds() { grep -q " \./usr/$1\$" <<<"$contents"; }
+check "package holds both programs" eval 'holds bin/neurocontrol && holds bin/neurocontrol-trace'
+check "package holds the entry, the metainfo and the icons" eval \
+  'holds share/applications/org.neurocontrol.neurocontrol.desktop &&
+   holds share/metainfo/org.neurocontrol.neurocontrol.metainfo.xml &&
+   holds share/icons/hicolor/32x32/apps/org.neurocontrol.neurocontrol.png &&
+   holds share/icons/hicolor/256x256/apps/org.neurocontrol.neurocontrol.png'
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "package: Depends: $depends"
@@ -49,7 +62,7 @@ check "depends on Qt's Spanish texts" grep -q 'qt6-translations-l10n' <<<"$depen
 was_installed=no
 dpkg-query -W -f='${Status}' neurocontrol 2>/dev/null | grep -q 'install ok installed' && was_installed=yes
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-  "./$deb" >/dev/null
+  "$deb" >/dev/null
 check "installed" test -x /usr/bin/neurocontrol
 check "trace tool installed" test -x /usr/bin/neurocontrol-trace
 check "desktop entry installed" test -f /usr/share/applications/org.neurocontrol.neurocontrol.desktop
