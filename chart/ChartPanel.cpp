@@ -4,6 +4,11 @@
 
 #include <algorithm>
 
+namespace {
+// The shortest time between two repaints caused by changes: 50 frames a second.
+constexpr int kFrameIntervalMs = 20;
+}
+
 namespace nc {
 
 // --------------------------------------------------------- TCustomChartPanel
@@ -24,6 +29,10 @@ TCustomChartPanel::TCustomChartPanel(QWidget* parent) : QWidget(parent) {
     zoom_ = std::make_unique<TZoomPanningRecord>();
     scroll_ = std::make_unique<TZoomPanningRecord>();
     loadedCursor_ = cursor();
+    frameTimer_ = new QTimer(this);
+    frameTimer_->setSingleShot(true);
+    frameTimer_->setTimerType(Qt::PreciseTimer);
+    connect(frameTimer_, &QTimer::timeout, this, [this] { update(); });
     EndCreation();
 }
 
@@ -59,12 +68,17 @@ void TCustomChartPanel::Invalidate() {
     if (repaintPending_) return;
     repaintPending_ = true;
     ++repaintRequests_;
-    update();
+    const qint64 since = sinceLastPaint_.isValid() ? sinceLastPaint_.elapsed() : kFrameIntervalMs;
+    if (since >= kFrameIntervalMs)
+        update();
+    else
+        frameTimer_->start(static_cast<int>(kFrameIntervalMs - since));
 }
 
 void TCustomChartPanel::Paint() {
     // Changes from here on need a new request; Qt merges it with any still queued.
     repaintPending_ = false;
+    sinceLastPaint_.start();
     FitScreenToWidget();
     if (canvas_->ShowBufferedImage()) return;
     DrawChart(*controlCanvas_, ClientRect());

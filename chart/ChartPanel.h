@@ -37,6 +37,8 @@
 // overriding DrawPoint.
 
 #include <QCursor>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -184,6 +186,10 @@ private:
     bool creationComplete_ = false;
     bool repaintPending_ = false;
     bool screenOnly_ = false;
+    // Data may arrive a thousand times a second; the chart is redrawn at most
+    // once per frame interval, the changes of the interval drawn together.
+    QElapsedTimer sinceLastPaint_;
+    QTimer* frameTimer_ = nullptr; // a Qt child of the control
     int repaintRequests_ = 0;
     QCursor loadedCursor_;
 };

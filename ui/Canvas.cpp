@@ -7,7 +7,9 @@
 
 namespace nc {
 
-ImageCanvas::ImageCanvas(QImage& image) : image_(image)
+ImageCanvas::ImageCanvas(QImage& image)
+    : image_(image), bits_(image.bits()), stride_(image.bytesPerLine()), width_(image.width()),
+      height_(image.height())
 {
     assert(image.format() == QImage::Format_RGB32 && "ImageCanvas needs an RGB32 image");
 }
@@ -17,13 +19,6 @@ void ImageCanvas::SetPen(QColor colour, int width, PenStyle style)
     pen_ = colour.rgb();
     pen_width_ = std::max(1, width);
     pen_style_ = style;
-}
-
-void ImageCanvas::Plot(int x, int y, QRgb colour)
-{
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height())
-        return;
-    reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = colour;
 }
 
 void ImageCanvas::PenPixel(int x, int y)
@@ -70,11 +65,20 @@ void ImageCanvas::Rectangle(int left, int top, int right, int bottom)
 {
     if (right <= left || bottom <= top)
         return;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) {
-            const bool border = x == left || x == right - 1 || y == top || y == bottom - 1;
-            Plot(x, y, border ? pen_ : brush_);
-        }
+    // The outline is the box's outer ring; the rest is the brush. Rows are
+    // clipped once, then filled straight.
+    const int x0 = std::max(left, 0), x1 = std::min(right, width_);
+    if (x1 <= x0)
+        return;
+    for (int y = std::max(top, 0); y < std::min(bottom, height_); ++y) {
+        QRgb* row = Row(y);
+        const bool edge_row = y == top || y == bottom - 1;
+        std::fill(row + x0, row + x1, edge_row ? pen_ : brush_);
+        if (left >= 0)
+            row[left] = pen_;
+        if (right - 1 < width_)
+            row[right - 1] = pen_;
+    }
 }
 
 void ImageCanvas::Polygon(const std::vector<QPoint>& points)

@@ -50,8 +50,8 @@ class ImageCanvas : public ArmCanvas {
 public:
     explicit ImageCanvas(QImage& image);
 
-    int Width() const override { return image_.width(); }
-    int Height() const override { return image_.height(); }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
     void SetPen(QColor colour, int width, PenStyle style) override;
     void SetPenStyle(PenStyle style) override { pen_style_ = style; }
     void SetBrush(QColor colour) override { brush_ = colour.rgb(); }
@@ -62,10 +62,21 @@ public:
     void Ellipse(int left, int top, int right, int bottom) override;
 
 private:
-    void Plot(int x, int y, QRgb colour);
+    void Plot(int x, int y, QRgb colour)
+    {
+        if (x >= 0 && y >= 0 && x < width_ && y < height_)
+            Row(y)[x] = colour;
+    }
+    QRgb* Row(int y) { return reinterpret_cast<QRgb*>(bits_ + static_cast<std::ptrdiff_t>(y) * stride_); }
     void PenPixel(int x, int y);
 
     QImage& image_;
+    // The image's pixels, taken once: asking the image for a row on every
+    // pixel would check its sharing each time, the main cost of a frame.
+    uchar* bits_;
+    qsizetype stride_;
+    int width_;
+    int height_;
     QRgb pen_ = qRgb(0, 0, 0);
     int pen_width_ = 1;
     PenStyle pen_style_ = PenStyle::Solid;

@@ -124,6 +124,20 @@ void SimulationTimer::Apply()
         return;
     }
     timer_->start(static_cast<int>(interval_));
+    clock_.start();
+    delivered_ = 0;
+}
+
+int SimulationTimer::TakeDueTicks()
+{
+    const int64_t due = clock_.nsecsElapsed() / (int64_t{interval_} * 1000000);
+    int64_t owed = std::max<int64_t>(1, due - delivered_);
+    if (owed > kMaxBurst) {
+        owed = kMaxBurst;
+        delivered_ = due - owed;
+    }
+    delivered_ += owed;
+    return static_cast<int>(owed);
 }
 
 TPpal::TPpal(QWidget* parent) : QWidget(parent)
@@ -225,7 +239,7 @@ void TPpal::WireHandlers()
     connect(Button3, &QPushButton::clicked, this, &TPpal::Button3Click);
     connect(Button2, &QPushButton::clicked, this, &TPpal::Button2Click);
     connect(UpDown1, &TUpDown::Click, this, &TPpal::UpDown1Click);
-    connect(Timer1->Timer(), &QTimer::timeout, this, &TPpal::Timer1Timer);
+    connect(Timer1->Timer(), &QTimer::timeout, this, &TPpal::Timer1Due);
     connect(Timer2, &QTimer::timeout, this, &TPpal::Timer2Timer);
 
     connect(Button11, &TButton::MouseMove, this, &TPpal::Button11MouseMove);
@@ -358,6 +372,16 @@ void TPpal::Timer1Timer()
     Guarded([&] {
         loop_.Paso(Edit7->text().toStdString(), *this);
     });
+}
+
+void TPpal::Timer1Due()
+{
+    for (int owed = Timer1->TakeDueTicks(); owed > 0 && Timer1->Enabled(); --owed) {
+        const int32_t before = loop_.muestra();
+        Timer1Timer();
+        if (loop_.muestra() == before)
+            break; // the tick failed, and said so
+    }
 }
 
 void TPpal::Timer2Timer()

@@ -12,6 +12,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -44,11 +45,20 @@ public:
     void SetEnabled(bool on);
     QTimer* Timer() const { return timer_; }
     bool Ticking() const { return timer_->isActive(); }
+    // How many ticks are owed when the timer fires: at least one, more when
+    // it fired late. A late QTimer fires once, not once per interval missed,
+    // so a paint or a repaint of the window that holds the loop would
+    // otherwise cost the simulation its rate. A backlog beyond kMaxBurst is
+    // dropped rather than run, so a machine that cannot keep up never spirals.
+    int TakeDueTicks();
+    static constexpr int64_t kMaxBurst = 50;
 
 private:
     void Apply();
 
     QTimer* timer_;
+    QElapsedTimer clock_; // since the timer started
+    int64_t delivered_ = 0;
     uint32_t interval_ = 1000;
     bool enabled_ = false;
 };
@@ -78,6 +88,9 @@ public:
     void Button2Click();  // "&Salir"
     void UpDown1Click();
     void Timer1Timer();
+    // The timer's handler: runs the ticks owed (Timer1Timer each), stopping at
+    // the first that fails or stops the loop.
+    void Timer1Due();
     void Timer2Timer();
 
     // ControlView: what a tick shows.

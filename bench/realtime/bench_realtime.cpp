@@ -1,0 +1,127 @@
+// Real time at the top speed: the real main window (offscreen unless a
+// platform is set) runs its loop at 1000 steps a second for a while, with
+// both curves already holding N points from real control steps, and reports
+// ticks and paints per second and the paint times.
+//
+//   bench_realtime [SECONDS [N...]]      default: 10 s, N = 0 1e4 1e5 1e6
+//
+// A tick that is lost shows as a gap between ticks and points: the curves
+// must gain exactly one point per tick.
+
+#include "ui/ErrorBox.h"
+#include "ui/Ppal.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// Times every full paint of the chart: from the paint request reaching the
+// widget to the end of its drawing.
+class PaintTimer : public QObject {
+public:
+    explicit PaintTimer(nc::TChart& chart) : chart_(chart)
+    {
+        chart.installEventFilter(this);
+        chart.OnAfterDraw = [this](nc::TCustomChartPanel&) {
+            if (started_)
+                times_.push_back(clock_.nsecsElapsed() / 1e6);
+            started_ = false;
+        };
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints_;
+            started_ = true;
+            clock_.start();
+        }
+        return false;
+    }
+    void Reset()
+    {
+        times_.clear();
+        paints_ = 0;
+    }
+    int Paints() const { return paints_; }
+    double Percentile(double p) const
+    {
+        if (times_.empty())
+            return 0;
+        std::vector<double> t = times_;
+        std::sort(t.begin(), t.end());
+        return t[static_cast<size_t>(p * static_cast<double>(t.size() - 1))];
+    }
+
+private:
+    nc::TChart& chart_;
+    QElapsedTimer clock_;
+    bool started_ = false;
+    int paints_ = 0;
+    std::vector<double> times_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
+    std::vector<long> sizes;
+    for (int i = 2; i < argc; ++i)
+        sizes.push_back(std::atol(argv[i]));
+    if (sizes.empty())
+        sizes = {0, 10000, 100000, 1000000};
+
+    int failures = 0;
+    nc::SetErrorHook([&failures](const QString& m) {
+        std::fprintf(stderr, "error: %s\n", m.toLocal8Bit().constData());
+        ++failures;
+    });
+
+    std::printf("%10s %12s %12s %12s %12s %12s %s\n", "N", "ticks/s", "paints/s", "paint p50", "paint p95",
+                "prefill s", "points = ticks");
+    for (const long n : sizes) {
+        nc::TPpal window;
+        window.show();
+        PaintTimer paints(*window.Chart1);
+        window.Button11Click();
+
+        // Prefill with real control steps, as a long run would have left them.
+        QElapsedTimer prefill;
+        prefill.start();
+        for (long k = 0; k < n; ++k)
+            window.Timer1Timer();
+        const double prefillSeconds = prefill.nsecsElapsed() / 1e9;
+        app.processEvents();
+
+        paints.Reset();
+        const int32_t before = window.Loop().muestra();
+        const int pointsBefore = window.Series1->PointCount();
+        window.Edit1->setText(QStringLiteral("1000"));
+        window.Button9Click();
+        QElapsedTimer clock;
+        clock.start();
+        QTimer::singleShot(static_cast<int>(seconds * 1000), &app, [&] { window.Button1Click(); app.quit(); });
+        app.exec();
+        const double elapsed = clock.nsecsElapsed() / 1e9;
+        const int ticks = window.Loop().muestra() - before;
+        const int gained = window.Series1->PointCount() - pointsBefore;
+        std::printf("%10ld %12.1f %12.1f %10.3f ms %9.3f ms %12.1f %s\n", n, ticks / elapsed,
+                    paints.Paints() / elapsed, paints.Percentile(0.5), paints.Percentile(0.95), prefillSeconds,
+                    gained == ticks ? "yes" : "NO");
+        std::fflush(stdout);
+        if (gained != ticks)
+            ++failures;
+    }
+    return failures == 0 ? 0 : 1;
+}
