@@ -116,7 +116,7 @@ int TFastLineSeries::RunEnd(int from, int end, bool tryWholeColumn) const {
         hi = std::max(hi, runHi);
         // Pixels are monotone in the value: both extremes on the pixel put
         // every value between them there too.
-        return YPixelOfRaw(lo) == LastDrawnY && YPixelOfRaw(hi) == LastDrawnY;
+        return YPixelOfRaw(lo) == LastDrawnY && (hi == lo || YPixelOfRaw(hi) == LastDrawnY);
     };
     if (from >= end || (tryWholeColumn && holds(from + 1, end))) return end;
     int good = from;
