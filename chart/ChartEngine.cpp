@@ -24,6 +24,9 @@ void TChartValueList::CheckIndex(int index, int limit) const {
 // The product is formed with a 64-bit significand and then rounded to double,
 // as the rest of the program's arithmetic is.
 double TChartValueList::Scaled(double raw) const {
+    // A multiplier of 1 leaves every value as it is: the usual case skips the
+    // extended product.
+    if (multiplier_ == 1.0) return raw;
     return static_cast<double>(static_cast<long double>(raw) * multiplier_);
 }
 
