@@ -22,6 +22,9 @@ packages=(
   fonts-liberation                        # metric twins of the fonts the windows name
   xvfb xauth                              # headless runs of the window
   clang libclang-rt-14-dev                # libFuzzer for the fuzz targets
+  qt6-translations-l10n                   # Qt's own texts in Spanish
+  desktop-file-utils appstream            # validators of the desktop entry and metainfo (tests)
+  dpkg-dev file                           # dpkg-shlibdeps and file, for the .deb
 )
 missing=()
 for p in "${packages[@]}"; do
