@@ -115,6 +115,33 @@ void TChartValueList::RebuildIndex() const {
     indexValid_ = true;
 }
 
+int TChartValueList::LastWithin(int from, int last, double lo, double hi) const {
+    if (!indexValid_) RebuildIndex();
+    constexpr int kSuper = kBlock * kBlock;
+    last = std::min(last, Count() - 1);
+    int i = from + 1;
+    while (i <= last) {
+        if ((i & (kSuper - 1)) == 0 && i + kSuper - 1 <= last) {
+            const std::size_t s = static_cast<std::size_t>(i) >> (2 * kBlockShift);
+            if (superMin_[s] >= lo && superMax_[s] <= hi) {
+                i += kSuper;
+                continue;
+            }
+        }
+        if ((i & (kBlock - 1)) == 0 && i + kBlock - 1 <= last) {
+            const std::size_t b = static_cast<std::size_t>(i) >> kBlockShift;
+            if (blockMin_[b] >= lo && blockMax_[b] <= hi) {
+                i += kBlock;
+                continue;
+            }
+        }
+        const double v = values_[static_cast<std::size_t>(i)];
+        if (!(v >= lo && v <= hi)) break;
+        ++i;
+    }
+    return i - 1;
+}
+
 bool TChartValueList::HasNaN() const {
     if (!indexValid_) RebuildIndex();
     return nanCount_ > 0;

@@ -75,6 +75,10 @@ public:
     // within the list). Ignores NaN; ask HasNaN first.
     void RawExtremes(int first, int last, double& lo, double& hi) const;
     bool HasNaN() const;
+    // The last index m in from..last such that every raw value after from up
+    // to m lies within [lo, hi]; from itself when the next one does not.
+    // Whole blocks inside the bounds are passed in one step.
+    int LastWithin(int from, int last, double lo, double hi) const;
     // Whether every value is >= the one before it (kept by every insertion,
     // so that a drawing pass can rely on it without a scan). Conservative:
     // once broken it stays false until the list is emptied.

@@ -1,6 +1,8 @@
 #include "chart/Series.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 
@@ -99,50 +101,60 @@ int TFastLineSeries::ColumnEnd(int from, int last) const {
     return LastHolding(from, last, [&](int m) { return XPixel(m) == x; });
 }
 
-// As LastHolding, but within one pixel column (end is its last index), so
-// only the Y pixels need testing; the whole rest of the column may be tried
-// first (worth it once per column: a flat stretch passes in one test), and
-// during the search the extremes of the run found so far are
-// kept, so that each probe reads only the points it adds.
-int TFastLineSeries::RunEnd(int from, int end, bool tryWholeColumn) const {
-    const TChartValueList& ys = YValues();
-    double runLo = HUGE_VAL;
-    double runHi = -HUGE_VAL;
-    double lo = 0;
-    double hi = 0;
-    auto holds = [&](int a, int b) {
-        ys.RawExtremes(a, b, lo, hi);
-        lo = std::min(lo, runLo);
-        hi = std::max(hi, runHi);
-        // Pixels are monotone in the value: both extremes on the pixel put
-        // every value between them there too.
-        return YPixelOfRaw(lo) == LastDrawnY && (hi == lo || YPixelOfRaw(hi) == LastDrawnY);
-    };
-    if (from >= end || (tryWholeColumn && holds(from + 1, end))) return end;
-    int good = from;
-    int step = 1;
-    while (good < end) {
-        const int probe = good + std::min(step, end - good);
-        if (!holds(good + 1, probe)) {
-            int bad = probe;
-            while (bad - good > 1) {
-                const int mid = good + (bad - good) / 2;
-                if (holds(good + 1, mid)) {
-                    good = mid;
-                    runLo = lo;
-                    runHi = hi;
-                } else {
-                    bad = mid;
-                }
-            }
-            return good;
+namespace {
+
+// The doubles in their order as unsigned integers (NaN aside): negative
+// values below -0, -0 next to +0, infinities at the ends.
+std::uint64_t OrderedKey(double v) {
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+}
+
+double FromOrderedKey(std::uint64_t key) {
+    return std::bit_cast<double>((key >> 63) != 0 ? key & ~(std::uint64_t{1} << 63) : ~key);
+}
+
+}  // namespace
+
+TFastLineSeries::RawBand TFastLineSeries::BandOf(int y, double raw) {
+    if (const auto found = bands_.find(y); found != bands_.end()) return found->second;
+    auto on = [&](std::uint64_t key) { return YPixelOfRaw(FromOrderedKey(key)) == y; };
+    const std::uint64_t at = OrderedKey(raw);
+    // The lowest value on the row: keys from -infinity up to raw.
+    std::uint64_t off = OrderedKey(-HUGE_VAL);
+    std::uint64_t in = at;
+    if (on(off)) {
+        in = off;
+    } else {
+        while (in - off > 1) {
+            const std::uint64_t mid = off + (in - off) / 2;
+            (on(mid) ? in : off) = mid;
         }
-        good = probe;
-        runLo = lo;
-        runHi = hi;
-        step *= 2;
     }
-    return good;
+    const double lo = FromOrderedKey(in);
+    // The highest: keys from raw up to +infinity.
+    in = at;
+    off = OrderedKey(HUGE_VAL);
+    if (on(off)) {
+        in = off;
+    } else {
+        while (off - in > 1) {
+            const std::uint64_t mid = in + (off - in) / 2;
+            (on(mid) ? in : off) = mid;
+        }
+    }
+    const RawBand band{lo, FromOrderedKey(in)};
+    bands_.emplace(y, band);
+    return band;
+}
+
+// Within one pixel column only the rows need testing: the run goes on while
+// the values stay within the raw band of the row, which the extremes index
+// passes over a block at a time.
+int TFastLineSeries::RunEnd(int from, int end) {
+    const TChartValueList& ys = YValues();
+    const RawBand band = BandOf(LastDrawnY, ys.RawValues()[static_cast<std::size_t>(from)]);
+    return ys.LastWithin(from, end, band.Lo, band.Hi);
 }
 
 // The same device calls as the plain walk, but for two shortcuts:
@@ -164,6 +176,8 @@ void TFastLineSeries::DrawPointsFast() {
     const bool reduceColumns = !ParentChart()->View3D() && linePen_->Width() == 1 &&
                                linePen_->Style() == psSolid && linePen_->Mode() == pmCopy;
     const TChartValueList& ys = YValues();
+    // The rows' bands hold for this pass's axes only.
+    bands_.clear();
     DrawPoint(first);
     int i = first;
     bool skipped = false;
@@ -172,14 +186,12 @@ void TFastLineSeries::DrawPointsFast() {
     int columnX = 0;
     int columnEnd = first;
     bool reduceTried = false;
-    bool wholeColumnTried = false;
     while (i < last) {
         if (!haveColumn || columnX != LastDrawnX) {
             haveColumn = true;
             columnX = LastDrawnX;
             columnEnd = ColumnEnd(i, last);
             reduceTried = false;
-            wholeColumnTried = false;
         }
         if (reduceColumns && !reduceTried) {
             reduceTried = true;
@@ -199,10 +211,7 @@ void TFastLineSeries::DrawPointsFast() {
                 continue;
             }
         }
-        if (skipped) {
-            i = RunEnd(i, columnEnd, !wholeColumnTried);
-            wholeColumnTried = true;
-        }
+        if (skipped) i = RunEnd(i, columnEnd);
         if (i >= last) break;
         ++i;
         const int x = LastDrawnX;

@@ -5,6 +5,7 @@
 // point that lands on the pixel drawn just before it.
 
 #include <memory>
+#include <unordered_map>
 
 #include "chart/ChartCanvas.h"
 #include "chart/ChartEngine.h"
@@ -55,12 +56,22 @@ private:
     // The last index up to last whose X pixel is that of index from.
     int ColumnEnd(int from, int last) const;
     // The last index m up to end, the last index of from's pixel column,
-    // such that every point after from up to m lands on LastDrawnY.
-    int RunEnd(int from, int end, bool tryWholeColumn) const;
+    // such that every point after from up to m lands on LastDrawnY (where
+    // point from lies).
+    int RunEnd(int from, int end);
+    // The raw values that land on pixel row y, one of which is raw: an
+    // interval, as pixels are monotone in the value. Found by bisection over
+    // the doubles in their order, once per row and drawing pass.
+    struct RawBand {
+        double Lo;
+        double Hi;
+    };
+    RawBand BandOf(int y, double raw);
     int YPixelOfRaw(double raw) const;
     void DrawPointsFast();
 
     std::unique_ptr<TChartPen> linePen_;
+    std::unordered_map<int, RawBand> bands_;
     bool autoRepaint_ = true;
 };
 

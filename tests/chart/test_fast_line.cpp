@@ -336,3 +336,41 @@ TEST(FastLine, TheLastColumnKeepsItsFinalPixelRule) {
         EXPECT_EQ(paint(true), paint(false)) << ys[1];
     }
 }
+
+// Values on the half-way points between pixel rows and one unit in the last
+// place either side, where the row of a value is decided by the rounding
+// (ties to even): runs of them must end exactly where the plain walk changes
+// row.
+TEST(FastLine, RunsEndExactlyAtRowBorders) {
+    for (TPenStyle style : {psSolid, psDot}) {
+        std::mt19937 random(3);
+        auto paint = [&](bool fast, std::uint32_t seed) {
+            random.seed(seed);
+            TChart chart;
+            chart.SetBounds(0, 0, 160, 130);
+            chart.SetView3D(false);
+            chart.SetAxisVisible(false);
+            chart.Paint();
+            // One value unit per pixel row: the borders are the half-way values.
+            const int height = chart.PlotHeight;
+            chart.BottomAxis().SetMinMax(0, 20000);
+            chart.LeftAxis().SetMinMax(0, height);
+            auto* s = chart.AddSeries<TFastLineSeries>();
+            s->SetSeriesColor(clRed);
+            s->LinePen().SetStyle(style);
+            s->FastDrawing = fast;
+            int pick = 0;
+            for (int i = 0; i < 20000; ++i) {
+                const double border = 10 + (i / 700) % 40 + 0.5;
+                if (random() % 9 == 0) pick = static_cast<int>(random() % 3);
+                const double v = pick == 0 ? std::nextafter(border, -HUGE_VAL)
+                                 : pick == 1 ? border
+                                             : std::nextafter(border, HUGE_VAL);
+                s->AddPoint(i, v);
+            }
+            chart.Paint();
+            return chart.ControlDevice().Image()->copy();
+        };
+        EXPECT_EQ(paint(true, 11), paint(false, 11)) << style;
+    }
+}
