@@ -58,7 +58,7 @@ if [ "$mode" = fuzz ]; then
   cmake --build "$build" -j "$(nproc)"
   seconds=${FUZZ_SECONDS:-20}
   runs=0
-  for target in number_text axis trace_args; do
+  for target in number_text axis trace_args value_list; do
     work=$(mktemp -d)
     cp tests/fuzz/corpus/$target/* "$work"/
     echo "fuzz_$target: ${seconds} s"

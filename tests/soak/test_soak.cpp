@@ -1,0 +1,92 @@
+// A long run without a window: 10^6 control steps, each adding its points to
+// both curves of the response chart. The heap grows by what the points take
+// and nothing more; under the sanitizers the same run must leak nothing.
+
+#include "chart/Chart.h"
+#include "chart/ResponseChart.h"
+#include "chart/Series.h"
+#include "simulation/ControlLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <cstddef>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define NC_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define NC_SANITIZED 1
+#endif
+#endif
+
+namespace nc {
+namespace {
+
+class PlotView final : public ControlView {
+public:
+    PlotView(TFastLineSeries& position, TFastLineSeries& reference) : position_(position), reference_(reference) {}
+    void SetPositionText(const std::string&) override {}
+    void SetVelocityText(const std::string&) override {}
+    void Dibujar_graficas(int32_t k, float posicion, float) override
+    {
+        position_.AddPoint(k, posicion, {}, 0x0000FF);
+        reference_.AddPoint(k, 30.0, {}, 0x0000FF);
+    }
+    void SetForceText(const std::string&) override {}
+    void SetTimeText(const std::string&) override {}
+    void Dibujar_brazo(double) override {}
+
+private:
+    TFastLineSeries& position_;
+    TFastLineSeries& reference_;
+};
+
+std::size_t HeapInUse()
+{
+    // Large blocks (the grown vectors) are mapped separately from the arena.
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+TEST(Soak, MillionStepsCostOnlyTheirPoints)
+{
+    constexpr int kSteps = 1000000;
+    // What one point of a series holds: X and Y as doubles with a quarter of
+    // a byte each for the extremes index, and its colour (the window gives
+    // every point one).
+    constexpr double kBytesPerPoint = 2 * (8 + 0.25) + 4;
+
+    TChart chart;
+    TFastLineSeries* position = nullptr;
+    TFastLineSeries* reference = nullptr;
+    ConfigureResponseChart(chart, position, reference);
+    PlotView view(*position, *reference);
+    ControlLoop loop(NumberFormat{});
+    loop.Inicializar(view);
+
+    const std::size_t before = HeapInUse();
+    for (int k = 0; k < kSteps; ++k)
+        loop.Paso("30", view);
+    const std::size_t after = HeapInUse();
+
+    ASSERT_EQ(position->PointCount(), kSteps);
+    ASSERT_EQ(reference->PointCount(), kSteps);
+    EXPECT_EQ(loop.muestra(), kSteps);
+    EXPECT_NEAR(loop.posicion() * 57.295779513082320877L, 30.31, 0.01);
+#ifndef NC_SANITIZED
+    const double points = 2.0 * kSteps;
+    const double grown = static_cast<double>(after - before);
+    EXPECT_LE(grown, points * kBytesPerPoint * 1.10) << grown / points << " bytes per point";
+    EXPECT_GE(grown, points * kBytesPerPoint) << grown / points << " bytes per point";
+#endif
+    position->ClearPoints();
+    reference->ClearPoints();
+#ifndef NC_SANITIZED
+    EXPECT_LE(HeapInUse(), before + 64 * 1024); // the points' memory is given back
+#endif
+}
+
+} // namespace
+} // namespace nc
