@@ -374,14 +374,24 @@ void TPpal::Timer1Timer()
     });
 }
 
+// A tick that fails stops the run before its message is shown, once: with
+// the loop left running, every later tick would fail the same way and the
+// next box would open as soon as the last one closed, leaving the user no
+// moment to press "Parar". The failed tick changed nothing, so "&Controlar"
+// goes on from where the run stood once the cause is mended.
 void TPpal::Timer1Due()
 {
-    for (int owed = Timer1->TakeDueTicks(); owed > 0 && Timer1->Enabled(); --owed) {
-        const int32_t before = loop_.muestra();
-        Timer1Timer();
-        if (loop_.muestra() == before)
-            break; // the tick failed, and said so
-    }
+    Guarded([&] {
+        for (int owed = Timer1->TakeDueTicks(); owed > 0 && Timer1->Enabled(); --owed) {
+            try {
+                loop_.Paso(Edit7->text().toStdString(), *this);
+            } catch (...) {
+                Timer1->SetEnabled(false);
+                SetRunning(false);
+                throw;
+            }
+        }
+    });
 }
 
 void TPpal::Timer2Timer()

@@ -102,6 +102,7 @@ public:
     void Dibujar_brazo(double angulo_animacion) override;
 
     const ControlLoop& Loop() const { return loop_; }
+    ControlLoop& Loop() { return loop_; }
     bool PrimeraActivacion() const { return primera_activacion_; }
 
     // The controls, by their layout names.
