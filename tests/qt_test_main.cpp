@@ -1,4 +1,4 @@
-// The chart is a widget: its tests need a QApplication, headless.
+// Tests of widgets need a QApplication; they run headless unless a platform is set.
 #include <QApplication>
 
 #include <gtest/gtest.h>
