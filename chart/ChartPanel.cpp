@@ -162,7 +162,7 @@ void TCustomChartPanel::paintEvent(QPaintEvent* /*event*/) {
     screenOnly_ = false;
     if (const QImage* image = screen_->Image()) {
         QPainter painter(this);
-        painter.drawImage(0, 0, *image);
+        DrawPixelPicture(painter, QPoint(0, 0), *image);
     }
 }
 

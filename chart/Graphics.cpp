@@ -1,5 +1,10 @@
 #include "chart/Graphics.h"
 
+#include <QPainter>
+#include <QTransform>
+
+#include <cmath>
+
 namespace nc {
 
 // ---------------------------------------------------------------------- TPen
@@ -163,5 +168,18 @@ DrawDevice* TCanvas::Handle() {
 
 TBitmap::TBitmap(std::unique_ptr<DrawDevice> device, bool monochrome)
     : device_(std::move(device)), canvas_(std::make_unique<TCanvas>(device_.get())), monochrome_(monochrome) {}
+
+void DrawPixelPicture(QPainter& painter, QPoint at, const QImage& picture)
+{
+    // The device transform holds the device pixel ratio (and any scaling of
+    // the caller): whole scale factors keep every picture pixel a sharp block.
+    const QTransform t = painter.deviceTransform();
+    const auto whole = [](qreal v) { return v > 0 && v == std::floor(v); };
+    const bool blocks = t.type() <= QTransform::TxScale && whole(t.m11()) && whole(t.m22());
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, !blocks);
+    painter.drawImage(at, picture);
+    painter.restore();
+}
 
 }  // namespace nc

@@ -5,6 +5,9 @@
 // makes them effective lazily, and an off-screen bitmap.
 
 #include <QImage>
+#include <QPoint>
+
+class QPainter;
 
 #include <functional>
 #include <memory>
@@ -176,5 +179,11 @@ private:
     std::unique_ptr<TCanvas> canvas_;
     bool monochrome_;
 };
+
+// Draws a pixel-exact picture at `at`, in the painter's logical pixels. A
+// whole device pixel ratio (or scale) makes every picture pixel a sharp block
+// of device pixels; a fractional one would give blocks of unequal sizes, so
+// the picture is resampled smoothly there instead.
+void DrawPixelPicture(QPainter& painter, QPoint at, const QImage& picture);
 
 }  // namespace nc

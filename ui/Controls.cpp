@@ -31,19 +31,6 @@ QFont LayoutFont(const char* family, const char* twin, int pixels)
     return font;
 }
 
-void DrawPixelPicture(QPainter& painter, QPoint at, const QImage& picture)
-{
-    // The device transform holds the device pixel ratio (and any scaling of
-    // the caller): whole scale factors keep every picture pixel a sharp block.
-    const QTransform t = painter.deviceTransform();
-    const auto whole = [](qreal v) { return v > 0 && v == std::floor(v); };
-    const bool blocks = t.type() <= QTransform::TxScale && whole(t.m11()) && whole(t.m22());
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, !blocks);
-    painter.drawImage(at, picture);
-    painter.restore();
-}
-
 void KeepPointerMoves(QWidget* control)
 {
     control->setAttribute(Qt::WA_NoMousePropagation);

@@ -9,6 +9,7 @@
 // movement to itself (Qt::WA_NoMousePropagation), and so does a disabled
 // button, which lies on its bevel: moving over them leaves the panel as it is.
 
+#include "chart/Graphics.h" // DrawPixelPicture
 #include "ui/Commands.h"
 
 #include <QFont>
@@ -55,13 +56,6 @@ class TBevel : public QFrame {
 public:
     explicit TBevel(QWidget* parent);
 };
-
-// Draws a pixel-exact picture with its top-left corner at `at` (logical
-// pixels). On a screen with a device pixel ratio other than 1 the picture is
-// scaled: by a whole factor each pixel becomes a block of device pixels of
-// its own colour (nothing blurred); by a fractional factor, where blocks
-// would come out of unequal sizes, it is resampled smoothly.
-void DrawPixelPicture(QPainter& painter, QPoint at, const QImage& picture);
 
 // Shows its picture unscaled at the top-left corner, clipped to the control.
 // Surface() is the picture to draw on: a bitmap of the control's size, created
