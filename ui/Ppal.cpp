@@ -43,6 +43,15 @@ void SetBase(QWidget* w, QColor colour)
     w->setPalette(p);
 }
 
+// A read-out shows its text from the first character, clipped at the right
+// where the box is too narrow, as a freshly set edit box does; left to
+// itself, the line edit would scroll to keep its cursor, at the end, in view.
+void ShowReadout(QLineEdit* edit, const std::string& text)
+{
+    edit->setText(QString::fromStdString(text));
+    edit->setCursorPosition(0);
+}
+
 QLabel* ReadoutLabel(const char* text, QRect geometry, QWidget* parent)
 {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
@@ -403,12 +412,12 @@ void TPpal::Timer2Timer()
 
 void TPpal::SetPositionText(const std::string& text)
 {
-    Edit3->setText(QString::fromStdString(text));
+    ShowReadout(Edit3, text);
 }
 
 void TPpal::SetVelocityText(const std::string& text)
 {
-    Edit4->setText(QString::fromStdString(text));
+    ShowReadout(Edit4, text);
 }
 
 // One point per series and sample: the position, and the reference as the box
@@ -425,12 +434,12 @@ void TPpal::Dibujar_graficas(int32_t muestra, float posicion_grados, float)
 
 void TPpal::SetForceText(const std::string& text)
 {
-    Edit6->setText(QString::fromStdString(text));
+    ShowReadout(Edit6, text);
 }
 
 void TPpal::SetTimeText(const std::string& text)
 {
-    Edit2->setText(QString::fromStdString(text));
+    ShowReadout(Edit2, text);
 }
 
 void TPpal::Dibujar_brazo(double angulo_animacion)

@@ -6,6 +6,7 @@
 #include "ui/Ppal.h"
 
 #include <QImage>
+#include <QLineEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -105,6 +106,15 @@ TEST_F(ResponsePlotTest, FailingTicksAddNoPoint)
         EXPECT_EQ(window->Series2->PointCount(), 2) << bad;
     }
     EXPECT_EQ(errors.size(), 2);
+}
+
+// A read-out too wide for its box shows its first characters, not its last.
+TEST_F(ResponsePlotTest, ReadoutsShowTheirTextFromTheStart)
+{
+    Ticks(100);
+    for (QLineEdit* e : {window->Edit2, window->Edit3, window->Edit4, window->Edit6})
+        EXPECT_EQ(e->cursorPosition(), 0) << e->objectName().toStdString();
+    EXPECT_EQ(window->Edit3->text().left(2), QStringLiteral("30"));
 }
 
 // After a run the chart shows both curves: red position, blue reference.
