@@ -219,6 +219,8 @@ public:
     // a chart.
     virtual int XPixel(int index) const;
     virtual int YPixel(int index) const;
+    // The value under pixel (x, y), or -1; the base series has no drawing to hit.
+    virtual int PointAtPixel(int /*x*/, int /*y*/) { return -1; }
 
     // ---- repaint and drawing, called by the chart's paint
     void RequestRepaint();

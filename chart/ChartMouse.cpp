@@ -3,7 +3,6 @@
 // zooms, any other way it undoes), a right drag scrolls the axes.
 
 #include "chart/Chart.h"
-#include "chart/Series.h"
 
 #include <QMouseEvent>
 
@@ -98,8 +97,7 @@ TChartClickedPart TCustomChart::ClickedPart(int x, int y)
         TChartSeries& s = Series(i);
         if (!s.Active())
             continue;
-        auto* line = dynamic_cast<TFastLineSeries*>(&s);
-        const int index = line ? line->PointAtPixel(x, y) : -1;
+        const int index = s.PointAtPixel(x, y);
         if (index != -1)
             return {cpSeries, index, &s, nullptr};
     }

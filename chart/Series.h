@@ -35,7 +35,7 @@ public:
     void PointAdded(int index) override;
     // The value whose pixel, or whose incoming segment, lies under (x, y);
     // -1 when none.
-    int PointAtPixel(int x, int y);
+    int PointAtPixel(int x, int y) override;
     void DrawLegendSymbol(const TRect& rect);
 
     // The pixel of the point drawn last.

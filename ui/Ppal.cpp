@@ -378,9 +378,12 @@ void TPpal::UpDown1Click()
 
 void TPpal::Timer1Timer()
 {
-    Guarded([&] {
-        loop_.Paso(Edit7->text().toStdString(), *this);
-    });
+    Guarded([&] { Paso(); });
+}
+
+void TPpal::Paso()
+{
+    loop_.Paso(Edit7->text().toStdString(), *this);
 }
 
 // A tick that fails stops the run before its message is shown, once: with
@@ -393,7 +396,7 @@ void TPpal::Timer1Due()
     Guarded([&] {
         for (int owed = Timer1->TakeDueTicks(); owed > 0 && Timer1->Enabled(); --owed) {
             try {
-                loop_.Paso(Edit7->text().toStdString(), *this);
+                Paso();
             } catch (...) {
                 Timer1->SetEnabled(false);
                 SetRunning(false);

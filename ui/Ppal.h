@@ -141,6 +141,8 @@ protected:
 
 private:
     void CreateControls();
+    // One control step with the reference box's text; throws on failure.
+    void Paso();
     void WireHandlers();
     void SetRunning(bool running);
     void ShowMessage(const char* text);
