@@ -138,6 +138,21 @@ bool NonFinite(long double value, std::string& text)
     return true;
 }
 
+// An exponent's digits as a number, held at kExponentCap (10^15) once they
+// reach it: no text is long enough for its digit counts to offset a larger
+// exponent, and sums of the cap with such counts stay far inside 64 bits.
+int64_t SaturatedExponent(std::string_view digits)
+{
+    constexpr int64_t kExponentCap = 1'000'000'000'000'000;
+    int64_t value = 0;
+    for (char c : digits) {
+        value = value * 10 + (c - '0');
+        if (value >= kExponentCap)
+            return kExponentCap;
+    }
+    return value;
+}
+
 } // namespace
 
 NumberFormat NumberFormat::System()
@@ -182,18 +197,18 @@ long double StrToFloat(std::string_view text, const NumberFormat& format)
     }
     // Rebuild the number in the one form the standard parser takes, checking
     // the shape on the way: digits, the regional separator, digits, exponent.
+    // The counts are 64-bit: they stay below the text's length.
     std::string plain;
     size_t i = 0;
-    int mantissa_digits = 0;
-    int magnitude = 0;          // decimal position of the first non-zero digit
+    bool seen_digit = false;
     bool seen_nonzero = false;
     bool after_point = false;
-    int integer_digits = 0;
-    int leading_fraction_zeros = 0;
+    int64_t integer_digits = 0;
+    int64_t leading_fraction_zeros = 0;
     while (i < s.size()) {
         if (IsDigit(s[i])) {
             plain.push_back(s[i]);
-            ++mantissa_digits;
+            seen_digit = true;
             if (s[i] != '0')
                 seen_nonzero = true;
             if (!after_point && seen_nonzero)
@@ -210,28 +225,22 @@ long double StrToFloat(std::string_view text, const NumberFormat& format)
             break;
         }
     }
-    if (mantissa_digits == 0)
+    if (!seen_digit)
         ThrowNotFloat(text);
-    int exponent = 0;
+    int64_t exponent = 0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         plain.push_back('e');
-        ++i;
-        std::string_view rest = s.substr(i);
-        std::from_chars_result r{};
-        size_t sign = 0;
-        if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
-            if (rest.front() == '-')
-                plain.push_back('-');
-            sign = 1;
-        }
-        rest.remove_prefix(sign);
+        std::string_view rest = s.substr(i + 1);
+        const bool minus = !rest.empty() && rest.front() == '-';
+        if (!rest.empty() && (rest.front() == '+' || rest.front() == '-'))
+            rest.remove_prefix(1);
         if (rest.empty() || !std::all_of(rest.begin(), rest.end(), IsDigit))
             ThrowNotFloat(text);
+        if (minus)
+            plain.push_back('-');
         plain.append(rest);
-        r = std::from_chars(rest.data(), rest.data() + rest.size(), exponent);
-        if (r.ec != std::errc())
-            exponent = std::numeric_limits<int>::max() / 2;
-        if (sign && s[i] == '-')
+        exponent = SaturatedExponent(rest);
+        if (minus)
             exponent = -exponent;
         i = s.size();
     }
@@ -240,10 +249,19 @@ long double StrToFloat(std::string_view text, const NumberFormat& format)
     if (!seen_nonzero)
         return negative ? -0.0L : 0.0L;
 
+    // The value is 0.d1d2... x 10^magnitude, d1 its first non-zero digit.
+    // Extended precision spans about 1e-4951 to 1e4932, so far outside that
+    // the magnitude alone decides, as it does for 1e5000 and 1e-5000.
+    const int64_t magnitude = (integer_digits > 0 ? integer_digits : -leading_fraction_zeros) + exponent;
+    constexpr int64_t kBeyondExtended = 5000;
+    if (magnitude > kBeyondExtended)
+        ThrowNotFloat(text);
+    if (magnitude < -kBeyondExtended)
+        return negative ? -0.0L : 0.0L;
+
     long double value = 0.0L;
     const auto r = std::from_chars(plain.data(), plain.data() + plain.size(), value);
     if (r.ec == std::errc::result_out_of_range) {
-        magnitude = (integer_digits > 0 ? integer_digits : -leading_fraction_zeros) + exponent;
         if (magnitude > 0)
             ThrowNotFloat(text); // beyond extended range
         value = 0.0L;            // below it: the nearest value is zero

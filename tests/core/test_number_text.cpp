@@ -4,6 +4,7 @@
 
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace nc {
 namespace {
@@ -47,6 +48,28 @@ TEST(StrToFloat, RegionalSeparatorOnly)
         EXPECT_EQ(ErrorOf([&] { StrToFloat(bad, kPoint); }),
                   std::string("'") + bad + "' is not a valid floating point value");
     EXPECT_EQ(ErrorOf([&] { StrToFloat("30.5", kComma); }), "'30.5' is not a valid floating point value");
+}
+
+// However large or long the exponent, a value beyond the extended range is
+// refused as 1e5000 is, and one below it reads as 0 as 1e-5000 does.
+TEST(StrToFloat, ExponentsOfAnySizeKeepTheirMeaning)
+{
+    const std::string ones(100000, '1');
+    const std::string tiny = "0," + std::string(100000, '0') + "1";
+    const std::pair<std::string, const NumberFormat*> beyond[] = {
+        {"1e5000", &kPoint}, {"1e2147483647", &kPoint}, {"10e2147483646", &kPoint},
+        {"-1e99999999999999999999", &kPoint}, {"1,5e4294967296", &kComma}, {ones + "e2147483647", &kPoint}};
+    for (const auto& [text, format] : beyond)
+        EXPECT_EQ(ErrorOf([&] { StrToFloat(text, *format); }), "'" + text + "' is not a valid floating point value")
+            << text.substr(0, 20);
+    const std::pair<std::string, const NumberFormat*> below[] = {
+        {"1e-5000", &kPoint}, {"0.001e-2147483647", &kPoint}, {"0,001e-2147483647", &kComma},
+        {"1e-99999999999999999999", &kPoint}, {tiny + "e-2147483647", &kComma}, {ones + "e-4294967296", &kPoint}};
+    for (const auto& [text, format] : below)
+        EXPECT_EQ(StrToFloat(text, *format), 0.0L) << text.substr(0, 20);
+    EXPECT_EQ(StrToFloat("1e-0000000000000000000005", kPoint), StrToFloat("1e-5", kPoint));
+    EXPECT_EQ(StrToFloat(tiny + "e100001", kComma), 1.0L);
+    EXPECT_EQ(StrToFloat("-" + ones + "e-99999", kPoint), -10.0L / 9.0L);
 }
 
 struct FormatRow {
