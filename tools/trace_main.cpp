@@ -1,12 +1,17 @@
 // neurocontrol-trace: see tools/Trace.h.
 #include "simulation/NumberText.h"
+#include "tools/CheckedOutput.h"
 #include "tools/Trace.h"
 
 #include <iostream>
+
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return nc::RunTrace(args, std::cout, std::cerr, nc::NumberFormat::System());
+    return nc::WithCheckedOutput(STDOUT_FILENO, std::cerr, [&](std::ostream& out) {
+        return nc::RunTrace(args, out, std::cerr, nc::NumberFormat::System());
+    });
 }
