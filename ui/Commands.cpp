@@ -18,9 +18,19 @@ uint32_t IntervalFromSpeed(int32_t speed)
     return static_cast<uint32_t>(static_cast<int64_t>(ms));
 }
 
+int32_t SpeedFromText(std::string_view text)
+{
+    const int32_t speed = StrToInt(text);
+    if (speed == 0)
+        throw FloatDivideByZeroError();
+    if (speed < kMinSpeed || speed > kMaxSpeed)
+        throw SpeedRangeError();
+    return speed;
+}
+
 uint32_t IntervalFromSpeedText(std::string_view text)
 {
-    return IntervalFromSpeed(StrToInt(text));
+    return IntervalFromSpeed(SpeedFromText(text));
 }
 
 std::optional<int> UpDownStep(int position, bool up, const UpDownRange& range)

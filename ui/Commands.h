@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 
 namespace nc {
@@ -18,7 +19,24 @@ namespace nc {
 // Throws FloatDivideByZeroError for 0.
 uint32_t IntervalFromSpeed(int32_t speed);
 
-// The speed box's text through the integer conversion, then as above.
+// The speeds a run accepts, in control steps per second. Outside them the
+// timer would never tick (0 ms from 2001 on) or tick after weeks (negative
+// speeds wrap around), while the window claimed a run.
+inline constexpr int32_t kMinSpeed = 1;
+inline constexpr int32_t kMaxSpeed = 2000;
+inline constexpr const char* kSpeedOutOfRange = "La velocidad de simulación debe estar entre 1 y 2000";
+
+class SpeedRangeError : public std::runtime_error {
+public:
+    SpeedRangeError() : std::runtime_error(kSpeedOutOfRange) {}
+};
+
+// The speed box's text as a speed: the integer conversion's error for a text
+// that is not a whole number, FloatDivideByZeroError for 0 (the division it
+// would feed), SpeedRangeError outside kMinSpeed..kMaxSpeed.
+int32_t SpeedFromText(std::string_view text);
+
+// The interval for the speed box's text: SpeedFromText, then as above.
 uint32_t IntervalFromSpeedText(std::string_view text);
 
 // An up-down without wrap-around: the new position after one arrow click, or

@@ -79,7 +79,9 @@ INSTANTIATE_TEST_SUITE_P(
                       SpeedTextRow{"abc", "'abc' is not a valid integer value", 0},
                       SpeedTextRow{"", "'' is not a valid integer value", 0},
                       SpeedTextRow{"2.5", "'2.5' is not a valid integer value", 0},
-                      SpeedTextRow{"0", "Floating point division by zero", 0}));
+                      SpeedTextRow{"0", "Floating point division by zero", 0},
+                      SpeedTextRow{"1", nullptr, 1000}, SpeedTextRow{"2000", nullptr, 1},
+                      SpeedTextRow{"2001", kSpeedOutOfRange, 0}, SpeedTextRow{"-1", kSpeedOutOfRange, 0}));
 
 struct StepRow {
     int position;
