@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -131,6 +132,28 @@ void TUpDown::ClickArrow(bool up)
         position_ = *next;
         emit Click();
     }
+}
+
+AcceleratorGuard::AcceleratorGuard(QWidget* window) : QObject(window), window_(window)
+{
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+        edit->installEventFilter(this);
+}
+
+bool AcceleratorGuard::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const Qt::KeyboardModifiers mods = key->modifiers();
+    if (!(mods & Qt::AltModifier) || (mods & (Qt::ControlModifier | Qt::MetaModifier)))
+        return false;
+    for (const QAbstractButton* button : window_->findChildren<QAbstractButton*>()) {
+        const QKeySequence accelerator = button->shortcut();
+        if (!accelerator.isEmpty() && accelerator[0].key() == key->key())
+            return true;
+    }
+    return false;
 }
 
 TStatusBar::TStatusBar(const std::vector<std::pair<QString, int>>& panels, QWidget* parent)

@@ -99,6 +99,23 @@ private:
     QToolButton* down_;
 };
 
+// Keeps the window's accelerator keys (Alt and the letter after a button's
+// "&") out of its edit boxes. An enabled button takes its key before any box
+// sees it; a disabled button does not, and the box with the focus would type
+// the letter. The guard swallows such a key in every edit box of the window,
+// so it presses an enabled button and does nothing otherwise.
+class AcceleratorGuard : public QObject {
+public:
+    // Watches the edit boxes the window holds now; owned by the window.
+    explicit AcceleratorGuard(QWidget* window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* window_;
+};
+
 class TStatusBar : public QWidget {
 public:
     TStatusBar(const std::vector<std::pair<QString, int>>& panels, QWidget* parent);

@@ -159,6 +159,7 @@ TPpal::TPpal(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
     CreateControls();
     WireHandlers();
+    new AcceleratorGuard(this);
     // Centred on the screen: the stored design position is not used.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect r = rect();

@@ -214,19 +214,23 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadSpeedRow{"abc", "'abc' is not a valid integer value"},
                       BadSpeedRow{"", "'' is not a valid integer value"},
                       BadSpeedRow{"1,5", "'1,5' is not a valid integer value"},
-                      BadSpeedRow{"0", "Floating point division by zero"}));
+                      BadSpeedRow{"0", "Floating point division by zero"},
+                      BadSpeedRow{"2001", kSpeedOutOfRange}, BadSpeedRow{"-5", kSpeedOutOfRange},
+                      BadSpeedRow{"-2147483648", kSpeedOutOfRange},
+                      BadSpeedRow{"2147483647", kSpeedOutOfRange}));
 
-TEST_F(PpalTest, SpeedsThatNeverTickStillRun)
+// Only 1 to 2000 steps per second tick; the ends of that range run.
+TEST_F(PpalTest, SpeedsAtTheEndsOfTheRangeRun)
 {
     Click(window->Button11);
-    for (const char* text : {"2001", "-5"}) {
+    for (const auto& [text, interval] : {std::pair{"1", 1000u}, std::pair{"2000", 1u}}) {
         window->Edit1->setText(QString::fromLatin1(text));
         Click(window->Button9);
         EXPECT_EQ(State(), "NNYNNNY") << text;
-        EXPECT_FALSE(window->Timer1->Ticking()) << text;
+        EXPECT_TRUE(window->Timer1->Ticking()) << text;
+        EXPECT_EQ(window->Timer1->Interval(), interval) << text;
         Click(window->Button1);
     }
-    EXPECT_EQ(window->Timer1->Interval(), 4294967096u);
     EXPECT_TRUE(errors.isEmpty());
 }
 
@@ -385,6 +389,42 @@ TEST_F(PpalTest, AcceleratorsClickTheirButtons)
     Click(window->Button1);
     QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
     QTRY_VERIFY(!window->isVisible());
+}
+
+// Alt and a button's letter typed in an edit box: it presses the button when
+// that is enabled and does nothing when not, and never types the letter.
+TEST_F(PpalTest, AcceleratorsNeverTypeIntoEditBoxes)
+{
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto alt = [](QLineEdit* edit, Qt::Key letter) {
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::keyClick(edit, letter, Qt::AltModifier);
+    };
+    alt(window->Edit1, Qt::Key_C); // "&Controlar" not enabled yet
+    alt(window->Edit7, Qt::Key_C);
+    QTest::qWait(150); // an animated click would land by now
+    EXPECT_EQ(State(), "YNNYYYN");
+    Click(window->Button11);
+    alt(window->Edit1, Qt::Key_C);
+    QTRY_VERIFY(window->Timer1->Enabled());
+    for (QLineEdit* edit : {window->Edit1, window->Edit3, window->Edit2}) {
+        alt(edit, Qt::Key_C);
+        alt(edit, Qt::Key_S); // "&Salir" is disabled during a run
+    }
+    QTest::qWait(150);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(State(), "NNYNNNY");
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("5"));
+    EXPECT_EQ(window->Edit7->text(), QStringLiteral("30"));
+    EXPECT_FALSE(window->Edit3->text().contains(QLatin1Char('c'), Qt::CaseInsensitive));
+    EXPECT_FALSE(window->Edit2->text().contains(QLatin1Char('s'), Qt::CaseInsensitive));
+    Click(window->Button1);
+    alt(window->Edit1, Qt::Key_S);
+    QTRY_VERIFY(!window->isVisible());
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("5"));
+    EXPECT_TRUE(errors.isEmpty());
 }
 
 class PointerTest : public PpalTest {
