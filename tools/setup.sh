@@ -7,7 +7,8 @@
 # UndefinedBehaviorSanitizer, in a second build directory:
 #   bash tools/setup.sh sanitize
 # and runs each libFuzzer target for a bounded time (FUZZ_SECONDS each, 20 by
-# default) on its seed corpus, with clang in a third build directory:
+# default; 0 only builds them) on its seed corpus, with the dictionary in the
+# corpus folder where there is one, with clang in a third build directory:
 #   bash tools/setup.sh fuzz
 set -euo pipefail
 mode=${1:-run}
@@ -56,20 +57,7 @@ if [ "$mode" = fuzz ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DNEUROCONTROL_FUZZ=ON -DCMAKE_CXX_FLAGS="$flags"
   cmake --build "$build" -j "$(nproc)"
-  seconds=${FUZZ_SECONDS:-20}
-  runs=0
-  for target in number_text axis trace_args value_list; do
-    work=$(mktemp -d)
-    cp tests/fuzz/corpus/$target/* "$work"/
-    echo "fuzz_$target: ${seconds} s"
-    "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -print_final_stats=1 "$work" 2>"$work.log" || { tail -40 "$work.log"; exit 1; }
-    grep -E 'stat::number_of_executed_units' "$work.log" || true
-    rm -rf "$work" "$work.log"
-    runs=$((runs + 1))
-  done
-  echo "fuzz: $runs passed, 0 failed"
-  exit 0
+  exec bash tools/fuzz-round.sh "$build" "${FUZZ_SECONDS:-20}"
 fi
 
 build=${NEUROCONTROL_BUILD_DIR:-build}
