@@ -15,6 +15,7 @@
 
 #include <ostream>
 
+#include <functional>
 #include <memory>
 
 namespace nc {
@@ -45,6 +46,10 @@ protected:
     }
 
     void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    // Waits up to 5 s for the condition. (QTRY_VERIFY would not do: outside a
+    // QTest run its failure only returns from the test, which then passes.)
+    static bool Soon(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 5000); }
 
     std::unique_ptr<TPpal> window;
     QStringList errors;
@@ -385,10 +390,10 @@ TEST_F(PpalTest, AcceleratorsClickTheirButtons)
     Click(window->Button11);
     // An accelerator animates the click: the button goes down, then clicks.
     QTest::keyClick(window.get(), Qt::Key_C, Qt::AltModifier);
-    QTRY_VERIFY(window->Timer1->Enabled());
+    ASSERT_TRUE(Soon([&] { return window->Timer1->Enabled(); }));
     Click(window->Button1);
     QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
-    QTRY_VERIFY(!window->isVisible());
+    ASSERT_TRUE(Soon([&] { return !window->isVisible(); }));
 }
 
 // Alt and a button's letter typed in an edit box: it presses the button when
@@ -408,7 +413,7 @@ TEST_F(PpalTest, AcceleratorsNeverTypeIntoEditBoxes)
     EXPECT_EQ(State(), "YNNYYYN");
     Click(window->Button11);
     alt(window->Edit1, Qt::Key_C);
-    QTRY_VERIFY(window->Timer1->Enabled());
+    ASSERT_TRUE(Soon([&] { return window->Timer1->Enabled(); }));
     for (QLineEdit* edit : {window->Edit1, window->Edit3, window->Edit2}) {
         alt(edit, Qt::Key_C);
         alt(edit, Qt::Key_S); // "&Salir" is disabled during a run
@@ -422,7 +427,7 @@ TEST_F(PpalTest, AcceleratorsNeverTypeIntoEditBoxes)
     EXPECT_FALSE(window->Edit2->text().contains(QLatin1Char('s'), Qt::CaseInsensitive));
     Click(window->Button1);
     alt(window->Edit1, Qt::Key_S);
-    QTRY_VERIFY(!window->isVisible());
+    ASSERT_TRUE(Soon([&] { return !window->isVisible(); }));
     EXPECT_EQ(window->Edit1->text(), QStringLiteral("5"));
     EXPECT_TRUE(errors.isEmpty());
 }
