@@ -150,7 +150,8 @@ bool AcceleratorGuard::eventFilter(QObject* watched, QEvent* event)
         return false;
     for (const QAbstractButton* button : window_->findChildren<QAbstractButton*>()) {
         const QKeySequence accelerator = button->shortcut();
-        if (!accelerator.isEmpty() && accelerator[0].key() == key->key())
+        if (!accelerator.isEmpty() && accelerator[0].key() == key->key()
+            && (accelerator[0].keyboardModifiers() & Qt::AltModifier))
             return true;
     }
     return false;
