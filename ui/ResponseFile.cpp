@@ -5,7 +5,9 @@
 
 #include <QSaveFile>
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <stdexcept>
 
 namespace nc {
@@ -60,8 +62,13 @@ void SaveAtomically(const QString& path, const std::function<bool(QIODevice&)>& 
     // does not look at that write's failure (a full disk, a size limit): it
     // would rename the cut file over the target. The explicit flush writes it
     // out here, where a failure can still abandon the temporary file.
+    // A write cut short after part of a block has gone out (the size limit
+    // reached mid-block) leaves Qt with no reason of its own ("Unknown
+    // error"); the system's is still in errno then.
+    errno = 0;
     if (!write(file) || !file.flush()) {
-        const QString reason = file.errorString();
+        const int cause = errno;
+        const QString reason = cause != 0 ? QString::fromLocal8Bit(std::strerror(cause)) : file.errorString();
         file.cancelWriting();
         Fail(path, reason);
     }
