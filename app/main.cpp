@@ -1,6 +1,7 @@
-// The program: the main window first, then the hidden splash, then the event
-// loop. Closing the main window ends it.
+// The program: the command line, the main window, then the hidden splash,
+// then the event loop. Closing the main window ends it.
 
+#include "app/CommandLine.h"
 #include "app/PlatformTexts.h"
 #include "ui/ErrorBox.h"
 #include "ui/Main_splash.h"
@@ -10,8 +11,22 @@
 #include <QGuiApplication>
 #include <QIcon>
 
+#include <cstdio>
+
 int main(int argc, char** argv)
 {
+    // Read before QApplication exists: --help, --version and a bad value need
+    // no display, so manual pages can be made from them on a build machine.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const nc::LaunchCommand command = nc::ParseCommandLine(arguments, nc::NumberFormat::System());
+    if (!command.run) {
+        std::fputs(command.out.toUtf8().constData(), stdout);
+        std::fputs(command.err.toUtf8().constData(), stderr);
+        return command.status;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("neurocontrol"));
     // Ties the windows to the installed desktop entry (its file name without
@@ -25,6 +40,7 @@ int main(int argc, char** argv)
     nc::TPpal Ppal;
     nc::TSplash Splash(&Ppal);
     Ppal.SetSplash(&Splash);
+    nc::ApplyLaunchOptions(Ppal, command.options);
     Ppal.show();
     // The splash waits for the main window's first activation; ask for it, as
     // not every desktop activates a new window by itself.

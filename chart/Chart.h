@@ -116,6 +116,10 @@ public:
     std::function<void(TCustomChart&)> OnUndoZoom;
     std::function<void(TCustomChart&)> OnScroll;
     std::function<void(TCustomChartAxis&, double& newMinimum, bool& allow, double& newMaximum)> OnAllowScroll;
+    // A right click that did not move between press and release (a right
+    // drag scrolls instead), or the keyboard's menu key; at the control's
+    // point where the menu belongs.
+    std::function<void(int x, int y)> OnContextPopup;
     // Where an exception thrown by a handler above goes: Qt's event loop must
     // never see one. Without a sink the exception is dropped.
     std::function<void(const std::exception&)> OnError;
@@ -125,6 +129,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
     void DrawPanelBackground(const TRect& rect) override;
     void DrawBackImage(const TRect& rect) override;
@@ -162,6 +167,10 @@ private:
     TSavedAxesState saved_;
     bool nothingSaved_ = true;
     bool isZoomed_ = false;
+    // The right press that may still become a click for the context menu:
+    // it stops being one as soon as the pointer moves.
+    QPoint rightPressAt_;
+    bool rightClickPending_ = false;
 };
 
 // The chart as a window places it.

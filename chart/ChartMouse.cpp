@@ -4,6 +4,7 @@
 
 #include "chart/Chart.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -351,6 +352,9 @@ void TCustomChart::UndoZoom()
 void TCustomChart::mousePressEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
+    // Only a right button pressed alone can make a click for the menu.
+    rightClickPending_ = event->button() == Qt::RightButton && event->buttons() == Qt::RightButton;
+    rightPressAt_ = p;
     Guard([&] { MouseDown(ButtonOf(event->button()), ShiftOf(*event), p.x(), p.y()); });
     event->accept();
 }
@@ -365,6 +369,8 @@ void TCustomChart::mouseDoubleClickEvent(QMouseEvent* event)
 void TCustomChart::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
+    if (p != rightPressAt_)
+        rightClickPending_ = false;
     Guard([&] { MouseMove(ShiftOf(*event), p.x(), p.y()); });
     event->accept();
 }
@@ -373,6 +379,24 @@ void TCustomChart::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
     Guard([&] { MouseUp(ButtonOf(event->button()), ShiftOf(*event), p.x(), p.y()); });
+    event->accept();
+    const bool menu = rightClickPending_ && event->button() == Qt::RightButton && p == rightPressAt_;
+    rightClickPending_ = false;
+    if (menu && OnContextPopup)
+        Guard([&] { OnContextPopup(p.x(), p.y()); });
+}
+
+// The mouse's context menu comes from the release above (on some platforms Qt
+// sends this event at the press, which would open a menu at every right
+// drag); the keyboard's opens here.
+void TCustomChart::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (event->reason() == QContextMenuEvent::Mouse || !OnContextPopup) {
+        event->ignore();
+        return;
+    }
+    const QPoint p = event->pos();
+    Guard([&] { OnContextPopup(p.x(), p.y()); });
     event->accept();
 }
 

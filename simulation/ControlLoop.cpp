@@ -42,6 +42,12 @@ void ControlLoop::SetState(float posicion, float velocidad, int32_t muestra)
     muestra_ = muestra;
 }
 
+float ControlLoop::PosicionSiguiente() const
+{
+    const float posicion = muestra_ == 0 ? 0.0f : posicion_;
+    return static_cast<float>(posicion * kRadianesAGrados);
+}
+
 void ControlLoop::Paso(std::string_view reference_text, ControlView& view)
 {
     // The reference is read first, so a bad text changes nothing.

@@ -49,6 +49,9 @@ public:
     float velocidad() const { return velocidad_; }
     int32_t muestra() const { return muestra_; }
     double angulo_animacion() const { return angulo_animacion_; }
+    // The position, in degrees, that the next step hands to the chart: the
+    // arm's, or 0 while the counter is 0, since that step starts from rest.
+    float PosicionSiguiente() const;
     const NumberFormat& Format() const { return format_; }
 
     // For tests and tools that start a run from a given point.

@@ -1,6 +1,7 @@
 #include "tools/Trace.h"
 
 #include "simulation/ControlLoop.h"
+#include "tools/TraceSummary.h"
 
 #include <charconv>
 #include <cstdint>
@@ -10,16 +11,28 @@
 namespace nc {
 
 const char* const kTraceUsage =
-    "Uso: neurocontrol-trace [REFERENCIA MUESTRAS]...\n"
+    "Uso: neurocontrol-trace [--resumen] [REFERENCIA MUESTRAS]...\n"
+    "  o:  neurocontrol-trace --help | --version\n"
     "\n"
     "Ejecuta el lazo de control sin ventana, como si se pulsara \"Inicializar\" y\n"
     "después \"&Controlar\". Cada par ejecuta MUESTRAS pasos con REFERENCIA (grados,\n"
     "escrita como en la casilla \"Ref.\", con el separador decimal regional) y\n"
-    "continúa la misma ejecución. Sin argumentos equivale a: 30 100\n"
+    "continúa la misma ejecución. Sin pares equivale a: 30 100\n"
+    "\n"
+    "Opciones:\n"
+    "  --resumen    en lugar de la traza, una línea por tramo (cada par) con las\n"
+    "               cifras de su respuesta al escalón: tramo, referencia, inicial,\n"
+    "               final, error (referencia - final), sobreimpulso (% del\n"
+    "               escalón), subida (10 % a 90 %, s), establecimiento (banda del\n"
+    "               2 %, s desde el inicio del tramo), pico y t_pico (s); \"-\"\n"
+    "               donde el escalón es menor que 1e-6 grados\n"
+    "  -h, --help   muestra esta ayuda y termina\n"
+    "  --version    muestra la versión y termina\n"
     "\n"
     "Salida (separada por tabuladores, una línea por paso): muestra, tiempo,\n"
     "posicion, velocidad, fuerza (los textos de las lecturas de la ventana),\n"
     "angulo (17 cifras), posicion_rad y velocidad_rad (9 cifras).\n"
+    "\n"
     "Estado de salida: 0 bien, 1 un paso falló (mensaje en stderr),\n"
     "2 argumentos mal formados.\n";
 
@@ -63,7 +76,14 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
         out << kTraceUsage;
         return 0;
     }
-    std::vector<std::string> pairs = args.empty() ? std::vector<std::string>{"30", "100"} : args;
+    if (args.size() == 1 && args[0] == "--version") {
+        out << "neurocontrol-trace " NC_VERSION "\n";
+        return 0;
+    }
+    const bool resumen = !args.empty() && args[0] == "--resumen";
+    std::vector<std::string> pairs(args.begin() + (resumen ? 1 : 0), args.end());
+    if (pairs.empty())
+        pairs = {"30", "100"};
     if (pairs.size() % 2 != 0) {
         err << kTraceUsage;
         return 2;
@@ -77,6 +97,9 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
         }
         runs.emplace_back(pairs[i], samples);
     }
+
+    if (resumen)
+        return RunSummary(runs, out, err, format);
 
     ControlLoop loop(format);
     TraceView view;

@@ -1,11 +1,14 @@
 // Draws the README's pictures of the main window: a run of 100 samples at the
-// reference 30, and the same run after a step to 60. Renders offscreen.
+// reference 30, the same run after a step to 60, a zoom into it, and the
+// chart's context menu over the window. Renders offscreen.
 //   nc-screenshots OUTPUT_FOLDER
+#include "app/PlatformTexts.h"
 #include "ui/ErrorBox.h"
 #include "ui/Ppal.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QPainter>
 #include <QPixmap>
 
 #include <cstdio>
@@ -19,6 +22,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Qt's own texts (the menu's shortcut) in Spanish, as the program shows them.
+    nc::LoadSpanishPlatformTexts(app);
     const QDir out(QString::fromLocal8Bit(argv[1]));
     int failures = 0;
     nc::SetErrorHook([&failures](const QString& message) {
@@ -39,5 +44,17 @@ int main(int argc, char** argv)
     // A zoom into the step, as a drag toward the bottom right would make it.
     window.Chart1->ZoomToValues(64, 26, 64, 26, 150, 90, 150, 90);
     ok = window.grab().save(out.filePath(QStringLiteral("screenshot-zoom.png"))) && ok;
+    // The context menu is a window of its own: its picture is laid over the
+    // main window's where it opened, as the screen shows them together.
+    window.Chart1->UndoZoom();
+    window.Chart1ContextPopup(110, 40);
+    window.PopupMenu1->setActiveAction(window.GuardarDatos1);
+    QPixmap shot = window.grab();
+    {
+        QPainter painter(&shot);
+        painter.drawPixmap(window.mapFromGlobal(window.PopupMenu1->pos()), window.PopupMenu1->grab());
+    }
+    window.PopupMenu1->hide();
+    ok = shot.save(out.filePath(QStringLiteral("screenshot-menu.png"))) && ok;
     return ok && failures == 0 ? 0 : 1;
 }

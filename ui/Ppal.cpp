@@ -5,9 +5,14 @@
 #include "ui/Animacion.h"
 #include "ui/ErrorBox.h"
 #include "ui/Main_splash.h"
+#include "ui/ResponseFile.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
 #include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QScreen>
@@ -104,6 +109,21 @@ TButton* Button(const char* text, const char* tooltip, QRect geometry, QWidget* 
     return button;
 }
 
+// Qt's own save dialog, not the desktop's: its texts come from Qt's Spanish
+// catalogue like the rest of the program's. It asks before replacing a file.
+QString AskWithQtDialog(QWidget* parent, const QString& title, const QString& suggested, const QString& filter)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(QFileInfo(suggested).suffix());
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 } // namespace
 
 SimulationTimer::SimulationTimer(QObject* parent) : QObject(parent), timer_(new QTimer(this))
@@ -158,6 +178,7 @@ TPpal::TPpal(QWidget* parent) : QWidget(parent)
     setFixedSize(599, 453);
     setMouseTracking(true);
     CreateControls();
+    CreateChartMenu();
     WireHandlers();
     new AcceleratorGuard(this);
     // Centred on the screen: the stored design position is not used.
@@ -240,6 +261,23 @@ void TPpal::CreateControls()
         QWidget::setTabOrder(tab_order[i], tab_order[i + 1]);
 }
 
+void TPpal::CreateChartMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    GuardarDatos1 = PopupMenu1->addAction(QStringLiteral("Guardar datos…"));
+    GuardarImagen1 = PopupMenu1->addAction(QStringLiteral("Guardar imagen…"));
+    CopiarImagen1 = PopupMenu1->addAction(QStringLiteral("Copiar imagen"));
+    // Ctrl+S works in the whole window, menu open or not.
+    GuardarDatos1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    GuardarDatos1->setShortcutContext(Qt::WindowShortcut);
+    addAction(GuardarDatos1);
+    carpeta_guardado_ = QDir::currentPath();
+    AskSaveFileName = [this](const QString& title, const QString& suggested, const QString& filter) {
+        return AskWithQtDialog(this, title, suggested, filter);
+    };
+}
+
 void TPpal::WireHandlers()
 {
     // Each handler guards its own body: no exception reaches Qt.
@@ -251,6 +289,10 @@ void TPpal::WireHandlers()
     connect(UpDown1, &TUpDown::Click, this, &TPpal::UpDown1Click);
     connect(Timer1->Timer(), &QTimer::timeout, this, &TPpal::Timer1Due);
     connect(Timer2, &QTimer::timeout, this, &TPpal::Timer2Timer);
+    Chart1->OnContextPopup = [this](int x, int y) { Chart1ContextPopup(x, y); };
+    connect(GuardarDatos1, &QAction::triggered, this, &TPpal::GuardarDatosClick);
+    connect(GuardarImagen1, &QAction::triggered, this, &TPpal::GuardarImagenClick);
+    connect(CopiarImagen1, &QAction::triggered, this, &TPpal::CopiarImagenClick);
 
     connect(Button11, &TButton::MouseMove, this, &TPpal::Button11MouseMove);
     connect(Button9, &TButton::MouseMove, this, &TPpal::Button9MouseMove);
@@ -276,6 +318,11 @@ void TPpal::FormActivate()
         primera_activacion_ = false;
         if (splash_)
             splash_->ShowModal();
+        // As the user would: each press does what its handler allows.
+        if (iniciar_tras_splash_) {
+            Button11->click();
+            Button9->click();
+        }
     });
 }
 
@@ -412,6 +459,58 @@ void TPpal::Timer2Timer()
     Guarded([&] {
         StatusBar1->SetPanelText(1, ClockText(QTime::currentTime(), QLocale::system()));
     });
+}
+
+// The menu opens without a loop of its own (popup, not exec), so the run goes
+// on while it is open.
+void TPpal::Chart1ContextPopup(int x, int y)
+{
+    Guarded([&] { PopupMenu1->popup(Chart1->mapToGlobal(QPoint(x, y))); });
+}
+
+QString TPpal::AskPath(const QString& title, const QString& name, const QString& filter)
+{
+    const QString path = AskSaveFileName(title, QDir(carpeta_guardado_).filePath(name), filter);
+    if (!path.isEmpty())
+        carpeta_guardado_ = QFileInfo(path).absolutePath();
+    return path;
+}
+
+QImage TPpal::ChartPicture() const
+{
+    return Chart1->grab().toImage();
+}
+
+// The points plotted when the dialog closes: during a run, those so far.
+void TPpal::GuardarDatosClick()
+{
+    Guarded([&] {
+        const QString path = AskPath(QStringLiteral("Guardar datos"), QStringLiteral("respuesta.tsv"),
+                                     QStringLiteral("Datos separados por tabuladores (*.tsv)"));
+        if (path.isEmpty())
+            return;
+        const std::string text = ResponseTsv(*Series1, *Series2);
+        SaveAtomically(path, [&](QIODevice& file) {
+            return file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+        });
+    });
+}
+
+void TPpal::GuardarImagenClick()
+{
+    Guarded([&] {
+        const QString path =
+            AskPath(QStringLiteral("Guardar imagen"), QStringLiteral("respuesta.png"), QStringLiteral("Imagen PNG (*.png)"));
+        if (path.isEmpty())
+            return;
+        const QImage picture = ChartPicture();
+        SaveAtomically(path, [&](QIODevice& file) { return picture.save(&file, "PNG"); });
+    });
+}
+
+void TPpal::CopiarImagenClick()
+{
+    Guarded([&] { QGuiApplication::clipboard()->setImage(ChartPicture()); });
 }
 
 void TPpal::SetPositionText(const std::string& text)

@@ -10,13 +10,16 @@
 #include "simulation/ControlLoop.h"
 #include "ui/Controls.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 
 namespace nc {
 
@@ -70,6 +73,15 @@ public:
 
     // The splash shown modally at the first activation.
     void SetSplash(TSplash* splash) { splash_ = splash; }
+    // Once the splash has closed, press "Inicializar" and then "&Controlar".
+    void SetIniciarTrasSplash(bool on) { iniciar_tras_splash_ = on; }
+
+    // Asks where to save: the dialog's title, the suggested file name and the
+    // type filter in; the chosen path out, empty when cancelled. Qt's own
+    // dialog unless replaced (tests answer without a modal loop).
+    using SaveFileNameProvider =
+        std::function<QString(const QString& title, const QString& suggested, const QString& filter)>;
+    SaveFileNameProvider AskSaveFileName;
 
     // Handlers, named after control and event. Each runs its body inside
     // Guarded: an error is shown in the error box and goes no further.
@@ -92,6 +104,11 @@ public:
     // the first that fails or stops the loop.
     void Timer1Due();
     void Timer2Timer();
+    // The chart's context menu and its three commands.
+    void Chart1ContextPopup(int x, int y);
+    void GuardarDatosClick();  // "Guardar datos…", also Ctrl+S
+    void GuardarImagenClick(); // "Guardar imagen…"
+    void CopiarImagenClick();  // "Copiar imagen"
 
     // ControlView: what a tick shows.
     void SetPositionText(const std::string& text) override;
@@ -134,6 +151,10 @@ public:
     TUpDown* UpDown1;
     SimulationTimer* Timer1;
     QTimer* Timer2;
+    QMenu* PopupMenu1; // the chart's context menu
+    QAction* GuardarDatos1;
+    QAction* GuardarImagen1;
+    QAction* CopiarImagen1;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -146,10 +167,17 @@ private:
     void WireHandlers();
     void SetRunning(bool running);
     void ShowMessage(const char* text);
+    void CreateChartMenu();
+    // The path for a save, or empty when the user cancelled; remembers the folder.
+    QString AskPath(const QString& title, const QString& name, const QString& filter);
+    // The chart as it is drawn now, at the screen's device pixel ratio.
+    QImage ChartPicture() const;
 
     ControlLoop loop_;
     TSplash* splash_ = nullptr;
     bool primera_activacion_ = true;
+    bool iniciar_tras_splash_ = false;
+    QString carpeta_guardado_; // where the last save went; the current folder at first
 };
 
 } // namespace nc

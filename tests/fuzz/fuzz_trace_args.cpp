@@ -19,7 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             args.back().push_back(static_cast<char>(data[i]));
     }
     // Long runs say nothing new about argument handling: keep each input quick.
-    for (size_t i = 1; i < args.size(); i += 2)
+    // The sample counts follow the reference of each pair, after --resumen
+    // when it leads.
+    const size_t first_count = args[0] == "--resumen" ? 2 : 1;
+    for (size_t i = first_count; i < args.size(); i += 2)
         if (args[i].size() > 3)
             return 0;
     std::ostringstream out, err;

@@ -1,0 +1,48 @@
+#pragma once
+// The program's command line, read before the application object exists, so
+// that --help, --version and a bad value answer without a display. Qt's own
+// options (-platform, -style, ...) are known here and left for QApplication.
+
+#include "simulation/NumberText.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace nc {
+
+class TPpal;
+
+// A ready-made demonstration: the texts for the reference and the speed boxes,
+// and whether to start the run once the splash has closed.
+struct LaunchOptions {
+    QString referencia; // empty: the box keeps its own text
+    QString velocidad;  // likewise
+    bool iniciar = false;
+};
+
+// What the command line asks for: either a run with options, or an answer to
+// print (stdout for --help and --version, stderr for an error) and a status.
+struct LaunchCommand {
+    bool run = true;
+    int status = 0;
+    QString out;
+    QString err; // one line
+    LaunchOptions options;
+};
+
+inline constexpr int kReferenciaMaxima = 360;
+inline constexpr int kVelocidadMinima = 1;
+inline constexpr int kVelocidadMaxima = 2000;
+
+// arguments: the whole argv, the program's name first. `format` is the
+// reference box's number format; a reference written with a point is taken
+// as well, and handed to the box with the box's own separator.
+LaunchCommand ParseCommandLine(const QStringList& arguments, const NumberFormat& format);
+
+QString HelpText();
+QString VersionText();
+
+// Puts the texts in their boxes and arms the start after the splash.
+void ApplyLaunchOptions(TPpal& window, const LaunchOptions& options);
+
+} // namespace nc

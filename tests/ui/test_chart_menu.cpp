@@ -1,0 +1,155 @@
+// Keeping the run from the window, through real mouse events: a right click on
+// the chart opens its menu (a right drag still scrolls), the menu saves the
+// points and the picture and copies the picture; a save that fails shows its
+// reason and leaves the file that was there as it was, with no half file.
+
+#include "tests/ui/QtPrinters.h"
+#include "ui/ErrorBox.h"
+#include "ui/Ppal.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <memory>
+
+namespace nc {
+namespace {
+
+QByteArray Contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class ChartMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetErrorHook([this](const QString& m) { errors.push_back(m); });
+        window = std::make_unique<TPpal>();
+        window->AskSaveFileName = [this](const QString& title, const QString& suggested, const QString&) {
+            asked << title + u'|' + QFileInfo(suggested).fileName();
+            return answer;
+        };
+        window->show();
+        QTest::mouseClick(window->Button11, Qt::LeftButton); // Inicializar
+        for (int i = 0; i < 40; ++i)
+            window->Timer1Timer();
+    }
+    void TearDown() override { SetErrorHook({}); }
+
+    // A right click on the chart, then a left click on the menu's item.
+    void Choose(QAction* item)
+    {
+        QTest::mouseClick(window->Chart1, Qt::RightButton, {}, window->Chart1->rect().center());
+        ASSERT_TRUE(window->PopupMenu1->isVisible());
+        QTest::mouseClick(window->PopupMenu1, Qt::LeftButton, {}, window->PopupMenu1->actionGeometry(item).center());
+        EXPECT_FALSE(window->PopupMenu1->isVisible());
+    }
+
+    std::unique_ptr<TPpal> window;
+    QStringList errors, asked;
+    QString answer;
+    QTemporaryDir folder;
+};
+
+TEST_F(ChartMenuTest, RightDragScrollsRightClickSavesThePointsPlottedSoFar)
+{
+    window->Chart1->grab();
+    const double minimum = window->Chart1->BottomAxis().Minimum();
+    const QPoint at = window->Chart1->rect().center();
+    QTest::mousePress(window->Chart1, Qt::RightButton, {}, at);
+    QTest::mouseMove(window->Chart1, at - QPoint(20, 0));
+    EXPECT_NE(window->Chart1->BottomAxis().Minimum(), minimum);
+    QTest::mouseMove(window->Chart1, at); // back where it was pressed: a drag all the same
+    QTest::mouseRelease(window->Chart1, Qt::RightButton, {}, at);
+    EXPECT_FALSE(window->PopupMenu1->isVisible());
+
+    answer = folder.filePath(QStringLiteral("respuesta.tsv"));
+    QTest::mouseClick(window->Chart1, Qt::RightButton, {}, at);
+    ASSERT_TRUE(window->PopupMenu1->isVisible());
+    EXPECT_EQ(window->GuardarDatos1->text(), QStringLiteral("Guardar datos…"));
+    window->Timer1Timer(); // the run goes on while the menu is open
+    QTest::mouseClick(window->PopupMenu1, Qt::LeftButton, {},
+                      window->PopupMenu1->actionGeometry(window->GuardarDatos1).center());
+    EXPECT_EQ(asked, QStringList{QStringLiteral("Guardar datos|respuesta.tsv")});
+    const QList<QByteArray> lines = Contents(answer).split('\n');
+    ASSERT_EQ(lines.size(), 43); // header, 41 points, nothing after the last newline
+    EXPECT_EQ(lines[0], "muestra\ttiempo\tposicion\treferencia");
+    EXPECT_EQ(lines[1], "0\t0\t0\t30");
+    EXPECT_EQ(lines[2], "1\t0.05\t0.31259039044380188\t30");
+    EXPECT_TRUE(lines[41].startsWith("40\t2\t29.")) << lines[41].toStdString();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+TEST_F(ChartMenuTest, PictureIsSavedAndCopiedAsDrawn)
+{
+    answer = folder.filePath(QStringLiteral("respuesta.png"));
+    Choose(window->GuardarImagen1);
+    EXPECT_EQ(asked, QStringList{QStringLiteral("Guardar imagen|respuesta.png")});
+    const QImage drawn = window->Chart1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(QImage(answer).convertToFormat(QImage::Format_RGB32), drawn);
+    QGuiApplication::clipboard()->clear();
+    Choose(window->CopiarImagen1);
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), drawn);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+// A folder without write permission (root, too, once the permission override
+// is out of this thread's effective capabilities), then a write cut short as
+// by a full disk, through Ctrl+S.
+TEST_F(ChartMenuTest, FailedSaveKeepsTheExistingFileAndLeavesNoOther)
+{
+    answer = folder.filePath(QStringLiteral("respuesta.tsv"));
+    QFile old(answer);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("antes\n") == 6);
+    old.close();
+
+    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2]{}, reduced[2]{};
+    ASSERT_EQ(syscall(SYS_capget, &header, caps), 0);
+    std::copy(caps, caps + 2, reduced);
+    reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+    syscall(SYS_capset, &header, reduced);
+    const bool refused = !QFile(folder.filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly);
+    if (refused)
+        Choose(window->GuardarDatos1);
+    syscall(SYS_capset, &header, caps);
+    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(refused) << "this process writes into a folder without write permission";
+
+    rlimit limit{}, small{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    small = {64, limit.rlim_max};
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead
+    setrlimit(RLIMIT_FSIZE, &small);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(asked.size(), 2);
+    const QString prefix = QStringLiteral("No se pudo guardar el archivo «%1»: ").arg(answer);
+    EXPECT_EQ(errors, (QStringList{prefix + QString::fromLocal8Bit(std::strerror(EACCES)),
+                                   prefix + QString::fromLocal8Bit(std::strerror(EFBIG))}));
+    EXPECT_EQ(Contents(answer), "antes\n");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("respuesta.tsv")});
+}
+
+} // namespace
+} // namespace nc
