@@ -90,8 +90,8 @@ check "desktop entry installed" test -f /usr/share/applications/org.neurocontrol
 # library's strings and vectors), so no call becomes a checked one, and
 # hardening-check counts that as unfortified (its manual calls it a false
 # alarm); for it the build's own compile commands are read instead.
-check "window program hardened" hardening-check --nocfprotection /usr/bin/neurocontrol
-check "trace tool hardened" hardening-check --nocfprotection --nofortify /usr/bin/neurocontrol-trace
+check "window program hardened" hardening-check --quiet --nocfprotection /usr/bin/neurocontrol
+check "trace tool hardened" hardening-check --quiet --nocfprotection --nofortify /usr/bin/neurocontrol-trace
 trace_fortified() { # every compile of the trace tool asks for the checked functions
   local compiles unfortified
   compiles=$(ninja -C "$build" -t commands neurocontrol-trace | grep -- ' -c ') || return 1
