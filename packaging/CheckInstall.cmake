@@ -1,6 +1,6 @@
 # Installs the build under STAGE and checks that every file the desktop and
 # the shell look for is where they look.
-#   cmake -DBUILD_DIR=... -DSTAGE=... -DAPP_ID=... -P CheckInstall.cmake
+#   cmake -DBUILD_DIR=... -DSTAGE=... -DAPP_ID=... -DMAN_PAGES=ON|OFF -P CheckInstall.cmake
 file(REMOVE_RECURSE ${STAGE})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${STAGE}
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -12,6 +12,11 @@ set(expected
     bin/neurocontrol-trace
     share/applications/${APP_ID}.desktop
     share/metainfo/${APP_ID}.metainfo.xml)
+# The licence and the changelog where Debian wants them, and the manual pages.
+list(APPEND expected share/doc/neurocontrol/copyright share/doc/neurocontrol/changelog.gz)
+if(MAN_PAGES)
+  list(APPEND expected share/man/man1/neurocontrol.1.gz share/man/man1/neurocontrol-trace.1.gz)
+endif()
 foreach(size 16 22 24 32 48 64 128 256)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/${APP_ID}.png)
 endforeach()

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it with apt-get, and starts the
-# installed program headless: it must still be running after a few seconds.
-# Then it stops the program and removes the package again (unless it was
-# installed before this run).
+# Builds the Debian package and checks it with Debian's checker (lintian:
+# no error, no warning), installs it with apt-get, checks the installed
+# programs' hardening and manual pages, and starts the installed program
+# headless: it must still be running after a few seconds. Then it stops the
+# program and removes the package again (unless it was installed before this
+# run).
 #   bash tools/package-smoke.sh
-# Needs root or sudo, dpkg-dev (dpkg-shlibdeps), xvfb and xauth. The build
-# goes to build-package/ (NEUROCONTROL_PACKAGE_DIR to change it).
+# Needs root or sudo and what tools/setup.sh installs: dpkg-dev
+# (dpkg-shlibdeps), help2man, lintian, devscripts (hardening-check), man-db,
+# xvfb and xauth. The build goes to build-package/ (NEUROCONTROL_PACKAGE_DIR
+# to change it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${NEUROCONTROL_PACKAGE_DIR:-build-package}
@@ -53,6 +57,17 @@ check "package holds the entry, the metainfo and the icons" eval \
    holds share/icons/hicolor/32x32/apps/org.neurocontrol.neurocontrol.png &&
    holds share/icons/hicolor/256x256/apps/org.neurocontrol.neurocontrol.png'
 
+check "package holds the manual pages, the copyright and the changelog" eval \
+  'holds share/man/man1/neurocontrol.1.gz && holds share/man/man1/neurocontrol-trace.1.gz &&
+   holds share/doc/neurocontrol/copyright && holds share/doc/neurocontrol/changelog.gz'
+
+# Debian's checker, failing on any error or warning; its notes (I:) are shown.
+lintian_log=$(mktemp)
+lintian_ok() { lintian --fail-on error,warning --display-info "$deb" >"$lintian_log" 2>&1; }
+check "lintian: no error, no warning" lintian_ok
+sed 's/^/  | /' "$lintian_log"
+rm -f "$lintian_log"
+
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "package: Depends: $depends"
 check "depends on Qt (from the binaries)" grep -q 'libqt6widgets6' <<<"$depends"
@@ -66,6 +81,39 @@ DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-inst
 check "installed" test -x /usr/bin/neurocontrol
 check "trace tool installed" test -x /usr/bin/neurocontrol-trace
 check "desktop entry installed" test -f /usr/share/applications/org.neurocontrol.neurocontrol.desktop
+
+# Debian's default hardening, as hardening-check reads it from the binaries.
+# Control-flow protection is left out: Debian 12 does not build with it (its
+# C library's start files lack the marking, so no program linked here can
+# carry it). The trace tool calls no C library function whose buffer size the
+# compiler knows (only memcpy, memmove and memset, from the standard
+# library's strings and vectors), so no call becomes a checked one, and
+# hardening-check counts that as unfortified (its manual calls it a false
+# alarm); for it the build's own compile commands are read instead.
+check "window program hardened" hardening-check --quiet --nocfprotection /usr/bin/neurocontrol
+check "trace tool hardened" hardening-check --quiet --nocfprotection --nofortify /usr/bin/neurocontrol-trace
+trace_fortified() { # every compile of the trace tool asks for the checked functions
+  local compiles unfortified
+  compiles=$(ninja -C "$build" -t commands neurocontrol-trace | grep -- ' -c ') || return 1
+  unfortified=$(grep -v -- '-D_FORTIFY_SOURCE=2' <<<"$compiles" || true)
+  [ -z "$unfortified" ]
+}
+check "trace tool compiled with _FORTIFY_SOURCE=2" trace_fortified
+stripped() { # no symbols and no .comment
+  local sections
+  sections=$(readelf -S --wide "$1") && ! grep -qE ' \.(symtab|comment) ' <<<"$sections"
+}
+check "programs stripped, without .comment" eval 'stripped /usr/bin/neurocontrol &&
+  stripped /usr/bin/neurocontrol-trace'
+if grep -qs 'path-exclude.*/usr/share/man' /etc/dpkg/dpkg.cfg.d/*; then
+  echo "package: this machine's dpkg leaves out manual pages (/etc/dpkg/dpkg.cfg.d)"
+fi
+man_shows() { # the page as man finds it by the program's name
+  local page
+  page=$(man -P cat "$1" 2>/dev/null) && grep -q '^NAME' <<<"$page"
+}
+check "man neurocontrol-trace" man_shows neurocontrol-trace
+check "man neurocontrol" man_shows neurocontrol
 
 # The entry's own command, started headless on a virtual X server.
 command=$(sed -n 's/^Exec=//p' /usr/share/applications/org.neurocontrol.neurocontrol.desktop)

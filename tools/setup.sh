@@ -26,6 +26,8 @@ packages=(
   qt6-translations-l10n                   # Qt's own texts in Spanish
   desktop-file-utils appstream            # validators of the desktop entry and metainfo (tests)
   dpkg-dev file                           # dpkg-shlibdeps and file, for the .deb
+  help2man                                # the manual pages, from --help and --version
+  lintian devscripts man-db               # the .deb's checks: lintian, hardening-check, man
 )
 missing=()
 for p in "${packages[@]}"; do
