@@ -50,22 +50,32 @@ TChartValueList* TChartSeries::GetValueList(const std::string& name) const {
     return nullptr;
 }
 
+// The usual addition (no veto event, no labels, X and Y only) takes the
+// short road; anything else the general one, which does the same steps.
 int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor color) {
     xValues_->PendingValue = x;
     yValues_->PendingValue = y;
+    if (OnBeforeAdd || !label.empty() || !labels_.empty() || valueLists_.size() > 2) [[unlikely]]
+        return AddPointGeneral(label, color);
+    const int index = xValues_->AddValue(x);
+    yValues_->InsertValue(index, y);
+    colors_.Insert(index, color == clDefault ? UnsetColor : color, PointCount() - 1);
+    PointAdded(index);
+    return index;
+}
+
+int TChartSeries::AddPointGeneral(const std::string& label, TColor color) {
     if (OnBeforeAdd && !OnBeforeAdd(*this)) return -1;
     const int index = xValues_->AddValue(xValues_->PendingValue);
     yValues_->InsertValue(index, yValues_->PendingValue);
-    if (valueLists_.size() > 2) [[unlikely]] {
-        for (TChartValueList* list : valueLists_) {
-            if (list != xValues_.get() && list != yValues_.get()) list->InsertValue(index, list->PendingValue);
-        }
+    for (TChartValueList* list : valueLists_) {
+        if (list != xValues_.get() && list != yValues_.get()) list->InsertValue(index, list->PendingValue);
     }
     // Colours and labels take no room until a point has one of its own, and
     // a run of one colour takes one entry.
     const std::size_t before = static_cast<std::size_t>(PointCount() - 1);
     colors_.Insert(index, color == clDefault ? UnsetColor : color, static_cast<int>(before));
-    if (!label.empty() || !labels_.empty()) [[unlikely]] {
+    if (!label.empty() || !labels_.empty()) {
         if (labels_.empty()) labels_.assign(before, std::string());
         labels_.insert(labels_.begin() + index, label);
     }
@@ -75,12 +85,6 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
 
 int TChartSeries::Add(double y, const std::string& label, TColor color) {
     return AddPoint(PointCount(), y, label, color);
-}
-
-void TChartSeries::PointAdded(int index) {
-    if (OnAfterAdd) OnAfterAdd(*this, index);
-    NotifyDependents(TSeriesChange::Added, index);
-    if (active_) RequestRepaint();
 }
 
 void TChartSeries::EmptyAllLists() {
@@ -227,7 +231,7 @@ void TChartSeries::RemoveDataSource(TChartSeries* source) {
     if (std::erase(sources_, source) > 0) std::erase(source->dependents_, this);
 }
 
-void TChartSeries::NotifyDependents(TSeriesChange change, int index) {
+void TChartSeries::TellDependents(TSeriesChange change, int index) {
     for (TChartSeries* dependent : dependents_) dependent->SourceChanged(*this, change, index);
 }
 

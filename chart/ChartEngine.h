@@ -78,7 +78,11 @@ public:
     virtual void Delete(int index);
     virtual void EmptyAllLists();
     // Run at the end of every addition: OnAfterAdd, dependents, repaint.
-    virtual void PointAdded(int index);
+    virtual void PointAdded(int index) {
+        if (OnAfterAdd) OnAfterAdd(*this, index);
+        NotifyDependents(TSeriesChange::Added, index);
+        if (active_) RequestRepaint();
+    }
 
     int PointCount() const { return xValues_->Count(); }
     virtual int Count() const { return PointCount(); }
@@ -146,7 +150,9 @@ public:
     void RemoveDataSource(TChartSeries* source);
     const std::vector<TChartSeries*>& DataSources() const { return sources_; }
     const std::vector<TChartSeries*>& Dependents() const { return dependents_; }
-    void NotifyDependents(TSeriesChange change, int index = -1);
+    void NotifyDependents(TSeriesChange change, int index = -1) {
+        if (!dependents_.empty()) TellDependents(change, index);
+    }
     // Told by a source of each change. The base keeps no derived data.
     virtual void SourceChanged(TChartSeries& /*source*/, TSeriesChange /*change*/, int /*index*/) {}
 
@@ -198,6 +204,8 @@ private:
     friend class TChartValueList;
     friend class TCustomAxisPanel;
     void RegisterValueList(TChartValueList* list) { valueLists_.push_back(list); }
+    int AddPointGeneral(const std::string& label, TColor color);
+    void TellDependents(TSeriesChange change, int index);
 
     TCustomAxisPanel* parent_ = nullptr;
     std::vector<TChartValueList*> valueLists_;  // not owned: the lists below and those of series kinds

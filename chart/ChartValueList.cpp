@@ -23,6 +23,19 @@ bool CanStartRule(double v) {
 
 bool SameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 
+// NaN takes no part: a comparison with it fails.
+void WidenBy(const double* d, std::size_t from, std::size_t to, double& lo, double& hi) {
+    double l = lo;
+    double h = hi;
+    for (std::size_t i = from; i < to; ++i) {
+        const double v = d[i];
+        l = v < l ? v : l;
+        h = v > h ? v : h;
+    }
+    lo = l;
+    hi = h;
+}
+
 double* Reallocate(double* p, std::size_t count) {
     void* q = std::realloc(p, count * sizeof(double));
     if (q == nullptr) throw std::bad_alloc();
@@ -397,13 +410,9 @@ void TChartValueList::RefreshIndex() const {
         double bh = -HUGE_VAL;
         const std::size_t from = b << kLeafShift;
         const std::size_t to = std::min(from + (std::size_t{1} << kLeafShift), capacity_);
-        for (std::size_t s = from; s < to; ++s) {
-            if (s == gapStart_) s = gapEnd;
-            if (s >= to) break;
-            const double v = d[s];
-            if (v < bl) bl = v;
-            if (v > bh) bh = v;
-        }
+        // The gap's slots take no part.
+        WidenBy(d, from, std::max(from, std::min(to, gapStart_)), bl, bh);
+        WidenBy(d, std::max(from, gapEnd), to, bl, bh);
         levelMin_[0][b] = bl;
         levelMax_[0][b] = bh;
     }
@@ -424,33 +433,37 @@ void TChartValueList::RefreshIndex() const {
     }
 }
 
-// Slots a..b (inclusive, none in the gap): each step takes the largest block
-// that starts at the slot and ends inside the range.
+// The largest level whose block starts at slot i and ends by slot b; -1
+// when no level-0 block does.
+int TChartValueList::LargestBlock(std::size_t i, std::size_t b) const {
+    int level = -1;
+    for (std::size_t k = 0; k < levelMin_.size(); ++k) {
+        const std::size_t size = std::size_t{1} << LevelShift(k);
+        if ((i & (size - 1)) != 0 || i + size - 1 > b) break;
+        level = static_cast<int>(k);
+    }
+    return level;
+}
+
+// Slots a..b (inclusive, none in the gap): the slots up to the first block
+// border one by one, then the largest blocks that fit, then the rest.
 void TChartValueList::SlotExtremes(std::size_t a, std::size_t b, double& lo, double& hi) const {
     const double* d = data_.get();
-    const std::size_t levels = levelMin_.size();
-    std::size_t i = a;
+    constexpr std::size_t leaf = std::size_t{1} << kLeafShift;
+    const std::size_t head = std::min(b + 1, (a + leaf - 1) & ~(leaf - 1));
+    WidenBy(d, a, head, lo, hi);
+    std::size_t i = head;
     while (i <= b) {
-        int level = -1;
-        for (std::size_t k = 0; k < levels; ++k) {
-            const std::size_t size = std::size_t{1} << LevelShift(k);
-            if ((i & (size - 1)) != 0 || i + size - 1 > b) break;
-            level = static_cast<int>(k);
-        }
-        if (level < 0) {
-            const double v = d[i];
-            if (v < lo) lo = v;
-            if (v > hi) hi = v;
-            ++i;
-            continue;
-        }
+        const int level = LargestBlock(i, b);
+        if (level < 0) break;
         const int shift = LevelShift(static_cast<std::size_t>(level));
         const double bl = levelMin_[static_cast<std::size_t>(level)][i >> shift];
         const double bh = levelMax_[static_cast<std::size_t>(level)][i >> shift];
-        if (bl < lo) lo = bl;
-        if (bh > hi) hi = bh;
+        lo = bl < lo ? bl : lo;
+        hi = bh > hi ? bh : hi;
         i += std::size_t{1} << shift;
     }
+    if (i <= b) WidenBy(d, i, b + 1, lo, hi);
 }
 
 void TChartValueList::RawExtremes(int first, int last, double& lo, double& hi) const {
@@ -479,15 +492,9 @@ void TChartValueList::RawExtremes(int first, int last, double& lo, double& hi) c
 // tried at the next smaller size, down to single slots.
 std::size_t TChartValueList::SlotLastWithin(std::size_t a, std::size_t b, double lo, double hi) const {
     const double* d = data_.get();
-    const std::size_t levels = levelMin_.size();
     std::size_t i = a;
     while (i <= b) {
-        int level = -1;
-        for (std::size_t k = 0; k < levels; ++k) {
-            const std::size_t size = std::size_t{1} << LevelShift(k);
-            if ((i & (size - 1)) != 0 || i + size - 1 > b) break;
-            level = static_cast<int>(k);
-        }
+        const int level = LargestBlock(i, b);
         bool passed = false;
         for (int k = level; k >= 0; --k) {
             const int shift = LevelShift(static_cast<std::size_t>(k));

@@ -79,6 +79,10 @@ public:
 
     // Ordered insertion (see Order); answers the index given to value.
     int AddValue(double value) {
+        // The next value of the rule, in the list's order: nothing to store.
+        if (ruled_ && count_ >= 2 && std::bit_cast<std::uint64_t>(RuleValue(count_)) == std::bit_cast<std::uint64_t>(value) &&
+            (order_ == loNone || (order_ == loAscending) == (step_ >= 0)))
+            return count_++;
         if (order_ != loNone && count_ > 0) {
             const double last = RawAt(count_ - 1);
             if (order_ == loAscending ? !(last <= value) : !(last >= value)) return InsertOrdered(value);
@@ -194,6 +198,7 @@ private:
     // The extremes index over slots.
     void RefreshIndex() const;
     void ResizeIndex() const;
+    int LargestBlock(std::size_t i, std::size_t b) const;
     void SlotExtremes(std::size_t a, std::size_t b, double& lo, double& hi) const;
     std::size_t SlotLastWithin(std::size_t a, std::size_t b, double lo, double hi) const;
     static constexpr int kLeafShift = 6;  // 64 slots per level-0 block

@@ -100,8 +100,12 @@ int LastHolding(int from, int last, Holds holds) {
 // there: with evenly spaced X it costs two or three pixel computations
 // instead of a doubling and a bisection over the whole column.
 int TFastLineSeries::ColumnEnd(int from, int last, int guess) const {
-    const int x = XPixel(from);
-    auto holds = [&](int m) { return XPixel(m) == x; };
+    // XPixel without its virtual calls: the axis is known for the pass.
+    const TCustomChartAxis& axis = *ResolvedHorizAxis();
+    const TChartValueList& xs = XValues();
+    auto pixel = [&](int m) { return axis.ValueToPixel(xs.ScaledValue(xs.RawAt(m))); };
+    const int x = pixel(from);
+    auto holds = [&](int m) { return pixel(m) == x; };
     const int g = from + std::clamp(guess, 0, last - from);
     if (holds(g)) {
         if (g == last || !holds(g + 1)) return g;
