@@ -154,6 +154,7 @@ void TChartSeries::RequestRepaint() {
 }
 
 void TChartSeries::CalcVisibleRange() {
+    for (const TChartValueList* list : valueLists_) list->FoldAppended();
     FirstVisibleIndex = LastVisibleIndex = -1;
     if (PointCount() == 0) return;
     const bool yMandatory = IsYMandatory();

@@ -133,6 +133,12 @@ public:
     // A raw value as Value() would answer it.
     double ScaledValue(double raw) const { return Scaled(raw); }
 
+    // Folds the values appended since the last read into the range and the
+    // sums now. The paint does this for every list, so that an insertion
+    // inside the list (which must fold them first) never finds a long run
+    // of them waiting.
+    void FoldAppended() const { Flush(); }
+
     double HighValue() const;
     double LowValue() const;
     double Sum() const;
