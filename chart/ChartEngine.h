@@ -1,7 +1,7 @@
 #pragma once
 
-// The chart's data and its axes: value lists, the series base class and the
-// axis objects. A series holds its points as parallel columns (one value list
+// The chart's data and its axes: the series base class and the axis objects
+// (the value lists that hold the points are in chart/ChartValueList.h). A series holds its points as parallel columns (one value list
 // per coordinate) plus a colour and a label per point; every change of data
 // invalidates the owning chart, which redraws at its next paint.
 //
@@ -16,118 +16,12 @@
 #include "chart/ChartCanvas.h"
 #include "chart/ChartDecorations.h"
 #include "chart/ChartTypes.h"
+#include "chart/ChartValueList.h"
 
 namespace nc {
 
 class TChartSeries;
 class TCustomAxisPanel;
-
-enum TChartListOrder { loNone, loAscending, loDescending };
-
-// One column of a series' points. Values are kept raw; every read scales them
-// by Multiplier. HighValue, LowValue, Sum and AbsSum are kept up to date on
-// every insertion so that a paint never scans the data; only a removal forces
-// a rescan.
-class TChartValueList {
-public:
-    // Registers the list in owner's ValueLists.
-    TChartValueList(TChartSeries* owner, std::string name);
-    TChartValueList(const TChartValueList&) = delete;
-    TChartValueList& operator=(const TChartValueList&) = delete;
-
-    int Count() const { return static_cast<int>(values_.size()); }
-    // Index errors throw std::out_of_range ("List index out of bounds (i)").
-    double RawValue(int index) const;
-    double Value(int index) const;
-    double operator[](int index) const { return Value(index); }
-    double LastValue() const { return Value(Count() - 1); }
-    // The raw values, contiguous, for drawing loops.
-    const std::vector<double>& RawValues() const { return values_; }
-
-    // Ordered insertion (see Order); answers the index given to value.
-    int AddValue(double value);
-    void InsertValue(int index, double value);
-    void DeleteValue(int index);
-    void IncludeInRange(double value);
-    void ExcludeFromRange(double value);
-    void RescanRange();
-    // Empties the list, releases its storage and zeroes range and sums.
-    void ResetValues();
-    void FreeValues() { ResetValues(); }
-
-    bool DateTime() const { return dateTime_; }
-    void SetDateTime(bool value);
-    double Multiplier() const { return multiplier_; }
-    // Rescans the range and repaints; Sum and AbsSum keep the multipliers in
-    // force when their values were added.
-    void SetMultiplier(double value);
-    TChartListOrder Order() const { return order_; }
-    void SetOrder(TChartListOrder value) { order_ = value; }
-    const std::string& Name() const { return name_; }
-    void SetName(const std::string& value) { name_ = value; }
-    const std::string& ValueSource() const { return valueSource_; }
-    void SetValueSource(const std::string& value) { valueSource_ = value; }
-    // Copies Order, DateTime, Multiplier and ValueSource (not Name or values).
-    void AssignSettings(const TChartValueList& source);
-
-    // ---- extremes of index ranges, for drawing that skips runs of points
-    // The lowest and highest raw value among indexes first..last (inclusive,
-    // within the list). Ignores NaN; ask HasNaN first.
-    void RawExtremes(int first, int last, double& lo, double& hi) const;
-    bool HasNaN() const;
-    // The last index m in from..last such that every raw value after from up
-    // to m lies within [lo, hi]; from itself when the next one does not.
-    // Whole blocks inside the bounds are passed in one step.
-    int LastWithin(int from, int last, double lo, double hi) const;
-    // Whether every value is >= the one before it (kept by every insertion,
-    // so that a drawing pass can rely on it without a scan). Conservative:
-    // once broken it stays false until the list is emptied.
-    bool IsAscending() const { return ascending_; }
-    // A raw value as Value() would answer it.
-    double ScaledValue(double raw) const { return Scaled(raw); }
-
-    double HighValue() const { return highValue_; }
-    double LowValue() const { return lowValue_; }
-    double Sum() const { return sum_; }
-    double AbsSum() const { return absSum_; }
-    TChartSeries* OwnerSeries() const { return owner_; }
-
-    // The value of the point being added, staged here by the series.
-    double PendingValue = 0;
-
-private:
-    double Scaled(double raw) const;
-    void CheckIndex(int index, int limit) const;
-    void NoteInsertion(int index, double value);
-    void RebuildIndex() const;
-
-    // Per-block minima and maxima of the raw values (blocks of kBlock values,
-    // and super-blocks of kBlock blocks): a quarter of a byte per value. Kept
-    // up to date by appends; any other change rebuilds them at the next query.
-    static constexpr int kBlockShift = 6;
-    static constexpr int kBlock = 1 << kBlockShift;
-    mutable std::vector<double> blockMin_;
-    mutable std::vector<double> blockMax_;
-    mutable std::vector<double> superMin_;
-    mutable std::vector<double> superMax_;
-    mutable int nanCount_ = 0;
-    mutable bool indexValid_ = true;
-    bool ascending_ = true;
-
-    bool dateTime_ = false;
-    // One contiguous array rather than one heap cell per value: same order and
-    // results, no allocation per point, cache-friendly drawing loops.
-    std::vector<double> values_;
-    double highValue_ = 0;
-    double lowValue_ = 0;
-    double multiplier_ = 1.0;
-    std::string name_;
-    TChartListOrder order_ = loNone;
-    TChartSeries* owner_;
-    double sum_ = 0;
-    double absSum_ = 0;
-    std::string valueSource_;
-};
 
 enum THorizAxis { aTopAxis, aBottomAxis };
 enum TVertAxis { aLeftAxis, aRightAxis };
@@ -184,7 +78,11 @@ public:
     virtual void Delete(int index);
     virtual void EmptyAllLists();
     // Run at the end of every addition: OnAfterAdd, dependents, repaint.
-    virtual void PointAdded(int index);
+    virtual void PointAdded(int index) {
+        if (OnAfterAdd) OnAfterAdd(*this, index);
+        NotifyDependents(TSeriesChange::Added, index);
+        if (active_) RequestRepaint();
+    }
 
     int PointCount() const { return xValues_->Count(); }
     virtual int Count() const { return PointCount(); }
@@ -194,8 +92,9 @@ public:
     virtual std::string PointLabel(int index) const;
     // The text of a point's mark: its label, or else its value.
     virtual std::string MarkText(int index) const;
-    // One colour per point, or empty while no point has a colour of its own.
-    const std::vector<TColor>& ColorList() const { return colors_; }
+    // One colour per point, or empty while no point has a colour of its own
+    // (a copy: the colours are stored as runs).
+    std::vector<TColor> ColorList() const { return colors_.ToVector(PointCount()); }
 
     virtual double HighestX() const { return xValues_->HighValue(); }
     virtual double HighestY() const { return yValues_->HighValue(); }
@@ -251,7 +150,9 @@ public:
     void RemoveDataSource(TChartSeries* source);
     const std::vector<TChartSeries*>& DataSources() const { return sources_; }
     const std::vector<TChartSeries*>& Dependents() const { return dependents_; }
-    void NotifyDependents(TSeriesChange change, int index = -1);
+    void NotifyDependents(TSeriesChange change, int index = -1) {
+        if (!dependents_.empty()) TellDependents(change, index);
+    }
     // Told by a source of each change. The base keeps no derived data.
     virtual void SourceChanged(TChartSeries& /*source*/, TSeriesChange /*change*/, int /*index*/) {}
 
@@ -303,13 +204,15 @@ private:
     friend class TChartValueList;
     friend class TCustomAxisPanel;
     void RegisterValueList(TChartValueList* list) { valueLists_.push_back(list); }
+    int AddPointGeneral(const std::string& label, TColor color);
+    void TellDependents(TSeriesChange change, int index);
 
     TCustomAxisPanel* parent_ = nullptr;
     std::vector<TChartValueList*> valueLists_;  // not owned: the lists below and those of series kinds
     std::unique_ptr<TChartValueList> xValues_;
     std::unique_ptr<TChartValueList> yValues_;
-    // Empty while no point has a colour of its own; one entry per point after.
-    std::vector<TColor> colors_;
+    // No runs while no point has a colour of its own.
+    TColorRuns colors_;
     // Likewise for labels (32 bytes each): an empty string is "no label".
     std::vector<std::string> labels_;
     TSeriesMarks marks_{this};

@@ -53,8 +53,9 @@ private:
     // Whether the pixels of the points are monotone in their index: linear
     // axes, ascending X without NaN, positive multipliers.
     bool PixelsAreMonotone() const;
-    // The last index up to last whose X pixel is that of index from.
-    int ColumnEnd(int from, int last) const;
+    // The last index up to last whose X pixel is that of index from; the
+    // search starts guess points after from.
+    int ColumnEnd(int from, int last, int guess) const;
     // The last index m up to end, the last index of from's pixel column,
     // such that every point after from up to m lands on LastDrawnY (where
     // point from lies).

@@ -3,10 +3,15 @@
 // both curves already holding N points from real control steps, and reports
 // ticks and paints per second and the paint times.
 //
-//   bench_realtime [SECONDS [N...]]      default: 10 s, N = 0 1e4 1e5 1e6
+//   bench_realtime [SECONDS [N...]]   default: 10 s, N = 0 1e4 1e5 1e6 1e6r 1e7
+//
+// An N ending in "r" presses "Inicializar" without "Limpiar" after the
+// prefill: the sample counter starts again at 0, so every new point goes
+// inside the curves, not at their end.
 //
 // A tick that is lost shows as a gap between ticks and points: the curves
-// must gain exactly one point per tick.
+// must gain exactly one point per tick. The longest stall is the longest
+// wait of a 1 ms probe timer beside the loop: how long the window froze.
 
 #include "ui/ErrorBox.h"
 #include "ui/Ppal.h"
@@ -76,11 +81,18 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
-    std::vector<long> sizes;
-    for (int i = 2; i < argc; ++i)
-        sizes.push_back(std::atol(argv[i]));
+    struct Row {
+        long n;
+        bool restart;
+    };
+    std::vector<Row> sizes;
+    for (int i = 2; i < argc; ++i) {
+        char* end = nullptr;
+        const long n = static_cast<long>(std::strtod(argv[i], &end));
+        sizes.push_back({n, end != nullptr && *end == 'r'});
+    }
     if (sizes.empty())
-        sizes = {0, 10000, 100000, 1000000};
+        sizes = {{0, false}, {10000, false}, {100000, false}, {1000000, false}, {1000000, true}, {10000000, false}};
 
     int failures = 0;
     nc::SetErrorHook([&failures](const QString& m) {
@@ -88,9 +100,9 @@ int main(int argc, char** argv)
         ++failures;
     });
 
-    std::printf("%10s %12s %12s %12s %12s %12s %s\n", "N", "ticks/s", "paints/s", "paint p50", "paint p95",
-                "prefill s", "points = ticks");
-    for (const long n : sizes) {
+    std::printf("%10s %12s %12s %12s %12s %13s %12s %s\n", "N", "ticks/s", "paints/s", "paint p50", "paint p95",
+                "longest stall", "prefill s", "points = ticks");
+    for (const auto [n, restart] : sizes) {
         nc::TPpal window;
         window.show();
         PaintTimer paints(*window.Chart1);
@@ -102,6 +114,8 @@ int main(int argc, char** argv)
         for (long k = 0; k < n; ++k)
             window.Timer1Timer();
         const double prefillSeconds = prefill.nsecsElapsed() / 1e9;
+        if (restart)
+            window.Button11Click();
         app.processEvents();
 
         paints.Reset();
@@ -111,14 +125,22 @@ int main(int argc, char** argv)
         window.Button9Click();
         QElapsedTimer clock;
         clock.start();
+        QElapsedTimer sinceProbe;
+        sinceProbe.start();
+        qint64 longestStall = 0;
+        QTimer probe;
+        probe.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&probe, &QTimer::timeout, [&] { longestStall = std::max(longestStall, sinceProbe.restart()); });
+        probe.start(1);
         QTimer::singleShot(static_cast<int>(seconds * 1000), &app, [&] { window.Button1Click(); app.quit(); });
         app.exec();
         const double elapsed = clock.nsecsElapsed() / 1e9;
         const int ticks = window.Loop().muestra() - before;
         const int gained = window.Series1->PointCount() - pointsBefore;
-        std::printf("%10ld %12.1f %12.1f %10.3f ms %9.3f ms %12.1f %s\n", n, ticks / elapsed,
-                    paints.Paints() / elapsed, paints.Percentile(0.5), paints.Percentile(0.95), prefillSeconds,
-                    gained == ticks ? "yes" : "NO");
+        probe.stop();
+        std::printf("%9ld%s %12.1f %12.1f %10.3f ms %9.3f ms %10lld ms %12.1f %s\n", n, restart ? "r" : " ",
+                    ticks / elapsed, paints.Paints() / elapsed, paints.Percentile(0.5), paints.Percentile(0.95),
+                    static_cast<long long>(longestStall), prefillSeconds, gained == ticks ? "yes" : "NO");
         std::fflush(stdout);
         if (gained != ticks)
             ++failures;

@@ -374,3 +374,74 @@ TEST(FastLine, RunsEndExactlyAtRowBorders) {
         EXPECT_EQ(paint(true, 11), paint(false, 11)) << style;
     }
 }
+
+// The value lists' storage under the window's own traffic: sample-index X
+// (kept as a rule), a value that breaks the rule, a restart of the counter
+// that inserts each new point inside the list, deletions and colours that
+// change mid-run. Values, colours, range and sums read back as a plain model
+// of the points says, and the fast drawing of that storage matches the
+// plain walk and a series filled afresh in index order, pixel for pixel.
+TEST(FastLine, StorageReadsBackAndDrawsAsThePlainModel) {
+    std::mt19937 random(1208);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    for (int trial = 0; trial < 12; ++trial) {
+        TChart chart;
+        chart.SetBounds(0, 0, pick(40, 300), pick(40, 200));
+        chart.SetView3D(false);
+        auto* s = chart.AddSeries<TFastLineSeries>();
+        if (trial % 3 == 0) s->LinePen().SetStyle(psDot);
+        struct Point { double x, y; TColor c; };
+        std::vector<Point> model;
+        long double sumY = 0;
+        double y = 0;
+        int counter = 0;
+        const int n = pick(500, 20000);
+        for (int k = 0; k < n; ++k) {
+            const int what = pick(0, 999);
+            if (what < 3) counter = 0;                       // "Inicializar" without "Limpiar"
+            double x = counter++;
+            if (what == 3) x += 0.25;                         // breaks the rule of the sample index
+            y += std::uniform_real_distribution<double>(-1, 1)(random);
+            const TColor c = k % 700 < 350 ? clRed : (what < 500 ? clBlue : clRed);
+            if (what >= 990 && !model.empty()) {
+                const int at = pick(0, static_cast<int>(model.size()) - 1);
+                sumY = static_cast<double>(sumY - model[static_cast<std::size_t>(at)].y);
+                s->Delete(at);
+                model.erase(model.begin() + at);
+                continue;
+            }
+            const auto at = std::upper_bound(model.begin(), model.end(), x, [](double v, const Point& p) { return v < p.x; });
+            const int index = s->AddPoint(x, y, "", c);
+            ASSERT_EQ(index, at - model.begin());
+            model.insert(at, Point{x, y, c});
+            sumY = static_cast<double>(sumY + y);
+        }
+        ASSERT_EQ(s->PointCount(), static_cast<int>(model.size()));
+        std::vector<TColor> colours;
+        double lo = HUGE_VAL, hi = -HUGE_VAL;
+        for (std::size_t i = 0; i < model.size(); ++i) {
+            ASSERT_EQ(s->XValue(static_cast<int>(i)), model[i].x);
+            ASSERT_EQ(s->YValue(static_cast<int>(i)), model[i].y);
+            colours.push_back(model[i].c);
+            lo = std::min(lo, model[i].y);
+            hi = std::max(hi, model[i].y);
+        }
+        EXPECT_EQ(s->ColorList(), colours);
+        EXPECT_EQ(s->YValues().LowValue(), lo);
+        EXPECT_EQ(s->YValues().HighValue(), hi);
+        EXPECT_EQ(s->YValues().Sum(), static_cast<double>(sumY));
+        auto paint = [&](TFastLineSeries* shown, bool fast) {
+            for (TChartSeries* other : {static_cast<TChartSeries*>(s), static_cast<TChartSeries*>(shown)})
+                other->SetActive(other == shown);
+            shown->FastDrawing = fast;
+            chart.Paint();
+            return chart.ControlDevice().Image()->copy();
+        };
+        auto* fresh = chart.AddSeries<TFastLineSeries>();
+        fresh->LinePen().SetStyle(s->LinePen().Style());
+        for (const Point& p : model) fresh->AddPoint(p.x, p.y, "", p.c);
+        const QImage drawn = paint(s, true);
+        EXPECT_EQ(drawn, paint(s, false)) << "trial " << trial;
+        EXPECT_EQ(drawn, paint(fresh, true)) << "trial " << trial;
+    }
+}
