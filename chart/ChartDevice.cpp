@@ -191,6 +191,8 @@ ImageDevice::ImageDevice(int width, int height, bool monochrome)
     : DrawDevice(width, height), image_(std::max(0, width), std::max(0, height), QImage::Format_RGB32) {
     SetMonochromeFlag(monochrome);
     image_.fill(0xFFFFFFFFu);
+    uniformRgb_ = 0xFFFFFFFFu;
+    uniformKey_ = image_.cacheKey();
 }
 
 TColor ImageDevice::PixelAt(int x, int y) const {
@@ -305,6 +307,24 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     const int startPhase = StylePhase();
     SetStylePhase(static_cast<int>((startPhase + major) % pattern.Period));
     if (first > last) return;
+    if (minor == 0) {
+        // Straight across or down (grid lines, ticks, axis lines): one row or
+        // column, tested against the clip once.
+        const long long fixed = minor0;
+        if (fixed < (xMajor ? c.Top : c.Left) || fixed >= (xMajor ? c.Bottom : c.Right)) return;
+        auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
+        const qsizetype stride = image_.bytesPerLine() / 4;
+        const qsizetype step = xMajor ? stepMajor : stepMajor * stride;
+        std::uint32_t* p = xMajor ? bits + fixed * stride + (major0 + stepMajor * first)
+                                  : bits + (major0 + stepMajor * first) * stride + fixed;
+        const TPenMode lineMode = Pen().Mode;
+        int phase = static_cast<int>((startPhase + first) % pattern.Period);
+        for (long long i = first; i <= last; ++i, p += step) {
+            if ((pattern.OnBits >> phase) & 1u) *p = lineMode == pmCopy ? rgb : ApplyMode(*p, rgb, lineMode);
+            phase = phase + 1 == pattern.Period ? 0 : phase + 1;
+        }
+        return;
+    }
     // Minor offset before step i: floor((2 * minor * i + major - 1) / (2 * major)).
     long long k = (2 * minor * first + major - 1) / (2 * major);
     long long e = 2 * minor - major + 2 * minor * first - 2 * major * k;
@@ -392,6 +412,17 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
     const std::uint32_t fg = ToRgb32(DeviceColor(brush.Color));
     const std::uint32_t bg = ToRgb32(DeviceColor(GetBkColor()));
     const bool opaque = GetBkMode() == OPAQUE;
+    const bool plainFill = brush.Pattern.isNull() && brush.Style == bsSolid && mode == pmCopy;
+    if (plainFill && image_.cacheKey() == uniformKey_ && uniformRgb_ == fg) return;  // already that colour
+    if (plainFill && area == Bounds()) {
+        TakeWritableBufferForWholeFill();
+        const qsizetype stride = image_.bytesPerLine() / 4;
+        auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
+        for (int y = 0; y < area.Bottom; ++y) std::fill(bits + y * stride, bits + y * stride + area.Right, fg);
+        uniformRgb_ = fg;
+        uniformKey_ = image_.cacheKey();
+        return;
+    }
     if (!brush.Pattern.isNull()) {
         const QImage pattern = brush.Pattern.convertToFormat(QImage::Format_RGB32);
         for (int y = area.Top; y < area.Bottom; ++y) {
@@ -737,9 +768,27 @@ void ImageDevice::TextOutAtAngle(int x, int y, const FontTexts& texts, const QSt
     PlotMask(glyphs, ToRgb32(DeviceColor(Font().Color)), pmCopy);
 }
 
+void ImageDevice::TakeWritableBufferForWholeFill() {
+    if (image_.isDetached()) return;
+    if (!spare_.isNull() && spare_.isDetached() && spare_.size() == image_.size() &&
+        spare_.format() == image_.format()) {
+        std::swap(image_, spare_);
+        spare_ = QImage();
+    } else {
+        image_ = QImage(image_.size(), image_.format());
+    }
+}
+
 void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
     const QImage* src = source.Image();
     if (src == nullptr) return;
+    const auto* from = dynamic_cast<const ImageDevice*>(&source);
+    if (from != nullptr && from != this && x == 0 && y == 0 && ClipRect() == Bounds() &&
+        src->size() == image_.size() && src->format() == QImage::Format_RGB32) {
+        from->spare_ = std::move(image_);
+        image_ = *src;
+        return;
+    }
     TRect area;
     if (!IntersectRect(area, TRect{x, y, x + src->width(), y + src->height()}, ClipRect())) return;
     const QImage converted = src->format() == QImage::Format_RGB32 ? *src : src->convertToFormat(QImage::Format_RGB32);

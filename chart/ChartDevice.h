@@ -266,7 +266,21 @@ private:
     void PlotMask(const Mask& mask, std::uint32_t rgb, TPenMode mode);
     void FillMaskWithBrush(const Mask& mask, bool withPenMode);
 
+    // A whole-picture copy shares the picture instead of copying it (the
+    // image is copied on write): the copy hands its old buffer to the source
+    // as the source's spare, and the source's next fill of its whole surface,
+    // which makes the old pixels irrelevant, writes into that spare rather
+    // than detaching. A chart's bitmap and screen thus trade two buffers and
+    // no paint copies or allocates a picture.
+    void TakeWritableBufferForWholeFill();
+
     QImage image_;
+    mutable QImage spare_;
+    // While the image's cache key is still uniformKey_ (no write access since,
+    // Qt changes the key on every one) every pixel is uniformRgb_, and a solid
+    // fill of that colour has nothing to do.
+    qint64 uniformKey_ = -1;
+    std::uint32_t uniformRgb_ = 0;
     // Few fonts per chart: a short list, searched when the selection changes.
     mutable std::vector<std::unique_ptr<FontTexts>> fonts_;
     mutable FontTexts* currentTexts_ = nullptr;
