@@ -2,6 +2,7 @@
 // conversion, label step and values, room beside the plot and drawing.
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "chart/AxisScale.h"
@@ -303,7 +304,16 @@ std::string TCustomChartAxis::FormatLabel(double value) {
     } else {
         // Every number format shows as "#,##0.###": the only one this program
         // uses; date-time values show their serial number the same way.
-        text = FormatGrouped3(value, NumberFormat::System());
+        const NumberFormat format = NumberFormat::System();
+        std::string separators = format.decimal_separator + '\0' + format.thousands_separator;
+        if (separators != numberSeparators_ || numberTexts_.size() >= 1024) {
+            numberTexts_.clear();
+            numberSeparators_ = std::move(separators);
+        }
+        const auto bits = std::bit_cast<std::uint64_t>(value);
+        auto found = numberTexts_.find(bits);
+        if (found == numberTexts_.end()) found = numberTexts_.emplace(bits, FormatGrouped3(value, format)).first;
+        text = found->second;
     }
     if (parent_ != nullptr && parent_->OnGetAxisLabel) parent_->OnGetAxisLabel(*this, nullptr, -1, text);
     if (labelsMultiLine_) std::replace(text.begin(), text.end(), ' ', LineSeparator);

@@ -191,6 +191,8 @@ ImageDevice::ImageDevice(int width, int height, bool monochrome)
     : DrawDevice(width, height), image_(std::max(0, width), std::max(0, height), QImage::Format_RGB32) {
     SetMonochromeFlag(monochrome);
     image_.fill(0xFFFFFFFFu);
+    uniformRgb_ = 0xFFFFFFFFu;
+    uniformKey_ = image_.cacheKey();
 }
 
 TColor ImageDevice::PixelAt(int x, int y) const {
@@ -305,17 +307,41 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     const int startPhase = StylePhase();
     SetStylePhase(static_cast<int>((startPhase + major) % pattern.Period));
     if (first > last) return;
+    if (minor == 0) {
+        // Straight across or down (grid lines, ticks, axis lines): one row or
+        // column, tested against the clip once.
+        const long long fixed = minor0;
+        if (fixed < (xMajor ? c.Top : c.Left) || fixed >= (xMajor ? c.Bottom : c.Right)) return;
+        auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
+        const qsizetype stride = image_.bytesPerLine() / 4;
+        const qsizetype step = xMajor ? stepMajor : stepMajor * stride;
+        std::uint32_t* p = xMajor ? bits + fixed * stride + (major0 + stepMajor * first)
+                                  : bits + (major0 + stepMajor * first) * stride + fixed;
+        const TPenMode lineMode = Pen().Mode;
+        int phase = static_cast<int>((startPhase + first) % pattern.Period);
+        for (long long i = first; i <= last; ++i, p += step) {
+            if ((pattern.OnBits >> phase) & 1u) *p = lineMode == pmCopy ? rgb : ApplyMode(*p, rgb, lineMode);
+            phase = phase + 1 == pattern.Period ? 0 : phase + 1;
+        }
+        return;
+    }
     // Minor offset before step i: floor((2 * minor * i + major - 1) / (2 * major)).
     long long k = (2 * minor * first + major - 1) / (2 * major);
     long long e = 2 * minor - major + 2 * minor * first - 2 * major * k;
     int phase = static_cast<int>((startPhase + first) % pattern.Period);
     const TPenMode mode = Pen().Mode;
+    // The major coordinate stays inside the clip over first..last; only the
+    // minor one is tested, and pixels are written straight into the rows.
+    const long long minorLo = xMajor ? c.Top : c.Left;
+    const long long minorHi = (xMajor ? c.Bottom : c.Right) - 1;
+    auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
+    const qsizetype stride = image_.bytesPerLine() / 4;
     for (long long i = first; i <= last; ++i) {
-        const int a = static_cast<int>(major0 + stepMajor * i);
-        const int b = static_cast<int>(minor0 + stepMinor * k);
-        if ((pattern.OnBits >> phase) & 1u) {
-            if (xMajor) PlotPixel(a, b, rgb, mode);
-            else PlotPixel(b, a, rgb, mode);
+        const long long a = major0 + stepMajor * i;
+        const long long b = minor0 + stepMinor * k;
+        if (((pattern.OnBits >> phase) & 1u) && b >= minorLo && b <= minorHi) {
+            std::uint32_t* p = xMajor ? bits + b * stride + a : bits + a * stride + b;
+            *p = mode == pmCopy ? rgb : ApplyMode(*p, rgb, mode);
         }
         phase = phase + 1 == pattern.Period ? 0 : phase + 1;
         if (e > 0) {
@@ -386,6 +412,17 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
     const std::uint32_t fg = ToRgb32(DeviceColor(brush.Color));
     const std::uint32_t bg = ToRgb32(DeviceColor(GetBkColor()));
     const bool opaque = GetBkMode() == OPAQUE;
+    const bool plainFill = brush.Pattern.isNull() && brush.Style == bsSolid && mode == pmCopy;
+    if (plainFill && image_.cacheKey() == uniformKey_ && uniformRgb_ == fg) return;  // already that colour
+    if (plainFill && area == Bounds()) {
+        TakeWritableBufferForWholeFill();
+        const qsizetype stride = image_.bytesPerLine() / 4;
+        auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
+        for (int y = 0; y < area.Bottom; ++y) std::fill(bits + y * stride, bits + y * stride + area.Right, fg);
+        uniformRgb_ = fg;
+        uniformKey_ = image_.cacheKey();
+        return;
+    }
     if (!brush.Pattern.isNull()) {
         const QImage pattern = brush.Pattern.convertToFormat(QImage::Format_RGB32);
         for (int y = area.Top; y < area.Bottom; ++y) {
@@ -535,37 +572,172 @@ void ImageDevice::Polygon(std::span<const TPoint> points) {
 
 void ImageDevice::SetPixel(int x, int y, TColor color) { PlotPixel(x, y, ToRgb32(DeviceColor(color)), pmCopy); }
 
+namespace {
+
+// Fonts that Qt draws alike: everything but colour and escapement.
+bool SameShape(const DeviceFont& a, const DeviceFont& b) {
+    return a.Height == b.Height && a.Bold == b.Bold && a.Italic == b.Italic && a.Underline == b.Underline &&
+           a.StrikeOut == b.StrikeOut && a.Name == b.Name;
+}
+
+// Bounds of the text tables: a chart uses a handful of fonts and, per font,
+// the labels of a few ranges; a scrolling axis keeps making new ones.
+constexpr std::size_t kMaxFonts = 16;
+constexpr std::size_t kMaxTextsPerFont = 1024;
+
+// Qt turns by exactly these angles (its rotation has exact sines and cosines
+// for them); any other angle is rendered afresh at its position every time.
+bool ExactTurn(double angle) {
+    return angle == 0 || angle == 90 || angle == -90 || angle == 180 || angle == 270 || angle == -270;
+}
+
+}  // namespace
+
 void ImageDevice::SelectFont(const DeviceFont& font) {
-    if (!(font == Font())) qfont_.reset();
+    if (currentTexts_ != nullptr && !SameShape(font, currentTexts_->Shape)) currentTexts_ = nullptr;
     DrawDevice::SelectFont(font);
 }
 
-const QFont& ImageDevice::CurrentQFont() const {
-    if (!qfont_) qfont_ = ToQFont(Font());
-    return *qfont_;
+ImageDevice::FontTexts& ImageDevice::CurrentTexts() const {
+    if (currentTexts_ != nullptr) return *currentTexts_;
+    for (const auto& texts : fonts_) {
+        if (SameShape(texts->Shape, Font())) return *(currentTexts_ = texts.get());
+    }
+    if (fonts_.size() >= kMaxFonts) fonts_.clear();
+    auto texts = std::make_unique<FontTexts>();
+    texts->Shape = Font();
+    texts->QtFont = ToQFont(Font());
+    const QFontMetrics fm(texts->QtFont);
+    texts->Ascent = fm.ascent();
+    texts->Cell = fm.height();
+    fonts_.push_back(std::move(texts));
+    return *(currentTexts_ = fonts_.back().get());
+}
+
+int ImageDevice::Advance(FontTexts& texts, const std::string& text) {
+    if (const auto found = texts.Advances.find(text); found != texts.Advances.end()) return found->second;
+    if (texts.Advances.size() >= kMaxTextsPerFont) texts.Advances.clear();
+    const int advance = QFontMetrics(texts.QtFont).horizontalAdvance(QString::fromStdString(text));
+    texts.Advances.emplace(text, advance);
+    return advance;
 }
 
 TSize ImageDevice::TextExtent(const std::string& text) const {
     if (!HaveGuiApplication()) return {};
-    const QFontMetrics fm(CurrentQFont());
-    return TSize{fm.horizontalAdvance(QString::fromStdString(text)), fm.height()};
+    FontTexts& texts = CurrentTexts();
+    return TSize{Advance(texts, text), texts.Cell};
+}
+
+namespace {
+
+// The set pixels of a mask as row runs, offset by (left, top).
+template <class Run>
+void AppendRuns(std::vector<Run>& runs, const QImage& mask, int left, int top) {
+    const int width = mask.width();
+    for (int y = 0; y < mask.height(); ++y) {
+        const auto* m = reinterpret_cast<const std::uint32_t*>(mask.constScanLine(y));
+        int x = 0;
+        while (x < width) {
+            if (m[x] == 0) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < width && m[end] != 0) ++end;
+            runs.push_back(Run{top + y, left + x, left + end});
+            x = end;
+        }
+    }
+}
+
+}  // namespace
+
+// Drawn exactly as at a position (x, y) with the mask clipped: only the
+// painter's integer translation differs, and with an exact turn that moves
+// every pixel by the same whole amount.
+ImageDevice::RenderedText ImageDevice::RenderRuns(const FontTexts& texts, const QString& text, double angle, int ox,
+                                                  int oy, int advance) {
+    const int cell = texts.Cell;
+    QTransform place;
+    place.rotate(angle);
+    // The turned cell, widened by a cell height for overhanging glyphs.
+    const QRect box = place.mapRect(QRectF(ox, oy, advance, cell)).toAlignedRect();
+    const int left = box.left() - cell;
+    const int top = box.top() - cell;
+    QImage mask(box.width() + 2 * cell, box.height() + 2 * cell, QImage::Format_ARGB32_Premultiplied);
+    const QTransform aim = place * QTransform::fromTranslate(-left, -top);
+    RenderedText rendered;
+    mask.fill(0u);
+    {
+        QPainter painter(&mask);
+        painter.setTransform(aim);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 255, 255));
+        painter.drawRect(QRect(ox, oy, advance, cell));
+    }
+    AppendRuns(rendered.Background, mask, left, top);
+    mask.fill(0u);
+    {
+        QPainter painter(&mask);
+        painter.setTransform(aim);
+        painter.setFont(texts.QtFont);
+        painter.setPen(QColor(255, 255, 255));
+        painter.drawText(QPoint(ox, oy + texts.Ascent), text);
+    }
+    AppendRuns(rendered.Glyphs, mask, left, top);
+    return rendered;
+}
+
+void ImageDevice::PlotRuns(const std::vector<TextRun>& runs, int x, int y, std::uint32_t rgb) {
+    const TRect& c = ClipRect();
+    auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
+    const qsizetype stride = image_.bytesPerLine() / 4;
+    for (const TextRun& run : runs) {
+        const long long row = static_cast<long long>(y) + run.Dy;
+        if (row < c.Top || row >= c.Bottom) continue;
+        const long long x0 = std::max<long long>(static_cast<long long>(x) + run.Dx0, c.Left);
+        const long long x1 = std::min<long long>(static_cast<long long>(x) + run.Dx1, c.Right);
+        if (x1 > x0) std::fill(bits + row * stride + x0, bits + row * stride + x1, rgb);
+    }
 }
 
 void ImageDevice::TextOut(int x, int y, const std::string& text) {
     if (!HaveGuiApplication() || text.empty()) return;
-    const QFont& font = CurrentQFont();
-    const QFontMetrics fm(font);
-    const QString qtext = QString::fromStdString(text);
-    const int advance = fm.horizontalAdvance(qtext);
-    const int cell = fm.height();
+    FontTexts& texts = CurrentTexts();
+    const int advance = Advance(texts, text);
+    const int cell = texts.Cell;
     const unsigned align = GetTextAlign();
     int ox = 0;
     if ((align & TA_CENTER) == TA_CENTER) ox = -advance / 2;
     else if ((align & TA_RIGHT) == TA_RIGHT) ox = -advance;
     int oy = 0;
-    if ((align & TA_BASELINE) == TA_BASELINE) oy = -fm.ascent();
+    if ((align & TA_BASELINE) == TA_BASELINE) oy = -texts.Ascent;
     else if ((align & TA_BOTTOM) == TA_BOTTOM) oy = -cell;
 
+    const double angle = -Font().Escapement / 10.0;
+    if (!ExactTurn(angle)) {
+        TextOutAtAngle(x, y, texts, QString::fromStdString(text), ox, oy, advance);
+        return;
+    }
+    // The key: the text, then the turn and the cell offsets (which follow from
+    // the alignment and the font, measured once).
+    std::string key = text;
+    key += '\0';
+    key += std::to_string(Font().Escapement) + ',' + std::to_string(ox) + ',' + std::to_string(oy);
+    auto found = texts.Rendered.find(key);
+    if (found == texts.Rendered.end()) {
+        if (texts.Rendered.size() >= kMaxTextsPerFont) texts.Rendered.clear();
+        found = texts.Rendered
+                    .emplace(std::move(key), RenderRuns(texts, QString::fromStdString(text), angle, ox, oy, advance))
+                    .first;
+    }
+    if (GetBkMode() == OPAQUE) PlotRuns(found->second.Background, x, y, ToRgb32(DeviceColor(GetBkColor())));
+    PlotRuns(found->second.Glyphs, x, y, ToRgb32(DeviceColor(Font().Color)));
+}
+
+void ImageDevice::TextOutAtAngle(int x, int y, const FontTexts& texts, const QString& text, int ox, int oy,
+                                 int advance) {
+    const int cell = texts.Cell;
     QTransform place;
     place.translate(x, y);
     place.rotate(-Font().Escapement / 10.0);
@@ -589,16 +761,34 @@ void ImageDevice::TextOut(int x, int y, const std::string& text) {
     {
         QPainter painter(&glyphs.Image);
         AimPainter(painter, glyphs, place);
-        painter.setFont(font);
+        painter.setFont(texts.QtFont);
         painter.setPen(QColor(255, 255, 255));
-        painter.drawText(QPoint(ox, oy + fm.ascent()), qtext);
+        painter.drawText(QPoint(ox, oy + texts.Ascent), text);
     }
     PlotMask(glyphs, ToRgb32(DeviceColor(Font().Color)), pmCopy);
+}
+
+void ImageDevice::TakeWritableBufferForWholeFill() {
+    if (image_.isDetached()) return;
+    if (!spare_.isNull() && spare_.isDetached() && spare_.size() == image_.size() &&
+        spare_.format() == image_.format()) {
+        std::swap(image_, spare_);
+        spare_ = QImage();
+    } else {
+        image_ = QImage(image_.size(), image_.format());
+    }
 }
 
 void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
     const QImage* src = source.Image();
     if (src == nullptr) return;
+    const auto* from = dynamic_cast<const ImageDevice*>(&source);
+    if (from != nullptr && from != this && x == 0 && y == 0 && ClipRect() == Bounds() &&
+        src->size() == image_.size() && src->format() == QImage::Format_RGB32) {
+        from->spare_ = std::move(image_);
+        image_ = *src;
+        return;
+    }
     TRect area;
     if (!IntersectRect(area, TRect{x, y, x + src->width(), y + src->height()}, ClipRect())) return;
     const QImage converted = src->format() == QImage::Format_RGB32 ? *src : src->convertToFormat(QImage::Format_RGB32);

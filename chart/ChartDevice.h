@@ -46,9 +46,9 @@
 #include <QImage>
 
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "chart/ChartTypes.h"
@@ -109,6 +109,21 @@ struct DeviceFont {
     friend bool operator==(const DeviceFont&, const DeviceFont&) = default;
 };
 
+// The drawing primitives every device implements, listed once: the base
+// declares them pure (SPEC "= 0") and each device overrides the whole list
+// (SPEC "override"), so that adding a primitive cannot miss a device.
+#define NC_DEVICE_PRIMITIVES(SPEC)                                  \
+    virtual void LineTo(int x, int y) SPEC;                         \
+    virtual void Rectangle(int x0, int y0, int x1, int y1) SPEC;    \
+    virtual void FillRect(const TRect& r) SPEC;                     \
+    virtual void Ellipse(int x0, int y0, int x1, int y1) SPEC;      \
+    virtual void Polygon(std::span<const TPoint> points) SPEC;      \
+    virtual void SetPixel(int x, int y, TColor color) SPEC;         \
+    virtual void TextOut(int x, int y, const std::string& text) SPEC; \
+    virtual TSize TextExtent(const std::string& text) const SPEC;   \
+    virtual void CopyFrom(const DrawDevice& source, int x, int y) SPEC; \
+    virtual void DrawImage(const TRect& dest, const QImage& image) SPEC;
+
 class DrawDevice {
 public:
     DrawDevice(int width, int height);
@@ -143,21 +158,13 @@ public:
     TRect Bounds() const { return TRect{0, 0, width_, height_}; }
 
     virtual void MoveTo(int x, int y);
-    virtual void LineTo(int x, int y) = 0;
     TPoint CurrentPoint() const { return current_; }
-    virtual void Rectangle(int x0, int y0, int x1, int y1) = 0;
-    virtual void FillRect(const TRect& r) = 0;
-    virtual void Ellipse(int x0, int y0, int x1, int y1) = 0;
-    virtual void Polygon(std::span<const TPoint> points) = 0;
-    virtual void SetPixel(int x, int y, TColor color) = 0;
-    virtual void TextOut(int x, int y, const std::string& text) = 0;
-    // The advance width and cell height of text in the current font; {0, 0}
-    // when the device cannot measure.
-    virtual TSize TextExtent(const std::string& text) const = 0;
-    // Plain block copy of another device's picture with its top-left at (x, y).
-    virtual void CopyFrom(const DrawDevice& source, int x, int y) = 0;
-    // Draws image stretched over dest (plain copy, clipped).
-    virtual void DrawImage(const TRect& dest, const QImage& image) = 0;
+    // The drawing primitives (rules at the top of this file). TextExtent
+    // answers the advance width and cell height of text in the current font,
+    // {0, 0} when the device cannot measure; CopyFrom is a plain block copy of
+    // another device's picture with its top-left at (x, y); DrawImage draws an
+    // image stretched over dest (plain copy, clipped).
+    NC_DEVICE_PRIMITIVES(= 0)
 
 protected:
     void SetMonochromeFlag(bool on) { monochrome_ = on; }
@@ -193,20 +200,48 @@ public:
     TColor PixelAt(int x, int y) const;
 
     void SelectFont(const DeviceFont& font) override;
-    void LineTo(int x, int y) override;
-    void Rectangle(int x0, int y0, int x1, int y1) override;
-    void FillRect(const TRect& r) override;
-    void Ellipse(int x0, int y0, int x1, int y1) override;
-    void Polygon(std::span<const TPoint> points) override;
-    void SetPixel(int x, int y, TColor color) override;
-    void TextOut(int x, int y, const std::string& text) override;
-    TSize TextExtent(const std::string& text) const override;
-    void CopyFrom(const DrawDevice& source, int x, int y) override;
-    void DrawImage(const TRect& dest, const QImage& image) override;
+    NC_DEVICE_PRIMITIVES(override)
 
 private:
-    // The selected font as Qt's, built once per selection.
-    const QFont& CurrentQFont() const;
+    // Text goes through Qt's shaping, which costs more than everything else a
+    // small chart draws; an axis measures the same few labels several times
+    // per paint and draws the same labels paint after paint. So each font
+    // keeps what was measured and rendered with it, by text: the advance
+    // width, and the rendered text as runs of pixels relative to the
+    // reference point (background cell and glyphs apart), so that drawing it
+    // again is a few row fills at any position, in any colour, over any
+    // background and clip. An entry depends only on what keys it (the font's
+    // shape: name, height, styles; the text; the turn and the alignment), so
+    // it cannot go stale: colour, background and clip are applied when
+    // plotting. The tables are dropped whole when they outgrow a bound.
+    struct TextRun {
+        int Dy;   // row, relative to the reference point
+        int Dx0;  // columns Dx0 .. Dx1 - 1
+        int Dx1;
+    };
+    struct RenderedText {
+        std::vector<TextRun> Background;  // the text cell, for an opaque background
+        std::vector<TextRun> Glyphs;
+    };
+    struct FontTexts {
+        DeviceFont Shape;  // colour and escapement are not part of the key
+        QFont QtFont;
+        int Ascent = 0;
+        int Cell = 0;
+        std::unordered_map<std::string, int> Advances;
+        std::unordered_map<std::string, RenderedText> Rendered;
+    };
+    // The texts of the selected font, created on first use.
+    FontTexts& CurrentTexts() const;
+    static int Advance(FontTexts& texts, const std::string& text);
+    // Renders text as the reference point's runs; angle is one Qt turns
+    // exactly (a multiple of 90 degrees), so that the runs are the same
+    // pixels that rendering at any integer position gives.
+    static RenderedText RenderRuns(const FontTexts& texts, const QString& text, double angle, int ox, int oy,
+                                   int advance);
+    void PlotRuns(const std::vector<TextRun>& runs, int x, int y, std::uint32_t rgb);
+    // Text at an angle Qt does not turn exactly: rendered every time.
+    void TextOutAtAngle(int x, int y, const FontTexts& texts, const QString& text, int ox, int oy, int advance);
     void PlotPixel(int x, int y, std::uint32_t rgb, TPenMode mode);
     // Draws one pixel of a styled one-pixel line walk and advances the phase.
     void StyledPixel(int x, int y, std::uint32_t rgb);
@@ -231,8 +266,24 @@ private:
     void PlotMask(const Mask& mask, std::uint32_t rgb, TPenMode mode);
     void FillMaskWithBrush(const Mask& mask, bool withPenMode);
 
+    // A whole-picture copy shares the picture instead of copying it (the
+    // image is copied on write): the copy hands its old buffer to the source
+    // as the source's spare, and the source's next fill of its whole surface,
+    // which makes the old pixels irrelevant, writes into that spare rather
+    // than detaching. A chart's bitmap and screen thus trade two buffers and
+    // no paint copies or allocates a picture.
+    void TakeWritableBufferForWholeFill();
+
     QImage image_;
-    mutable std::optional<QFont> qfont_;
+    mutable QImage spare_;
+    // While the image's cache key is still uniformKey_ (no write access since,
+    // Qt changes the key on every one) every pixel is uniformRgb_, and a solid
+    // fill of that colour has nothing to do.
+    qint64 uniformKey_ = -1;
+    std::uint32_t uniformRgb_ = 0;
+    // Few fonts per chart: a short list, searched when the selection changes.
+    mutable std::vector<std::unique_ptr<FontTexts>> fonts_;
+    mutable FontTexts* currentTexts_ = nullptr;
 };
 
 // Records every drawing and state call as one line of text, for tests that
@@ -253,16 +304,7 @@ public:
     void SetTextAlign(unsigned flags) override;
     void SetClipRect(const TRect& r) override;
     void MoveTo(int x, int y) override;
-    void LineTo(int x, int y) override;
-    void Rectangle(int x0, int y0, int x1, int y1) override;
-    void FillRect(const TRect& r) override;
-    void Ellipse(int x0, int y0, int x1, int y1) override;
-    void Polygon(std::span<const TPoint> points) override;
-    void SetPixel(int x, int y, TColor color) override;
-    void TextOut(int x, int y, const std::string& text) override;
-    TSize TextExtent(const std::string& text) const override;
-    void CopyFrom(const DrawDevice& source, int x, int y) override;
-    void DrawImage(const TRect& dest, const QImage& image) override;
+    NC_DEVICE_PRIMITIVES(override)
 
 private:
     void Record(std::string call) { calls_.push_back(std::move(call)); }

@@ -8,9 +8,11 @@
 // The axes scale themselves from the series on every paint, reserve their
 // room beside the plot and draw their title, ticks, grid and labels.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "chart/ChartCanvas.h"
@@ -461,6 +463,14 @@ private:
     bool tickOnLabelsOnly_ = true;
     bool inverted_ = false;
     bool visible_;
+
+    // The number texts of recent label values (by the value's bits), written
+    // with the separators in numberSeparators_: the same labels are formatted
+    // several times per paint and again paint after paint. The text depends on
+    // nothing else, so the table cannot go stale; it is dropped whole when the
+    // separators change or it outgrows a bound.
+    std::unordered_map<std::uint64_t, std::string> numberTexts_;
+    std::string numberSeparators_;
 
     // Drawing state of one PaintAxis call.
     double labelValue_ = 0;
