@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace nc {
 
@@ -418,7 +419,12 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
         TakeWritableBufferForWholeFill();
         const qsizetype stride = image_.bytesPerLine() / 4;
         auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
-        for (int y = 0; y < area.Bottom; ++y) std::fill(bits + y * stride, bits + y * stride + area.Right, fg);
+        const bool bytesAlike = (fg & 0xFFu) * 0x01010101u == fg;  // white, black: one memset
+        if (bytesAlike && stride == area.Right) {
+            std::memset(bits, static_cast<int>(fg & 0xFFu), sizeof(std::uint32_t) * stride * area.Bottom);
+        } else {
+            for (int y = 0; y < area.Bottom; ++y) std::fill(bits + y * stride, bits + y * stride + area.Right, fg);
+        }
         uniformRgb_ = fg;
         uniformKey_ = image_.cacheKey();
         return;
