@@ -66,7 +66,7 @@ public:
 
 // The 3D view settings. Each setter invalidates the owning panel (through the
 // repaint handler the panel installs) only when the value changed.
-class TView3DOptions {
+class TView3DOptions : private TRepaintsOnChange {
 public:
     TView3DOptions() = default;
     TView3DOptions(const TView3DOptions&) = delete;
@@ -96,12 +96,7 @@ public:
     }
 
 private:
-    template <class T>
-    void Store(T& field, T value) {
-        if (field == value) return;
-        field = value;
-        Repaint();
-    }
+    void RepaintOnChange() override { Repaint(); }
 
     int elevation_ = 345;
     int horizOffset_ = 0;

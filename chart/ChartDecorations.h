@@ -75,7 +75,7 @@ private:
     int size_ = 0;
 };
 
-class TChartGradient {
+class TChartGradient : private TRepaintsOnChange {
 public:
     explicit TChartGradient(TCustomChartPanel* parent) : parent_(parent) {}
 
@@ -89,12 +89,7 @@ public:
     void SetVisible(bool value) { Store(visible_, value); }
 
 private:
-    template <class T>
-    void Store(T& field, T value) {
-        if (field == value) return;
-        field = value;
-        InvalidateChartPanel(parent_);
-    }
+    void RepaintOnChange() override { InvalidateChartPanel(parent_); }
 
     TCustomChartPanel* parent_;
     TGradientDirection direction_ = gdTopBottom;
@@ -106,7 +101,7 @@ private:
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // The title above the plot, or (as the chart's Foot) below it.
-class TChartTitle : public TChartFontObject {
+class TChartTitle : public TChartFontObject, private TRepaintsOnChange {
 public:
     explicit TChartTitle(TCustomChartPanel* parent);
 
@@ -125,12 +120,7 @@ public:
     TRect TitleRect;
 
 private:
-    template <class T>
-    void Store(T& field, T value) {
-        if (field == value) return;
-        field = value;
-        Repaint();
-    }
+    void RepaintOnChange() override { Repaint(); }
 
     bool adjustFrame_ = true;
     TAlignment alignment_ = taCenter;

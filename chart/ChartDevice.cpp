@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace nc {
 
@@ -89,6 +90,26 @@ bool HatchAt(TBrushStyle style, int x, int y) {
     case bsCross: return u == 0 || v == 0;
     case bsDiagCross: return u == v || ((u + v) & 7) == 7;
     default: return true;
+    }
+}
+
+// Calls visit (y, x0, x1) for every run of set pixels x0..x1-1 of row y of a mask.
+template <class Visit>
+void ForEachRun(const QImage& mask, Visit visit) {
+    const int width = mask.width();
+    for (int y = 0; y < mask.height(); ++y) {
+        const auto* m = reinterpret_cast<const std::uint32_t*>(mask.constScanLine(y));
+        int x = 0;
+        while (x < width) {
+            if (m[x] == 0) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < width && m[end] != 0) ++end;
+            visit(y, x, end);
+            x = end;
+        }
     }
 }
 
@@ -418,7 +439,12 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
         TakeWritableBufferForWholeFill();
         const qsizetype stride = image_.bytesPerLine() / 4;
         auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
-        for (int y = 0; y < area.Bottom; ++y) std::fill(bits + y * stride, bits + y * stride + area.Right, fg);
+        const bool bytesAlike = (fg & 0xFFu) * 0x01010101u == fg;  // white, black: one memset
+        if (bytesAlike && stride == area.Right) {
+            std::memset(bits, static_cast<int>(fg & 0xFFu), sizeof(std::uint32_t) * stride * area.Bottom);
+        } else {
+            for (int y = 0; y < area.Bottom; ++y) std::fill(bits + y * stride, bits + y * stride + area.Right, fg);
+        }
         uniformRgb_ = fg;
         uniformKey_ = image_.cacheKey();
         return;
@@ -451,21 +477,9 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
 }
 
 void ImageDevice::FillMaskWithBrush(const Mask& mask, bool withPenMode) {
-    const int width = mask.Image.width();
-    for (int y = 0; y < mask.Image.height(); ++y) {
-        const auto* m = reinterpret_cast<const std::uint32_t*>(mask.Image.constScanLine(y));
-        int x = 0;
-        while (x < width) {
-            if (m[x] == 0) {
-                ++x;
-                continue;
-            }
-            int end = x;
-            while (end < width && m[end] != 0) ++end;
-            FillArea(TRect{mask.Left + x, mask.Top + y, mask.Left + end, mask.Top + y + 1}, withPenMode);
-            x = end;
-        }
-    }
+    ForEachRun(mask.Image, [&](int y, int x0, int x1) {
+        FillArea(TRect{mask.Left + x0, mask.Top + y, mask.Left + x1, mask.Top + y + 1}, withPenMode);
+    });
 }
 
 void ImageDevice::Rectangle(int x0, int y0, int x1, int y1) {
@@ -633,21 +647,7 @@ namespace {
 // The set pixels of a mask as row runs, offset by (left, top).
 template <class Run>
 void AppendRuns(std::vector<Run>& runs, const QImage& mask, int left, int top) {
-    const int width = mask.width();
-    for (int y = 0; y < mask.height(); ++y) {
-        const auto* m = reinterpret_cast<const std::uint32_t*>(mask.constScanLine(y));
-        int x = 0;
-        while (x < width) {
-            if (m[x] == 0) {
-                ++x;
-                continue;
-            }
-            int end = x;
-            while (end < width && m[end] != 0) ++end;
-            runs.push_back(Run{top + y, left + x, left + end});
-            x = end;
-        }
-    }
+    ForEachRun(mask, [&](int y, int x0, int x1) { runs.push_back(Run{top + y, left + x0, left + x1}); });
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ private:
 
 // The series base class: data, extremes, visible range and repaint requests.
 // A chart owns the series attached to it (TCustomAxisPanel::AddSeries).
-class TChartSeries {
+class TChartSeries : protected TRepaintsOnChange {
 public:
     TChartSeries();
     virtual ~TChartSeries();
@@ -195,12 +195,7 @@ public:
     std::function<void(TChartSeries&)> AfterDrawValues;
 
 protected:
-    template <class T>
-    void Store(T& field, const T& value) {
-        if (field == value) return;
-        field = value;
-        RequestRepaint();
-    }
+    void RepaintOnChange() override { RequestRepaint(); }
 
 private:
     friend class TChartValueList;
@@ -270,7 +265,7 @@ private:
 // the label step and label values, the room it takes beside the plot and its
 // drawing. The pure arithmetic lives in chart/AxisScale.h; this class feeds it
 // from the settings and the chart's plot rectangle.
-class TCustomChartAxis {
+class TCustomChartAxis : protected TRepaintsOnChange {
 public:
     TCustomChartAxis(TCustomAxisPanel* parent, bool horizontal, bool otherSide, bool depth = false);
     virtual ~TCustomChartAxis();
@@ -411,12 +406,7 @@ public:
 
 protected:
     void Repaint();
-    template <class T>
-    void Store(T& field, const T& value) {
-        if (field == value) return;
-        field = value;
-        Repaint();
-    }
+    void RepaintOnChange() override { Repaint(); }
 
 private:
     TChartCanvas3D& Canvas() const;

@@ -62,7 +62,7 @@ struct TZoomPanningRecord {
 
 enum TPanelBevel { bvNone, bvLowered, bvRaised, bvSpace };
 
-class TCustomChartPanel : public QWidget {
+class TCustomChartPanel : public QWidget, protected TRepaintsOnChange {
 public:
     explicit TCustomChartPanel(QWidget* parent = nullptr);
     ~TCustomChartPanel() override;
@@ -154,12 +154,7 @@ protected:
     void EndCreation() { creationComplete_ = true; }
     const QCursor& LoadedCursor() const { return loadedCursor_; }
 
-    template <class T>
-    void Store(T& field, const T& value) {
-        if (field == value) return;
-        field = value;
-        Invalidate();
-    }
+    void RepaintOnChange() override { Invalidate(); }
 
 private:
     void DropBitmap();

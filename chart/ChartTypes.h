@@ -10,6 +10,23 @@
 
 namespace nc {
 
+// The rule of every chart object's setters: store the new value and repaint
+// the chart only when the value changed. An object derives from this and says
+// how it repaints.
+class TRepaintsOnChange {
+protected:
+    TRepaintsOnChange() = default;
+    virtual ~TRepaintsOnChange() = default;
+    virtual void RepaintOnChange() = 0;
+
+    template <class T>
+    void Store(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        RepaintOnChange();
+    }
+};
+
 // A colour as the chart stores it: 0x00BBGGRR for a plain RGB colour; a set
 // high bit marks a system colour whose low byte is its index.
 using TColor = std::uint32_t;

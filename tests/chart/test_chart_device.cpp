@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
+
 #include "PixelArt.h"
 #include "chart/ChartDevice.h"
 
@@ -435,4 +438,75 @@ TEST(ImageDeviceFigures, PolygonFillsItsInside) {
     EXPECT_EQ(d.PixelAt(5, 5), clRed);
     EXPECT_EQ(d.PixelAt(10, 5), clWhite);
     EXPECT_EQ(InkBounds(d, clBlack), TRect{});
+}
+
+// The image device keeps each font's texts measured and rendered, and shares
+// whole pictures between devices until one is written. A device that has
+// drawn many texts (warm tables, shared buffers) must draw exactly what a
+// fresh device draws for every step of a random mix of fonts, turns, texts,
+// colours, alignments, backgrounds, clips and fills; and a picture copied out
+// must not change when the source goes on drawing.
+TEST(ImageDeviceTextTables, WarmTablesAndSharedPicturesDrawWhatAFreshDeviceDraws) {
+    constexpr int w = 120;
+    constexpr int h = 90;
+    const std::vector<std::string> texts = {"0", "10", "1.000", "-0,5", "Muestreos ", "Posici\xC3\xB3n", "W", "Ab", ""};
+    const int escapements[] = {0, 900, -900, 2700, 1800, 450};
+    const unsigned aligns[] = {TA_LEFT | TA_TOP, TA_RIGHT | TA_TOP, TA_CENTER | TA_TOP, TA_CENTER | TA_BOTTOM,
+                               TA_LEFT | TA_BASELINE};
+    const TColor colours[] = {clBlack, clWhite, clRed, clBlue, 0x123456};
+    std::mt19937 random(20261208);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+
+    ImageDevice warm(w, h);
+    ImageDevice screen(w, h);
+    auto reference = std::make_unique<ImageDevice>(w, h);
+    QImage copiedOut;  // the screen's picture when it was last copied
+    for (int step = 0; step < 400; ++step) {
+        DeviceFont font;
+        font.Name = pick(3) == 0 ? "DejaVu Sans" : "Arial";
+        font.Height = std::vector<int>{-11, -13, 12}[pick(3)];
+        font.Bold = pick(4) == 0;
+        font.Italic = pick(5) == 0;
+        font.Escapement = escapements[pick(6)];
+        font.Color = colours[pick(5)];
+        const std::string text = texts[pick(static_cast<int>(texts.size()))];
+        const unsigned align = aligns[pick(5)];
+        const int mode = pick(2) == 0 ? OPAQUE : TRANSPARENT;
+        const TColor back = colours[pick(5)];
+        const TRect clip = pick(3) == 0 ? TRect{pick(w / 2), pick(h / 2), w / 2 + pick(w / 2), h / 2 + pick(h / 2)}
+                                        : TRect{0, 0, w, h};
+        const int x = pick(w + 40) - 20;
+        const int y = pick(h + 40) - 20;
+        const int kind = pick(10);
+        const DeviceBrush brush{colours[pick(5)], bsSolid, {}};
+        const TRect fill = pick(2) == 0 ? TRect{0, 0, w, h} : TRect{x, y, x + 30, y + 20};
+        auto draw = [&](ImageDevice& d) {
+            d.SelectFont(font);
+            d.SetTextAlign(align);
+            d.SetBkMode(mode);
+            d.SetBkColor(back);
+            d.SetClipRect(clip);
+            if (kind == 0) {
+                d.SelectBrush(brush);
+                d.FillRect(fill);
+            } else {
+                d.TextOut(x, y, text);
+            }
+        };
+        draw(warm);
+        // The reference measures and renders everything afresh.
+        auto fresh = std::make_unique<ImageDevice>(w, h);
+        fresh->CopyFrom(*reference, 0, 0);
+        draw(*fresh);
+        reference = std::move(fresh);
+        ASSERT_EQ(*warm.Image(), *reference->Image()) << "step " << step;
+        ASSERT_EQ(warm.TextExtent(text), reference->TextExtent(text)) << "step " << step;
+        if (!copiedOut.isNull()) ASSERT_EQ(*screen.Image(), copiedOut) << "step " << step;
+        if (pick(8) == 0) {
+            warm.SetClipRect(warm.Bounds());
+            screen.CopyFrom(warm, 0, 0);
+            copiedOut = screen.Image()->copy();
+            ASSERT_EQ(copiedOut, *reference->Image()) << "step " << step;
+        }
+    }
 }
