@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "ui/Commands.h"
 #include "ui/Ppal.h"
 
 #include <QCommandLineParser>
@@ -59,13 +60,12 @@ std::optional<QString> ReferenceText(const QString& text, const NumberFormat& fo
 
 std::optional<int> Speed(const QString& text)
 {
+    // The window's own check, so the option and the speed box agree on the range.
     try {
-        const int32_t n = StrToInt(text.toStdString());
-        if (n >= kVelocidadMinima && n <= kVelocidadMaxima)
-            return n;
-    } catch (const ConversionError&) {
+        return SpeedFromText(text.toStdString());
+    } catch (const std::exception&) {
+        return std::nullopt;
     }
-    return std::nullopt;
 }
 
 // The parser names an unknown option without its dashes; the message shows

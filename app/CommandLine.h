@@ -31,8 +31,6 @@ struct LaunchCommand {
 };
 
 inline constexpr int kReferenciaMaxima = 360;
-inline constexpr int kVelocidadMinima = 1;
-inline constexpr int kVelocidadMaxima = 2000;
 
 // arguments: the whole argv, the program's name first. `format` is the
 // reference box's number format; a reference written with a point is taken
