@@ -184,20 +184,24 @@ void TCustomChartAxis::RangeFromMargins(int left, int top, int right, int bottom
 
 int TCustomChartAxis::ValueToPixel(double value) const {
     if (parent_ == nullptr) return 0;
-    const TCustomAxisPanel& p = *parent_;
-    const AxisRange r{EffectiveMin, EffectiveMax, EffectiveRange};
     if (depth_) {
-        if (EffectiveRange == 0) return p.Depth3D;
-        return RoundPixel(static_cast<long double>(p.Depth3D) * (value - static_cast<long double>(EffectiveMin)) /
+        if (EffectiveRange == 0) return parent_->Depth3D;
+        return RoundPixel(static_cast<long double>(parent_->Depth3D) * (value - static_cast<long double>(EffectiveMin)) /
                           EffectiveRange);
     }
+    AxisRange r;
     AxisSpan s;
-    if (horizontal_) {
-        s = AxisSpan{p.PlotRect.Left, p.PlotRect.Right, p.PlotWidth, p.PlotCenterX};
-    } else {
-        s = AxisSpan{p.PlotRect.Bottom, p.PlotRect.Top, -p.PlotHeight, p.PlotCenterY};
-    }
+    LinearPixelMap(r, s);
     return logarithmic_ ? LogValueToPixel(value, r, s) : LinearValueToPixel(value, r, s, inverted_);
+}
+
+bool TCustomChartAxis::LinearPixelMap(AxisRange& range, AxisSpan& span) const {
+    if (parent_ == nullptr || depth_) return false;
+    const TCustomAxisPanel& p = *parent_;
+    range = AxisRange{EffectiveMin, EffectiveMax, EffectiveRange};
+    span = horizontal_ ? AxisSpan{p.PlotRect.Left, p.PlotRect.Right, p.PlotWidth, p.PlotCenterX}
+                       : AxisSpan{p.PlotRect.Bottom, p.PlotRect.Top, -p.PlotHeight, p.PlotCenterY};
+    return !logarithmic_;
 }
 
 double TCustomChartAxis::PixelToValue(int pixel) const {

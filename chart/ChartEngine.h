@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "chart/AxisScale.h"
 #include "chart/ChartCanvas.h"
 #include "chart/ChartDecorations.h"
 #include "chart/ChartTypes.h"
@@ -368,6 +369,10 @@ public:
     virtual void RangeFromMargins(int left, int top, int right, int bottom);
     // Value <-> pixel along this axis within the chart's PlotRect.
     virtual int ValueToPixel(double value) const;
+    // The constants ValueToPixel applies on a flat linear axis within a
+    // chart, read once so that a drawing loop maps many values through
+    // LinearValueToPixel without the calls; false for any other axis.
+    bool LinearPixelMap(AxisRange& range, AxisSpan& span) const;
     virtual double PixelToValue(int pixel) const;
     // Whether any series shows date-time values on this axis.
     void RecalcIsDateTime();

@@ -64,6 +64,13 @@ bool TFastLineSeries::PixelsAreMonotone() const {
     return x.Multiplier() > 0 && y.Multiplier() > 0 && x.IsAscending() && !x.HasNaN() && !y.HasNaN();
 }
 
+bool TFastLineSeries::TPassPixels::Init(const TCustomChartAxis& axis, const TChartValueList& list) {
+    list_ = &list;
+    inverted_ = axis.Inverted();
+    memo_[0] = memo_[1] = Memo{};
+    return axis.LinearPixelMap(range_, span_);
+}
+
 int TFastLineSeries::YPixelOfRaw(double raw) const {
     return ResolvedVertAxis()->ValueToPixel(YValues().ScaledValue(raw));
 }
@@ -99,11 +106,8 @@ int LastHolding(int from, int last, Holds holds) {
 // Columns hold about as many points as the one before, so the search starts
 // there: with evenly spaced X it costs two or three pixel computations
 // instead of a doubling and a bisection over the whole column.
-int TFastLineSeries::ColumnEnd(int from, int last, int guess) const {
-    // XPixel without its virtual calls: the axis is known for the pass.
-    const TCustomChartAxis& axis = *ResolvedHorizAxis();
-    const TChartValueList& xs = XValues();
-    auto pixel = [&](int m) { return axis.ValueToPixel(xs.ScaledValue(xs.RawAt(m))); };
+int TFastLineSeries::ColumnEnd(int from, int last, int guess, TPassPixels& xs) const {
+    auto pixel = [&](int m) { return xs.At(m); };
     const int x = pixel(from);
     auto holds = [&](int m) { return pixel(m) == x; };
     const int g = from + std::clamp(guess, 0, last - from);
@@ -205,6 +209,12 @@ void TFastLineSeries::DrawPointsFast() {
     const bool reduceColumns = !ParentChart()->View3D() && linePen_->Width() == 1 &&
                                linePen_->Style() == psSolid && linePen_->Mode() == pmCopy;
     const TChartValueList& ys = YValues();
+    TPassPixels xPixels;
+    TPassPixels yPixels;
+    if (!xPixels.Init(*ResolvedHorizAxis(), XValues()) || !yPixels.Init(*ResolvedVertAxis(), ys)) {
+        for (int i = first; i <= last; ++i) DrawPoint(i);
+        return;
+    }
     // The rows' bands hold for this pass's axes only.
     bands_.clear();
     DrawPoint(first);
@@ -220,7 +230,7 @@ void TFastLineSeries::DrawPointsFast() {
         if (!haveColumn || columnX != LastDrawnX) {
             haveColumn = true;
             columnX = LastDrawnX;
-            columnEnd = ColumnEnd(i, last, columnWidth);
+            columnEnd = ColumnEnd(i, last, columnWidth, xPixels);
             columnWidth = std::max(1, columnEnd - i);
             reduceTried = false;
         }
@@ -231,12 +241,12 @@ void TFastLineSeries::DrawPointsFast() {
                 double lo;
                 double hi;
                 ys.RawExtremes(i + 1, j - 1, lo, hi);
-                for (int y : {YPixelOfRaw(lo), YPixelOfRaw(hi)}) {
+                for (int y : {yPixels.OfRaw(lo), yPixels.OfRaw(hi)}) {
                     if (y == LastDrawnY) continue;
                     c->LineTo(LastDrawnX, y);
                     LastDrawnY = y;
                 }
-                DrawPoint(j);
+                DrawNext(xPixels.At(j), yPixels.At(j));
                 i = j;
                 skipped = false;
                 continue;
@@ -247,7 +257,7 @@ void TFastLineSeries::DrawPointsFast() {
         ++i;
         const int x = LastDrawnX;
         const int y = LastDrawnY;
-        DrawPoint(i);
+        DrawNext(xPixels.At(i), yPixels.At(i));
         // A point that draws always moves LastDrawn; one that does not was on it.
         skipped = LastDrawnX == x && LastDrawnY == y;
     }
@@ -271,11 +281,18 @@ void TFastLineSeries::DrawPoint(int index) {
             if (is3D) c->LineZ(xp, yp, x, y, z);
             else c->Line(xp, yp, x, y);
         }
+        LastDrawnX = x;
+        LastDrawnY = y;
     } else {
-        if (x == LastDrawnX && y == LastDrawnY) return;
-        if (is3D) c->LineToZ(x, y, z);
-        else c->LineTo(x, y);
+        DrawNext(x, y);
     }
+}
+
+void TFastLineSeries::DrawNext(int x, int y) {
+    if (x == LastDrawnX && y == LastDrawnY) return;
+    TChartCanvas3D* c = Canvas();
+    if (ParentChart()->View3D()) c->LineToZ(x, y, 0);  // the series' depth: flat charts only
+    else c->LineTo(x, y);
     LastDrawnX = x;
     LastDrawnY = y;
 }

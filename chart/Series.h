@@ -55,7 +55,38 @@ private:
     bool PixelsAreMonotone() const;
     // The last index up to last whose X pixel is that of index from; the
     // search starts guess points after from.
-    int ColumnEnd(int from, int last, int guess) const;
+    // One coordinate of the points as pixels for a drawing pass: the axis'
+    // constants and the value list read once, the very integers XPixel and
+    // YPixel give. The column search and the drawing ask for the same
+    // points in turn, so the last two indexes converted are remembered.
+    class TPassPixels {
+    public:
+        // False (and unusable) unless the axis maps linearly.
+        bool Init(const TCustomChartAxis& axis, const TChartValueList& list);
+        int OfRaw(double raw) const {
+            return LinearValueToPixel(list_->Multiplier() == 1.0 ? raw : list_->ScaledValue(raw), range_, span_,
+                                      inverted_);
+        }
+        int At(int index) {
+            Memo& m = memo_[index & 1];
+            if (m.Index != index) m = Memo{index, OfRaw(list_->RawAt(index))};
+            return m.Pixel;
+        }
+
+    private:
+        struct Memo {
+            int Index = -1;
+            int Pixel = 0;
+        };
+        AxisRange range_;
+        AxisSpan span_;
+        bool inverted_ = false;
+        const TChartValueList* list_ = nullptr;
+        Memo memo_[2];
+    };
+    int ColumnEnd(int from, int last, int guess, TPassPixels& xs) const;
+    // DrawPoint for a point after the first visible one, its pixel known.
+    void DrawNext(int x, int y);
     // The last index m up to end, the last index of from's pixel column,
     // such that every point after from up to m lands on LastDrawnY (where
     // point from lies).
