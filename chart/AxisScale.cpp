@@ -21,14 +21,16 @@ int32_t RoundPixel(long double value)
         return kPixelLimit;
     if (value <= -kPixelLimit)
         return -kPixelLimit;
-    // Adding and taking away 1.5 x 2^63 leaves the 64-bit significand no bits
-    // below the units, so the sum is rounded to an integer in the current mode
-    // (to nearest, ties to even), exactly as nearbyintl rounds, without the
-    // library call's save and restore of the floating-point environment,
-    // which cost most of a paint.
+    return static_cast<int32_t>(NearestInteger(value));
+}
+
+long double NearestInteger(long double value)
+{
     constexpr long double kShift = 1.5L * 9223372036854775808.0L;
+    if (!(std::fabs(value) < 4611686018427387904.0L))
+        return std::nearbyint(value);
     const long double shifted = value + kShift;
-    return static_cast<int32_t>(shifted - kShift);
+    return shifted - kShift;
 }
 
 // The quotient of LinearValueToPixel in double precision, when that rounds to

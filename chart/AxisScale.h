@@ -21,6 +21,15 @@ constexpr int32_t kPixelLimit = 1 << 28;
 // clamped to +-kPixelLimit, NaN giving 0.
 int32_t RoundPixel(long double value);
 
+// nearbyintl for |value| < 2^62 in the default rounding mode (to nearest,
+// ties to even), exactly: adding and taking away 1.5 x 2^63 leaves the 64-bit
+// significand no bits below the units, so the sum is rounded to an integer
+// as nearbyintl rounds, without the library call's save
+// and restore of the floating-point environment, which costs more than the
+// rest of a pixel computation (a zero comes out as +0, which no caller that
+// converts to an integer can tell). Other values (and NaN) take the call.
+long double NearestInteger(long double value);
+
 // One axis' extent along the screen, from the plot rectangle: for a horizontal
 // axis start = left, end = right, size = width; for a vertical one start =
 // bottom, end = top, size = -height.

@@ -22,7 +22,7 @@ int CheckedAngle(int value, const char* what) {
 bool Straight(int angle) { return angle == 0 || angle == 180; }
 
 // Round to nearest, ties to even, of a value computed in extended precision.
-int RoundTies(long double v) { return static_cast<int>(std::nearbyint(v)); }
+int RoundTies(long double v) { return static_cast<int>(NearestInteger(v)); }
 
 constexpr unsigned kRightTop = TA_RIGHT | TA_TOP;
 constexpr unsigned kLeftTop = TA_LEFT | TA_TOP;
