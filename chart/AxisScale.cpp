@@ -69,6 +69,15 @@ int32_t LinearValueToPixel(double value, const AxisRange& r, const AxisSpan& s, 
     return inverted ? s.end - p : s.start + p;
 }
 
+LinearPixelMapper::LinearPixelMapper(const AxisRange& r, const AxisSpan& s, bool inverted)
+    : range_(r), span_(s), inverted_(inverted)
+{
+    if (r.range != 0) {
+        factor_ = s.size / r.range;
+        quick_ = std::isnormal(factor_);
+    }
+}
+
 int32_t LogValueToPixel(double value, const AxisRange& r, const AxisSpan& s)
 {
     const long double lmin = r.min <= 0 ? 0.0L : std::log(static_cast<long double>(r.min));

@@ -66,9 +66,12 @@ bool TFastLineSeries::PixelsAreMonotone() const {
 
 bool TFastLineSeries::TPassPixels::Init(const TCustomChartAxis& axis, const TChartValueList& list) {
     list_ = &list;
-    inverted_ = axis.Inverted();
     memo_[0] = memo_[1] = Memo{};
-    return axis.LinearPixelMap(range_, span_);
+    AxisRange range;
+    AxisSpan span;
+    if (!axis.LinearPixelMap(range, span)) return false;
+    map_ = LinearPixelMapper(range, span, axis.Inverted());
+    return true;
 }
 
 int TFastLineSeries::YPixelOfRaw(double raw) const {

@@ -63,10 +63,7 @@ private:
     public:
         // False (and unusable) unless the axis maps linearly.
         bool Init(const TCustomChartAxis& axis, const TChartValueList& list);
-        int OfRaw(double raw) const {
-            return LinearValueToPixel(list_->Multiplier() == 1.0 ? raw : list_->ScaledValue(raw), range_, span_,
-                                      inverted_);
-        }
+        int OfRaw(double raw) const { return map_(list_->Multiplier() == 1.0 ? raw : list_->ScaledValue(raw)); }
         int At(int index) {
             Memo& m = memo_[index & 1];
             if (m.Index != index) m = Memo{index, OfRaw(list_->RawAt(index))};
@@ -78,9 +75,7 @@ private:
             int Index = -1;
             int Pixel = 0;
         };
-        AxisRange range_;
-        AxisSpan span_;
-        bool inverted_ = false;
+        LinearPixelMapper map_;
         const TChartValueList* list_ = nullptr;
         Memo memo_[2];
     };

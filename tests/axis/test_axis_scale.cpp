@@ -145,5 +145,16 @@ TEST(ValueToPixel, LinearShortcutAgreesWithTheExtendedComputation)
         }
         ASSERT_EQ(nc::LinearValueToPixel(v, r, s, false), extended(v, r, s))
             << v << " in " << min << " + " << range << " over " << size;
+        // The drawing loops' mapper, its factor divided out once.
+        ASSERT_EQ(nc::LinearPixelMapper(r, s, false)(v), extended(v, r, s))
+            << v << " in " << min << " + " << range << " over " << size;
+    }
+    // Factors that are not normal numbers, and quotients too large for the
+    // shortcut, take the extended computation.
+    const nc::AxisSpan s{100, 1380, 1280, 740};
+    for (const double range : {4e-320, 1e-300, 1e300}) {
+        const nc::AxisRange r{-range, range, 2 * range};
+        for (const double v : {-range, range / 3, range * 1e7, 0.0})
+            EXPECT_EQ(nc::LinearPixelMapper(r, s, false)(v), nc::LinearValueToPixel(v, r, s, false)) << v;
     }
 }
