@@ -74,10 +74,6 @@ bool TFastLineSeries::TPassPixels::Init(const TCustomChartAxis& axis, const TCha
     return true;
 }
 
-int TFastLineSeries::YPixelOfRaw(double raw) const {
-    return ResolvedVertAxis()->ValueToPixel(YValues().ScaledValue(raw));
-}
-
 // With monotone pixels a predicate "all points from+1..m are on one pixel"
 // holds for every m up to some end and for none beyond: found by doubling
 // the step, then halving it.
@@ -152,9 +148,9 @@ double FromOrderedKey(std::uint64_t key) {
 
 }  // namespace
 
-TFastLineSeries::RawBand TFastLineSeries::BandOf(int y, double raw) {
+TFastLineSeries::RawBand TFastLineSeries::BandOf(int y, double raw, const TPassPixels& ys) {
     if (const auto found = bands_.find(y); found != bands_.end()) return found->second;
-    auto on = [&](std::uint64_t key) { return YPixelOfRaw(FromOrderedKey(key)) == y; };
+    auto on = [&](std::uint64_t key) { return ys.OfRaw(FromOrderedKey(key)) == y; };
     const std::uint64_t at = OrderedKey(raw);
     // The lowest value on the row: keys from -infinity up to raw.
     std::uint64_t off = OrderedKey(-HUGE_VAL);
@@ -187,9 +183,9 @@ TFastLineSeries::RawBand TFastLineSeries::BandOf(int y, double raw) {
 // Within one pixel column only the rows need testing: the run goes on while
 // the values stay within the raw band of the row, which the extremes index
 // passes over a block at a time.
-int TFastLineSeries::RunEnd(int from, int end) {
+int TFastLineSeries::RunEnd(int from, int end, const TPassPixels& yPixels) {
     const TChartValueList& ys = YValues();
-    const RawBand band = BandOf(LastDrawnY, ys.RawValues()[static_cast<std::size_t>(from)]);
+    const RawBand band = BandOf(LastDrawnY, ys.RawValues()[static_cast<std::size_t>(from)], yPixels);
     return ys.LastWithin(from, end, band.Lo, band.Hi);
 }
 
@@ -255,7 +251,7 @@ void TFastLineSeries::DrawPointsFast() {
                 continue;
             }
         }
-        if (skipped) i = RunEnd(i, columnEnd);
+        if (skipped) i = RunEnd(i, columnEnd, yPixels);
         if (i >= last) break;
         ++i;
         const int x = LastDrawnX;

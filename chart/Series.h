@@ -85,7 +85,7 @@ private:
     // The last index m up to end, the last index of from's pixel column,
     // such that every point after from up to m lands on LastDrawnY (where
     // point from lies).
-    int RunEnd(int from, int end);
+    int RunEnd(int from, int end, const TPassPixels& ys);
     // The raw values that land on pixel row y, one of which is raw: an
     // interval, as pixels are monotone in the value. Found by bisection over
     // the doubles in their order, once per row and drawing pass.
@@ -93,8 +93,7 @@ private:
         double Lo;
         double Hi;
     };
-    RawBand BandOf(int y, double raw);
-    int YPixelOfRaw(double raw) const;
+    RawBand BandOf(int y, double raw, const TPassPixels& ys);
     void DrawPointsFast();
 
     std::unique_ptr<TChartPen> linePen_;
