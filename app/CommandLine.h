@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The program's command line, read before the application object exists, so
 // that --help, --version and a bad value answer without a display. Qt's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/PlatformTexts.h"
 
 #include <QLibraryInfo>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Qt's own texts that the user sees (the buttons of the error box, the context
 // menu of the edit boxes, ...) in Spanish, like every other text of the

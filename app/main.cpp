@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program: the command line, the main window, then the hidden splash,
 // then the event loop. Closing the main window ends it.
 

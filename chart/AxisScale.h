@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The arithmetic of an axis, apart from any chart: value <-> pixel mapping, the
 // 1-2-5 label step search and the sequence of label values. The axis objects

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The chart control: the axis panel plus its decorations (titles, walls,

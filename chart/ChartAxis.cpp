@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The axis objects of chart/ChartEngine.h: settings, range, value <-> pixel
 // conversion, label step and values, room beside the plot and drawing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The chart canvas: the surface every part of the chart draws on. It draws a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "chart/ChartDecorations.h"
 
 #include "chart/ChartPanel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The chart's decorations: fonts that repaint the chart, walls, the

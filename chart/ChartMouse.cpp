@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chart answers the mouse by itself: a press is offered to the click
 // events first; a left drag draws a zoom box (toward the bottom right it
 // zooms, any other way it undoes), a right drag scrolls the axes.

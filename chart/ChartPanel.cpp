@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "chart/ChartPanel.h"
 
 #include <QPainter>

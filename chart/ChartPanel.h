@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The chart panel: the chart control itself. It owns the canvas, the series

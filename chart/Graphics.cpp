@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "chart/Graphics.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Series kinds. TFastLineSeries draws its points as one polyline with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one pre-trained controller the program carries: a 3-8-1 perceptron with
 // a bipolar-sigmoid hidden layer, a linear output and a bias on every neuron.

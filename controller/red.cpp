@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controller/red.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The perceptron's building blocks: a neuron, a layer of neurons and a layered
 // network. They validate nothing: indices and the agreement of weight counts

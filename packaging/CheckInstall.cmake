@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the build under STAGE and checks that every file the desktop and
 # the shell look for is where they look.
 #   cmake -DBUILD_DIR=... -DSTAGE=... -DAPP_ID=... -DMAN_PAGES=ON|OFF -P CheckInstall.cmake

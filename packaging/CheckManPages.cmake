@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks the built manual pages: every section a page must have is there,
 # and man formats each page without a warning (the check Debian's lintian
 # makes on the package).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Debian's default hardening (Debian 12's dpkg-buildflags, with bindnow), for
 # every build of the programs: position-independent executables, stack
 # protection, checked libc calls, and read-only relocations bound at start.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simulation/ControlLoop.h"
 
 #include "controller/StoredController.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The closed loop without a window: one control step per tick. The loop owns
 // the arm state, the sample counter, the animation angle and the current

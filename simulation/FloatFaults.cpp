@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simulation/FloatFaults.h"
 
 #include <cfenv>

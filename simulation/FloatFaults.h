@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Floating-point faults are detected from the status flags rather than from
 // signals: clear the flags, compute into locals, then ask. A fault throws with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simulation/NumberText.h"
 
 #include <QLocale>

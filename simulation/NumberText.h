@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text <-> number conversions as the window's edit boxes use them. The decimal
 // separator is the user's regional one; every function takes it explicitly so

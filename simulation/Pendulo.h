@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The positioning arm: its equations of motion and their fourth-order
 // Runge-Kutta integration over one 0.05 s sample with the force held.

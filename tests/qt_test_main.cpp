@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of widgets need a QApplication; they run headless unless a platform is set.
 #include <QApplication>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Output whose loss is never taken for success. The trace's lines go through
 // a buffer on a file descriptor; the first write that fails (a full disk, a

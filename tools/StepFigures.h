@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The step-response figures of one segment of a run, as a control course reads
 // them off a plot: rise time, overshoot, settling time, peak. The definitions

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // neurocontrol-trace: the closed loop run headless from the command line.
 

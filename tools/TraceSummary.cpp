@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/TraceSummary.h"
 
 #include "simulation/ControlLoop.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // neurocontrol-trace --resumen: the same run as the trace, reported as one
 // line of step-response figures per segment instead of one line per step.

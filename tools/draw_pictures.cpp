@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws the three pictures the windows show and writes them as PNG files:
 //   banner.png  550 x 200, 16 colours: the block diagram of the control loop
 //   splash.png  136 x 131, 256 colours: the arm sketch of the splash window

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # CI's fuzz round: each libFuzzer target built in BUILD runs for SECONDS on a
 # copy of its seed corpus, with the dictionary of its corpus folder (*.dict,
 # kept out of the corpus itself) where there is one. SECONDS 0 runs none:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package and checks it with Debian's checker (lintian:
 # no error, no warning), installs it with apt-get, checks the installed
 # programs' hardening and manual pages, and starts the installed program

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The program that draws the banner, the splash picture and the icon.
 # Its output is committed under ui/pictures and compiled into nc_ui as
 # resources; rebuild the pictures with the target nc-update-pictures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws the README's pictures of the main window: a run of 100 samples at the
 // reference 30, the same run after a step to 60, a zoom into it, and the
 // chart's context menu over the window. Renders offscreen.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Sets up a Debian 12 machine for neurocontrol, builds it, and then either
 # starts the program (run, the default) or runs every test (test).
 #   bash tools/setup.sh run

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // neurocontrol-trace: see tools/Trace.h.
 #include "simulation/NumberText.h"
 #include "tools/CheckedOutput.h"

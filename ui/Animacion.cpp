@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/Animacion.h"
 
 #include <cmath>

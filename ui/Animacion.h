@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The arm seen from the side, on the animation image: a black field with
 // dotted reference axes, a pedestal with a floor line, a pivot hub and the arm

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The drawing surface the arm animation paints on, and the one real device
 // behind it: a true-colour image. Every pixel rule lives here.

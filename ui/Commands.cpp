@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/Commands.h"
 
 #include "simulation/FloatFaults.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window's command rules as plain functions: the speed text to the
 // simulation timer's interval, the up-down's stepping, the clock's text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The few controls the windows need beyond Qt's own: a button that reports
 // pointer movement and shows its tooltip only while enabled, a lowered bevel,

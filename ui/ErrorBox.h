@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The application's standard error box. Every event handler of the windows
 // runs inside Guarded, so an exception abandons the handler, its message is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/Main_splash.h"
 
 #include "ui/ErrorBox.h"

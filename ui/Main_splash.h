@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The splash window: a greeting with the arm sketch, shown modally over the
 // main window at its first activation. Its timer starts when the window is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/Ppal.h"
 
 #include "chart/ResponseChart.h"

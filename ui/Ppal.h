@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window: the block diagram, the arm animation, the chart, the
 // read-outs, the commands and the status bar. It owns one control loop and is

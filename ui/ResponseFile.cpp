@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/ResponseFile.h"
 
 #include "chart/ChartEngine.h"

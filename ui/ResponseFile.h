@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The plotted run kept in files: the two curves as tab-separated text, and
 // the one way every save writes, through a temporary file in the target's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Speed of the chart's drawing primitives.
 
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The cost of one control step and of its two heavy parts.
 #include "controller/StoredController.h"
 #include "simulation/ControlLoop.h"

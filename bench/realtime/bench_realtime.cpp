@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Real time at the top speed: the real main window (offscreen unless a
 // platform is set) runs its loop at 1000 steps a second for a while, with
 // both curves already holding N points from real control steps, and reports

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Makes one program's manual page, gzipped, from its --help and --version and
 # an include file with the sections --help cannot give.
 #   cmake -DPROGRAM=... -DINCLUDE=... -DOUTPUT=page.1.gz -DHELP2MAN=... -P ManPage.cmake

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Prints what PROGRAM writes for one option (--help or --version), for
 # help2man, which runs it as: sh help-text.sh PROGRAM OPTION
 #

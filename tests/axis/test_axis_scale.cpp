@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "chart/AxisScale.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A flat chart whose screen is a recording device, so that measuring and

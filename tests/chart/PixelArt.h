@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Renders a corner of an image device as text, one character per pixel, so

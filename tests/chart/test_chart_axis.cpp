@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The axis objects: settings and their checks, the range taken from the
 // series, value <-> pixel conversion, the label step and the label values.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Axis layout and drawing: the room each axis takes, where its title, ticks,
 // grid lines, minor ticks and labels go, and the text placement rules.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chart canvas: pens, view options, drawing state, buffering, clipping
 // and the depth forms, checked through the recording device and in pixels.
 

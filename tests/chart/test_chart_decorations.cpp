@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Walls, titles, bevels and background: what each draws and how much room
 // the titles take from the plot.
 

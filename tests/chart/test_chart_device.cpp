@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pixel rules of the image device and the transcript of the recording device.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chart panel: construction, plot rectangle, paint order, buffering and
 // repaint requests, the series list and the property checks.
 

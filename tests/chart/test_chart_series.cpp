@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Series data: ordered value lists, extremes and sums, points with colour and
 // label, the visible range, and the repaint request of every change.
 

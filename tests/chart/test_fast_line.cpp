@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fast line series: its pen, the device calls of a drawing pass, points
 // added without repaint, and the hit test.
 

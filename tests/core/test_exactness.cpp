@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The loop against a second, deliberately plain computation of the same
 // equations: extended arithmetic and the extended sine everywhere, no fast
 // paths, the sub-step loop stepping t as a float. Every step must agree to

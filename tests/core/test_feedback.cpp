@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controller/StoredController.h"
 #include "controller/red.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simulation/Pendulo.h"
 
 #include <gtest/gtest.h>

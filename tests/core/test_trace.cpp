@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/Trace.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // neurocontrol-trace --resumen against figures worked out here, independently,
 // from the plain trace's own columns: the state after each step (posicion_rad)
 // is the position the chart plots at the next sample.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads typed values off the front of a fuzzer's byte string; once the bytes
 // run out every read gives zero.

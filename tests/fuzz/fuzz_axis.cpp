@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The axis arithmetic on any range, plot size and label size: the step search
 // ends, the label sequence ends with at most 10000 labels, and every pixel
 // conversion stays defined (the sanitizers catch any overflow).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text to number in both locales: every input gives a value or the exact
 // error message, never a crash; every value formats to a text that parses back.
 #include "FuzzInput.h"

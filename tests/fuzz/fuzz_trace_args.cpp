@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // neurocontrol-trace's arguments: NUL-separated words. Any of them gives status
 // 0, 1 (a failed step, with its message) or 2 (the usage), never a crash.
 #include "tools/Trace.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ordered value list against a plain model: any sequence of additions,
 // deletions and clears keeps the order, the indices, the range, the sums and
 // the per-block extremes index equal to the model's.

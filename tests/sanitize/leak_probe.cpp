@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Leaks on purpose, so that the sanitizer build can show which leaks
 // tools/lsan.supp hides. Each mode leaks one block and exits 0; LeakSanitizer
 // then decides the exit status.

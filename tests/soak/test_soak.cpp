@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A long run without a window: 10^6 control steps, each adding its points to
 // both curves of the response chart. The heap grows by what the points take
 // and nothing more; under the sanitizers the same run must leak nothing.

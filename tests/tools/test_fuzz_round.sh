@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # CI's fuzz round (tools/fuzz-round.sh) on stand-in targets that only log how
 # they were called: 0 seconds runs none; otherwise every target runs once for
 # the time given, and number_text gets its dictionary, which stays out of the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # neurocontrol-trace when its output is lost: a full disk, a closed standard
 # output, a pipe whose reader has gone (with SIGPIPE ignored, as under some
 # shells and services). Each must stop the run, say why in one line on stderr

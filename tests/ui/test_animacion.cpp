@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The arm's geometry without pixels: the rotation, the mapping, and the scene
 // coordinates at rest and at the angles the layout names.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which pixels each canvas operation covers, on small images, and the arm's
 // rest scene painted on the 220 x 205 surface.
 

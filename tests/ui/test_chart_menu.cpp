@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keeping the run from the window, through real mouse events: a right click on
 // the chart opens its menu (a right drag still scrolls), the menu saves the
 // points and the picture and copies the picture; a save that fails shows its

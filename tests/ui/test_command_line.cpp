@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's command line: --help and --version answer without a display,
 // a demonstration's options reach the window and start the run after the
 // splash, Qt's own options pass, and a bad value is one Spanish line and

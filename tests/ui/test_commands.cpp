@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command rules without a window: speed to interval, the up-down's steps,
 // the clock's format.
 

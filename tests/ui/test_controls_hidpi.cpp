@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pictures on screens with a device pixel ratio: whole ratios turn every
 // picture pixel into a block of its own colour; fractional ratios resample.
 

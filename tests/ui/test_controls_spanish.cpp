@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Qt's own texts that the user meets, in Spanish from Qt's catalogue; and the
 // program's start without the catalogue.
 

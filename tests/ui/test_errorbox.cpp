@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The error box: a handler's exception becomes one message, and nothing
 // escapes the guard.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The compiled-in pictures: sizes and colour depths as the windows show them.
 
 #include "tests/ui/QtPrinters.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window driven through its controls: layout, the state table of
 // the commands, the speed, the up-down, the ticks, the status bar.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulation timer keeps its rate: a late timer runs the ticks it owes.
 
 #include "ui/ErrorBox.h"

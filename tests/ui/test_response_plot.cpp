@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The response plot in the main window: one point per series and tick, the
 // reference read from its box, "Limpiar" emptying both curves, "Inicializar"
 // merging a new run into the old one in x order, failing ticks adding nothing.

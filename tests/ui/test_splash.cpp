@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The splash: its layout, its timer, and the first activation of the main
 // window that shows it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Zoom box, undo and scrolling on the response chart, with real mouse events.
 
 #include "chart/Chart.h"
