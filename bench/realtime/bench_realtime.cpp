@@ -4,7 +4,9 @@
 // both curves already holding N points from real control steps, and reports
 // ticks and paints per second and the paint times.
 //
-//   bench_realtime [SECONDS [N...]]   default: 10 s, N = 0 1e4 1e5 1e6 1e6r 1e7
+//   bench_realtime [SECONDS [N...]]   default: 10 s, N = 0 1e4 1e5 1e6 1e6r
+//
+// 1e7 is asked for by name: its prefill of real control steps takes minutes.
 //
 // An N ending in "r" presses "Inicializar" without "Limpiar" after the
 // prefill: the sample counter starts again at 0, so every new point goes
@@ -93,7 +95,7 @@ int main(int argc, char** argv)
         sizes.push_back({n, end != nullptr && *end == 'r'});
     }
     if (sizes.empty())
-        sizes = {{0, false}, {10000, false}, {100000, false}, {1000000, false}, {1000000, true}, {10000000, false}};
+        sizes = {{0, false}, {10000, false}, {100000, false}, {1000000, false}, {1000000, true}};
 
     int failures = 0;
     nc::SetErrorHook([&failures](const QString& m) {
