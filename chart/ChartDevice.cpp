@@ -758,7 +758,8 @@ void ImageDevice::TextOut(int x, int y, const std::string& text) {
     // the alignment and the font, measured once).
     std::string key = text;
     key += '\0';
-    key += std::to_string(Font().Escapement) + ',' + std::to_string(ox) + ',' + std::to_string(oy);
+    const int place[] = {Font().Escapement, ox, oy};  // as bytes: no number formatting per call
+    key.append(reinterpret_cast<const char*>(place), sizeof place);
     auto found = texts.Rendered.find(key);
     if (found == texts.Rendered.end()) {
         if (texts.Rendered.size() >= kMaxTextsPerFont) texts.Rendered.clear();
