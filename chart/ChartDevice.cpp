@@ -754,21 +754,25 @@ void ImageDevice::TextOut(int x, int y, const std::string& text) {
         TextOutAtAngle(x, y, texts, QString::fromStdString(text), ox, oy, advance);
         return;
     }
-    // The key: the text, then the turn and the cell offsets (which follow from
-    // the alignment and the font, measured once).
-    std::string key = text;
-    key += '\0';
-    const int place[] = {Font().Escapement, ox, oy};  // as bytes: no number formatting per call
-    key.append(reinterpret_cast<const char*>(place), sizeof place);
-    auto found = texts.Rendered.find(key);
+    // Looked up by the text itself, then by the placement: no key is built
+    // per call.
+    auto found = texts.Rendered.find(text);
     if (found == texts.Rendered.end()) {
         if (texts.Rendered.size() >= kMaxTextsPerFont) texts.Rendered.clear();
-        found = texts.Rendered
-                    .emplace(std::move(key), RenderRuns(texts, QString::fromStdString(text), angle, ox, oy, advance))
-                    .first;
+        found = texts.Rendered.emplace(text, std::vector<PlacedText>{}).first;
     }
-    if (GetBkMode() == OPAQUE) PlotRuns(found->second.Background, x, y, ToRgb32(DeviceColor(GetBkColor())));
-    PlotRuns(found->second.Glyphs, x, y, ToRgb32(DeviceColor(Font().Color)));
+    std::vector<PlacedText>& placements = found->second;
+    const int escapement = Font().Escapement;
+    auto placed = std::find_if(placements.begin(), placements.end(), [&](const PlacedText& p) {
+        return p.Escapement == escapement && p.Ox == ox && p.Oy == oy;
+    });
+    if (placed == placements.end()) {
+        placements.push_back(
+            PlacedText{escapement, ox, oy, RenderRuns(texts, QString::fromStdString(text), angle, ox, oy, advance)});
+        placed = placements.end() - 1;
+    }
+    if (GetBkMode() == OPAQUE) PlotRuns(placed->Runs.Background, x, y, ToRgb32(DeviceColor(GetBkColor())));
+    PlotRuns(placed->Runs.Glyphs, x, y, ToRgb32(DeviceColor(Font().Color)));
 }
 
 void ImageDevice::TextOutAtAngle(int x, int y, const FontTexts& texts, const QString& text, int ox, int oy,

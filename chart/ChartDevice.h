@@ -223,13 +223,22 @@ private:
         std::vector<TextRun> Background;  // the text cell, for an opaque background
         std::vector<TextRun> Glyphs;
     };
+    // One text rendered at one turn and cell offset (which follow from the
+    // alignment and the font); a text has a few of them at most, as only
+    // exact turns are kept.
+    struct PlacedText {
+        int Escapement;
+        int Ox;
+        int Oy;
+        RenderedText Runs;
+    };
     struct FontTexts {
         DeviceFont Shape;  // colour and escapement are not part of the key
         QFont QtFont;
         int Ascent = 0;
         int Cell = 0;
         std::unordered_map<std::string, int> Advances;
-        std::unordered_map<std::string, RenderedText> Rendered;
+        std::unordered_map<std::string, std::vector<PlacedText>> Rendered;  // by text
     };
     // The texts of the selected font, created on first use.
     FontTexts& CurrentTexts() const;
