@@ -663,18 +663,18 @@ ImageDevice::FontTexts& ImageDevice::CurrentTexts() const {
     return *(currentTexts_ = fonts_.back().get());
 }
 
-int ImageDevice::Advance(FontTexts& texts, const std::string& text) {
-    if (const auto found = texts.Advances.find(text); found != texts.Advances.end()) return found->second;
-    if (texts.Advances.size() >= kMaxTextsPerFont) texts.Advances.clear();
-    const int advance = QFontMetrics(texts.QtFont).horizontalAdvance(QString::fromStdString(text));
-    texts.Advances.emplace(text, advance);
-    return advance;
+ImageDevice::FontTexts::Text& ImageDevice::Measured(FontTexts& texts, const std::string& text) {
+    if (const auto found = texts.Texts.find(text); found != texts.Texts.end()) return found->second;
+    if (texts.Texts.size() >= kMaxTextsPerFont) texts.Texts.clear();
+    FontTexts::Text entry;
+    entry.Advance = QFontMetrics(texts.QtFont).horizontalAdvance(QString::fromStdString(text));
+    return texts.Texts.emplace(text, std::move(entry)).first->second;
 }
 
 TSize ImageDevice::TextExtent(const std::string& text) const {
     if (!HaveGuiApplication()) return {};
     FontTexts& texts = CurrentTexts();
-    return TSize{Advance(texts, text), texts.Cell};
+    return TSize{Measured(texts, text).Advance, texts.Cell};
 }
 
 namespace {
@@ -739,7 +739,8 @@ void ImageDevice::PlotRuns(const std::vector<TextRun>& runs, int x, int y, std::
 void ImageDevice::TextOut(int x, int y, const std::string& text) {
     if (!HaveGuiApplication() || text.empty()) return;
     FontTexts& texts = CurrentTexts();
-    const int advance = Advance(texts, text);
+    FontTexts::Text& entry = Measured(texts, text);
+    const int advance = entry.Advance;
     const int cell = texts.Cell;
     const unsigned align = GetTextAlign();
     int ox = 0;
@@ -754,14 +755,8 @@ void ImageDevice::TextOut(int x, int y, const std::string& text) {
         TextOutAtAngle(x, y, texts, QString::fromStdString(text), ox, oy, advance);
         return;
     }
-    // Looked up by the text itself, then by the placement: no key is built
-    // per call.
-    auto found = texts.Rendered.find(text);
-    if (found == texts.Rendered.end()) {
-        if (texts.Rendered.size() >= kMaxTextsPerFont) texts.Rendered.clear();
-        found = texts.Rendered.emplace(text, std::vector<PlacedText>{}).first;
-    }
-    std::vector<PlacedText>& placements = found->second;
+    // Found by the placement among the text's few: no key is built per call.
+    std::vector<PlacedText>& placements = entry.Placed;
     const int escapement = Font().Escapement;
     auto placed = std::find_if(placements.begin(), placements.end(), [&](const PlacedText& p) {
         return p.Escapement == escapement && p.Ox == ox && p.Oy == oy;

@@ -237,12 +237,17 @@ private:
         QFont QtFont;
         int Ascent = 0;
         int Cell = 0;
-        std::unordered_map<std::string, int> Advances;
-        std::unordered_map<std::string, std::vector<PlacedText>> Rendered;  // by text
+        // What is known of a text: its advance, and its renderings.
+        struct Text {
+            int Advance = 0;
+            std::vector<PlacedText> Placed;
+        };
+        std::unordered_map<std::string, Text> Texts;
     };
     // The texts of the selected font, created on first use.
     FontTexts& CurrentTexts() const;
-    static int Advance(FontTexts& texts, const std::string& text);
+    // The entry of text, measured on first use: one lookup per text drawn.
+    static FontTexts::Text& Measured(FontTexts& texts, const std::string& text);
     // Renders text as the reference point's runs; angle is one Qt turns
     // exactly (a multiple of 90 degrees), so that the runs are the same
     // pixels that rendering at any integer position gives.
