@@ -302,6 +302,15 @@ TAxisLabelStyle TCustomChartAxis::EffectiveLabelStyle() const {
     return talValue;
 }
 
+void TCustomChartAxis::ReadSeparators() {
+    const NumberFormat format = NumberFormat::System();
+    std::string separators = format.decimal_separator + '\0' + format.thousands_separator;
+    if (separators != numberSeparators_) {
+        numberTexts_.clear();
+        numberSeparators_ = std::move(separators);
+    }
+}
+
 std::string TCustomChartAxis::FormatLabel(double value) {
     std::string text;
     if (IsDateTimeAxis && value < 0) {
@@ -309,15 +318,17 @@ std::string TCustomChartAxis::FormatLabel(double value) {
     } else {
         // Every number format shows as "#,##0.###": the only one this program
         // uses; date-time values show their serial number the same way.
-        const NumberFormat format = NumberFormat::System();
-        std::string separators = format.decimal_separator + '\0' + format.thousands_separator;
-        if (separators != numberSeparators_ || numberTexts_.size() >= 1024) {
-            numberTexts_.clear();
-            numberSeparators_ = std::move(separators);
-        }
+        if (!separatorsHeld_) ReadSeparators();
+        if (numberTexts_.size() >= 1024) numberTexts_.clear();
         const auto bits = std::bit_cast<std::uint64_t>(value);
         auto found = numberTexts_.find(bits);
-        if (found == numberTexts_.end()) found = numberTexts_.emplace(bits, FormatGrouped3(value, format)).first;
+        if (found == numberTexts_.end()) {
+            const std::size_t cut = numberSeparators_.find('\0');
+            NumberFormat format;
+            format.decimal_separator = numberSeparators_.substr(0, cut);
+            format.thousands_separator = numberSeparators_.substr(cut + 1);
+            found = numberTexts_.emplace(bits, FormatGrouped3(value, format)).first;
+        }
         text = found->second;
     }
     if (parent_ != nullptr && parent_->OnGetAxisLabel) parent_->OnGetAxisLabel(*this, nullptr, -1, text);
@@ -438,6 +449,12 @@ TRect TCustomChartAxis::ReserveAxisSpace(const TRect& plotRect) {
 void TCustomChartAxis::PaintAxis() {
     if (parent_ == nullptr) return;
     TCustomAxisPanel& p = *parent_;
+    ReadSeparators();
+    separatorsHeld_ = true;
+    struct Release {
+        bool& held;
+        ~Release() { held = false; }
+    } release{separatorsHeld_};
     RecalcIsDateTime();
     wallSize_ = AxisWallSize();
     TChartCanvas3D& c = Canvas();

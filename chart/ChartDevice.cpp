@@ -80,6 +80,32 @@ std::uint32_t ApplyMode(std::uint32_t dst, std::uint32_t pen, TPenMode mode) {
     return 0xFF000000u | (r & 0xFFFFFFu);
 }
 
+// Pixels per block of a styled row: a multiple of every pattern's period,
+// so that each block meets the pattern at the same phase.
+constexpr int kPatternBlock = 48;
+
+// Writes rgb over the "on" pixels of n pixels of a row starting at row[0],
+// whose pattern phase is phase there and goes up to the right (forward) or
+// down. Whole blocks are a masked copy of fixed length, which the compiler
+// turns into vector operations; the off pixels are rewritten unchanged.
+void PatternRow(std::uint32_t* row, long long n, const StylePattern& pattern, int phase, bool forward,
+                std::uint32_t rgb) {
+    std::uint32_t mask[kPatternBlock];
+    for (int j = 0, q = phase; j < kPatternBlock; ++j) {
+        mask[j] = ((pattern.OnBits >> q) & 1u) != 0 ? ~0u : 0u;
+        if (forward) q = q + 1 == pattern.Period ? 0 : q + 1;
+        else q = q == 0 ? pattern.Period - 1 : q - 1;
+    }
+    long long x = 0;
+    for (; x + kPatternBlock <= n; x += kPatternBlock) {
+        std::uint32_t* block = row + x;
+        for (int j = 0; j < kPatternBlock; ++j) block[j] = (block[j] & ~mask[j]) | (rgb & mask[j]);
+    }
+    for (int j = 0; x < n; ++x, ++j) {
+        if (mask[j] != 0) row[x] = rgb;
+    }
+}
+
 bool HatchAt(TBrushStyle style, int x, int y) {
     const int u = x & 7;
     const int v = y & 7;
@@ -341,6 +367,15 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
                                   : bits + (major0 + stepMajor * first) * stride + fixed;
         const TPenMode lineMode = Pen().Mode;
         int phase = static_cast<int>((startPhase + first) % pattern.Period);
+        if (xMajor && lineMode == pmCopy && last - first + 1 >= kPatternBlock) {
+            const long long n = last - first + 1;
+            // Leftmost pixel first; a line walked leftwards meets the pattern
+            // backwards, starting from its last pixel's phase at the left.
+            std::uint32_t* row = stepMajor > 0 ? p : p - (n - 1);
+            const int leftPhase = stepMajor > 0 ? phase : static_cast<int>((phase + n - 1) % pattern.Period);
+            PatternRow(row, n, pattern, leftPhase, stepMajor > 0, rgb);
+            return;
+        }
         for (long long i = first; i <= last; ++i, p += step) {
             if ((pattern.OnBits >> phase) & 1u) *p = lineMode == pmCopy ? rgb : ApplyMode(*p, rgb, lineMode);
             phase = phase + 1 == pattern.Period ? 0 : phase + 1;
@@ -629,18 +664,18 @@ ImageDevice::FontTexts& ImageDevice::CurrentTexts() const {
     return *(currentTexts_ = fonts_.back().get());
 }
 
-int ImageDevice::Advance(FontTexts& texts, const std::string& text) {
-    if (const auto found = texts.Advances.find(text); found != texts.Advances.end()) return found->second;
-    if (texts.Advances.size() >= kMaxTextsPerFont) texts.Advances.clear();
-    const int advance = QFontMetrics(texts.QtFont).horizontalAdvance(QString::fromStdString(text));
-    texts.Advances.emplace(text, advance);
-    return advance;
+ImageDevice::FontTexts::Text& ImageDevice::Measured(FontTexts& texts, const std::string& text) {
+    if (const auto found = texts.Texts.find(text); found != texts.Texts.end()) return found->second;
+    if (texts.Texts.size() >= kMaxTextsPerFont) texts.Texts.clear();
+    FontTexts::Text entry;
+    entry.Advance = QFontMetrics(texts.QtFont).horizontalAdvance(QString::fromStdString(text));
+    return texts.Texts.emplace(text, std::move(entry)).first->second;
 }
 
 TSize ImageDevice::TextExtent(const std::string& text) const {
     if (!HaveGuiApplication()) return {};
     FontTexts& texts = CurrentTexts();
-    return TSize{Advance(texts, text), texts.Cell};
+    return TSize{Measured(texts, text).Advance, texts.Cell};
 }
 
 namespace {
@@ -705,7 +740,8 @@ void ImageDevice::PlotRuns(const std::vector<TextRun>& runs, int x, int y, std::
 void ImageDevice::TextOut(int x, int y, const std::string& text) {
     if (!HaveGuiApplication() || text.empty()) return;
     FontTexts& texts = CurrentTexts();
-    const int advance = Advance(texts, text);
+    FontTexts::Text& entry = Measured(texts, text);
+    const int advance = entry.Advance;
     const int cell = texts.Cell;
     const unsigned align = GetTextAlign();
     int ox = 0;
@@ -720,20 +756,19 @@ void ImageDevice::TextOut(int x, int y, const std::string& text) {
         TextOutAtAngle(x, y, texts, QString::fromStdString(text), ox, oy, advance);
         return;
     }
-    // The key: the text, then the turn and the cell offsets (which follow from
-    // the alignment and the font, measured once).
-    std::string key = text;
-    key += '\0';
-    key += std::to_string(Font().Escapement) + ',' + std::to_string(ox) + ',' + std::to_string(oy);
-    auto found = texts.Rendered.find(key);
-    if (found == texts.Rendered.end()) {
-        if (texts.Rendered.size() >= kMaxTextsPerFont) texts.Rendered.clear();
-        found = texts.Rendered
-                    .emplace(std::move(key), RenderRuns(texts, QString::fromStdString(text), angle, ox, oy, advance))
-                    .first;
+    // Found by the placement among the text's few: no key is built per call.
+    std::vector<PlacedText>& placements = entry.Placed;
+    const int escapement = Font().Escapement;
+    auto placed = std::find_if(placements.begin(), placements.end(), [&](const PlacedText& p) {
+        return p.Escapement == escapement && p.Ox == ox && p.Oy == oy;
+    });
+    if (placed == placements.end()) {
+        placements.push_back(
+            PlacedText{escapement, ox, oy, RenderRuns(texts, QString::fromStdString(text), angle, ox, oy, advance)});
+        placed = placements.end() - 1;
     }
-    if (GetBkMode() == OPAQUE) PlotRuns(found->second.Background, x, y, ToRgb32(DeviceColor(GetBkColor())));
-    PlotRuns(found->second.Glyphs, x, y, ToRgb32(DeviceColor(Font().Color)));
+    if (GetBkMode() == OPAQUE) PlotRuns(placed->Runs.Background, x, y, ToRgb32(DeviceColor(GetBkColor())));
+    PlotRuns(placed->Runs.Glyphs, x, y, ToRgb32(DeviceColor(Font().Color)));
 }
 
 void ImageDevice::TextOutAtAngle(int x, int y, const FontTexts& texts, const QString& text, int ox, int oy,

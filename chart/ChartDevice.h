@@ -224,17 +224,31 @@ private:
         std::vector<TextRun> Background;  // the text cell, for an opaque background
         std::vector<TextRun> Glyphs;
     };
+    // One text rendered at one turn and cell offset (which follow from the
+    // alignment and the font); a text has a few of them at most, as only
+    // exact turns are kept.
+    struct PlacedText {
+        int Escapement;
+        int Ox;
+        int Oy;
+        RenderedText Runs;
+    };
     struct FontTexts {
         DeviceFont Shape;  // colour and escapement are not part of the key
         QFont QtFont;
         int Ascent = 0;
         int Cell = 0;
-        std::unordered_map<std::string, int> Advances;
-        std::unordered_map<std::string, RenderedText> Rendered;
+        // What is known of a text: its advance, and its renderings.
+        struct Text {
+            int Advance = 0;
+            std::vector<PlacedText> Placed;
+        };
+        std::unordered_map<std::string, Text> Texts;
     };
     // The texts of the selected font, created on first use.
     FontTexts& CurrentTexts() const;
-    static int Advance(FontTexts& texts, const std::string& text);
+    // The entry of text, measured on first use: one lookup per text drawn.
+    static FontTexts::Text& Measured(FontTexts& texts, const std::string& text);
     // Renders text as the reference point's runs; angle is one Qt turns
     // exactly (a multiple of 90 degrees), so that the runs are the same
     // pixels that rendering at any integer position gives.

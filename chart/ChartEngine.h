@@ -467,6 +467,13 @@ private:
     // separators change or it outgrows a bound.
     std::unordered_map<std::uint64_t, std::string> numberTexts_;
     std::string numberSeparators_;
+    // The regional separators are read once per PaintAxis (reading them costs
+    // more than a label from the table) and held here while it runs; outside
+    // it, every FormatLabel reads them.
+    bool separatorsHeld_ = false;
+    // Takes the system's separators as numberSeparators_ (dropping the table
+    // when they changed).
+    void ReadSeparators();
 
     // Drawing state of one PaintAxis call.
     double labelValue_ = 0;

@@ -112,6 +112,40 @@ TEST(ImageDeviceLine, DashPatterns) {
     }
 }
 
+// A long styled row is drawn a block at a time; it must put every pixel
+// where a walk of one-pixel steps (which keeps the phase) puts it, in both
+// directions, from any phase left by a shorter line before it, over a picture
+// that is not blank, clipped or not.
+TEST(ImageDeviceLine, LongStyledRowsMatchAWalkOfSinglePixelSteps) {
+    const TPenStyle styles[] = {psDot, psDash, psDashDot, psDashDotDot, psSolid};
+    std::mt19937 random(7);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int trial = 0; trial < 400; ++trial) {
+        const TPenStyle style = styles[trial % 5];
+        const int x0 = pick(200) - 20;
+        const int x1 = pick(200) - 20;
+        const int dx = x1 >= x0 ? 1 : -1;
+        const int start = x0 - dx * pick(30);  // a short lead-in sets the phase at x0
+        const TRect clip = pick(2) == 0 ? TRect{0, 0, 180, 2} : TRect{pick(20), 0, 180 - pick(20), 2};
+        ImageDevice blocks(180, 2);
+        ImageDevice steps(180, 2);
+        for (ImageDevice* d : {&blocks, &steps}) {
+            for (int x = 0; x < 180; x += 7) d->SetPixel(x, 1, clBlue);
+            d->SetClipRect(clip);
+            d->SelectPen(DevicePen{0x123456, style, 1, pmCopy});
+            d->MoveTo(start, 1);
+        }
+        blocks.LineTo(x0, 1);
+        blocks.LineTo(x1, 1);
+        for (int x = start; x != x1;) {
+            x += dx;
+            steps.LineTo(x, 1);
+        }
+        ASSERT_EQ(*blocks.Image(), *steps.Image())
+            << "trial " << trial << " style " << style << " from " << start << " via " << x0 << " to " << x1;
+    }
+}
+
 TEST(ImageDeviceLine, ClippedLineKeepsItsPixelsInsideTheClip) {
     BlackPenDevice d(8, 3);
     d.SetClipRect(TRect{2, 0, 5, 3});
