@@ -459,7 +459,9 @@ TEST(ImageDeviceFigures, NotXorEllipseAndPolygonDrawnTwiceLeaveNoTrace) {
     for (int pass = 0; pass < 2; ++pass) {
         d.Ellipse(2, 2, 16, 12);
         d.Polygon(triangle);
-        if (pass == 0) EXPECT_NE(*d.Image(), before);
+        if (pass == 0) {
+            EXPECT_NE(*d.Image(), before);
+        }
     }
     EXPECT_EQ(*d.Image(), before);
 }
@@ -536,7 +538,9 @@ TEST(ImageDeviceTextTables, WarmTablesAndSharedPicturesDrawWhatAFreshDeviceDraws
         reference = std::move(fresh);
         ASSERT_EQ(*warm.Image(), *reference->Image()) << "step " << step;
         ASSERT_EQ(warm.TextExtent(text), reference->TextExtent(text)) << "step " << step;
-        if (!copiedOut.isNull()) ASSERT_EQ(*screen.Image(), copiedOut) << "step " << step;
+        if (!copiedOut.isNull()) {
+            ASSERT_EQ(*screen.Image(), copiedOut) << "step " << step;
+        }
         if (pick(8) == 0) {
             warm.SetClipRect(warm.Bounds());
             screen.CopyFrom(warm, 0, 0);

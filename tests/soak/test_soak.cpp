@@ -60,7 +60,7 @@ TEST(Soak, MillionStepsCostOnlyTheirPoints)
     // X values (the sample number) and the constant reference are kept as a
     // rule, and the one colour given with every point as one run: nothing
     // per point.
-    constexpr double kBytesPerPoint = (8 + 16.0 / 56) / 2;
+    [[maybe_unused]] constexpr double kBytesPerPoint = (8 + 16.0 / 56) / 2;
 
     TChart chart;
     TFastLineSeries* position = nullptr;
@@ -70,10 +70,10 @@ TEST(Soak, MillionStepsCostOnlyTheirPoints)
     ControlLoop loop(NumberFormat{});
     loop.Inicializar(view);
 
-    const std::size_t before = HeapInUse();
+    [[maybe_unused]] const std::size_t before = HeapInUse();
     for (int k = 0; k < kSteps; ++k)
         loop.Paso("30", view);
-    const std::size_t after = HeapInUse();
+    [[maybe_unused]] const std::size_t after = HeapInUse();
 
     ASSERT_EQ(position->PointCount(), kSteps);
     ASSERT_EQ(reference->PointCount(), kSteps);

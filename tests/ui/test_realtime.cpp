@@ -65,8 +65,9 @@ TEST(SimulationTimer, FailingTickStopsTheRunAndChangesNothing)
         QTRY_VERIFY_WITH_TIMEOUT(!errors.isEmpty(), 5000);
         QTest::qWait(30);
         ASSERT_EQ(errors.size(), 1) << c.name;
-        if (c.message)
+        if (c.message) {
             EXPECT_EQ(errors.front(), QString::fromLatin1(c.message)) << c.name;
+        }
         EXPECT_FALSE(window.Timer1->Enabled()) << c.name;
         EXPECT_TRUE(window.Button9->isEnabled()) << c.name;
         EXPECT_EQ(window.Loop().muestra(), muestra) << c.name;
