@@ -303,11 +303,11 @@ TAxisLabelStyle TCustomChartAxis::EffectiveLabelStyle() const {
 }
 
 void TCustomChartAxis::ReadSeparators() {
-    const NumberFormat format = NumberFormat::System();
-    std::string separators = format.decimal_separator + '\0' + format.thousands_separator;
-    if (separators != numberSeparators_) {
+    NumberFormat format = NumberFormat::System();
+    if (format.decimal_separator != numberFormat_.decimal_separator ||
+        format.thousands_separator != numberFormat_.thousands_separator) {
         numberTexts_.clear();
-        numberSeparators_ = std::move(separators);
+        numberFormat_ = std::move(format);
     }
 }
 
@@ -322,13 +322,7 @@ std::string TCustomChartAxis::FormatLabel(double value) {
         if (numberTexts_.size() >= 1024) numberTexts_.clear();
         const auto bits = std::bit_cast<std::uint64_t>(value);
         auto found = numberTexts_.find(bits);
-        if (found == numberTexts_.end()) {
-            const std::size_t cut = numberSeparators_.find('\0');
-            NumberFormat format;
-            format.decimal_separator = numberSeparators_.substr(0, cut);
-            format.thousands_separator = numberSeparators_.substr(cut + 1);
-            found = numberTexts_.emplace(bits, FormatGrouped3(value, format)).first;
-        }
+        if (found == numberTexts_.end()) found = numberTexts_.emplace(bits, FormatGrouped3(value, numberFormat_)).first;
         text = found->second;
     }
     if (parent_ != nullptr && parent_->OnGetAxisLabel) parent_->OnGetAxisLabel(*this, nullptr, -1, text);

@@ -21,6 +21,7 @@
 #include "chart/ChartDecorations.h"
 #include "chart/ChartTypes.h"
 #include "chart/ChartValueList.h"
+#include "simulation/NumberText.h"
 
 namespace nc {
 
@@ -461,17 +462,17 @@ private:
     bool visible_;
 
     // The number texts of recent label values (by the value's bits), written
-    // with the separators in numberSeparators_: the same labels are formatted
+    // with the separators in numberFormat_: the same labels are formatted
     // several times per paint and again paint after paint. The text depends on
     // nothing else, so the table cannot go stale; it is dropped whole when the
     // separators change or it outgrows a bound.
     std::unordered_map<std::uint64_t, std::string> numberTexts_;
-    std::string numberSeparators_;
+    NumberFormat numberFormat_;
     // The regional separators are read once per PaintAxis (reading them costs
     // more than a label from the table) and held here while it runs; outside
     // it, every FormatLabel reads them.
     bool separatorsHeld_ = false;
-    // Takes the system's separators as numberSeparators_ (dropping the table
+    // Takes the system's separators as numberFormat_ (dropping the table
     // when they changed).
     void ReadSeparators();
 
