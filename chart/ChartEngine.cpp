@@ -51,21 +51,7 @@ TChartValueList* TChartSeries::GetValueList(const std::string& name) const {
     return nullptr;
 }
 
-// The usual addition (no veto event, no labels, X and Y only) takes the
-// short road; anything else the general one, which does the same steps.
-int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor color) {
-    xValues_->PendingValue = x;
-    yValues_->PendingValue = y;
-    if (OnBeforeAdd || !label.empty() || !labels_.empty() || valueLists_.size() > 2) [[unlikely]]
-        return AddPointGeneral(label, color);
-    const int index = xValues_->AddValue(x);
-    yValues_->InsertValue(index, y);
-    colors_.Insert(index, color == clDefault ? UnsetColor : color, PointCount() - 1);
-    PointAdded(index);
-    return index;
-}
-
-int TChartSeries::AddPointGeneral(const std::string& label, TColor color) {
+int TChartSeries::StorePointGeneral(const std::string& label, TColor color) {
     if (OnBeforeAdd && !OnBeforeAdd(*this)) return -1;
     const int index = xValues_->AddValue(xValues_->PendingValue);
     yValues_->InsertValue(index, yValues_->PendingValue);
@@ -80,7 +66,6 @@ int TChartSeries::AddPointGeneral(const std::string& label, TColor color) {
         if (labels_.empty()) labels_.assign(before, std::string());
         labels_.insert(labels_.begin() + index, label);
     }
-    PointAdded(index);
     return index;
 }
 
@@ -148,6 +133,11 @@ int TChartSeries::XPixel(int index) const {
 int TChartSeries::YPixel(int index) const {
     const TCustomChartAxis* axis = ResolvedVertAxis();
     return axis ? axis->ValueToPixel(YValue(index)) : 0;
+}
+
+void TChartSeries::AfterAdd(int index) {
+    if (OnAfterAdd) OnAfterAdd(*this, index);
+    NotifyDependents(TSeriesChange::Added, index);
 }
 
 void TChartSeries::RequestRepaint() {

@@ -75,7 +75,11 @@ public:
 
     // Adds one point; answers its index, or -1 when OnBeforeAdd vetoed it.
     // A colour of clDefault is stored as UnsetColor.
-    virtual int AddPoint(double x, double y, const std::string& label = {}, TColor color = clDefault);
+    virtual int AddPoint(double x, double y, const std::string& label = {}, TColor color = clDefault) {
+        const int index = StorePoint(x, y, label, color);
+        if (index >= 0) PointAdded(index);
+        return index;
+    }
     // Adds a point with X = PointCount.
     virtual int Add(double y, const std::string& label = {}, TColor color = clDefault);
     virtual int AddY(double y) { return Add(y); }
@@ -84,8 +88,9 @@ public:
     virtual void EmptyAllLists();
     // Run at the end of every addition: OnAfterAdd, dependents, repaint.
     virtual void PointAdded(int index) {
-        if (OnAfterAdd) OnAfterAdd(*this, index);
-        NotifyDependents(TSeriesChange::Added, index);
+        // The event and the dependents live out of line, so that an addition
+        // with neither pays for no call frame.
+        if (OnAfterAdd || !dependents_.empty()) [[unlikely]] AfterAdd(index);
         if (active_) RequestRepaint();
     }
 
@@ -199,13 +204,27 @@ public:
 
 protected:
     void RepaintOnChange() override { RequestRepaint(); }
+    // AddPoint without PointAdded: the lists take the point (the usual
+    // addition, X and Y only with no event or labels, takes the short road);
+    // -1 when OnBeforeAdd vetoed it.
+    int StorePoint(double x, double y, const std::string& label, TColor color) {
+        xValues_->PendingValue = x;
+        yValues_->PendingValue = y;
+        if (OnBeforeAdd || !label.empty() || !labels_.empty() || valueLists_.size() > 2) [[unlikely]]
+            return StorePointGeneral(label, color);
+        const int index = xValues_->AddValue(x);
+        yValues_->InsertValue(index, y);
+        colors_.Insert(index, color == clDefault ? UnsetColor : color, PointCount() - 1);
+        return index;
+    }
 
 private:
     friend class TChartValueList;
     friend class TCustomAxisPanel;
     void RegisterValueList(TChartValueList* list) { valueLists_.push_back(list); }
-    int AddPointGeneral(const std::string& label, TColor color);
+    int StorePointGeneral(const std::string& label, TColor color);
     void TellDependents(TSeriesChange change, int index);
+    void AfterAdd(int index);
 
     TCustomAxisPanel* parent_ = nullptr;
     std::vector<TChartValueList*> valueLists_;  // not owned: the lists below and those of series kinds

@@ -63,7 +63,7 @@ void TCustomChartPanel::SetControlDevice(std::unique_ptr<DrawDevice> device) {
     controlCanvas_->SetDevice(screen_.get());
 }
 
-void TCustomChartPanel::Invalidate() {
+void TCustomChartPanel::RequestPaint() {
     if (!creationComplete_) return;
     canvas_->MarkDirty();
     if (repaintPending_) return;

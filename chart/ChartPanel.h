@@ -118,8 +118,13 @@ public:
     bool CreationComplete() const { return creationComplete_; }
 
     // Marks the canvas dirty and requests one repaint; ignored until the
-    // chart is fully constructed.
-    void Invalidate();
+    // chart is fully constructed. Inline for the commonest call by far: a
+    // point added while a repaint is already asked for and the canvas
+    // already marked, where there is nothing left to do.
+    void Invalidate() {
+        if (repaintPending_ && creationComplete_ && canvas_->Dirty()) return;
+        RequestPaint();
+    }
     // True from the first invalidation after a Paint until the next Paint.
     bool RepaintPending() const { return repaintPending_; }
     // How many repaint requests went to Qt (for tests: one per paint cycle).
@@ -176,6 +181,8 @@ private:
     std::unique_ptr<DrawDevice> screen_;
     bool ownScreen_ = true;  // false once a test installed its own device
     std::unique_ptr<TCanvas> controlCanvas_;
+    void RequestPaint();
+
     std::unique_ptr<TChartCanvas3D> canvas_;
     std::unique_ptr<TZoomPanningRecord> zoom_;
     std::unique_ptr<TZoomPanningRecord> scroll_;

@@ -297,11 +297,7 @@ void TFastLineSeries::DrawNext(int x, int y) {
     LastDrawnY = y;
 }
 
-void TFastLineSeries::PointAdded(int index) {
-    if (autoRepaint_) {
-        TChartSeries::PointAdded(index);
-        return;
-    }
+void TFastLineSeries::DrawAddedPoint(int index) {
     TChartCanvas3D* c = Canvas();
     if (c == nullptr || c->Pen() == nullptr) return;
     c->Pen()->TPen::Assign(*linePen_);

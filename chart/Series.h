@@ -13,7 +13,7 @@
 
 namespace nc {
 
-class TFastLineSeries : public TChartSeries {
+class TFastLineSeries final : public TChartSeries {
 public:
     TFastLineSeries();
     ~TFastLineSeries() override;
@@ -33,7 +33,18 @@ public:
 
     void DrawPoints() override;
     void DrawPoint(int index) override;
-    void PointAdded(int index) override;
+    // The base's addition, with PointAdded bound here (the class is final),
+    // so that the commonest call of a running chart makes no second virtual
+    // call.
+    int AddPoint(double x, double y, const std::string& label = {}, TColor color = clDefault) override {
+        const int index = StorePoint(x, y, label, color);
+        if (index >= 0) PointAdded(index);
+        return index;
+    }
+    void PointAdded(int index) override {
+        if (autoRepaint_) TChartSeries::PointAdded(index);
+        else DrawAddedPoint(index);
+    }
     // The value whose pixel, or whose incoming segment, lies under (x, y);
     // -1 when none.
     int PointAtPixel(int x, int y) override;
@@ -49,6 +60,8 @@ public:
     bool FastDrawing = true;
 
 private:
+    // AutoRepaint off: the new point's segment, drawn at once.
+    void DrawAddedPoint(int index);
     void PrepareLinePen();
     TChartCanvas3D* Canvas() const;
     // Whether the pixels of the points are monotone in their index: linear
