@@ -216,10 +216,8 @@ void TChartValueList::ResetValues() {
     count_ = 0;
     ruled_ = true;
     first_ = step_ = 0;
-    levelMin_.clear();
-    levelMin_.shrink_to_fit();
-    levelMax_.clear();
-    levelMax_.shrink_to_fit();
+    levels_.clear();
+    levels_.shrink_to_fit();
     dirtyLo_ = SIZE_MAX;
     dirtyHi_ = 0;
     rangeFrom_ = sumFrom_ = 0;
@@ -376,21 +374,19 @@ void TChartValueList::AssignSettings(const TChartValueList& source) {
 void TChartValueList::ResizeIndex() const {
     std::size_t levels = 0;
     while (levels == 0 || (capacity_ >> LevelShift(levels - 1)) > 1) ++levels;
-    const std::size_t had = levelMin_.size();
-    levelMin_.resize(levels);
-    levelMax_.resize(levels);
+    const std::size_t had = levels_.size();
+    levels_.resize(levels);
     for (std::size_t k = 0; k < levels; ++k) {
         const std::size_t blocks = ((capacity_ - 1) >> LevelShift(k)) + 1;
-        levelMin_[k].resize(blocks, HUGE_VAL);
-        levelMax_[k].resize(blocks, -HUGE_VAL);
+        levels_[k].resize(blocks, TBlockExtremes{HUGE_VAL, -HUGE_VAL});
         if (k < had || k == 0) continue;
         // A new top level starts from the level below.
         for (std::size_t b = 0; b < blocks; ++b) {
             const std::size_t from = b << kFanShift;
-            const std::size_t to = std::min(from + (std::size_t{1} << kFanShift), levelMin_[k - 1].size());
+            const std::size_t to = std::min(from + (std::size_t{1} << kFanShift), levels_[k - 1].size());
             for (std::size_t c = from; c < to; ++c) {
-                if (levelMin_[k - 1][c] < levelMin_[k][b]) levelMin_[k][b] = levelMin_[k - 1][c];
-                if (levelMax_[k - 1][c] > levelMax_[k][b]) levelMax_[k][b] = levelMax_[k - 1][c];
+                if (levels_[k - 1][c].Lo < levels_[k][b].Lo) levels_[k][b].Lo = levels_[k - 1][c].Lo;
+                if (levels_[k - 1][c].Hi > levels_[k][b].Hi) levels_[k][b].Hi = levels_[k - 1][c].Hi;
             }
         }
     }
@@ -414,22 +410,20 @@ void TChartValueList::RefreshIndex() const {
         // The gap's slots take no part.
         WidenBy(d, from, std::max(from, std::min(to, gapStart_)), bl, bh);
         WidenBy(d, std::max(from, gapEnd), to, bl, bh);
-        levelMin_[0][b] = bl;
-        levelMax_[0][b] = bh;
+        levels_[0][b] = TBlockExtremes{bl, bh};
     }
-    for (std::size_t k = 1; k < levelMin_.size(); ++k) {
+    for (std::size_t k = 1; k < levels_.size(); ++k) {
         const int shift = LevelShift(k);
         for (std::size_t b = lo >> shift; b <= (hi - 1) >> shift; ++b) {
             double bl = HUGE_VAL;
             double bh = -HUGE_VAL;
             const std::size_t from = b << kFanShift;
-            const std::size_t to = std::min(from + (std::size_t{1} << kFanShift), levelMin_[k - 1].size());
+            const std::size_t to = std::min(from + (std::size_t{1} << kFanShift), levels_[k - 1].size());
             for (std::size_t c = from; c < to; ++c) {
-                if (levelMin_[k - 1][c] < bl) bl = levelMin_[k - 1][c];
-                if (levelMax_[k - 1][c] > bh) bh = levelMax_[k - 1][c];
+                if (levels_[k - 1][c].Lo < bl) bl = levels_[k - 1][c].Lo;
+                if (levels_[k - 1][c].Hi > bh) bh = levels_[k - 1][c].Hi;
             }
-            levelMin_[k][b] = bl;
-            levelMax_[k][b] = bh;
+            levels_[k][b] = TBlockExtremes{bl, bh};
         }
     }
 }
@@ -438,7 +432,7 @@ void TChartValueList::RefreshIndex() const {
 // when no level-0 block does.
 int TChartValueList::LargestBlock(std::size_t i, std::size_t b) const {
     int level = -1;
-    for (std::size_t k = 0; k < levelMin_.size(); ++k) {
+    for (std::size_t k = 0; k < levels_.size(); ++k) {
         const std::size_t size = std::size_t{1} << LevelShift(k);
         if ((i & (size - 1)) != 0 || i + size - 1 > b) break;
         level = static_cast<int>(k);
@@ -458,13 +452,34 @@ void TChartValueList::SlotExtremes(std::size_t a, std::size_t b, double& lo, dou
         const int level = LargestBlock(i, b);
         if (level < 0) break;
         const int shift = LevelShift(static_cast<std::size_t>(level));
-        const double bl = levelMin_[static_cast<std::size_t>(level)][i >> shift];
-        const double bh = levelMax_[static_cast<std::size_t>(level)][i >> shift];
+        const TBlockExtremes& e = levels_[static_cast<std::size_t>(level)][i >> shift];
+        const double bl = e.Lo;
+        const double bh = e.Hi;
         lo = bl < lo ? bl : lo;
         hi = bh > hi ? bh : hi;
         i += std::size_t{1} << shift;
     }
     if (i <= b) WidenBy(d, i, b + 1, lo, hi);
+}
+
+void TChartValueList::PrefetchAround(int index) const {
+    if (ruled_ || index < 0 || index >= count_) return;
+    const std::size_t slot = Slot(static_cast<std::size_t>(index));
+    constexpr std::size_t leaf = std::size_t{1} << kLeafShift;
+    constexpr std::size_t perLine = 64 / sizeof(double);
+    const double* d = data_.get();
+    const std::size_t from = slot & ~(leaf - 1);
+    for (std::size_t s = from; s < std::min(from + leaf, capacity_); s += perLine) __builtin_prefetch(d + s);
+    // A query that ends here walks a level's entries up to this one from the
+    // start of the next level's block: at most a line before it.
+    for (std::size_t k = 0; k < levels_.size(); ++k) {
+        const std::size_t b = slot >> LevelShift(k);
+        if (b >= levels_[k].size()) break;
+        const std::size_t start = b & ~((std::size_t{1} << kFanShift) - 1);
+        __builtin_prefetch(&levels_[k][start]);
+        __builtin_prefetch(&levels_[k][start + 4 <= b ? start + 4 : start]);
+        __builtin_prefetch(&levels_[k][b]);
+    }
 }
 
 void TChartValueList::RawExtremes(int first, int last, double& lo, double& hi) const {
@@ -500,7 +515,8 @@ std::size_t TChartValueList::SlotLastWithin(std::size_t a, std::size_t b, double
         for (int k = level; k >= 0; --k) {
             const int shift = LevelShift(static_cast<std::size_t>(k));
             const std::size_t block = i >> shift;
-            if (levelMin_[static_cast<std::size_t>(k)][block] >= lo && levelMax_[static_cast<std::size_t>(k)][block] <= hi) {
+            const TBlockExtremes& e = levels_[static_cast<std::size_t>(k)][block];
+            if (e.Lo >= lo && e.Hi <= hi) {
                 i += std::size_t{1} << shift;
                 passed = true;
                 break;

@@ -201,6 +201,11 @@ int TFastLineSeries::RunEnd(int from, int end, const TPassPixels& yPixels) {
 //    replaced by two vertical moves to their extremes. In the last column the
 //    order inside decides whether the line's final pixel is drawn, so it
 //    takes the plain walk.
+namespace {
+// Columns narrower than this many points stay in the caches anyway.
+constexpr int kPrefetchWidth = 4096;
+}  // namespace
+
 void TFastLineSeries::DrawPointsFast() {
     TChartCanvas3D* c = Canvas();
     if (c == nullptr) return;
@@ -232,6 +237,13 @@ void TFastLineSeries::DrawPointsFast() {
             columnX = LastDrawnX;
             columnEnd = ColumnEnd(i, last, columnWidth, xPixels);
             columnWidth = std::max(1, columnEnd - i);
+            // The next column most likely ends as far on: its edge is fetched
+            // while this one is drawn.
+            if (columnWidth >= kPrefetchWidth) {
+                const int ahead = columnEnd + std::min(columnWidth, last - columnEnd);
+                XValues().PrefetchAround(ahead);
+                ys.PrefetchAround(ahead);
+            }
             reduceTried = false;
         }
         if (reduceColumns && !reduceTried) {
