@@ -165,6 +165,8 @@ protected:
 private:
     void DropBitmap();
     void FitScreenToWidget();
+    // Invalidate's work when there is some: marks the canvas, asks Qt once.
+    void RequestPaint();
 
     int marginLeft_ = 3;
     int marginTop_ = 4;
@@ -181,8 +183,6 @@ private:
     std::unique_ptr<DrawDevice> screen_;
     bool ownScreen_ = true;  // false once a test installed its own device
     std::unique_ptr<TCanvas> controlCanvas_;
-    void RequestPaint();
-
     std::unique_ptr<TChartCanvas3D> canvas_;
     std::unique_ptr<TZoomPanningRecord> zoom_;
     std::unique_ptr<TZoomPanningRecord> scroll_;

@@ -453,10 +453,8 @@ void TChartValueList::SlotExtremes(std::size_t a, std::size_t b, double& lo, dou
         if (level < 0) break;
         const int shift = LevelShift(static_cast<std::size_t>(level));
         const TBlockExtremes& e = levels_[static_cast<std::size_t>(level)][i >> shift];
-        const double bl = e.Lo;
-        const double bh = e.Hi;
-        lo = bl < lo ? bl : lo;
-        hi = bh > hi ? bh : hi;
+        lo = e.Lo < lo ? e.Lo : lo;
+        hi = e.Hi > hi ? e.Hi : hi;
         i += std::size_t{1} << shift;
     }
     if (i <= b) WidenBy(d, i, b + 1, lo, hi);
@@ -470,8 +468,9 @@ void TChartValueList::PrefetchAround(int index) const {
     const double* d = data_.get();
     const std::size_t from = slot & ~(leaf - 1);
     for (std::size_t s = from; s < std::min(from + leaf, capacity_); s += perLine) __builtin_prefetch(d + s);
-    // A query that ends here walks a level's entries up to this one from the
-    // start of the next level's block: at most a line before it.
+    // A query that ends here walks a level's entries from the start of the
+    // next level's block up to this one: at most 8 entries of 16 bytes,
+    // which may straddle three cache lines.
     for (std::size_t k = 0; k < levels_.size(); ++k) {
         const std::size_t b = slot >> LevelShift(k);
         if (b >= levels_[k].size()) break;

@@ -20,9 +20,10 @@
 //    block of 64 slots (level 0), of every 8 level-0 blocks (level 1), of
 //    every 8 of those (level 2) and so on, about 0.3 bytes per value, each
 //    block's low and high side by side. A range of N values takes O(log N)
-//    entries, and a drawing pass fetches the next column's entries ahead. Slots written since the last query
-//    are kept as one dirty interval, and their blocks are recomputed at the
-//    next query, so appends and insertions cost nothing here.
+//    entries, and a drawing pass fetches the next column's entries ahead.
+//    Slots written since the last query are kept as one dirty interval, and
+//    their blocks are recomputed at the next query, so appends and
+//    insertions cost nothing here.
 //  - Running range and sums are folded in lazily, in arrival order, by the
 //    first read after appends (range at the next read of LowValue/HighValue,
 //    sums at the next read of Sum/AbsSum) and before any other change, so

@@ -190,6 +190,11 @@ int TFastLineSeries::RunEnd(int from, int end, const TPassPixels& yPixels) {
     return ys.LastWithin(from, end, band.Lo, band.Hi);
 }
 
+namespace {
+// Columns narrower than this many points stay in the caches anyway.
+constexpr int kPrefetchWidth = 4096;
+}  // namespace
+
 // The same device calls as the plain walk, but for two shortcuts:
 //  - A run of points on the pixel just drawn issues no call in the plain
 //    walk; once one point is found on it, the run's end is searched for with
@@ -201,11 +206,6 @@ int TFastLineSeries::RunEnd(int from, int end, const TPassPixels& yPixels) {
 //    replaced by two vertical moves to their extremes. In the last column the
 //    order inside decides whether the line's final pixel is drawn, so it
 //    takes the plain walk.
-namespace {
-// Columns narrower than this many points stay in the caches anyway.
-constexpr int kPrefetchWidth = 4096;
-}  // namespace
-
 void TFastLineSeries::DrawPointsFast() {
     TChartCanvas3D* c = Canvas();
     if (c == nullptr) return;
