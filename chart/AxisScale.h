@@ -9,6 +9,10 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace nc {
 
 // The smallest label step an axis ever uses.
@@ -68,20 +72,30 @@ public:
         if (quick_) {
             const double q = (value - range_.min) * factor_;
             if (std::fabs(q) < 1e6) {
-                int32_t whole = static_cast<int32_t>(q);
-                if (q < whole)
-                    --whole;
-                const double fraction = q - whole;
-                if (std::fabs(fraction - 0.5) > 1e-6) {
-                    const int32_t p = fraction > 0.5 ? whole + 1 : whole;
+                // One conversion in the processor's rounding gives the nearest
+                // integer p, and q - p is exact (they are at most a half
+                // apart). Unless |q - p| lies within 10^-6 of a half, p is the
+                // extended computation's pixel, as said above. A rounding mode
+                // other than to nearest can leave |q - p| at a half or more,
+                // which takes the long way.
+                const int32_t p = ConvertNearest(q);
+                if (0.5 - std::fabs(q - p) > 1e-6)
                     return inverted_ ? span_.end - p : span_.start + p;
-                }
             }
         }
         return LinearValueToPixel(value, range_, span_, inverted_);
     }
 
 private:
+    static int32_t ConvertNearest(double q)
+    {
+#if defined(__SSE2__)
+        return _mm_cvtsd_si32(_mm_set_sd(q));
+#else
+        return static_cast<int32_t>(std::lrint(q));
+#endif
+    }
+
     AxisRange range_;
     AxisSpan span_;
     bool inverted_ = false;
