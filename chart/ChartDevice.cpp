@@ -83,6 +83,8 @@ std::uint32_t ApplyMode(std::uint32_t dst, std::uint32_t pen, TPenMode mode) {
 // Pixels per block of a styled row: a multiple of every pattern's period,
 // so that each block meets the pattern at the same phase.
 constexpr int kPatternBlock = 48;
+// Rows up to this long are drawn pixel by pixel by LineTo itself.
+constexpr int kShortRow = 16;
 
 // Writes rgb over the "on" pixels of n pixels of a row starting at row[0],
 // whose pattern phase is phase there and goes up to the right (forward) or
@@ -240,7 +242,12 @@ ImageDevice::ImageDevice(int width, int height, bool monochrome)
     SetMonochromeFlag(monochrome);
     image_.fill(0xFFFFFFFFu);
     uniformRgb_ = 0xFFFFFFFFu;
-    uniformKey_ = image_.cacheKey();
+    uniform_ = true;
+}
+
+void ImageDevice::Detach() {
+    bits_ = reinterpret_cast<std::uint32_t*>(image_.bits());
+    stride_ = image_.bytesPerLine() / 4;
 }
 
 TColor ImageDevice::PixelAt(int x, int y) const {
@@ -251,7 +258,7 @@ TColor ImageDevice::PixelAt(int x, int y) const {
 void ImageDevice::PlotPixel(int x, int y, std::uint32_t rgb, TPenMode mode) {
     const TRect& c = ClipRect();
     if (x < c.Left || x >= c.Right || y < c.Top || y >= c.Bottom) return;
-    auto* p = reinterpret_cast<std::uint32_t*>(image_.scanLine(y)) + x;
+    std::uint32_t* p = Bits() + y * stride_ + x;
     *p = mode == pmCopy ? rgb : ApplyMode(*p, rgb, mode);
 }
 
@@ -277,7 +284,31 @@ void ImageDevice::LineTo(int x, int y) {
         else SpanRow(y, x + 1, from.X + 1);
         return;
     }
+    if (from.Y == y && x > from.X && x - from.X <= kShortRow && Pen().Mode == pmCopy) {
+        ShortStyledRow(from.X, x, y);
+        return;
+    }
     WalkLine(from.X, from.Y, x, y);
+}
+
+// WalkLine's pixels for a short styled line to the right along a row (a
+// dotted reference curve draws one per pixel column), without the general
+// walk's set-up, whose two divisions cost more than the pixels.
+void ImageDevice::ShortStyledRow(int x0, int x1, int y) {
+    const StylePattern pattern = PatternOf(Pen().Style);
+    int phase = StylePhase();
+    const TRect& c = ClipRect();
+    if (y >= c.Top && y < c.Bottom && x0 < c.Right && x1 > c.Left) {
+        const std::uint32_t rgb = ToRgb32(DeviceColor(Pen().Color));
+        std::uint32_t* row = Bits() + y * stride_;
+        for (int x = x0; x < x1; ++x) {
+            if (x >= c.Left && x < c.Right && ((pattern.OnBits >> phase) & 1u) != 0) row[x] = rgb;
+            phase = phase + 1 == pattern.Period ? 0 : phase + 1;
+        }
+    } else {
+        for (int k = x0; k < x1; ++k) phase = phase + 1 == pattern.Period ? 0 : phase + 1;
+    }
+    SetStylePhase(phase);
 }
 
 void ImageDevice::SpanRow(int y, int x0, int x1) {
@@ -286,7 +317,7 @@ void ImageDevice::SpanRow(int y, int x0, int x1) {
     x0 = std::max(x0, c.Left);
     x1 = std::min(x1, c.Right);
     if (x1 <= x0) return;
-    auto* row = reinterpret_cast<std::uint32_t*>(image_.scanLine(y));
+    std::uint32_t* row = Bits() + y * stride_;
     std::fill(row + x0, row + x1, ToRgb32(DeviceColor(Pen().Color)));
 }
 
@@ -304,8 +335,8 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
                         std::max(y0, y1) < c.Bottom;
     if (plain && inside) {
         // Unclipped solid copy: write straight into the rows.
-        auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
-        const int stride = static_cast<int>(image_.bytesPerLine() / 4);
+        std::uint32_t* bits = Bits();
+        const int stride = static_cast<int>(stride_);
         std::uint32_t* p = bits + y0 * stride + x0;
         const int stepY = sy * stride;
         if (dx >= dy) {
@@ -360,8 +391,8 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
         // column, tested against the clip once.
         const long long fixed = minor0;
         if (fixed < (xMajor ? c.Top : c.Left) || fixed >= (xMajor ? c.Bottom : c.Right)) return;
-        auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
-        const qsizetype stride = image_.bytesPerLine() / 4;
+        std::uint32_t* bits = Bits();
+        const qsizetype stride = stride_;
         const qsizetype step = xMajor ? stepMajor : stepMajor * stride;
         std::uint32_t* p = xMajor ? bits + fixed * stride + (major0 + stepMajor * first)
                                   : bits + (major0 + stepMajor * first) * stride + fixed;
@@ -391,8 +422,8 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     // minor one is tested, and pixels are written straight into the rows.
     const long long minorLo = xMajor ? c.Top : c.Left;
     const long long minorHi = (xMajor ? c.Bottom : c.Right) - 1;
-    auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
-    const qsizetype stride = image_.bytesPerLine() / 4;
+    std::uint32_t* bits = Bits();
+    const qsizetype stride = stride_;
     for (long long i = first; i <= last; ++i) {
         const long long a = major0 + stepMajor * i;
         const long long b = minor0 + stepMinor * k;
@@ -430,8 +461,8 @@ void ImageDevice::PlotMask(const Mask& mask, std::uint32_t rgb, TPenMode mode) {
     const int width = mask.Image.width();
     const int height = mask.Image.height();
     const TRect& c = ClipRect();
-    auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
-    const qsizetype stride = image_.bytesPerLine() / 4;
+    std::uint32_t* bits = Bits();
+    const qsizetype stride = stride_;
     for (int y = 0; y < height; ++y) {
         const int dy = mask.Top + y;
         if (dy < c.Top || dy >= c.Bottom) continue;
@@ -470,11 +501,11 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
     const std::uint32_t bg = ToRgb32(DeviceColor(GetBkColor()));
     const bool opaque = GetBkMode() == OPAQUE;
     const bool plainFill = brush.Pattern.isNull() && brush.Style == bsSolid && mode == pmCopy;
-    if (plainFill && image_.cacheKey() == uniformKey_ && uniformRgb_ == fg) return;  // already that colour
+    if (plainFill && uniform_ && uniformRgb_ == fg) return;  // already that colour
     if (plainFill && area == Bounds()) {
         TakeWritableBufferForWholeFill();
-        const qsizetype stride = image_.bytesPerLine() / 4;
-        auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
+        std::uint32_t* bits = Bits();
+        const qsizetype stride = stride_;
         const bool bytesAlike = (fg & 0xFFu) * 0x01010101u == fg;  // white, black: one memset
         if (bytesAlike && stride == area.Right) {
             std::memset(bits, static_cast<int>(fg & 0xFFu), sizeof(std::uint32_t) * stride * area.Bottom);
@@ -482,7 +513,7 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
             for (int y = 0; y < area.Bottom; ++y) std::fill(bits + y * stride, bits + y * stride + area.Right, fg);
         }
         uniformRgb_ = fg;
-        uniformKey_ = image_.cacheKey();
+        uniform_ = true;
         return;
     }
     if (!brush.Pattern.isNull()) {
@@ -496,8 +527,9 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
         }
         return;
     }
+    std::uint32_t* bits = Bits();
     for (int y = area.Top; y < area.Bottom; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(image_.scanLine(y));
+        std::uint32_t* row = bits + y * stride_;
         if (brush.Style == bsSolid && mode == pmCopy) {
             std::fill(row + area.Left, row + area.Right, fg);
             continue;
@@ -726,8 +758,8 @@ ImageDevice::RenderedText ImageDevice::RenderRuns(const FontTexts& texts, const 
 
 void ImageDevice::PlotRuns(const std::vector<TextRun>& runs, int x, int y, std::uint32_t rgb) {
     const TRect& c = ClipRect();
-    auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
-    const qsizetype stride = image_.bytesPerLine() / 4;
+    std::uint32_t* bits = Bits();
+    const qsizetype stride = stride_;
     for (const TextRun& run : runs) {
         const long long row = static_cast<long long>(y) + run.Dy;
         if (row < c.Top || row >= c.Bottom) continue;
@@ -806,6 +838,7 @@ void ImageDevice::TextOutAtAngle(int x, int y, const FontTexts& texts, const QSt
 
 void ImageDevice::TakeWritableBufferForWholeFill() {
     if (image_.isDetached()) return;
+    bits_ = nullptr;
     if (!spare_.isNull() && spare_.isDetached() && spare_.size() == image_.size() &&
         spare_.format() == image_.format()) {
         std::swap(image_, spare_);
@@ -823,6 +856,8 @@ void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
         src->size() == image_.size() && src->format() == QImage::Format_RGB32) {
         from->spare_ = std::move(image_);
         image_ = *src;
+        bits_ = nullptr;
+        uniform_ = false;
         return;
     }
     TRect area;
@@ -830,7 +865,7 @@ void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
     const QImage converted = src->format() == QImage::Format_RGB32 ? *src : src->convertToFormat(QImage::Format_RGB32);
     for (int row = area.Top; row < area.Bottom; ++row) {
         const auto* from = reinterpret_cast<const std::uint32_t*>(converted.constScanLine(row - y)) + (area.Left - x);
-        auto* to = reinterpret_cast<std::uint32_t*>(image_.scanLine(row)) + area.Left;
+        std::uint32_t* to = Bits() + row * stride_ + area.Left;
         std::copy(from, from + area.Width(), to);
     }
 }
@@ -838,6 +873,9 @@ void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
 void ImageDevice::DrawImage(const TRect& dest, const QImage& image) {
     if (image.isNull() || dest.IsEmpty()) return;
     const TRect& c = ClipRect();
+    // The painter detaches the image as it needs.
+    bits_ = nullptr;
+    uniform_ = false;
     QPainter painter(&image_);
     painter.setClipRect(QRect(c.Left, c.Top, c.Width(), c.Height()));
     painter.drawImage(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), image);

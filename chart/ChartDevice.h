@@ -196,7 +196,11 @@ public:
     ImageDevice(int width, int height, bool monochrome = false);
 
     const QImage* Image() const override { return &image_; }
-    QImage& MutableImage() { return image_; }
+    QImage& MutableImage() {
+        bits_ = nullptr;
+        uniform_ = false;
+        return image_;
+    }
     // The colour of one pixel as 0x00BBGGRR; black outside the image.
     TColor PixelAt(int x, int y) const;
 
@@ -261,6 +265,7 @@ private:
     // Draws one pixel of a styled one-pixel line walk and advances the phase.
     void StyledPixel(int x, int y, std::uint32_t rgb);
     void WalkLine(int x0, int y0, int x1, int y1);
+    void ShortStyledRow(int x0, int x1, int y);  // x0 < x1, copy mode
     void SpanRow(int y, int x0, int x1);  // x0..x1-1, solid pen fast path
     void WideLine(int x0, int y0, int x1, int y1);
     void FillArea(const TRect& r, bool withPenMode);
@@ -289,12 +294,24 @@ private:
     // no paint copies or allocates a picture.
     void TakeWritableBufferForWholeFill();
 
+    // The pixels, for writing. Asking Qt for them on every primitive (a
+    // detach, which also renumbers the image, then the row address) costs
+    // more than a short line; so the buffer is kept while the image stays
+    // unshared, which one reference count read tells.
+    std::uint32_t* Bits() {
+        uniform_ = false;
+        if (bits_ == nullptr || !image_.isDetached()) Detach();
+        return bits_;
+    }
+    void Detach();
+
     QImage image_;
     mutable QImage spare_;
-    // While the image's cache key is still uniformKey_ (no write access since,
-    // Qt changes the key on every one) every pixel is uniformRgb_, and a solid
-    // fill of that colour has nothing to do.
-    qint64 uniformKey_ = -1;
+    std::uint32_t* bits_ = nullptr;  // null: not asked for since the image changed
+    qsizetype stride_ = 0;           // pixels per row, valid with bits_
+    // While uniform_ holds (no write since the last whole fill) every pixel is
+    // uniformRgb_, and a solid fill of that colour has nothing to do.
+    bool uniform_ = false;
     std::uint32_t uniformRgb_ = 0;
     // Few fonts per chart: a short list, searched when the selection changes.
     mutable std::vector<std::unique_ptr<FontTexts>> fonts_;

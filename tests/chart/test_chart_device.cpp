@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <random>
 
@@ -285,6 +286,34 @@ TEST(ImageDeviceCopy, CopiesAndClips) {
     ImageDevice edge(2, 2);
     edge.CopyFrom(source, 1, 1);
     EXPECT_EQ(Art(edge, 2, 2), (Picture{"..", ".r"}));
+}
+
+// The device writes through the buffer it last detached; a copy taken since
+// from a pointer held all along shares that buffer, so the next primitive of
+// every kind must detach again rather than change the copy.
+TEST(ImageDeviceCopy, CopiesTakenWhileDrawingKeepTheirPixels) {
+    ImageDevice d(6, 2);
+    const QImage* held = d.Image();
+    d.SelectPen(DevicePen{clRed, psDot, 1, pmCopy});
+    d.SelectBrush(DeviceBrush{clBlue, bsSolid, {}});
+    const std::vector<std::function<void()>> primitives = {
+        [&] { d.MoveTo(0, 0), d.LineTo(2, 0); },  // a short styled row
+        [&] { d.MoveTo(0, 1), d.LineTo(5, 0); },
+        [&] { d.SetPixel(3, 1, clBlack); },
+        [&] { d.FillRect(TRect{1, 0, 3, 2}); },
+        [&] { d.FillRect(d.Bounds()); },
+        [&] { d.Rectangle(0, 0, 6, 2); },
+    };
+    for (const auto& draw : primitives) {
+        draw();
+        const QImage copy = *held;
+        const QImage before = copy.copy();
+        for (const auto& again : primitives) again();
+        d.SelectBrush(DeviceBrush{clWhite, bsSolid, {}});
+        d.FillRect(d.Bounds());
+        EXPECT_EQ(copy, before);
+        d.SelectBrush(DeviceBrush{clBlue, bsSolid, {}});
+    }
 }
 
 class ImageDeviceText : public ::testing::Test {
