@@ -189,6 +189,10 @@ void TChartCanvas3D::LineTo(int x, int y) {
     if (DrawDevice* d = GetHandle()) d->LineTo(x, y);
 }
 
+void TChartCanvas3D::PolyLineTo(std::span<const TPoint> points) {
+    if (DrawDevice* d = GetHandle()) d->PolyLineTo(points);
+}
+
 void TChartCanvas3D::MoveTo(int x, int y) {
     if (DrawDevice* d = GetHandle()) d->MoveTo(x, y);
 }

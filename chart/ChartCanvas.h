@@ -160,6 +160,10 @@ public:
     // in bottomColor; r shrinks by one on each side per ring.
     virtual void Frame3D(TRect& r, TColor topColor, TColor bottomColor, int width) = 0;
     virtual void LineTo(int x, int y) = 0;
+    // LineTo to each point in turn, for drawing loops that make many.
+    virtual void PolyLineTo(std::span<const TPoint> points) {
+        for (const TPoint& p : points) LineTo(p.X, p.Y);
+    }
     virtual void MoveTo(int x, int y) = 0;
     virtual void Rectangle(int x0, int y0, int x1, int y1) = 0;
     virtual void StretchDraw(const TRect& r, const QImage& picture) = 0;
@@ -252,6 +256,7 @@ public:
     void FillRect(const TRect& r) override;
     void Frame3D(TRect& r, TColor topColor, TColor bottomColor, int width) override;
     void LineTo(int x, int y) override;
+    void PolyLineTo(std::span<const TPoint> points) override;
     void MoveTo(int x, int y) override;
     void Rectangle(int x0, int y0, int x1, int y1) override;
     void StretchDraw(const TRect& r, const QImage& picture) override;

@@ -224,6 +224,10 @@ void DrawDevice::SetClipRect(const TRect& r) {
     clip_ = IntersectRect(clipped, r, Bounds()) ? clipped : TRect{};
 }
 
+void DrawDevice::PolyLineTo(std::span<const TPoint> points) {
+    for (const TPoint& p : points) LineTo(p.X, p.Y);
+}
+
 void DrawDevice::MoveTo(int x, int y) {
     current_ = TPoint{x, y};
     stylePhase_ = 0;
@@ -289,6 +293,12 @@ void ImageDevice::LineTo(int x, int y) {
         return;
     }
     WalkLine(from.X, from.Y, x, y);
+}
+
+// The calls themselves, bound statically: a curve of many short segments
+// costs mostly its calls otherwise.
+void ImageDevice::PolyLineTo(std::span<const TPoint> points) {
+    for (const TPoint& p : points) ImageDevice::LineTo(p.X, p.Y);
 }
 
 // WalkLine's pixels for a short styled line to the right along a row (a

@@ -160,6 +160,9 @@ public:
 
     virtual void MoveTo(int x, int y);
     TPoint CurrentPoint() const { return current_; }
+    // LineTo to each point in turn (so a recording shows those calls); a
+    // device may draw the same pixels in one go.
+    virtual void PolyLineTo(std::span<const TPoint> points);
     // The drawing primitives (rules at the top of this file). TextExtent
     // answers the advance width and cell height of text in the current font,
     // {0, 0} when the device cannot measure; CopyFrom is a plain block copy of
@@ -205,6 +208,7 @@ public:
     TColor PixelAt(int x, int y) const;
 
     void SelectFont(const DeviceFont& font) override;
+    void PolyLineTo(std::span<const TPoint> points) override;
     NC_DEVICE_PRIMITIVES(override)
 
 private:
