@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <span>
 
 #include "chart/AxisScale.h"
 #include "chart/ChartEngine.h"
@@ -675,15 +676,21 @@ void TCustomChartAxis::DrawAxisText(int x, int y, const std::string& text, int a
     const int z = otherSide_ ? parent_->Depth3D : 0;
     c.SetTextAlign(align);
 
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == LineSeparator) {
-            lines.push_back(text.substr(start, i - start));
-            start = i + 1;
+    // Most labels are one line, drawn from the text itself.
+    std::vector<std::string> split;
+    const bool oneLine = text.find(LineSeparator) == std::string::npos;
+    if (!oneLine) {
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == LineSeparator) {
+                split.push_back(text.substr(start, i - start));
+                start = i + 1;
+            }
         }
+        if (start < text.size()) split.push_back(text.substr(start));
     }
-    if (start < text.size()) lines.push_back(text.substr(start));
+    const std::span<const std::string> lines =
+        oneLine ? std::span<const std::string>(&text, text.empty() ? 0 : 1) : std::span<const std::string>(split);
     const long double n = static_cast<long double>(lines.size());
 
     int h = fontHeight;

@@ -707,11 +707,26 @@ ImageDevice::FontTexts& ImageDevice::CurrentTexts() const {
 }
 
 ImageDevice::FontTexts::Text& ImageDevice::Measured(FontTexts& texts, const std::string& text) {
-    if (const auto found = texts.Texts.find(text); found != texts.Texts.end()) return found->second;
-    if (texts.Texts.size() >= kMaxTextsPerFont) texts.Texts.clear();
-    FontTexts::Text entry;
-    entry.Advance = QFontMetrics(texts.QtFont).horizontalAdvance(QString::fromStdString(text));
-    return texts.Texts.emplace(text, std::move(entry)).first->second;
+    FontTexts::Recent* recent = texts.Recents;
+    if (recent[0].Key != nullptr && *recent[0].Key == text) return *recent[0].Entry;
+    if (recent[1].Key != nullptr && *recent[1].Key == text) {
+        std::swap(recent[0], recent[1]);
+        return *recent[0].Entry;
+    }
+    auto found = texts.Texts.find(text);
+    if (found == texts.Texts.end()) {
+        if (texts.Texts.size() >= kMaxTextsPerFont) {
+            texts.Texts.clear();
+            recent[0] = recent[1] = FontTexts::Recent{};
+        }
+        FontTexts::Text entry;
+        entry.Advance = QFontMetrics(texts.QtFont).horizontalAdvance(QString::fromStdString(text));
+        found = texts.Texts.emplace(text, std::move(entry)).first;
+    }
+    // Map entries stay where they are until the map is cleared.
+    recent[1] = recent[0];
+    recent[0] = FontTexts::Recent{&found->first, &found->second};
+    return found->second;
 }
 
 TSize ImageDevice::TextExtent(const std::string& text) const {

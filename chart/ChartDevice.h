@@ -252,6 +252,13 @@ private:
             std::vector<PlacedText> Placed;
         };
         std::unordered_map<std::string, Text> Texts;
+        // The last two texts looked up, the latest first: an axis asks for a
+        // label's width, the font's height (by "W") and the label again.
+        struct Recent {
+            const std::string* Key = nullptr;
+            Text* Entry = nullptr;
+        };
+        Recent Recents[2];
     };
     // The texts of the selected font, created on first use.
     FontTexts& CurrentTexts() const;

@@ -512,6 +512,24 @@ TEST(ImageDeviceFigures, PolygonFillsItsInside) {
 // fresh device draws for every step of a random mix of fonts, turns, texts,
 // colours, alignments, backgrounds, clips and fills; and a picture copied out
 // must not change when the source goes on drawing.
+// A font's table of texts is dropped whole when it outgrows its bound; the
+// texts looked up last must not outlive it.
+TEST(ImageDeviceTextTables, TextsMeasureAlikeAcrossTheTablesBeingDropped) {
+    ImageDevice device(200, 40);
+    ImageDevice fresh(200, 40);
+    const TSize label = fresh.TextExtent("12,5");
+    const TSize w = fresh.TextExtent("W");
+    for (int i = 0; i < 2500; ++i) {
+        ASSERT_EQ(device.TextExtent("12,5"), label) << i;
+        ASSERT_EQ(device.TextExtent("W"), w) << i;
+        const std::string other = std::to_string(i);
+        ASSERT_EQ(device.TextExtent(other).Width, fresh.TextExtent(other).Width) << i;
+    }
+    device.TextOut(10, 10, "12,5");
+    fresh.TextOut(10, 10, "12,5");
+    EXPECT_EQ(*device.Image(), *fresh.Image());
+}
+
 TEST(ImageDeviceTextTables, WarmTablesAndSharedPicturesDrawWhatAFreshDeviceDraws) {
     constexpr int w = 120;
     constexpr int h = 90;
