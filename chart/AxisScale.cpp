@@ -50,14 +50,10 @@ static std::optional<int32_t> QuickPixel(double value, const AxisRange& r, int32
     const double q = scaled / r.range;
     if (!(std::fabs(q) < 1e6))
         return std::nullopt;
-    // floor by conversion: |q| < 10^6 fits, and no library call is made.
-    int32_t whole = static_cast<int32_t>(q);
-    if (q < whole)
-        --whole;
-    const double fraction = q - whole;
-    if (std::fabs(fraction - 0.5) <= 1e-6)
+    int32_t p;
+    if (!RoundClearOfHalf(q, p))
         return std::nullopt;
-    return fraction > 0.5 ? whole + 1 : whole;
+    return p;
 }
 
 int32_t LinearValueToPixel(double value, const AxisRange& r, const AxisSpan& s, bool inverted)

@@ -63,6 +63,22 @@ int32_t LinearValueToPixel(double value, const AxisRange& r, const AxisSpan& s, 
 // and rounds to the same integer unless it lies within 10^-6 of a half-way
 // point; such values, and any with a factor that is not normal, take
 // LinearValueToPixel.
+// Whether a quotient q (|q| < 10^6) lies clear of the half-way points
+// between pixels, with p its nearest integer: within 10^-6 of a half-way
+// point the double quotient cannot tell which pixel the extended one rounds
+// to. One conversion in the processor's rounding gives p, and q - p is exact
+// (they are at most a half apart); a rounding mode other than to nearest can
+// leave |q - p| at a half or more, which answers false too.
+inline bool RoundClearOfHalf(double q, int32_t& p)
+{
+#if defined(__SSE2__)
+    p = _mm_cvtsd_si32(_mm_set_sd(q));
+#else
+    p = static_cast<int32_t>(std::lrint(q));
+#endif
+    return 0.5 - std::fabs(q - p) > 1e-6;
+}
+
 class LinearPixelMapper {
 public:
     LinearPixelMapper() = default;
@@ -72,14 +88,8 @@ public:
         if (quick_) {
             const double q = (value - range_.min) * factor_;
             if (std::fabs(q) < 1e6) {
-                // One conversion in the processor's rounding gives the nearest
-                // integer p, and q - p is exact (they are at most a half
-                // apart). Unless |q - p| lies within 10^-6 of a half, p is the
-                // extended computation's pixel, as said above. A rounding mode
-                // other than to nearest can leave |q - p| at a half or more,
-                // which takes the long way.
-                const int32_t p = ConvertNearest(q);
-                if (0.5 - std::fabs(q - p) > 1e-6)
+                int32_t p;
+                if (RoundClearOfHalf(q, p))
                     return inverted_ ? span_.end - p : span_.start + p;
             }
         }
@@ -87,15 +97,6 @@ public:
     }
 
 private:
-    static int32_t ConvertNearest(double q)
-    {
-#if defined(__SSE2__)
-        return _mm_cvtsd_si32(_mm_set_sd(q));
-#else
-        return static_cast<int32_t>(std::lrint(q));
-#endif
-    }
-
     AxisRange range_;
     AxisSpan span_;
     bool inverted_ = false;

@@ -316,7 +316,7 @@ void ImageDevice::ShortStyledRow(int x0, int x1, int y) {
             phase = phase + 1 == pattern.Period ? 0 : phase + 1;
         }
     } else {
-        for (int k = x0; k < x1; ++k) phase = phase + 1 == pattern.Period ? 0 : phase + 1;
+        phase = (phase + (x1 - x0)) % pattern.Period;
     }
     SetStylePhase(phase);
 }

@@ -381,14 +381,7 @@ void TChartValueList::ResizeIndex() const {
         levels_[k].resize(blocks, TBlockExtremes{HUGE_VAL, -HUGE_VAL});
         if (k < had || k == 0) continue;
         // A new top level starts from the level below.
-        for (std::size_t b = 0; b < blocks; ++b) {
-            const std::size_t from = b << kFanShift;
-            const std::size_t to = std::min(from + (std::size_t{1} << kFanShift), levels_[k - 1].size());
-            for (std::size_t c = from; c < to; ++c) {
-                if (levels_[k - 1][c].Lo < levels_[k][b].Lo) levels_[k][b].Lo = levels_[k - 1][c].Lo;
-                if (levels_[k - 1][c].Hi > levels_[k][b].Hi) levels_[k][b].Hi = levels_[k - 1][c].Hi;
-            }
-        }
+        for (std::size_t b = 0; b < blocks; ++b) levels_[k][b] = ChildExtremes(k, b);
     }
 }
 
@@ -414,18 +407,20 @@ void TChartValueList::RefreshIndex() const {
     }
     for (std::size_t k = 1; k < levels_.size(); ++k) {
         const int shift = LevelShift(k);
-        for (std::size_t b = lo >> shift; b <= (hi - 1) >> shift; ++b) {
-            double bl = HUGE_VAL;
-            double bh = -HUGE_VAL;
-            const std::size_t from = b << kFanShift;
-            const std::size_t to = std::min(from + (std::size_t{1} << kFanShift), levels_[k - 1].size());
-            for (std::size_t c = from; c < to; ++c) {
-                if (levels_[k - 1][c].Lo < bl) bl = levels_[k - 1][c].Lo;
-                if (levels_[k - 1][c].Hi > bh) bh = levels_[k - 1][c].Hi;
-            }
-            levels_[k][b] = TBlockExtremes{bl, bh};
-        }
+        for (std::size_t b = lo >> shift; b <= (hi - 1) >> shift; ++b) levels_[k][b] = ChildExtremes(k, b);
     }
+}
+
+TChartValueList::TBlockExtremes TChartValueList::ChildExtremes(std::size_t k, std::size_t b) const {
+    TBlockExtremes e{HUGE_VAL, -HUGE_VAL};
+    const std::vector<TBlockExtremes>& below = levels_[k - 1];
+    const std::size_t from = b << kFanShift;
+    const std::size_t to = std::min(from + (std::size_t{1} << kFanShift), below.size());
+    for (std::size_t c = from; c < to; ++c) {
+        if (below[c].Lo < e.Lo) e.Lo = below[c].Lo;
+        if (below[c].Hi > e.Hi) e.Hi = below[c].Hi;
+    }
+    return e;
 }
 
 // The largest level whose block starts at slot i and ends by slot b; -1

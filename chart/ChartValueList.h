@@ -226,6 +226,8 @@ private:
         double Hi;
     };
     mutable std::vector<std::vector<TBlockExtremes>> levels_;
+    // Block b of level k (k >= 1) from its children on level k - 1.
+    TBlockExtremes ChildExtremes(std::size_t k, std::size_t b) const;
     mutable std::size_t dirtyLo_ = SIZE_MAX;
     mutable std::size_t dirtyHi_ = 0;
 

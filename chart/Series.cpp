@@ -239,11 +239,14 @@ void TFastLineSeries::DrawPointsFast() {
         batch[batched++] = TPoint{x, y};
         if (batched == kLineBatch) flush();
     };
-    // DrawNext.
+    // DrawNext, batched on a flat chart.
     auto next = [&](int x, int y) {
+        if (!flat) {
+            DrawNext(x, y);
+            return;
+        }
         if (x == LastDrawnX && y == LastDrawnY) return;
-        if (flat) lineTo(x, y);
-        else c->LineToZ(x, y, 0);  // the series' depth: flat charts only
+        lineTo(x, y);
         LastDrawnX = x;
         LastDrawnY = y;
     };
