@@ -193,6 +193,14 @@ int TFastLineSeries::RunEnd(int from, int end, const TPassPixels& yPixels) {
 namespace {
 // Columns narrower than this many points stay in the caches anyway.
 constexpr int kPrefetchWidth = 4096;
+// A search for a run across columns that ends in its own column cost a
+// LastWithin for nothing; the columns skipped before the next search double
+// with each such miss, up to this many (a random walk misses nearly always,
+// a settled response hardly ever).
+constexpr int kMaxRunWait = 16;
+// A run across fewer columns than this saves less than its search costs,
+// and counts as a miss.
+constexpr int kShortRun = 4;
 // Line ends handed to the canvas at a time.
 constexpr int kLineBatch = 256;
 }  // namespace
@@ -208,6 +216,12 @@ constexpr int kLineBatch = 256;
 //    replaced by two vertical moves to their extremes. In the last column the
 //    order inside decides whether the line's final pixel is drawn, so it
 //    takes the plain walk.
+//  - With the same pen, points that stay on one pixel row across columns
+//    (a settled response) draw one horizontal line: the plain walk's
+//    segments between them lie on that row and join end to start, so their
+//    pixels are those of the one line to the run's last point. The run's
+//    end comes from the extremes index, a block at a time, instead of a
+//    column search and a segment for each column.
 void TFastLineSeries::DrawPointsFast() {
     TChartCanvas3D* c = Canvas();
     if (c == nullptr) return;
@@ -258,8 +272,28 @@ void TFastLineSeries::DrawPointsFast() {
     int columnEnd = first;
     int columnWidth = 1;
     bool reduceTried = false;
+    int runWait = 0;
+    int runBackoff = 1;
     while (i < last) {
         if (!haveColumn || columnX != LastDrawnX) {
+            // Point i is on the pixel drawn last, at the start of its column.
+            if (reduceColumns && runWait-- <= 0) {
+                const int m = RunEnd(i, last, yPixels);
+                const int xm = m > i ? xPixels.At(m) : LastDrawnX;
+                if (std::abs(xm - LastDrawnX) >= kShortRun) {
+                    lineTo(xm, LastDrawnY);
+                    LastDrawnX = xm;
+                    i = m;
+                    skipped = false;
+                    haveColumn = false;
+                    // Point m ends the run: the next row change is in its column.
+                    runWait = 1;
+                    runBackoff = 1;
+                    continue;
+                }
+                runWait = runBackoff;
+                runBackoff = std::min(2 * runBackoff, kMaxRunWait);
+            }
             haveColumn = true;
             columnX = LastDrawnX;
             columnEnd = ColumnEnd(i, last, columnWidth, xPixels);

@@ -446,3 +446,46 @@ TEST(FastLine, StorageReadsBackAndDrawsAsThePlainModel) {
         EXPECT_EQ(drawn, paint(fresh, true)) << "trial " << trial;
     }
 }
+
+// A solid line whose points stay on one row across many columns (a settled
+// response, flat stretches broken by one-point spikes, rows changing by one
+// near a border) is drawn as one horizontal line per stretch: the same
+// pixels as the plain walk, at sample-index X dense and sparse, with the
+// axes either way round; and a constant line costs one call.
+TEST(FastLine, RunsAcrossColumnsMatchThePlainWalk) {
+    std::mt19937 random(20261208);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    for (int trial = 0; trial < 24; ++trial) {
+        const int width = pick(40, 700);
+        const int n = trial % 3 == 0 ? pick(20, 400) : pick(2000, 80000);
+        const int shape = trial % 4;
+        std::vector<double> ys;
+        for (int i = 0; i < n; ++i) {
+            const double t = 12.0 * i / n;
+            double y = 30 - 30 * std::exp(-t) * std::cos(3 * t);             // settles on 30
+            if (shape == 1) y = std::round(y);                                  // flat stretches
+            if (shape == 2 && pick(0, 300) == 0) y += pick(-5, 5);              // one-point spikes
+            if (shape == 3) y = 30 + 0.5 * std::sin(i * 0.01) * (i > n / 2);   // near a border
+            ys.push_back(y);
+        }
+        const bool invert = trial % 5 == 4;
+        auto paint = [&](bool fast) {
+            TChart chart;
+            chart.SetBounds(0, 0, width, 200);
+            chart.SetView3D(false);
+            auto* s = chart.AddSeries<TFastLineSeries>();
+            s->SetSeriesColor(clRed);
+            s->FastDrawing = fast;
+            for (int i = 0; i < n; ++i) s->AddPoint(i, ys[static_cast<std::size_t>(i)]);
+            chart.BottomAxis().SetInverted(invert);
+            chart.LeftAxis().SetInverted(invert);
+            chart.Paint();
+            return chart.ControlDevice().Image()->copy();
+        };
+        ASSERT_EQ(paint(true), paint(false)) << "trial " << trial << ": " << width << " px, " << n << " points, shape "
+                                             << shape;
+    }
+    LineRig rig;
+    for (int i = 0; i <= 400; ++i) rig.s->AddPoint(i * 0.25, 30);
+    EXPECT_EQ(rig.Draw(), (Calls{"MoveTo(0,70)", "LineTo(100,70)"}));
+}
