@@ -314,6 +314,12 @@ void ImageDevice::LineTo(int x, int y) {
         else SpanRow(y, x + 1, from.X + 1);
         return;
     }
+    if (plain && from.X == x) {
+        // Vertical ones come next: a dense curve's columns are drawn as them.
+        if (y > from.Y) SpanColumn(x, from.Y, y);
+        else SpanColumn(x, y + 1, from.Y + 1);
+        return;
+    }
     if (from.Y == y && x > from.X && x - from.X <= kShortRow && Pen().Mode == pmCopy) {
         ShortStyledRow(from.X, x, y);
         return;
@@ -355,6 +361,19 @@ void ImageDevice::SpanRow(int y, int x0, int x1) {
     if (x1 <= x0) return;
     std::uint32_t* row = Bits() + y * stride_;
     FillPixels(row + x0, x1 - x0, ToRgb32(DeviceColor(Pen().Color)));
+}
+
+void ImageDevice::SpanColumn(int x, int y0, int y1) {
+    const TRect& c = ClipRect();
+    if (x < c.Left || x >= c.Right) return;
+    y0 = std::max(y0, c.Top);
+    y1 = std::min(y1, c.Bottom);
+    if (y1 <= y0) return;
+    const std::uint32_t rgb = ToRgb32(DeviceColor(Pen().Color));
+    std::uint32_t* p = Bits();  // detaches first: the stride is known from then on
+    const qsizetype stride = stride_;
+    p += y0 * stride + x;
+    for (int y = y0; y < y1; ++y, p += stride) *p = rgb;
 }
 
 // Bresenham's walk over every pixel from (x0, y0) to (x1, y1) except the

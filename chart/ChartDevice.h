@@ -278,6 +278,7 @@ private:
     void WalkLine(int x0, int y0, int x1, int y1);
     void ShortStyledRow(int x0, int x1, int y);  // x0 < x1, copy mode
     void SpanRow(int y, int x0, int x1);  // x0..x1-1, solid pen fast path
+    void SpanColumn(int x, int y0, int y1);  // rows y0..y1-1, solid pen fast path
     void WideLine(int x0, int y0, int x1, int y1);
     void FillArea(const TRect& r, bool withPenMode);
 
