@@ -277,8 +277,16 @@ void TFastLineSeries::DrawPointsFast() {
     while (i < last) {
         if (!haveColumn || columnX != LastDrawnX) {
             // Point i is on the pixel drawn last, at the start of its column.
-            if (reduceColumns && runWait-- <= 0) {
-                const int m = RunEnd(i, last, yPixels);
+            // A point about kShortRun columns on and the next one tell most
+            // misses without the row's band, whose search costs a hundred
+            // pixel computations for each new row.
+            if (runWait > 0) {
+                --runWait;
+            } else if (reduceColumns) {
+                const int probe = std::min(last, i + kShortRun * columnWidth);
+                int m = i;
+                if (yPixels.OfRaw(ys.RawAt(probe)) == LastDrawnY && yPixels.At(i + 1) == LastDrawnY)
+                    m = RunEnd(i, last, yPixels);
                 const int xm = m > i ? xPixels.At(m) : LastDrawnX;
                 if (std::abs(xm - LastDrawnX) >= kShortRun) {
                     lineTo(xm, LastDrawnY);
