@@ -83,9 +83,9 @@ namespace {
 template <class Holds>
 int LastHolding(int from, int last, Holds holds) {
     int good = from;
-    int step = 1;
+    long long step = 1;  // wide: it doubles past half of any index range
     while (good < last) {
-        const int probe = good + std::min(step, last - good);
+        const int probe = good + static_cast<int>(std::min<long long>(step, last - good));
         if (!holds(probe)) {
             int bad = probe;
             while (bad - good > 1) {
@@ -119,8 +119,8 @@ int TFastLineSeries::ColumnEnd(int from, int last, int guess, TPassPixels& xs) c
     // bisection.
     int bad = g;
     int good = from;
-    for (int step = 1;; step *= 2) {
-        const int probe = std::max(from, bad - step);
+    for (long long step = 1;; step *= 2) {
+        const int probe = static_cast<int>(std::max<long long>(from, bad - step));
         if (probe == from || holds(probe)) {
             good = probe;
             break;
@@ -283,7 +283,7 @@ void TFastLineSeries::DrawPointsFast() {
             if (runWait > 0) {
                 --runWait;
             } else if (reduceColumns) {
-                const int probe = std::min(last, i + kShortRun * columnWidth);
+                const int probe = static_cast<int>(std::min<long long>(last, i + 1LL * kShortRun * columnWidth));
                 int m = i;
                 if (yPixels.OfRaw(ys.RawAt(probe)) == LastDrawnY && yPixels.At(i + 1) == LastDrawnY)
                     m = RunEnd(i, last, yPixels);
