@@ -10,6 +10,7 @@
 
 #include "chart/ChartCanvas.h"
 #include "chart/ChartEngine.h"
+#include "chart/ChartPanel.h"
 
 namespace nc {
 
@@ -41,9 +42,15 @@ public:
         if (index >= 0) PointAdded(index);
         return index;
     }
+    // The base's steps, with the commonest case (no event, no dependents, an
+    // active series on a chart) asking the chart for its repaint inline: a
+    // running chart does this for every point.
     void PointAdded(int index) override {
-        if (autoRepaint_) TChartSeries::PointAdded(index);
-        else DrawAddedPoint(index);
+        if (!autoRepaint_) DrawAddedPoint(index);
+        else if (OnAfterAdd || !Dependents().empty() || !Active() || ParentChart() == nullptr) [[unlikely]]
+            TChartSeries::PointAdded(index);
+        else
+            ParentChart()->Invalidate();
     }
     // The value whose pixel, or whose incoming segment, lies under (x, y);
     // -1 when none.

@@ -134,6 +134,26 @@ TEST(FastLine, WithoutAutoRepaintAPointIsDrawnAtOnce) {
     EXPECT_FALSE(rig.chart.RepaintPending());
 }
 
+// The fast line's own addition keeps the base's steps: the after-add event,
+// no repaint for an inactive series, one request for many points.
+TEST(FastLine, AnAddedPointRunsTheEventAndAsksForOneRepaint) {
+    LineRig rig;
+    std::vector<int> added;
+    rig.s->OnAfterAdd = [&](TChartSeries&, int index) { added.push_back(index); };
+    rig.s->SetActive(false);
+    rig.chart.Paint();
+    rig.s->AddPoint(1, 1);
+    EXPECT_FALSE(rig.chart.RepaintPending());
+    rig.s->SetActive(true);
+    rig.chart.Paint();
+    rig.s->OnAfterAdd = nullptr;
+    const int requests = rig.chart.RepaintRequests();
+    for (int k = 2; k < 50; ++k) rig.s->AddPoint(k, k);
+    EXPECT_EQ(added, std::vector<int>{0});
+    EXPECT_TRUE(rig.chart.RepaintPending());
+    EXPECT_EQ(rig.chart.RepaintRequests(), requests + 1);
+}
+
 TEST(FastLine, WithoutAutoRepaintTheLineMatchesAFullPaint) {
     auto paintAll = [](bool incremental) {
         TChart chart;
