@@ -193,10 +193,10 @@ int TFastLineSeries::RunEnd(int from, int end, const TPassPixels& yPixels) {
 namespace {
 // Columns narrower than this many points stay in the caches anyway.
 constexpr int kPrefetchWidth = 4096;
-// A search for a run across columns that ends in its own column cost a
-// LastWithin for nothing; the columns skipped before the next search double
-// with each such miss, up to this many (a random walk misses nearly always,
-// a settled response hardly ever).
+// A look for a run across columns that finds none (its probes leave the
+// row, or the run ends too soon) cost work for nothing; the columns skipped
+// before the next look double with each such miss, up to this many (a
+// random walk misses nearly always, a settled response hardly ever).
 constexpr int kMaxRunWait = 16;
 // A run across fewer columns than this saves less than its search costs,
 // and counts as a miss.
