@@ -561,9 +561,8 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
         TakeWritableBufferForWholeFill();
         std::uint32_t* bits = Bits();
         const qsizetype stride = stride_;
-        const bool bytesAlike = (fg & 0xFFu) * 0x01010101u == fg;  // white, black: one memset
-        if (bytesAlike && stride == area.Right) {
-            std::memset(bits, static_cast<int>(fg & 0xFFu), sizeof(std::uint32_t) * stride * area.Bottom);
+        if (stride == area.Right) {
+            FillPixels(bits, stride * area.Bottom, fg);  // rows without padding: one fill
         } else {
             for (int y = 0; y < area.Bottom; ++y) FillPixels(bits + y * stride, area.Right, fg);
         }

@@ -88,10 +88,7 @@ public:
     virtual void EmptyAllLists();
     // Run at the end of every addition: OnAfterAdd, dependents, repaint.
     virtual void PointAdded(int index) {
-        // The event and the dependents live out of line, so that an addition
-        // with neither pays for no call frame.
-        if (OnAfterAdd || !dependents_.empty()) [[unlikely]] AfterAdd(index);
-        if (active_) RequestRepaint();
+        if (AfterAddSteps(index)) RequestRepaint();
     }
 
     int PointCount() const { return xValues_->Count(); }
@@ -204,6 +201,13 @@ public:
 
 protected:
     void RepaintOnChange() override { RequestRepaint(); }
+    // PointAdded's steps before the repaint; whether the repaint is due. The
+    // event and the dependents live out of line, so that an addition with
+    // neither pays for no call frame.
+    bool AfterAddSteps(int index) {
+        if (OnAfterAdd || !dependents_.empty()) [[unlikely]] AfterAdd(index);
+        return active_;
+    }
     // AddPoint without PointAdded: the lists take the point (the usual
     // addition, X and Y only with no event or labels, takes the short road);
     // -1 when OnBeforeAdd vetoed it.

@@ -285,6 +285,8 @@ void TFastLineSeries::DrawPointsFast() {
             } else if (reduceColumns) {
                 const int probe = static_cast<int>(std::min<long long>(last, i + 1LL * kShortRun * columnWidth));
                 int m = i;
+                // The probe bypasses At, whose two remembered pixels serve
+                // the column search.
                 if (yPixels.OfRaw(ys.RawAt(probe)) == LastDrawnY && yPixels.At(i + 1) == LastDrawnY)
                     m = RunEnd(i, last, yPixels);
                 const int xm = m > i ? xPixels.At(m) : LastDrawnX;
@@ -293,7 +295,6 @@ void TFastLineSeries::DrawPointsFast() {
                     LastDrawnX = xm;
                     i = m;
                     skipped = false;
-                    haveColumn = false;
                     // Point m ends the run: the next row change is in its column.
                     runWait = 1;
                     runBackoff = 1;

@@ -42,15 +42,12 @@ public:
         if (index >= 0) PointAdded(index);
         return index;
     }
-    // The base's steps, with the commonest case (no event, no dependents, an
-    // active series on a chart) asking the chart for its repaint inline: a
-    // running chart does this for every point.
+    // The base's steps, with RequestRepaint's call to the chart made inline
+    // (the chart's class is complete here): a running chart does this for
+    // every point.
     void PointAdded(int index) override {
         if (!autoRepaint_) DrawAddedPoint(index);
-        else if (OnAfterAdd || !Dependents().empty() || !Active() || ParentChart() == nullptr) [[unlikely]]
-            TChartSeries::PointAdded(index);
-        else
-            ParentChart()->Invalidate();
+        else if (AfterAddSteps(index) && ParentChart() != nullptr) ParentChart()->Invalidate();
     }
     // The value whose pixel, or whose incoming segment, lies under (x, y);
     // -1 when none.
@@ -103,9 +100,9 @@ private:
     int ColumnEnd(int from, int last, int guess, TPassPixels& xs) const;
     // DrawPoint for a point after the first visible one, its pixel known.
     void DrawNext(int x, int y);
-    // The last index m up to end, the last index of from's pixel column,
-    // such that every point after from up to m lands on LastDrawnY (where
-    // point from lies).
+    // The last index m up to end (the last index of from's pixel column, or
+    // of the pass for a run across columns) such that every point after from
+    // up to m lands on LastDrawnY (where point from lies).
     int RunEnd(int from, int end, const TPassPixels& ys);
     // The raw values that land on pixel row y, one of which is raw: an
     // interval, as pixels are monotone in the value. Found by bisection over
