@@ -9,6 +9,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -282,13 +283,14 @@ void ImageDevice::Detach() {
 
 TColor ImageDevice::PixelAt(int x, int y) const {
     if (x < 0 || y < 0 || x >= Width() || y >= Height()) return clBlack;
+    WriteHeldColumns();
     return FromRgb32(reinterpret_cast<const std::uint32_t*>(image_.constScanLine(y))[x]);
 }
 
 void ImageDevice::PlotPixel(int x, int y, std::uint32_t rgb, TPenMode mode) {
     const TRect& c = ClipRect();
     if (x < c.Left || x >= c.Right || y < c.Top || y >= c.Bottom) return;
-    std::uint32_t* p = Bits() + y * stride_ + x;
+    std::uint32_t* p = BitsBeside(TRect{x, y, x + 1, y + 1}) + y * stride_ + x;
     *p = mode == pmCopy ? rgb : ApplyMode(*p, rgb, mode);
 }
 
@@ -342,7 +344,7 @@ void ImageDevice::ShortStyledRow(int x0, int x1, int y) {
     const TRect& c = ClipRect();
     if (y >= c.Top && y < c.Bottom && x0 < c.Right && x1 > c.Left) {
         const std::uint32_t rgb = ToRgb32(DeviceColor(Pen().Color));
-        std::uint32_t* row = Bits() + y * stride_;
+        std::uint32_t* row = BitsBeside(TRect{std::max(x0, c.Left), y, std::min(x1, c.Right), y + 1}) + y * stride_;
         for (int x = x0; x < x1; ++x) {
             if (x >= c.Left && x < c.Right && ((pattern.OnBits >> phase) & 1u) != 0) row[x] = rgb;
             phase = phase + 1 == pattern.Period ? 0 : phase + 1;
@@ -359,7 +361,7 @@ void ImageDevice::SpanRow(int y, int x0, int x1) {
     x0 = std::max(x0, c.Left);
     x1 = std::min(x1, c.Right);
     if (x1 <= x0) return;
-    std::uint32_t* row = Bits() + y * stride_;
+    std::uint32_t* row = BitsBeside(TRect{x0, y, x1, y + 1}) + y * stride_;
     FillPixels(row + x0, x1 - x0, ToRgb32(DeviceColor(Pen().Color)));
 }
 
@@ -369,11 +371,79 @@ void ImageDevice::SpanColumn(int x, int y0, int y1) {
     y0 = std::max(y0, c.Top);
     y1 = std::min(y1, c.Bottom);
     if (y1 <= y0) return;
-    const std::uint32_t rgb = ToRgb32(DeviceColor(Pen().Color));
-    std::uint32_t* p = Bits();  // detaches first: the stride is known from then on
+    PutColumn(ColumnOf(x, y0, y1, ToRgb32(DeviceColor(Pen().Color)), 1u, 1, 0, true));
+}
+
+ImageDevice::HeldColumn ImageDevice::ColumnOf(int x, int top, int bottom, std::uint32_t rgb, std::uint32_t onBits,
+                                              int period, int phase, bool down) {
+    if (period == 1) return HeldColumn{x, top, bottom, rgb, ~std::uint64_t{0}, 1, 0};
+    // Going down a line walked upwards, pixel i of the pattern meets pixel
+    // period - 1 - i of the reversed one.
+    std::uint32_t bits = onBits;
+    if (!down) {
+        bits = 0;
+        for (int i = 0; i < period; ++i) bits |= ((onBits >> (period - 1 - i)) & 1u) << i;
+        phase = period - 1 - phase;
+    }
+    std::uint64_t pattern = bits;
+    for (int length = period; length < 64; length *= 2) pattern |= pattern << length;
+    return HeldColumn{x, top, bottom, rgb, pattern, period, phase};
+}
+
+void ImageDevice::PutColumn(const HeldColumn& column) {
+    if (column.Bottom - column.Top >= kHeldMinRows) {
+        uniform_ = false;  // a whole fill of the old colour must still cover the line
+        if (held_.empty()) {
+            heldBox_ = TRect{column.X, column.Top, column.X + 1, column.Bottom};
+        } else {
+            heldBox_.Left = std::min(heldBox_.Left, column.X);
+            heldBox_.Right = std::max(heldBox_.Right, column.X + 1);
+            heldBox_.Top = std::min(heldBox_.Top, column.Top);
+            heldBox_.Bottom = std::max(heldBox_.Bottom, column.Bottom);
+        }
+        held_.push_back(column);
+        if (held_.size() >= kMaxHeld) WriteHeldColumns();
+        return;
+    }
+    HeldColumn now = column;
+    std::uint32_t* bits = BitsBeside(TRect{column.X, column.Top, column.X + 1, column.Bottom});
+    WriteColumnRows(bits, stride_, now, now.Top, now.Bottom);
+}
+
+void ImageDevice::WriteColumnRows(std::uint32_t* bits, qsizetype stride, HeldColumn& column, int y0, int y1) {
+    if (y1 <= y0) return;
+    std::uint32_t* p = bits + static_cast<qsizetype>(y0) * stride + column.X;
+    const std::uint32_t rgb = column.Rgb;
+    if (column.Period == 1) {
+        for (int y = y0; y < y1; ++y, p += stride) *p = rgb;
+        return;
+    }
+    // The phase stays below 24 (the longest period), so 32 rows fit in the
+    // 64 bits from it.
+    for (int y = y0; y < y1;) {
+        const int n = std::min(y1 - y, 32);
+        std::uint64_t on = (column.Pattern >> column.Phase) & ((std::uint64_t{1} << n) - 1);
+        for (; on != 0; on &= on - 1) p[std::countr_zero(on) * stride] = rgb;
+        column.Phase = (column.Phase + n) % column.Period;
+        p += n * stride;
+        y += n;
+    }
+}
+
+void ImageDevice::WriteHeldColumns() const {
+    if (held_.empty()) return;
+    // Lines are held only by non-const calls, so this device is not a const
+    // object: writing them out from a read is allowed.
+    auto& self = const_cast<ImageDevice&>(*this);
+    std::uint32_t* bits = self.UnsettledBits();
     const qsizetype stride = stride_;
-    p += y0 * stride + x;
-    for (int y = y0; y < y1; ++y, p += stride) *p = rgb;
+    for (int top = heldBox_.Top; top < heldBox_.Bottom; top += kHeldBand) {
+        const int bottom = std::min(top + kHeldBand, heldBox_.Bottom);
+        for (HeldColumn& column : held_) {
+            WriteColumnRows(bits, stride, column, std::max(top, column.Top), std::min(bottom, column.Bottom));
+        }
+    }
+    held_.clear();
 }
 
 // Bresenham's walk over every pixel from (x0, y0) to (x1, y1) except the
@@ -388,9 +458,16 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     const TRect& c = ClipRect();
     const bool inside = std::min(x0, x1) >= c.Left && std::max(x0, x1) < c.Right && std::min(y0, y1) >= c.Top &&
                         std::max(y0, y1) < c.Bottom;
+    if (plain && inside && dx == 0) {
+        // A rectangle's side: the column rule, which holds long ones.
+        if (y1 > y0) SpanColumn(x0, y0, y1);
+        else SpanColumn(x0, y1 + 1, y0 + 1);
+        return;
+    }
     if (plain && inside) {
         // Unclipped solid copy: write straight into the rows.
-        std::uint32_t* bits = Bits();
+        std::uint32_t* bits =
+            BitsBeside(TRect{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1});
         const int stride = static_cast<int>(stride_);
         std::uint32_t* p = bits + y0 * stride + x0;
         const int stepY = sy * stride;
@@ -446,12 +523,24 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
         // column, tested against the clip once.
         const long long fixed = minor0;
         if (fixed < (xMajor ? c.Top : c.Left) || fixed >= (xMajor ? c.Bottom : c.Right)) return;
-        std::uint32_t* bits = Bits();
+        const long long lo = stepMajor > 0 ? major0 + first : major0 - last;  // the line's pixels: lo .. hi
+        const long long hi = stepMajor > 0 ? major0 + last : major0 - first;
+        const TPenMode lineMode = Pen().Mode;
+        if (!xMajor && lineMode == pmCopy) {
+            // Phase at the top row: a line walked upwards meets it last.
+            const int topPhase = static_cast<int>((startPhase + (stepMajor > 0 ? first : last)) % pattern.Period);
+            PutColumn(ColumnOf(static_cast<int>(fixed), static_cast<int>(lo), static_cast<int>(hi + 1), rgb,
+                               pattern.OnBits, pattern.Period, topPhase, stepMajor > 0));
+            return;
+        }
+        std::uint32_t* bits = BitsBeside(xMajor ? TRect{static_cast<int>(lo), static_cast<int>(fixed),
+                                                        static_cast<int>(hi + 1), static_cast<int>(fixed + 1)}
+                                                 : TRect{static_cast<int>(fixed), static_cast<int>(lo),
+                                                         static_cast<int>(fixed + 1), static_cast<int>(hi + 1)});
         const qsizetype stride = stride_;
         const qsizetype step = xMajor ? stepMajor : stepMajor * stride;
         std::uint32_t* p = xMajor ? bits + fixed * stride + (major0 + stepMajor * first)
                                   : bits + (major0 + stepMajor * first) * stride + fixed;
-        const TPenMode lineMode = Pen().Mode;
         int phase = static_cast<int>((startPhase + first) % pattern.Period);
         if (xMajor && lineMode == pmCopy && last - first + 1 >= kPatternBlock) {
             const long long n = last - first + 1;
@@ -477,7 +566,7 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     // minor one is tested, and pixels are written straight into the rows.
     const long long minorLo = xMajor ? c.Top : c.Left;
     const long long minorHi = (xMajor ? c.Bottom : c.Right) - 1;
-    std::uint32_t* bits = Bits();
+    std::uint32_t* bits = BitsBeside(c);
     const qsizetype stride = stride_;
     for (long long i = first; i <= last; ++i) {
         const long long a = major0 + stepMajor * i;
@@ -516,7 +605,7 @@ void ImageDevice::PlotMask(const Mask& mask, std::uint32_t rgb, TPenMode mode) {
     const int width = mask.Image.width();
     const int height = mask.Image.height();
     const TRect& c = ClipRect();
-    std::uint32_t* bits = Bits();
+    std::uint32_t* bits = BitsBeside(TRect{mask.Left, mask.Top, mask.Left + width, mask.Top + height});
     const qsizetype stride = stride_;
     for (int y = 0; y < height; ++y) {
         const int dy = mask.Top + y;
@@ -558,6 +647,7 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
     const bool plainFill = brush.Pattern.isNull() && brush.Style == bsSolid && mode == pmCopy;
     if (plainFill && uniform_ && uniformRgb_ == fg) return;  // already that colour
     if (plainFill && area == Bounds()) {
+        held_.clear();  // covered whole
         TakeWritableBufferForWholeFill();
         std::uint32_t* bits = Bits();
         const qsizetype stride = stride_;
@@ -581,7 +671,7 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
         }
         return;
     }
-    std::uint32_t* bits = Bits();
+    std::uint32_t* bits = BitsBeside(area);
     for (int y = area.Top; y < area.Bottom; ++y) {
         std::uint32_t* row = bits + y * stride_;
         if (brush.Style == bsSolid && mode == pmCopy) {
@@ -826,8 +916,25 @@ ImageDevice::RenderedText ImageDevice::RenderRuns(const FontTexts& texts, const 
 }
 
 void ImageDevice::PlotRuns(const std::vector<TextRun>& runs, int x, int y, std::uint32_t rgb) {
+    if (runs.empty()) return;
     const TRect& c = ClipRect();
-    std::uint32_t* bits = Bits();
+    TRect touched = c;
+    if (!held_.empty()) {
+        // An axis label beside held grid lines leaves them held.
+        touched = TRect{runs[0].Dx0, runs[0].Dy, runs[0].Dx1, runs[0].Dy + 1};
+        for (const TextRun& run : runs) {
+            touched.Left = std::min(touched.Left, run.Dx0);
+            touched.Right = std::max(touched.Right, run.Dx1);
+            touched.Top = std::min(touched.Top, run.Dy);
+            touched.Bottom = std::max(touched.Bottom, run.Dy + 1);
+        }
+        // Far-off positions only need to stay far off, not exact.
+        auto near = [](long long v) { return static_cast<int>(std::clamp(v, -(1LL << 30), 1LL << 30)); };
+        touched = TRect{near(static_cast<long long>(x) + touched.Left), near(static_cast<long long>(y) + touched.Top),
+                        near(static_cast<long long>(x) + touched.Right),
+                        near(static_cast<long long>(y) + touched.Bottom)};
+    }
+    std::uint32_t* bits = BitsBeside(touched);
     const qsizetype stride = stride_;
     for (const TextRun& run : runs) {
         const long long row = static_cast<long long>(y) + run.Dy;
@@ -923,6 +1030,7 @@ void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
     const auto* from = dynamic_cast<const ImageDevice*>(&source);
     if (from != nullptr && from != this && x == 0 && y == 0 && ClipRect() == Bounds() &&
         src->size() == image_.size() && src->format() == QImage::Format_RGB32) {
+        held_.clear();  // the whole picture is replaced
         from->spare_ = std::move(image_);
         image_ = *src;
         bits_ = nullptr;
@@ -942,6 +1050,7 @@ void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
 void ImageDevice::DrawImage(const TRect& dest, const QImage& image) {
     if (image.isNull() || dest.IsEmpty()) return;
     const TRect& c = ClipRect();
+    WriteHeldColumns();
     // The painter detaches the image as it needs.
     bits_ = nullptr;
     uniform_ = false;

@@ -198,8 +198,12 @@ class ImageDevice : public DrawDevice {
 public:
     ImageDevice(int width, int height, bool monochrome = false);
 
-    const QImage* Image() const override { return &image_; }
+    const QImage* Image() const override {
+        WriteHeldColumns();
+        return &image_;
+    }
     QImage& MutableImage() {
+        WriteHeldColumns();
         bits_ = nullptr;
         uniform_ = false;
         return image_;
@@ -306,11 +310,66 @@ private:
     // no paint copies or allocates a picture.
     void TakeWritableBufferForWholeFill();
 
-    // The pixels, for writing. Asking Qt for them on every primitive (a
-    // detach, which also renumbers the image, then the row address) costs
-    // more than a short line; so the buffer is kept while the image stays
-    // unshared, which one reference count read tells.
+    // Long vertical lines are held back and written together, a band of rows
+    // at a time. Down a column every pixel lies in a row of its own, on a
+    // memory page of its own once a row is over 4 KB (1024 pixels): on the
+    // machines measured each such write cost about 7 ns, against under 1 ns
+    // when the same pixels go in row order, where a band's few pages stay in
+    // the address cache. A large chart's vertical grid is some 15,000 of
+    // them. Every other write first writes the held lines it overlaps (all of
+    // them, unless it says what it touches), and every read all of them, so
+    // the pixels are always what drawing in call order gives.
+    struct HeldColumn {
+        int X;
+        int Top;  // rows Top .. Bottom - 1, inside the clip
+        int Bottom;
+        std::uint32_t Rgb;
+        // The pen's pattern as met going down the rows (a line walked upwards
+        // meets it backwards), repeated: bit i tells whether pixel i of a run
+        // that starts at phase 0 is drawn. All ones for a solid pen.
+        std::uint64_t Pattern;
+        int Period;
+        int Phase;  // the phase at the next row to write (at first, row Top)
+    };
+    // The line of column x over rows top .. bottom - 1 in colour rgb, whose
+    // pattern (on bits and period) is at phase at row top and walks forward
+    // going down when down is set, backwards otherwise.
+    static HeldColumn ColumnOf(int x, int top, int bottom, std::uint32_t rgb, std::uint32_t onBits, int period,
+                               int phase, bool down);
+    // Rows below this are written at once: holding them saves nothing.
+    static constexpr int kHeldMinRows = 32;
+    // Rows written a band at a time: a band of a wide picture spans some 40
+    // pages at most, which the address cache holds.
+    static constexpr int kHeldBand = 16;
+    // Beyond this many the held lines are written, so that writing them stays
+    // a short loop per band.
+    static constexpr std::size_t kMaxHeld = 128;
+    // A vertical line inside the clip: held when long, written now otherwise.
+    void PutColumn(const HeldColumn& column);
+    // Writes rows y0 .. y1 - 1 of a line, the next rows it has to write, and
+    // moves its phase on past them: 32 rows at a time, a store per set bit of
+    // the pattern.
+    static void WriteColumnRows(std::uint32_t* bits, qsizetype stride, HeldColumn& column, int y0, int y1);
+    void WriteHeldColumns() const;
+    // The pixels, for writing anywhere: held lines are written first.
     std::uint32_t* Bits() {
+        WriteHeldColumns();
+        return UnsettledBits();
+    }
+    // The pixels, for writing only inside touched: held lines are written
+    // first if they overlap it.
+    std::uint32_t* BitsBeside(const TRect& touched) {
+        if (!held_.empty() && touched.Left < heldBox_.Right && heldBox_.Left < touched.Right &&
+            touched.Top < heldBox_.Bottom && heldBox_.Top < touched.Bottom) {
+            WriteHeldColumns();
+        }
+        return UnsettledBits();
+    }
+    // Asking Qt for the pixels on every primitive (a detach, which also
+    // renumbers the image, then the row address) costs more than a short
+    // line; so the buffer is kept while the image stays unshared, which one
+    // reference count read tells.
+    std::uint32_t* UnsettledBits() {
         uniform_ = false;
         if (bits_ == nullptr || !image_.isDetached()) Detach();
         return bits_;
@@ -325,6 +384,10 @@ private:
     // uniformRgb_, and a solid fill of that colour has nothing to do.
     bool uniform_ = false;
     std::uint32_t uniformRgb_ = 0;
+    // In the order drawn; heldBox_ bounds them while there are any. Mutable:
+    // a read writes them out, which changes no pixel a reader can see.
+    mutable std::vector<HeldColumn> held_;
+    TRect heldBox_;
     // Few fonts per chart: a short list, searched when the selection changes.
     mutable std::vector<std::unique_ptr<FontTexts>> fonts_;
     mutable FontTexts* currentTexts_ = nullptr;

@@ -596,3 +596,89 @@ TEST(ImageDeviceTextTables, WarmTablesAndSharedPicturesDrawWhatAFreshDeviceDraws
         }
     }
 }
+
+// Long vertical lines are written later, together; whatever comes between
+// (lines, fills, text, pixels, copies, clip changes) must find the picture
+// that drawing in call order gives. The reference draws each vertical line
+// as one-pixel steps (never held) and reads its picture after every call;
+// the device under test is read only now and then.
+TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
+    constexpr int w = 1100;  // rows over 4 KB, as in a large chart
+    constexpr int h = 140;
+    const TPenStyle styles[] = {psSolid, psDot, psDash, psDashDot, psDashDotDot};
+    const TColor colours[] = {clBlack, clRed, clBlue, 0x123456, clWhite};
+    std::mt19937 random(20261209);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    ImageDevice held(w, h);
+    ImageDevice reference(w, h);
+    ImageDevice heldScreen(w, h);
+    ImageDevice referenceScreen(w, h);
+    int lastX = 0;  // the last vertical line's column
+    for (int step = 0; step < 3000; ++step) {
+        const int kind = pick(15);
+        const DevicePen pen{colours[pick(5)], styles[pick(5)], 1, pick(8) == 0 ? pmXor : pmCopy};
+        const int x = pick(8) == 0 ? pick(w + 20) - 10 : 500 + pick(100);  // mostly where lines meet
+        const int y0 = pick(h + 40) - 20;
+        const int y1 = pick(h + 40) - 20;
+        const int lead = pick(3) == 0 ? pick(9) - 4 : 0;  // a short line before sets the phase
+        auto draw = [&](ImageDevice& d, bool steps) {
+            d.SelectPen(pen);
+            switch (kind) {
+            case 0: case 1: case 2: case 3: case 4: case 5: {
+                d.MoveTo(x, y0 - lead);
+                if (lead != 0) d.LineTo(x, y0);
+                if (!steps) {
+                    d.LineTo(x, y1);
+                    break;
+                }
+                for (int y = y0; y != y1;) {
+                    y += y1 > y0 ? 1 : -1;
+                    d.LineTo(x, y);
+                }
+                break;
+            }
+            case 6: case 7: case 8:
+                d.MoveTo(x, y0);
+                d.LineTo(x + pick(200) - 100, y0);
+                break;
+            case 9:
+                d.MoveTo(x, y0);
+                d.LineTo(x + pick(60) - 30, y1);
+                break;
+            case 10:
+                d.SelectBrush(DeviceBrush{colours[pick(5)], bsSolid, {}});
+                d.FillRect(pick(6) == 0 ? d.Bounds() : TRect{x, y0, x + pick(50), y0 + pick(50)});
+                break;
+            case 11:
+                d.SelectBrush(DeviceBrush{colours[pick(5)], pick(2) == 0 ? bsClear : bsSolid, {}});
+                d.Rectangle(x, y0, x + pick(60), y1);
+                break;
+            case 12:
+                d.SetBkMode(pick(2) == 0 ? OPAQUE : TRANSPARENT);
+                d.TextOut(x, y0, "12,5");
+                break;
+            case 13:
+                d.SetPixel(lastX, y0, colours[pick(5)]);
+                break;
+            default:
+                d.SetClipRect(pick(2) == 0 ? d.Bounds() : TRect{pick(w), pick(h), pick(w) + w / 2, pick(h) + h / 2});
+                break;
+            }
+        };
+        // The same random choices for both.
+        const auto state = random;
+        draw(held, false);
+        random = state;
+        draw(reference, true);
+        reference.Image();
+        if (kind <= 5) lastX = x;
+        if (pick(40) == 0) {
+            heldScreen.CopyFrom(held, 0, 0);
+            referenceScreen.CopyFrom(reference, 0, 0);
+        }
+        if (pick(16) == 0 || step == 2999) {
+            ASSERT_EQ(*held.Image(), *reference.Image()) << "step " << step << " kind " << kind;
+            ASSERT_EQ(*heldScreen.Image(), *referenceScreen.Image()) << "step " << step;
+        }
+    }
+}
