@@ -330,9 +330,27 @@ void ImageDevice::LineTo(int x, int y) {
 }
 
 // The calls themselves, bound statically: a curve of many short segments
-// costs mostly its calls otherwise.
+// costs mostly its calls otherwise. Points that go on along the current row
+// in one direction are one line to the last of them with a one-pixel pen: its
+// pixels are the segments' (each leaves out its end, where the next starts),
+// and a pattern's phase runs on from segment to segment as along one line. A
+// flat dotted curve thus costs one styled row, not one per pixel column.
 void ImageDevice::PolyLineTo(std::span<const TPoint> points) {
-    for (const TPoint& p : points) ImageDevice::LineTo(p.X, p.Y);
+    const bool thin = Pen().Width <= 1;
+    const std::size_t n = points.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const TPoint from = CurrentPoint();
+        std::size_t last = i;
+        if (thin && points[i].Y == from.Y && points[i].X != from.X) {
+            const bool right = points[i].X > from.X;
+            while (last + 1 < n && points[last + 1].Y == from.Y &&
+                   (right ? points[last + 1].X > points[last].X : points[last + 1].X < points[last].X)) {
+                ++last;
+            }
+        }
+        ImageDevice::LineTo(points[last].X, points[last].Y);
+        i = last;
+    }
 }
 
 // WalkLine's pixels for a short styled line to the right along a row (a
@@ -871,10 +889,20 @@ TSize ImageDevice::TextExtent(const std::string& text) const {
 
 namespace {
 
-// The set pixels of a mask as row runs, offset by (left, top).
-template <class Run>
-void AppendRuns(std::vector<Run>& runs, const QImage& mask, int left, int top) {
-    ForEachRun(mask, [&](int y, int x0, int x1) { runs.push_back(Run{top + y, left + x0, left + x1}); });
+// The set pixels of a mask as row runs, offset by (left, top), and their bounds.
+template <class Runs>
+void AppendRuns(Runs& runs, const QImage& mask, int left, int top) {
+    ForEachRun(mask, [&](int y, int x0, int x1) {
+        const TRect run{left + x0, top + y, left + x1, top + y + 1};
+        if (runs.Runs.empty()) {
+            runs.Box = run;
+        } else {
+            runs.Box.Left = std::min(runs.Box.Left, run.Left);
+            runs.Box.Right = std::max(runs.Box.Right, run.Right);
+            runs.Box.Bottom = std::max(runs.Box.Bottom, run.Bottom);  // rows come in order
+        }
+        runs.Runs.push_back({run.Top, run.Left, run.Right});
+    });
 }
 
 }  // namespace
@@ -915,28 +943,30 @@ ImageDevice::RenderedText ImageDevice::RenderRuns(const FontTexts& texts, const 
     return rendered;
 }
 
-void ImageDevice::PlotRuns(const std::vector<TextRun>& runs, int x, int y, std::uint32_t rgb) {
-    if (runs.empty()) return;
+void ImageDevice::PlotRuns(const TextRuns& runs, int x, int y, std::uint32_t rgb) {
+    if (runs.Runs.empty()) return;
     const TRect& c = ClipRect();
-    TRect touched = c;
-    if (!held_.empty()) {
-        // An axis label beside held grid lines leaves them held.
-        touched = TRect{runs[0].Dx0, runs[0].Dy, runs[0].Dx1, runs[0].Dy + 1};
-        for (const TextRun& run : runs) {
-            touched.Left = std::min(touched.Left, run.Dx0);
-            touched.Right = std::max(touched.Right, run.Dx1);
-            touched.Top = std::min(touched.Top, run.Dy);
-            touched.Bottom = std::max(touched.Bottom, run.Dy + 1);
-        }
-        // Far-off positions only need to stay far off, not exact.
-        auto near = [](long long v) { return static_cast<int>(std::clamp(v, -(1LL << 30), 1LL << 30)); };
-        touched = TRect{near(static_cast<long long>(x) + touched.Left), near(static_cast<long long>(y) + touched.Top),
-                        near(static_cast<long long>(x) + touched.Right),
-                        near(static_cast<long long>(y) + touched.Bottom)};
-    }
-    std::uint32_t* bits = BitsBeside(touched);
+    // Far-off positions only need to stay far off, not exact.
+    auto near = [](long long v) { return static_cast<int>(std::clamp(v, -(1LL << 30), 1LL << 30)); };
+    const TRect touched{near(static_cast<long long>(x) + runs.Box.Left), near(static_cast<long long>(y) + runs.Box.Top),
+                        near(static_cast<long long>(x) + runs.Box.Right),
+                        near(static_cast<long long>(y) + runs.Box.Bottom)};
+    std::uint32_t* bits = BitsBeside(touched);  // an axis label beside held grid lines leaves them held
     const qsizetype stride = stride_;
-    for (const TextRun& run : runs) {
+    if (touched.Left >= c.Left && touched.Right <= c.Right && touched.Top >= c.Top && touched.Bottom <= c.Bottom) {
+        // Wholly inside the clip (the usual case): no run needs a test.
+        for (const TextRun& run : runs.Runs) {
+            std::uint32_t* p = bits + static_cast<qsizetype>(y + run.Dy) * stride + (x + run.Dx0);
+            const int n = run.Dx1 - run.Dx0;
+            if (n >= 8) {
+                FillPixels(p, n, rgb);
+                continue;
+            }
+            for (int i = 0; i < n; ++i) p[i] = rgb;
+        }
+        return;
+    }
+    for (const TextRun& run : runs.Runs) {
         const long long row = static_cast<long long>(y) + run.Dy;
         if (row < c.Top || row >= c.Bottom) continue;
         const long long x0 = std::max<long long>(static_cast<long long>(x) + run.Dx0, c.Left);

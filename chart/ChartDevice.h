@@ -232,9 +232,15 @@ private:
         int Dx0;  // columns Dx0 .. Dx1 - 1
         int Dx1;
     };
+    // Runs with their bounds (relative, like the runs), so that a text away
+    // from the clip's edges is drawn without testing each run.
+    struct TextRuns {
+        std::vector<TextRun> Runs;
+        TRect Box;
+    };
     struct RenderedText {
-        std::vector<TextRun> Background;  // the text cell, for an opaque background
-        std::vector<TextRun> Glyphs;
+        TextRuns Background;  // the text cell, for an opaque background
+        TextRuns Glyphs;
     };
     // One text rendered at one turn and cell offset (which follow from the
     // alignment and the font); a text has a few of them at most, as only
@@ -273,7 +279,7 @@ private:
     // pixels that rendering at any integer position gives.
     static RenderedText RenderRuns(const FontTexts& texts, const QString& text, double angle, int ox, int oy,
                                    int advance);
-    void PlotRuns(const std::vector<TextRun>& runs, int x, int y, std::uint32_t rgb);
+    void PlotRuns(const TextRuns& runs, int x, int y, std::uint32_t rgb);
     // Text at an angle Qt does not turn exactly: rendered every time.
     void TextOutAtAngle(int x, int y, const FontTexts& texts, const QString& text, int ox, int oy, int advance);
     void PlotPixel(int x, int y, std::uint32_t rgb, TPenMode mode);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -144,6 +145,38 @@ TEST(ImageDeviceLine, LongStyledRowsMatchAWalkOfSinglePixelSteps) {
         }
         ASSERT_EQ(*blocks.Image(), *steps.Image())
             << "trial " << trial << " style " << style << " from " << start << " via " << x0 << " to " << x1;
+    }
+}
+
+// A polyline may draw the points that go on along a row as one line; it must
+// draw what a LineTo to each point draws, for every pen (styles, modes, wide).
+TEST(ImageDeviceLine, PolylineDrawsWhatALineToEachPointDraws) {
+    const TPenStyle styles[] = {psSolid, psDot, psDash, psDashDot, psDashDotDot};
+    const TPenMode modes[] = {pmCopy, pmXor, pmNotXor};
+    std::mt19937 random(11);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int trial = 0; trial < 300; ++trial) {
+        std::vector<TPoint> points;
+        TPoint p{pick(60), pick(20)};
+        for (int i = 0; i < 40; ++i) {
+            // Mostly along the row, now and then turning back or changing row.
+            p.X = std::clamp(p.X + pick(9) - (pick(4) == 0 ? 6 : 2), -5, 85);
+            if (pick(5) == 0) p.Y = pick(20);
+            points.push_back(p);
+        }
+        const DevicePen pen{0x123456, styles[pick(5)], pick(4) == 0 ? 3 : 1, modes[pick(3)]};
+        const int startX = pick(2) == 0 ? points[0].X - 4 : 30;
+        ImageDevice poly(80, 20);
+        ImageDevice single(80, 20);
+        for (ImageDevice* d : {&poly, &single}) {
+            for (int x = 0; x < 80; x += 3) d->SetPixel(x, x % 20, clBlue);
+            d->SelectPen(pen);
+            d->MoveTo(startX, points[0].Y);
+        }
+        poly.PolyLineTo(points);
+        for (const TPoint& q : points) single.LineTo(q.X, q.Y);
+        ASSERT_EQ(*poly.Image(), *single.Image()) << "trial " << trial;
+        ASSERT_EQ(poly.CurrentPoint(), single.CurrentPoint()) << "trial " << trial;
     }
 }
 
@@ -398,6 +431,36 @@ TEST_F(ImageDeviceText, TextIsClipped) {
     d.SetClipRect(TRect{0, 0, 15, 80});
     d.TextOut(10, 20, "Wide text");
     EXPECT_EQ(InkBounds(d, clRed).Right, 15);
+}
+
+// Text wholly inside the clip skips the test of each run: at every position
+// around the clip's edges, clipped text is the unclipped text inside the
+// clip and nothing outside it.
+TEST_F(ImageDeviceText, ClippedTextIsTheUnclippedTextInsideTheClip) {
+    const TRect clip{30, 25, 90, 55};
+    d.SetBkMode(OPAQUE);
+    ImageDevice full(120, 80);
+    full.SelectFont(d.Font());
+    full.SetBkColor(clRed);
+    full.SetBkMode(OPAQUE);
+    const TSize cell = d.TextExtent("Ag");
+    for (int y = clip.Top - cell.Height - 1; y <= clip.Bottom + 1; ++y) {
+        for (int x = clip.Left - cell.Width - 1; x <= clip.Right + 1; x += 3) {
+            for (ImageDevice* device : {&d, &full}) {
+                device->SetClipRect(device->Bounds());
+                device->SelectBrush(DeviceBrush{clWhite, bsSolid, {}});
+                device->FillRect(device->Bounds());
+            }
+            d.SetClipRect(clip);
+            d.TextOut(x, y, "Ag");
+            full.TextOut(x, y, "Ag");
+            for (int py = 0; py < 80; ++py)
+                for (int px = 0; px < 120; ++px) {
+                    const TColor expected = PtInRect(clip, TPoint{px, py}) ? full.PixelAt(px, py) : clWhite;
+                    ASSERT_EQ(d.PixelAt(px, py), expected) << "text at " << x << "," << y << " pixel " << px << "," << py;
+                }
+        }
+    }
 }
 
 TEST(RecordingDevice, RecordsCallsAndKeepsState) {
