@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -22,7 +23,7 @@ int32_t RoundPixel(long double value)
         return kPixelLimit;
     if (value <= -kPixelLimit)
         return -kPixelLimit;
-    return static_cast<int32_t>(NearestInteger(value));
+    return NearestInt32(value);
 }
 
 long double NearestInteger(long double value)
@@ -32,6 +33,21 @@ long double NearestInteger(long double value)
         return std::nearbyint(value);
     const long double shifted = value + kShift;
     return shifted - kShift;
+}
+
+int32_t NearestInt32(long double value)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    // The x87 format: a 64-bit significand with its integer bit, stored first.
+    static_assert(std::numeric_limits<long double>::digits == 64);
+    constexpr long double kShift = 1.5L * 9223372036854775808.0L;
+    const long double shifted = value + kShift;  // in [2^63, 2^64): the significand is the sum
+    uint64_t significand = 0;
+    std::memcpy(&significand, &shifted, sizeof significand);
+    return static_cast<int32_t>(static_cast<int64_t>(significand - 0xC000000000000000u));
+#else
+    return static_cast<int32_t>(NearestInteger(value));
+#endif
 }
 
 // The quotient of LinearValueToPixel in double precision, when that rounds to

@@ -36,6 +36,12 @@ int32_t RoundPixel(long double value);
 // converts to an integer can tell). Other values (and NaN) take the call.
 long double NearestInteger(long double value);
 
+// NearestInteger as an int32_t for |value| < 2^31, read from the significand
+// of the shifted sum rather than converted: a conversion from extended
+// precision switches the x87 rounding mode to truncate and back, which costs
+// more than the sum.
+int32_t NearestInt32(long double value);
+
 // One axis' extent along the screen, from the plot rectangle: for a horizontal
 // axis start = left, end = right, size = width; for a vertical one start =
 // bottom, end = top, size = -height.

@@ -24,7 +24,9 @@ int CheckedAngle(int value, const char* what) {
 bool Straight(int angle) { return angle == 0 || angle == 180; }
 
 // Round to nearest, ties to even, of a value computed in extended precision.
-int RoundTies(long double v) { return static_cast<int>(NearestInteger(v)); }
+int RoundTies(long double v) {
+    return std::fabs(v) < 2147483647.0L ? NearestInt32(v) : static_cast<int>(NearestInteger(v));
+}
 
 constexpr unsigned kRightTop = TA_RIGHT | TA_TOP;
 constexpr unsigned kLeftTop = TA_LEFT | TA_TOP;

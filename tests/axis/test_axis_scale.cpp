@@ -159,3 +159,21 @@ TEST(ValueToPixel, LinearShortcutAgreesWithTheExtendedComputation)
             EXPECT_EQ(nc::LinearPixelMapper(r, s, false)(v), nc::LinearValueToPixel(v, r, s, false)) << v;
     }
 }
+
+// The integer read from the significand is the one nearbyintl gives, ties to
+// even included, on both sides of zero and at the int32 edges.
+TEST(NearestInt32, AgreesWithNearbyint)
+{
+    std::mt19937_64 random(3);
+    std::vector<long double> values = {0.0L, -0.0L, 0.5L, 1.5L, 2.5L, -0.5L, -1.5L, -2.5L, 0.49999999999999999L,
+                                       2147483646.5L, 2147483647.25L, -2147483647.5L, -2147483648.0L};
+    for (int i = 0; i < 20000; ++i) {
+        const long double magnitude = std::ldexp(1.0L, static_cast<int>(random() % 31));
+        const long double v = (static_cast<long double>(random()) / 18446744073709551616.0L - 0.5L) * magnitude;
+        values.push_back(v);
+        values.push_back(std::trunc(v * 2) / 2);  // halves: the ties
+    }
+    for (const long double v : values) {
+        ASSERT_EQ(nc::NearestInt32(v), static_cast<int32_t>(std::nearbyint(v))) << static_cast<double>(v);
+    }
+}
