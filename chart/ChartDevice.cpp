@@ -290,7 +290,8 @@ TColor ImageDevice::PixelAt(int x, int y) const {
 void ImageDevice::PlotPixel(int x, int y, std::uint32_t rgb, TPenMode mode) {
     const TRect& c = ClipRect();
     if (x < c.Left || x >= c.Right || y < c.Top || y >= c.Bottom) return;
-    std::uint32_t* p = BitsBeside(TRect{x, y, x + 1, y + 1}) + y * stride_ + x;
+    std::uint32_t* p = BitsBeside(TRect{x, y, x + 1, y + 1});  // sets the stride first
+    p += y * stride_ + x;
     *p = mode == pmCopy ? rgb : ApplyMode(*p, rgb, mode);
 }
 
@@ -362,7 +363,8 @@ void ImageDevice::ShortStyledRow(int x0, int x1, int y) {
     const TRect& c = ClipRect();
     if (y >= c.Top && y < c.Bottom && x0 < c.Right && x1 > c.Left) {
         const std::uint32_t rgb = ToRgb32(DeviceColor(Pen().Color));
-        std::uint32_t* row = BitsBeside(TRect{std::max(x0, c.Left), y, std::min(x1, c.Right), y + 1}) + y * stride_;
+        std::uint32_t* row = BitsBeside(TRect{std::max(x0, c.Left), y, std::min(x1, c.Right), y + 1});
+        row += y * stride_;
         for (int x = x0; x < x1; ++x) {
             if (x >= c.Left && x < c.Right && ((pattern.OnBits >> phase) & 1u) != 0) row[x] = rgb;
             phase = phase + 1 == pattern.Period ? 0 : phase + 1;
@@ -379,7 +381,8 @@ void ImageDevice::SpanRow(int y, int x0, int x1) {
     x0 = std::max(x0, c.Left);
     x1 = std::min(x1, c.Right);
     if (x1 <= x0) return;
-    std::uint32_t* row = BitsBeside(TRect{x0, y, x1, y + 1}) + y * stride_;
+    std::uint32_t* row = BitsBeside(TRect{x0, y, x1, y + 1});  // sets the stride first
+    row += y * stride_;
     FillPixels(row + x0, x1 - x0, ToRgb32(DeviceColor(Pen().Color)));
 }
 
@@ -389,7 +392,15 @@ void ImageDevice::SpanColumn(int x, int y0, int y1) {
     y0 = std::max(y0, c.Top);
     y1 = std::min(y1, c.Bottom);
     if (y1 <= y0) return;
-    PutColumn(ColumnOf(x, y0, y1, ToRgb32(DeviceColor(Pen().Color)), 1u, 1, 0, true));
+    const std::uint32_t rgb = ToRgb32(DeviceColor(Pen().Color));
+    if (y1 - y0 >= kHeldMinRows) {
+        HoldColumn(ColumnOf(x, y0, y1, rgb, 1u, 1, 0, true));
+        return;
+    }
+    std::uint32_t* p = BitsBeside(TRect{x, y0, x + 1, y1});  // detaches first: the stride is known from then on
+    const qsizetype stride = stride_;
+    p += y0 * stride + x;
+    for (int y = y0; y < y1; ++y, p += stride) *p = rgb;
 }
 
 ImageDevice::HeldColumn ImageDevice::ColumnOf(int x, int top, int bottom, std::uint32_t rgb, std::uint32_t onBits,
@@ -408,24 +419,18 @@ ImageDevice::HeldColumn ImageDevice::ColumnOf(int x, int top, int bottom, std::u
     return HeldColumn{x, top, bottom, rgb, pattern, period, phase};
 }
 
-void ImageDevice::PutColumn(const HeldColumn& column) {
-    if (column.Bottom - column.Top >= kHeldMinRows) {
-        uniform_ = false;  // a whole fill of the old colour must still cover the line
-        if (held_.empty()) {
-            heldBox_ = TRect{column.X, column.Top, column.X + 1, column.Bottom};
-        } else {
-            heldBox_.Left = std::min(heldBox_.Left, column.X);
-            heldBox_.Right = std::max(heldBox_.Right, column.X + 1);
-            heldBox_.Top = std::min(heldBox_.Top, column.Top);
-            heldBox_.Bottom = std::max(heldBox_.Bottom, column.Bottom);
-        }
-        held_.push_back(column);
-        if (held_.size() >= kMaxHeld) WriteHeldColumns();
-        return;
+void ImageDevice::HoldColumn(const HeldColumn& column) {
+    uniform_ = false;  // a whole fill of the old colour must still cover the line
+    if (held_.empty()) {
+        heldBox_ = TRect{column.X, column.Top, column.X + 1, column.Bottom};
+    } else {
+        heldBox_.Left = std::min(heldBox_.Left, column.X);
+        heldBox_.Right = std::max(heldBox_.Right, column.X + 1);
+        heldBox_.Top = std::min(heldBox_.Top, column.Top);
+        heldBox_.Bottom = std::max(heldBox_.Bottom, column.Bottom);
     }
-    HeldColumn now = column;
-    std::uint32_t* bits = BitsBeside(TRect{column.X, column.Top, column.X + 1, column.Bottom});
-    WriteColumnRows(bits, stride_, now, now.Top, now.Bottom);
+    held_.push_back(column);
+    if (held_.size() >= kMaxHeld) WriteHeldColumns();
 }
 
 void ImageDevice::WriteColumnRows(std::uint32_t* bits, qsizetype stride, HeldColumn& column, int y0, int y1) {
@@ -544,10 +549,10 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
         const long long lo = stepMajor > 0 ? major0 + first : major0 - last;  // the line's pixels: lo .. hi
         const long long hi = stepMajor > 0 ? major0 + last : major0 - first;
         const TPenMode lineMode = Pen().Mode;
-        if (!xMajor && lineMode == pmCopy) {
+        if (!xMajor && lineMode == pmCopy && hi - lo + 1 >= kHeldMinRows) {
             // Phase at the top row: a line walked upwards meets it last.
             const int topPhase = static_cast<int>((startPhase + (stepMajor > 0 ? first : last)) % pattern.Period);
-            PutColumn(ColumnOf(static_cast<int>(fixed), static_cast<int>(lo), static_cast<int>(hi + 1), rgb,
+            HoldColumn(ColumnOf(static_cast<int>(fixed), static_cast<int>(lo), static_cast<int>(hi + 1), rgb,
                                pattern.OnBits, pattern.Period, topPhase, stepMajor > 0));
             return;
         }
@@ -1072,7 +1077,8 @@ void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
     const QImage converted = src->format() == QImage::Format_RGB32 ? *src : src->convertToFormat(QImage::Format_RGB32);
     for (int row = area.Top; row < area.Bottom; ++row) {
         const auto* from = reinterpret_cast<const std::uint32_t*>(converted.constScanLine(row - y)) + (area.Left - x);
-        std::uint32_t* to = Bits() + row * stride_ + area.Left;
+        std::uint32_t* to = Bits();  // sets the stride first
+        to += row * stride_ + area.Left;
         std::copy(from, from + area.Width(), to);
     }
 }

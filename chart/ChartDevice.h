@@ -342,7 +342,8 @@ private:
     // going down when down is set, backwards otherwise.
     static HeldColumn ColumnOf(int x, int top, int bottom, std::uint32_t rgb, std::uint32_t onBits, int period,
                                int phase, bool down);
-    // Rows below this are written at once: holding them saves nothing.
+    // Shorter lines are written at once: holding them saves nothing, and a
+    // dense dotted curve draws one per point.
     static constexpr int kHeldMinRows = 32;
     // Rows written a band at a time: a band of a wide picture spans some 40
     // pages at most, which the address cache holds.
@@ -350,8 +351,8 @@ private:
     // Beyond this many the held lines are written, so that writing them stays
     // a short loop per band.
     static constexpr std::size_t kMaxHeld = 128;
-    // A vertical line inside the clip: held when long, written now otherwise.
-    void PutColumn(const HeldColumn& column);
+    // Holds a vertical line inside the clip (of at least kHeldMinRows rows).
+    void HoldColumn(const HeldColumn& column);
     // Writes rows y0 .. y1 - 1 of a line, the next rows it has to write, and
     // moves its phase on past them: 32 rows at a time, a store per set bit of
     // the pattern.
