@@ -35,19 +35,12 @@ long double NearestInteger(long double value)
     return shifted - kShift;
 }
 
-int32_t NearestInt32(long double value)
+int32_t TruncInt32(long double value)
 {
-#if defined(__x86_64__) || defined(__i386__)
-    // The x87 format: a 64-bit significand with its integer bit, stored first.
-    static_assert(std::numeric_limits<long double>::digits == 64);
-    constexpr long double kShift = 1.5L * 9223372036854775808.0L;
-    const long double shifted = value + kShift;  // in [2^63, 2^64): the significand is the sum
-    uint64_t significand = 0;
-    std::memcpy(&significand, &shifted, sizeof significand);
-    return static_cast<int32_t>(static_cast<int64_t>(significand - 0xC000000000000000u));
-#else
-    return static_cast<int32_t>(NearestInteger(value));
-#endif
+    const int32_t n = NearestInt32(value);
+    if (value >= 0)
+        return n > value ? n - 1 : n;
+    return n < value ? n + 1 : n;
 }
 
 // The quotient of LinearValueToPixel in double precision, when that rounds to

@@ -7,6 +7,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -40,7 +42,25 @@ long double NearestInteger(long double value);
 // of the shifted sum rather than converted: a conversion from extended
 // precision switches the x87 rounding mode to truncate and back, which costs
 // more than the sum.
-int32_t NearestInt32(long double value);
+inline int32_t NearestInt32(long double value)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    // The x87 format: a 64-bit significand with its integer bit, stored first.
+    static_assert(std::numeric_limits<long double>::digits == 64);
+    constexpr long double kShift = 1.5L * 9223372036854775808.0L;
+    const long double shifted = value + kShift;  // in [2^63, 2^64): the significand is the sum
+    uint64_t significand = 0;
+    std::memcpy(&significand, &shifted, sizeof significand);
+    return static_cast<int32_t>(static_cast<int64_t>(significand - 0xC000000000000000u));
+#else
+    return static_cast<int32_t>(NearestInteger(value));
+#endif
+}
+
+// std::trunc as an int32_t for |value| < 2^31, from NearestInt32 and one
+// step back towards zero where rounding went past the value: the conversion
+// it replaces switched the rounding mode twice.
+int32_t TruncInt32(long double value);
 
 // One axis' extent along the screen, from the plot rectangle: for a horizontal
 // axis start = left, end = right, size = width; for a vertical one start =

@@ -514,7 +514,8 @@ void TCustomChartAxis::PlaceLabel(int pos, const std::string& text, bool check) 
     TChartCanvas3D& c = Canvas();
     if (c.Font() != nullptr) c.Font()->Assign(*labelsFont_);
     int extent = horizontal_ == Straight(labelsAngle_) ? c.TextWidth(text) : c.FontHeight();
-    extent += static_cast<int>(std::trunc(extent * 0.02L * labelsSeparation_));
+    const long double widening = extent * 0.02L * labelsSeparation_;
+    extent += std::fabs(widening) < 2147483647.0L ? TruncInt32(widening) : static_cast<int>(std::trunc(widening));
     const int half = extent / 2;
     bool ok = true;
     if (check) {

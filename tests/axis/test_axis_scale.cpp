@@ -161,8 +161,9 @@ TEST(ValueToPixel, LinearShortcutAgreesWithTheExtendedComputation)
 }
 
 // The integer read from the significand is the one nearbyintl gives, ties to
-// even included, on both sides of zero and at the int32 edges.
-TEST(NearestInt32, AgreesWithNearbyint)
+// even included, on both sides of zero and at the int32 edges; truncation
+// built on it is std::trunc's.
+TEST(NearestInt32, AgreesWithNearbyintAndTrunc)
 {
     std::mt19937_64 random(3);
     std::vector<long double> values = {0.0L, -0.0L, 0.5L, 1.5L, 2.5L, -0.5L, -1.5L, -2.5L, 0.49999999999999999L,
@@ -175,5 +176,8 @@ TEST(NearestInt32, AgreesWithNearbyint)
     }
     for (const long double v : values) {
         ASSERT_EQ(nc::NearestInt32(v), static_cast<int32_t>(std::nearbyint(v))) << static_cast<double>(v);
+        if (std::fabs(v) < 2147483647.0L) {
+            ASSERT_EQ(nc::TruncInt32(v), static_cast<int32_t>(std::trunc(v))) << static_cast<double>(v);
+        }
     }
 }
