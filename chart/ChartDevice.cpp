@@ -9,7 +9,6 @@
 #include <QPolygon>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -405,7 +404,7 @@ void ImageDevice::SpanColumn(int x, int y0, int y1) {
 
 ImageDevice::HeldColumn ImageDevice::ColumnOf(int x, int top, int bottom, std::uint32_t rgb, std::uint32_t onBits,
                                               int period, int phase, bool down) {
-    if (period == 1) return HeldColumn{x, top, bottom, rgb, ~std::uint64_t{0}, 1, 0};
+    if (period == 1) return HeldColumn{x, top, bottom, rgb, 1u, 1, 0};
     // Going down a line walked upwards, pixel i of the pattern meets pixel
     // period - 1 - i of the reversed one.
     std::uint32_t bits = onBits;
@@ -414,9 +413,7 @@ ImageDevice::HeldColumn ImageDevice::ColumnOf(int x, int top, int bottom, std::u
         for (int i = 0; i < period; ++i) bits |= ((onBits >> (period - 1 - i)) & 1u) << i;
         phase = period - 1 - phase;
     }
-    std::uint64_t pattern = bits;
-    for (int length = period; length < 64; length *= 2) pattern |= pattern << length;
-    return HeldColumn{x, top, bottom, rgb, pattern, period, phase};
+    return HeldColumn{x, top, bottom, rgb, bits, period, phase};
 }
 
 void ImageDevice::HoldColumn(const HeldColumn& column) {
@@ -433,26 +430,10 @@ void ImageDevice::HoldColumn(const HeldColumn& column) {
     if (held_.size() >= kMaxHeld) WriteHeldColumns();
 }
 
-void ImageDevice::WriteColumnRows(std::uint32_t* bits, qsizetype stride, HeldColumn& column, int y0, int y1) {
-    if (y1 <= y0) return;
-    std::uint32_t* p = bits + static_cast<qsizetype>(y0) * stride + column.X;
-    const std::uint32_t rgb = column.Rgb;
-    if (column.Period == 1) {
-        for (int y = y0; y < y1; ++y, p += stride) *p = rgb;
-        return;
-    }
-    // The phase stays below 24 (the longest period), so 32 rows fit in the
-    // 64 bits from it.
-    for (int y = y0; y < y1;) {
-        const int n = std::min(y1 - y, 32);
-        std::uint64_t on = (column.Pattern >> column.Phase) & ((std::uint64_t{1} << n) - 1);
-        for (; on != 0; on &= on - 1) p[std::countr_zero(on) * stride] = rgb;
-        column.Phase = (column.Phase + n) % column.Period;
-        p += n * stride;
-        y += n;
-    }
-}
-
+// A band of rows at a time, and in each band a row at a time: consecutive
+// lines over the same rows with the same pattern and phase (a grid's lines)
+// are on or off together in a row, so each row of theirs is one test and a
+// store per line, in the order the lines were drawn.
 void ImageDevice::WriteHeldColumns() const {
     if (held_.empty()) return;
     // Lines are held only by non-const calls, so this device is not a const
@@ -460,10 +441,28 @@ void ImageDevice::WriteHeldColumns() const {
     auto& self = const_cast<ImageDevice&>(*this);
     std::uint32_t* bits = self.UnsettledBits();
     const qsizetype stride = stride_;
+    const std::size_t n = held_.size();
     for (int top = heldBox_.Top; top < heldBox_.Bottom; top += kHeldBand) {
         const int bottom = std::min(top + kHeldBand, heldBox_.Bottom);
-        for (HeldColumn& column : held_) {
-            WriteColumnRows(bits, stride, column, std::max(top, column.Top), std::min(bottom, column.Bottom));
+        for (std::size_t i = 0; i < n;) {
+            const HeldColumn& first = held_[i];
+            std::size_t end = i + 1;
+            while (end < n && held_[end].Top == first.Top && held_[end].Bottom == first.Bottom &&
+                   held_[end].Pattern == first.Pattern && held_[end].Period == first.Period &&
+                   held_[end].Phase == first.Phase) {
+                ++end;
+            }
+            const int y0 = std::max(top, first.Top);
+            const int y1 = std::min(bottom, first.Bottom);
+            int phase = y0 < y1 ? (first.Phase + (y0 - first.Top)) % first.Period : 0;
+            for (int y = y0; y < y1; ++y) {
+                if ((first.Pattern >> phase) & 1u) {
+                    std::uint32_t* row = bits + static_cast<qsizetype>(y) * stride;
+                    for (std::size_t k = i; k < end; ++k) row[held_[k].X] = held_[k].Rgb;
+                }
+                if (++phase == first.Period) phase = 0;
+            }
+            i = end;
         }
     }
     held_.clear();

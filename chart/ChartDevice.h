@@ -331,11 +331,11 @@ private:
         int Bottom;
         std::uint32_t Rgb;
         // The pen's pattern as met going down the rows (a line walked upwards
-        // meets it backwards), repeated: bit i tells whether pixel i of a run
-        // that starts at phase 0 is drawn. All ones for a solid pen.
-        std::uint64_t Pattern;
+        // meets it backwards): bit i tells whether pixel i of a run that
+        // starts at phase 0 is drawn. All ones for a solid pen.
+        std::uint32_t Pattern;
         int Period;
-        int Phase;  // the phase at the next row to write (at first, row Top)
+        int Phase;  // the pattern's phase at row Top
     };
     // The line of column x over rows top .. bottom - 1 in colour rgb, whose
     // pattern (on bits and period) is at phase at row top and walks forward
@@ -353,10 +353,6 @@ private:
     static constexpr std::size_t kMaxHeld = 128;
     // Holds a vertical line inside the clip (of at least kHeldMinRows rows).
     void HoldColumn(const HeldColumn& column);
-    // Writes rows y0 .. y1 - 1 of a line, the next rows it has to write, and
-    // moves its phase on past them: 32 rows at a time, a store per set bit of
-    // the pattern.
-    static void WriteColumnRows(std::uint32_t* bits, qsizetype stride, HeldColumn& column, int y0, int y1);
     void WriteHeldColumns() const;
     // The pixels, for writing anywhere: held lines are written first.
     std::uint32_t* Bits() {

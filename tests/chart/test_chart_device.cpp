@@ -678,7 +678,7 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
     ImageDevice referenceScreen(w, h);
     int lastX = 0;  // the last vertical line's column
     for (int step = 0; step < 3000; ++step) {
-        const int kind = pick(15);
+        const int kind = pick(16);
         const DevicePen pen{colours[pick(5)], styles[pick(5)], 1, pick(8) == 0 ? pmXor : pmCopy};
         const int x = pick(8) == 0 ? pick(w + 20) - 10 : 500 + pick(100);  // mostly where lines meet
         const int y0 = pick(h + 40) - 20;
@@ -723,6 +723,26 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
             case 13:
                 d.SetPixel(lastX, y0, colours[pick(5)]);
                 break;
+            case 14:
+                // A grid: lines alike in rows, pen and phase, the last one now
+                // and then after a short lead that moves its phase on, or in
+                // another style.
+                for (int k = 0, n = 2 + pick(6); k < n; ++k) {
+                    const int gx = x + 7 * k;
+                    const int gLead = k == n - 1 ? lead : 0;
+                    if (k == n - 1 && pick(3) == 0) d.SelectPen(DevicePen{pen.Color, styles[pick(5)], 1, pen.Mode});
+                    d.MoveTo(gx, y0 - gLead);
+                    if (gLead != 0) d.LineTo(gx, y0);
+                    if (!steps) {
+                        d.LineTo(gx, y1);
+                        continue;
+                    }
+                    for (int y = y0; y != y1;) {
+                        y += y1 > y0 ? 1 : -1;
+                        d.LineTo(gx, y);
+                    }
+                }
+                break;
             default:
                 d.SetClipRect(pick(2) == 0 ? d.Bounds() : TRect{pick(w), pick(h), pick(w) + w / 2, pick(h) + h / 2});
                 break;
@@ -739,7 +759,7 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
             heldScreen.CopyFrom(held, 0, 0);
             referenceScreen.CopyFrom(reference, 0, 0);
         }
-        if (pick(16) == 0 || step == 2999) {
+        if (pick(16) == 0 || (kind == 14 && pick(2) == 0) || step == 2999) {
             ASSERT_EQ(*held.Image(), *reference.Image()) << "step " << step << " kind " << kind;
             ASSERT_EQ(*heldScreen.Image(), *referenceScreen.Image()) << "step " << step;
         }
