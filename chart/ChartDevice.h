@@ -332,7 +332,7 @@ private:
         std::uint32_t Rgb;
         // The pen's pattern as met going down the rows (a line walked upwards
         // meets it backwards): bit i tells whether pixel i of a run that
-        // starts at phase 0 is drawn. All ones for a solid pen.
+        // starts at phase 0 is drawn. One bit, period 1, for a solid pen.
         std::uint32_t Pattern;
         int Period;
         int Phase;  // the pattern's phase at row Top
@@ -345,8 +345,8 @@ private:
     // Shorter lines are written at once: holding them saves nothing, and a
     // dense dotted curve draws one per point.
     static constexpr int kHeldMinRows = 32;
-    // Rows written a band at a time: a band of a wide picture spans some 40
-    // pages at most, which the address cache holds.
+    // Rows written a band at a time: a band of a 1280-pixel picture spans 20
+    // pages, which the address cache holds.
     static constexpr int kHeldBand = 16;
     // Beyond this many the held lines are written, so that writing them stays
     // a short loop per band.
