@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -37,6 +36,8 @@ long double NearestInteger(long double value)
 
 int32_t TruncInt32(long double value)
 {
+    if (!(std::fabs(value) < 2147483647.0L))
+        return static_cast<int32_t>(std::trunc(value));
     const int32_t n = NearestInt32(value);
     if (value >= 0)
         return n > value ? n - 1 : n;

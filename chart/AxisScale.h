@@ -57,9 +57,9 @@ inline int32_t NearestInt32(long double value)
 #endif
 }
 
-// std::trunc as an int32_t for |value| < 2^31, from NearestInt32 and one
+// std::trunc as an int32_t, for |value| < 2^31 from NearestInt32 and one
 // step back towards zero where rounding went past the value: the conversion
-// it replaces switched the rounding mode twice.
+// it replaces switched the rounding mode twice. Other values convert.
 int32_t TruncInt32(long double value);
 
 // One axis' extent along the screen, from the plot rectangle: for a horizontal

@@ -514,8 +514,7 @@ void TCustomChartAxis::PlaceLabel(int pos, const std::string& text, bool check) 
     TChartCanvas3D& c = Canvas();
     if (c.Font() != nullptr) c.Font()->Assign(*labelsFont_);
     int extent = horizontal_ == Straight(labelsAngle_) ? c.TextWidth(text) : c.FontHeight();
-    const long double widening = extent * 0.02L * labelsSeparation_;
-    extent += std::fabs(widening) < 2147483647.0L ? TruncInt32(widening) : static_cast<int>(std::trunc(widening));
+    extent += TruncInt32(extent * 0.02L * labelsSeparation_);
     const int half = extent / 2;
     bool ok = true;
     if (check) {

@@ -404,7 +404,6 @@ void ImageDevice::SpanColumn(int x, int y0, int y1) {
 
 ImageDevice::HeldColumn ImageDevice::ColumnOf(int x, int top, int bottom, std::uint32_t rgb, std::uint32_t onBits,
                                               int period, int phase, bool down) {
-    if (period == 1) return HeldColumn{x, top, bottom, rgb, 1u, 1, 0};
     // Going down a line walked upwards, pixel i of the pattern meets pixel
     // period - 1 - i of the reversed one.
     std::uint32_t bits = onBits;

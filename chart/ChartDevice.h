@@ -362,10 +362,8 @@ private:
     // The pixels, for writing only inside touched: held lines are written
     // first if they overlap it.
     std::uint32_t* BitsBeside(const TRect& touched) {
-        if (!held_.empty() && touched.Left < heldBox_.Right && heldBox_.Left < touched.Right &&
-            touched.Top < heldBox_.Bottom && heldBox_.Top < touched.Bottom) {
-            WriteHeldColumns();
-        }
+        TRect common;
+        if (!held_.empty() && IntersectRect(common, touched, heldBox_)) WriteHeldColumns();
         return UnsettledBits();
     }
     // Asking Qt for the pixels on every primitive (a detach, which also

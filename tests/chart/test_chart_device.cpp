@@ -684,22 +684,26 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
         const int y0 = pick(h + 40) - 20;
         const int y1 = pick(h + 40) - 20;
         const int lead = pick(3) == 0 ? pick(9) - 4 : 0;  // a short line before sets the phase
+        // A vertical line at column vx from y0 to y1 after a lead that sets
+        // the phase, in one LineTo or (steps) in one-pixel steps.
+        auto vertical = [&](ImageDevice& d, bool steps, int vx, int vLead) {
+            d.MoveTo(vx, y0 - vLead);
+            if (vLead != 0) d.LineTo(vx, y0);
+            if (!steps) {
+                d.LineTo(vx, y1);
+                return;
+            }
+            for (int y = y0; y != y1;) {
+                y += y1 > y0 ? 1 : -1;
+                d.LineTo(vx, y);
+            }
+        };
         auto draw = [&](ImageDevice& d, bool steps) {
             d.SelectPen(pen);
             switch (kind) {
-            case 0: case 1: case 2: case 3: case 4: case 5: {
-                d.MoveTo(x, y0 - lead);
-                if (lead != 0) d.LineTo(x, y0);
-                if (!steps) {
-                    d.LineTo(x, y1);
-                    break;
-                }
-                for (int y = y0; y != y1;) {
-                    y += y1 > y0 ? 1 : -1;
-                    d.LineTo(x, y);
-                }
+            case 0: case 1: case 2: case 3: case 4: case 5:
+                vertical(d, steps, x, lead);
                 break;
-            }
             case 6: case 7: case 8:
                 d.MoveTo(x, y0);
                 d.LineTo(x + pick(200) - 100, y0);
@@ -728,19 +732,8 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
                 // and then after a short lead that moves its phase on, or in
                 // another style.
                 for (int k = 0, n = 2 + pick(6); k < n; ++k) {
-                    const int gx = x + 7 * k;
-                    const int gLead = k == n - 1 ? lead : 0;
                     if (k == n - 1 && pick(3) == 0) d.SelectPen(DevicePen{pen.Color, styles[pick(5)], 1, pen.Mode});
-                    d.MoveTo(gx, y0 - gLead);
-                    if (gLead != 0) d.LineTo(gx, y0);
-                    if (!steps) {
-                        d.LineTo(gx, y1);
-                        continue;
-                    }
-                    for (int y = y0; y != y1;) {
-                        y += y1 > y0 ? 1 : -1;
-                        d.LineTo(gx, y);
-                    }
+                    vertical(d, steps, x + 7 * k, k == n - 1 ? lead : 0);
                 }
                 break;
             default:
