@@ -303,6 +303,14 @@ void TFastLineSeries::DrawPointsFast() {
                 runWait = runBackoff;
                 runBackoff = std::min(2 * runBackoff, kMaxRunWait);
             }
+            if (columnWidth == 1 && xPixels.At(i + 1) != LastDrawnX) {
+                // A column of one point, as in a line with fewer points than
+                // pixel columns: the next point starts the next column, and
+                // no search is needed to tell.
+                ++i;
+                next(xPixels.At(i), yPixels.At(i));
+                continue;
+            }
             haveColumn = true;
             columnX = LastDrawnX;
             columnEnd = ColumnEnd(i, last, columnWidth, xPixels);
