@@ -44,6 +44,14 @@ void FillPixels(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb) {
 #endif
 }
 
+// Widens box to take in r.
+void Include(TRect& box, const TRect& r) {
+    box.Left = std::min(box.Left, r.Left);
+    box.Top = std::min(box.Top, r.Top);
+    box.Right = std::max(box.Right, r.Right);
+    box.Bottom = std::max(box.Bottom, r.Bottom);
+}
+
 std::uint32_t ToRgb32(TColor c) {
     return 0xFF000000u | (static_cast<std::uint32_t>(RedOf(c)) << 16) |
            (static_cast<std::uint32_t>(GreenOf(c)) << 8) | BlueOf(c);
@@ -417,14 +425,9 @@ ImageDevice::HeldColumn ImageDevice::ColumnOf(int x, int top, int bottom, std::u
 
 void ImageDevice::HoldColumn(const HeldColumn& column) {
     uniform_ = false;  // a whole fill of the old colour must still cover the line
-    if (held_.empty()) {
-        heldBox_ = TRect{column.X, column.Top, column.X + 1, column.Bottom};
-    } else {
-        heldBox_.Left = std::min(heldBox_.Left, column.X);
-        heldBox_.Right = std::max(heldBox_.Right, column.X + 1);
-        heldBox_.Top = std::min(heldBox_.Top, column.Top);
-        heldBox_.Bottom = std::max(heldBox_.Bottom, column.Bottom);
-    }
+    const TRect line{column.X, column.Top, column.X + 1, column.Bottom};
+    if (held_.empty()) heldBox_ = line;
+    else Include(heldBox_, line);
     held_.push_back(column);
     if (held_.size() >= kMaxHeld) WriteHeldColumns();
 }
@@ -897,13 +900,8 @@ template <class Runs>
 void AppendRuns(Runs& runs, const QImage& mask, int left, int top) {
     ForEachRun(mask, [&](int y, int x0, int x1) {
         const TRect run{left + x0, top + y, left + x1, top + y + 1};
-        if (runs.Runs.empty()) {
-            runs.Box = run;
-        } else {
-            runs.Box.Left = std::min(runs.Box.Left, run.Left);
-            runs.Box.Right = std::max(runs.Box.Right, run.Right);
-            runs.Box.Bottom = std::max(runs.Box.Bottom, run.Bottom);  // rows come in order
-        }
+        if (runs.Runs.empty()) runs.Box = run;
+        else Include(runs.Box, run);
         runs.Runs.push_back({run.Top, run.Left, run.Right});
     });
 }
@@ -1073,11 +1071,10 @@ void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
     TRect area;
     if (!IntersectRect(area, TRect{x, y, x + src->width(), y + src->height()}, ClipRect())) return;
     const QImage converted = src->format() == QImage::Format_RGB32 ? *src : src->convertToFormat(QImage::Format_RGB32);
+    std::uint32_t* bits = BitsBeside(area);  // sets the stride first
     for (int row = area.Top; row < area.Bottom; ++row) {
         const auto* from = reinterpret_cast<const std::uint32_t*>(converted.constScanLine(row - y)) + (area.Left - x);
-        std::uint32_t* to = Bits();  // sets the stride first
-        to += row * stride_ + area.Left;
-        std::copy(from, from + area.Width(), to);
+        std::copy(from, from + area.Width(), bits + row * stride_ + area.Left);
     }
 }
 

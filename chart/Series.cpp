@@ -306,7 +306,8 @@ void TFastLineSeries::DrawPointsFast() {
             if (columnWidth == 1 && xPixels.At(i + 1) != LastDrawnX) {
                 // A column of one point, as in a line with fewer points than
                 // pixel columns: the next point starts the next column, and
-                // no search is needed to tell.
+                // no search is needed to tell. Asked only after a column of
+                // one point, so that a dense line computes no extra pixel.
                 ++i;
                 next(xPixels.At(i), yPixels.At(i));
                 continue;

@@ -676,6 +676,9 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
     ImageDevice reference(w, h);
     ImageDevice heldScreen(w, h);
     ImageDevice referenceScreen(w, h);
+    ImageDevice patch(5, 9);
+    patch.SelectBrush(DeviceBrush{0x00A000, bsSolid, {}});
+    patch.FillRect(patch.Bounds());
     int lastX = 0;  // the last vertical line's column
     for (int step = 0; step < 3000; ++step) {
         const int kind = pick(16);
@@ -725,7 +728,8 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
                 d.TextOut(x, y0, "12,5");
                 break;
             case 13:
-                d.SetPixel(lastX, y0, colours[pick(5)]);
+                if (pick(2) == 0) d.SetPixel(lastX, y0, colours[pick(5)]);
+                else d.CopyFrom(patch, lastX - pick(4), y0);  // a block over the last line
                 break;
             case 14:
                 // A grid: lines alike in rows, pen and phase, the last one now
