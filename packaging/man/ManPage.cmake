@@ -29,6 +29,10 @@ foreach(option --help --version)
 endforeach()
 
 string(REGEX REPLACE "\\.gz$" "" page ${OUTPUT})
+# Ninja makes an output's folder before the rule runs; make does not, and
+# help2man cannot write into a folder that is not there.
+get_filename_component(page_dir ${page} DIRECTORY)
+file(MAKE_DIRECTORY ${page_dir})
 # C.UTF-8: help2man reads the Spanish text as UTF-8 and writes its own
 # section headings in English. No Texinfo manual exists, so no "SEE ALSO"
 # pointing at one.
