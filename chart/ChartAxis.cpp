@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <span>
 
 #include "chart/AxisScale.h"
@@ -514,7 +515,12 @@ void TCustomChartAxis::PlaceLabel(int pos, const std::string& text, bool check) 
     TChartCanvas3D& c = Canvas();
     if (c.Font() != nullptr) c.Font()->Assign(*labelsFont_);
     int extent = horizontal_ == Straight(labelsAngle_) ? c.TextWidth(text) : c.FontHeight();
-    extent += TruncInt32(extent * 0.02L * labelsSeparation_);
+    // A separation of millions of percent widens a label past int's range:
+    // the extent stops at the largest int (one label fits), where the sum
+    // would wrap to a negative extent and every label would fit.
+    const long double room = extent * 0.02L * labelsSeparation_;
+    constexpr int kWidest = std::numeric_limits<int>::max();
+    extent = room < static_cast<long double>(kWidest - extent) ? extent + TruncInt32(room) : kWidest;
     const int half = extent / 2;
     bool ok = true;
     if (check) {

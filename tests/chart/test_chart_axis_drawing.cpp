@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "ChartRig.h"
 #include "PixelArt.h"
 #include "chart/ResponseChart.h"
@@ -191,6 +193,21 @@ TEST(AxisDrawing, PointLabelsSkipOverlapsAndTicksFollowTickOnLabelsOnly) {
         EXPECT_EQ(ticks, onLabelsOnly ? 3 : 5) << onLabelsOnly;
         EXPECT_EQ(a.ValueToPixel(60), left + width);
     }
+}
+
+TEST(AxisDrawing, AHugeLabelsSeparationLeavesRoomForOneLabel) {
+    // A label 60 pixels wide at the largest separation needs 2.6e9 pixels
+    // of room: more than an int holds, so only the first label is drawn.
+    RecordingChart rig;
+    auto* s = rig.chart.AddSeries<TFastLineSeries>();
+    for (int x : {0, 30, 60}) s->AddPoint(x, 1, "aaaaaaaaaa");
+    rig.chart.BottomAxis().SetLabelsSeparation(std::numeric_limits<int>::max());
+    rig.chart.LeftAxis().SetVisible(false);
+    rig.chart.Paint();
+    Calls texts;
+    for (const std::string& t : rig.Recorded({"TextOut"}))
+        if (t.find("aaaaaaaaaa") != std::string::npos) texts.push_back(t);
+    EXPECT_EQ(texts.size(), 1u);
 }
 
 TEST(AxisDrawing, LeftTitleReadsUpwardsCentredOnThePlot) {
