@@ -565,8 +565,11 @@ void TCustomChartAxis::TicksAndGrid(int pos, double value) {
     }
     if (minorTicks_->Visible() && prevTickPos_ >= 0) {
         c.ApplyChartPen(*minorTicks_);
-        const double d = (pos - prevTickPos_) * 1.0 / (minorTickCount_ + 1);
-        for (int i = 1; i <= minorTickCount_; ++i) DrawTick(pos - RoundTies(i * static_cast<long double>(d)), 1, minorTickLength_);
+        // The count plus one, and the loop's index, stay clear of int's end
+        // at the largest count.
+        const double d = (pos - prevTickPos_) * 1.0 / (minorTickCount_ + 1.0);
+        for (long long i = 1; i <= minorTickCount_; ++i)
+            DrawTick(pos - RoundTies(i * static_cast<long double>(d)), 1, minorTickLength_);
     }
     prevTickPos_ = pos;
 }
