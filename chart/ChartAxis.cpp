@@ -24,6 +24,14 @@ int CheckedAngle(int value, const char* what) {
 
 bool Straight(int angle) { return angle == 0 || angle == 180; }
 
+// Lengths and sizes are whatever int their setters took. The sums that place
+// them are taken in long long and held to int's range: a length past the
+// picture then draws past it instead of wrapping round into it, and a sum
+// that fits an int is the same as before.
+int Saturated(long long v) {
+    return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
 // Round to nearest, ties to even, of a value computed in extended precision.
 int RoundTies(long double v) {
     return std::fabs(v) < 2147483647.0L ? NearestInt32(v) : static_cast<int>(NearestInteger(v));
@@ -400,14 +408,12 @@ TRect TCustomChartAxis::ReserveAxisSpace(const TRect& plotRect) {
     RecalcIsDateTime();
     TChartCanvas3D& c = Canvas();
     // Shrinks r by t on the axis' side and answers the edge there.
-    auto shrink = [&](int t) {
+    auto shrink = [&](long long t) {
         if (depth_) return r.Right;
-        if (horizontal_) {
-            if (otherSide_) return r.Top += t;
-            return r.Bottom -= t;
-        }
-        if (otherSide_) return r.Right -= t;
-        return r.Left += t;
+        int& edge = horizontal_ ? (otherSide_ ? r.Top : r.Bottom) : (otherSide_ ? r.Right : r.Left);
+        const bool grows = horizontal_ == otherSide_;  // the top and left edges move inwards by growing
+        edge = Saturated(grows ? edge + t : edge - t);
+        return edge;
     };
     if (!title_->Caption().empty()) {
         if (depth_) {
@@ -434,9 +440,9 @@ TRect TCustomChartAxis::ReserveAxisSpace(const TRect& plotRect) {
         }
         LabelsPos = shrink(t);
     }
-    int t = axisPen_->Visible() ? axisPen_->Width() : 0;
+    long long t = axisPen_->Visible() ? axisPen_->Width() : 0;
     if (ticks_->Visible()) t += tickLength_;
-    if (minorTicks_->Visible()) t = std::max(t, minorTickLength_);
+    if (minorTicks_->Visible()) t = std::max<long long>(t, minorTickLength_);
     t += AxisWallSize();
     if (t > 0) shrink(t);
     return r;
@@ -561,7 +567,7 @@ void TCustomChartAxis::TicksAndGrid(int pos, double value) {
     }
     if (ticksInner_->Visible()) {
         c.ApplyChartPen(*ticksInner_);
-        DrawTick(pos, -1, -tickInnerLength_);
+        DrawTick(pos, -1, -static_cast<long long>(tickInnerLength_));
     }
     if (minorTicks_->Visible() && prevTickPos_ >= 0) {
         c.ApplyChartPen(*minorTicks_);
@@ -574,17 +580,24 @@ void TCustomChartAxis::TicksAndGrid(int pos, double value) {
     prevTickPos_ = pos;
 }
 
-void TCustomChartAxis::DrawTick(int pos, int from, int length) {
+void TCustomChartAxis::DrawTick(int pos, int from, long long length) {
     TChartCanvas3D& c = Canvas();
-    const int a = AxisLinePos;
+    const long long a = AxisLinePos;
+    const int z = parent_->Depth3D;
+    auto horiz = [&](long long x0, long long x1, int y, int depth) {
+        c.HorizLineZ(Saturated(x0), Saturated(x1), y, depth);
+    };
+    auto vert = [&](int x, long long y0, long long y1, int depth) {
+        c.VertLineZ(x, Saturated(y0), Saturated(y1), depth);
+    };
     if (depth_) {
-        c.HorizLineZ(a + from, a + from + length, parent_->PlotRect.Bottom, pos);
+        horiz(a + from, a + from + length, parent_->PlotRect.Bottom, pos);
     } else if (horizontal_) {
-        if (otherSide_) c.VertLineZ(pos, a - from, a - from - length, parent_->Depth3D);
-        else c.VertLineZ(pos, a + from + wallSize_, a + from + wallSize_ + length, 0);
+        if (otherSide_) vert(pos, a - from, a - from - length, z);
+        else vert(pos, a + from + wallSize_, a + from + wallSize_ + length, 0);
     } else {
-        if (otherSide_) c.HorizLineZ(a + from, a + from + length, pos, parent_->Depth3D);
-        else c.HorizLineZ(a - (from + wallSize_), a - (from + wallSize_) - length, pos, 0);
+        if (otherSide_) horiz(a + from, a + from + length, pos, z);
+        else horiz(a - from - wallSize_, a - from - wallSize_ - length, pos, 0);
     }
 }
 
@@ -635,20 +648,22 @@ void TCustomChartAxis::DrawAxisLine() {
     c.ApplyChartPen(*axisPen_);
     const int a = AxisLinePos;
     if (depth_) {
-        const int y = plot.Bottom + p.AxisWallSize(p.BottomAxis());
+        const int y = Saturated(plot.Bottom + 1LL * p.AxisWallSize(p.BottomAxis()));
         const TPoint near = c.ProjectPoint(plot.Right, y, 0);
         const TPoint far = c.ProjectPoint(plot.Right, y, p.Depth3D);
         c.Line(near.X, near.Y, far.X, far.Y);
     } else if (horizontal_) {
         if (otherSide_) c.HorizLineZ(plot.Left, plot.Right, a, p.Depth3D);
-        else c.HorizLineZ(plot.Left - p.AxisWallSize(p.LeftAxis()), plot.Right, a + wallSize_, 0);
+        else c.HorizLineZ(Saturated(plot.Left - 1LL * p.AxisWallSize(p.LeftAxis())), plot.Right,
+                          Saturated(a + 1LL * wallSize_), 0);
     } else {
         if (otherSide_) c.VertLineZ(a, plot.Top, plot.Bottom, p.Depth3D);
-        else c.VertLineZ(a - wallSize_, plot.Top, plot.Bottom + p.AxisWallSize(p.BottomAxis()), 0);
+        else c.VertLineZ(Saturated(a - 1LL * wallSize_), plot.Top,
+                         Saturated(plot.Bottom + 1LL * p.AxisWallSize(p.BottomAxis())), 0);
     }
 }
 
-void TCustomChartAxis::DrawAxisText(int x, int y, const std::string& text, int angle) {
+void TCustomChartAxis::DrawAxisText(long long x, long long y, const std::string& text, int angle) {
     TChartCanvas3D& c = Canvas();
     const int fontHeight = c.FontHeight();
     const int halfHeight = fontHeight / 2;
@@ -719,12 +734,12 @@ void TCustomChartAxis::DrawAxisText(int x, int y, const std::string& text, int a
     for (const std::string& line : lines) {
         if (angle == 0) {
             y += h;
-            c.TextOutZ(x, y, z, line);
+            c.TextOutZ(Saturated(x), Saturated(y), z, line);
             continue;
         }
         if (angle == 180) y += h;
         else if (vertical90) x += h;
-        c.TextOutRotatedZ(x, y, z, line, angle);
+        c.TextOutRotatedZ(Saturated(x), Saturated(y), z, line, angle);
     }
     c.SetTextAlign(kLeftTop);
 }

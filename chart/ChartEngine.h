@@ -427,12 +427,12 @@ public:
     // Draws text at pos unless (with check) it would overlap the last label.
     void PlaceLabel(int pos, const std::string& text, bool check);
     void TicksAndGrid(int pos, double value);
-    void DrawTick(int pos, int from, int length);
+    void DrawTick(int pos, int from, long long length);
     void DrawGridLine(int pos);
     void DrawAxisTitle();
     void DrawAxisLine();
     // Text placed by the axis' side and the angle; multi-line at LineSeparator.
-    void DrawAxisText(int x, int y, const std::string& text, int angle);
+    void DrawAxisText(long long x, long long y, const std::string& text, int angle);
 
 protected:
     void Repaint();

@@ -228,3 +228,49 @@ TEST(AxisDrawing, LeftTitleReadsUpwardsCentredOnThePlot) {
     EXPECT_LE(ink.Right, w.chart.LeftAxis().TitlePos);
     EXPECT_NEAR((ink.Top + ink.Bottom) / 2, w.chart.PlotCenterY, 2);
 }
+
+TEST(AxisDrawing, LengthsAtTheEndsOfIntDrawWithoutWrapping) {
+    // Every length and size at either end of int, on all four axes, painted
+    // on pixels and on the recorder: no sum wraps (the sanitizers watch), and
+    // the bottom axis's ticks still point down, away from the plot, to the
+    // end of int's range instead of wrapping round to cross the plot.
+    constexpr int kMax = std::numeric_limits<int>::max();
+    for (const int extreme : {kMax, std::numeric_limits<int>::min()}) {
+        for (const bool image : {false, true}) {
+            RecordingChart rig;
+            if (image) rig.chart.SetControlDevice(std::make_unique<ImageDevice>(257, 204));
+            auto* a = rig.chart.AddSeries<TFastLineSeries>();
+            auto* b = rig.chart.AddSeries<TFastLineSeries>();
+            b->SetHorizAxis(aTopAxis);
+            b->SetVertAxis(aRightAxis);
+            for (int x : {0, 30, 60}) {
+                a->AddPoint(x, x);
+                b->AddPoint(x, -x);
+            }
+            for (TCustomChartAxis* axis : {&rig.chart.LeftAxis(), &rig.chart.RightAxis(), &rig.chart.TopAxis(),
+                                           &rig.chart.BottomAxis()}) {
+                axis->Title().SetCaption("t");
+                axis->SetTitleSize(extreme);
+                axis->SetLabelsSize(extreme);
+                axis->SetTickLength(extreme);
+                axis->SetTickInnerLength(extreme);
+                axis->SetMinorTickLength(extreme);
+                axis->TicksInner().SetVisible(true);
+                axis->MinorTicks().SetVisible(true);
+            }
+            rig.chart.Paint();
+            if (image || extreme != kMax) continue;
+            // The plot kept its room (no axis's rectangle met it), so the
+            // bottom ticks start one pixel below its bottom edge.
+            const std::string tickStart = ",197)";
+            const Calls lines = rig.Recorded({"MoveTo", "LineTo"});
+            int ticks = 0;
+            for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+                if (lines[i].rfind("MoveTo", 0) != 0 || !lines[i].ends_with(tickStart)) continue;
+                EXPECT_TRUE(lines[i + 1].ends_with(",2147483647)")) << lines[i + 1];
+                ++ticks;
+            }
+            EXPECT_GT(ticks, 2);
+        }
+    }
+}
