@@ -574,8 +574,26 @@ void TCustomChartAxis::TicksAndGrid(int pos, double value) {
         // The count plus one, and the loop's index, stay clear of int's end
         // at the largest count.
         const double d = (pos - prevTickPos_) * 1.0 / (minorTickCount_ + 1.0);
-        for (long long i = 1; i <= minorTickCount_; ++i)
-            DrawTick(pos - RoundTies(i * static_cast<long double>(d)), 1, minorTickLength_);
+        const auto offset = [d](long long i) { return RoundTies(i * static_cast<long double>(d)); };
+        // Past one tick per pixel, ticks fall on one another. Every bit of a
+        // pen mode is a constant, itself or its inverse, so a line drawn three
+        // times leaves what it leaves drawn once: a run of ticks at one place
+        // draws one tick when the run is odd and two when it is even. The same
+        // pixels, in a time that follows the gap's width, not the count.
+        for (long long i = 1; i <= minorTickCount_;) {
+            const int at = offset(i);
+            long long last = i;  // of the run at this offset: offsets only grow, or only shrink
+            if (last < minorTickCount_ && offset(last + 1) == at) {
+                long long beyond = minorTickCount_ + 1LL;
+                while (beyond - last > 1) {
+                    const long long mid = last + (beyond - last) / 2;
+                    (offset(mid) == at ? last : beyond) = mid;
+                }
+            }
+            DrawTick(pos - at, 1, minorTickLength_);
+            if ((last - i) % 2 == 1) DrawTick(pos - at, 1, minorTickLength_);
+            i = last + 1;
+        }
     }
     prevTickPos_ = pos;
 }

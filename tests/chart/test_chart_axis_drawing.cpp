@@ -274,3 +274,21 @@ TEST(AxisDrawing, LengthsAtTheEndsOfIntDrawWithoutWrapping) {
         }
     }
 }
+
+TEST(AxisDrawing, MinorTicksPastOnePerPixelPaintInTheGapsTime) {
+    // At the largest count every gap's pixels hold a minor tick, as they do
+    // at a thousand; the paint no longer walks two billion ticks a gap.
+    auto paint = [](int count) {
+        RecordingChart rig;
+        rig.chart.SetControlDevice(std::make_unique<ImageDevice>(257, 204));
+        auto* s = rig.chart.AddSeries<TFastLineSeries>();
+        for (int x : {0, 30, 60}) s->AddPoint(x, x);
+        rig.chart.BottomAxis().MinorTicks().SetColor(clRed);
+        rig.chart.BottomAxis().SetMinorTickCount(count);
+        rig.chart.Paint();
+        return *dynamic_cast<const ImageDevice&>(rig.chart.ControlDevice()).Image();
+    };
+    const QImage many = paint(std::numeric_limits<int>::max());
+    EXPECT_TRUE(many == paint(1000));
+    EXPECT_FALSE(many == paint(3));
+}
