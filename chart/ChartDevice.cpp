@@ -180,6 +180,14 @@ bool HaveGuiApplication() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
+// Qt's font metrics hold up to about 18000 pixels: past that the ascent
+// wraps at 16384 and the height turns negative, so a label would measure
+// less than nothing. A font asked larger than this, which no screen shows
+// whole, is drawn at this size.
+constexpr int kFontPixelLimit = 8192;
+
+int FontPixels(long long pixels) { return static_cast<int>(std::clamp<long long>(pixels, 1, kFontPixelLimit)); }
+
 QFont ToQFont(const DeviceFont& f) {
     QFont q(QString::fromStdString(f.Name));
     q.setStyleStrategy(QFont::NoAntialias);
@@ -188,15 +196,16 @@ QFont ToQFont(const DeviceFont& f) {
     q.setUnderline(f.Underline);
     q.setStrikeOut(f.StrikeOut);
     if (f.Height < 0) {
-        q.setPixelSize(-f.Height);
+        q.setPixelSize(FontPixels(-static_cast<long long>(f.Height)));
     } else if (f.Height == 0) {
         q.setPixelSize(12);
     } else {
         // A positive height is the whole cell: scale the character height so
         // that ascent + descent matches it.
-        q.setPixelSize(f.Height);
+        const int asked = FontPixels(f.Height);
+        q.setPixelSize(asked);
         const int cell = QFontMetrics(q).height();
-        if (cell > 0) q.setPixelSize(std::max(1, f.Height * f.Height / cell));
+        if (cell > 0) q.setPixelSize(FontPixels(1LL * asked * asked / cell));
     }
     return q;
 }

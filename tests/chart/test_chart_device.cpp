@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <random>
 
@@ -367,6 +368,23 @@ TEST_F(ImageDeviceText, MeasuresWithTheFont) {
     EXPECT_GE(wide.Height, 13);
     EXPECT_EQ(wide.Height, narrow.Height);
     EXPECT_EQ(d.TextExtent("").Width, 0);
+}
+
+TEST_F(ImageDeviceText, FontsPastWhatQtMeasuresStopAtTheLargestSize) {
+    // Qt measures a 30000-pixel font as less than nothing; such fonts, and
+    // heights at the ends of int either way, measure as the largest size.
+    auto extent = [this](int height) {
+        DeviceFont font;
+        font.Height = height;
+        d.SelectFont(font);
+        return d.TextExtent("10");
+    };
+    const TSize largest = extent(-8192);
+    EXPECT_GT(largest.Height, 8192);
+    EXPECT_GT(largest.Width, 8192);
+    for (const int height : {-30000, std::numeric_limits<int>::min()}) EXPECT_EQ(extent(height), largest) << height;
+    const TSize largestCell = extent(8192);  // a positive height is the whole cell
+    for (const int height : {30000, std::numeric_limits<int>::max()}) EXPECT_EQ(extent(height), largestCell) << height;
 }
 
 TEST_F(ImageDeviceText, OpaqueBackgroundFillsExactlyTheCell) {
