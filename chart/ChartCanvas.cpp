@@ -6,6 +6,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <limits>
 
 namespace nc {
 
@@ -172,6 +173,28 @@ void TChartCanvas3D::Frame3D(TRect& r, TColor topColor, TColor bottomColor, int 
     --r.Bottom;
     --r.Right;
     for (; width > 0; --width) {
+        // Past the middle the rings cross over and grow apart again. Once all
+        // four edges lie beyond the picture, each on the side it moves away
+        // to, no further ring leaves a pixel: they are counted, not drawn, so
+        // that a width of millions ends and the edges cannot run past int.
+        // The pen is left as the last ring would leave it. (The device is
+        // read without taking the pen and brush to it, which the next line
+        // drawn does.)
+        const DrawDevice* d = r.Left > r.Right && TargetCanvas() != nullptr ? TargetCanvas()->Device() : nullptr;
+        if (d != nullptr) {
+            const TRect b = d->Bounds();
+            if (r.Left >= b.Right && r.Right < b.Left && r.Top >= b.Bottom && r.Bottom < b.Top) {
+                const long long rest = width;
+                auto move = [](int edge, long long by) {
+                    return static_cast<int>(std::clamp<long long>(edge + by, std::numeric_limits<int>::min(),
+                                                                  std::numeric_limits<int>::max()));
+                };
+                pen->SetColor(bottomColor);
+                MoveTo(move(r.Left, rest - 2), move(r.Bottom, 1 - rest));
+                r = TRect{move(r.Left, rest), move(r.Top, rest), move(r.Right, -rest), move(r.Bottom, -rest)};
+                break;
+            }
+        }
         pen->SetColor(topColor);
         MoveTo(r.Left, r.Bottom);
         LineTo(r.Left, r.Top);

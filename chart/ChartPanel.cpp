@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "chart/AxisScale.h"
+
 namespace {
 // The shortest time between two repaints caused by changes: 50 frames a second.
 constexpr int kFrameIntervalMs = 20;
@@ -90,10 +92,14 @@ void TCustomChartPanel::DrawChart(TCanvas& userCanvas, const TRect& userRect) {
     PanelRect = r;
     const int w = r.Width();
     const int h = r.Height();
-    PlotRect = TRect{r.Left + MulDiv(marginLeft_, w, 100) + borderWidth_,
-                     r.Top + MulDiv(marginTop_, h, 100) + borderWidth_,
-                     r.Right - MulDiv(marginRight_, w, 100) - borderWidth_,
-                     r.Bottom - MulDiv(marginBottom_, h, 100) - borderWidth_};
+    // Margins and the border are whatever int their setters took: the edges
+    // are summed wide and held to the pixel limit, so that the plot's size
+    // and centre stay defined however far off the picture they put it.
+    auto edge = [](long long v) { return static_cast<int>(std::clamp<long long>(v, -kPixelLimit, kPixelLimit)); };
+    PlotRect = TRect{edge(r.Left + 1LL * MulDiv(marginLeft_, w, 100) + borderWidth_),
+                     edge(r.Top + 1LL * MulDiv(marginTop_, h, 100) + borderWidth_),
+                     edge(r.Right - 1LL * MulDiv(marginRight_, w, 100) - borderWidth_),
+                     edge(r.Bottom - 1LL * MulDiv(marginBottom_, h, 100) - borderWidth_)};
     RecalcPlotSize();
     try {
         DrawContents(PanelRect);

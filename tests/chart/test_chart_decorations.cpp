@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "PixelArt.h"
 #include "chart/Chart.h"
@@ -214,6 +215,28 @@ TEST_F(Decorations, Bevels) {
         EXPECT_EQ(screen.PixelAt(256, 203), row.bottomRight) << row.outer;
         EXPECT_EQ(screen.PixelAt(1, 1), row.inner) << row.outer;
     }
+}
+
+TEST(DecorationsWidths, FramesWiderThanThePictureEndAsTheirLastVisibleRing) {
+    // The rings of a frame cross over in the middle and then leave the
+    // picture; a bevel two billion pixels wide paints, in milliseconds, what
+    // one a thousand wide paints on a 100 x 80 chart. (The border's width
+    // also moves the plot, so its pictures differ; it ends as quickly.)
+    auto paint = [](int bevel, int border) {
+        TChart c;
+        c.SetBounds(0, 0, 100, 80);
+        c.SetBevelOuter(bvRaised);
+        c.SetBevelInner(bvLowered);
+        c.SetBevelWidth(bevel);
+        c.SetBorderWidth(border);
+        c.Paint();
+        return *dynamic_cast<const ImageDevice&>(c.ControlDevice()).Image();
+    };
+    constexpr int kMax = std::numeric_limits<int>::max();
+    const QImage widest = paint(kMax, 0);
+    EXPECT_TRUE(widest == paint(1000, 0));
+    EXPECT_FALSE(widest == paint(30, 0));
+    EXPECT_FALSE(paint(kMax, kMax).isNull());
 }
 
 TEST_F(Decorations, BorderFrameIsDrawnInThePanelColour) {
