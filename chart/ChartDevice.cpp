@@ -843,6 +843,8 @@ bool SameShape(const DeviceFont& a, const DeviceFont& b) {
 // the labels of a few ranges; a scrolling axis keeps making new ones.
 constexpr std::size_t kMaxFonts = 16;
 constexpr std::size_t kMaxTextsPerFont = 1024;
+// The largest mask a text kept for reuse is rendered on: 16 MB.
+constexpr long long kMaxKeptTextPixels = 1LL << 22;
 
 // Qt turns by exactly these angles (its rotation has exact sines and cosines
 // for them); any other angle is rendered afresh at its position every time.
@@ -1000,8 +1002,13 @@ void ImageDevice::TextOut(int x, int y, const std::string& text) {
     else if ((align & TA_BOTTOM) == TA_BOTTOM) oy = -cell;
 
     const double angle = -Font().Escapement / 10.0;
-    if (!ExactTurn(angle)) {
-        TextOutAtAngle(x, y, texts, QString::fromStdString(text), ox, oy, advance);
+    // A text kept for reuse is rendered whole, on a mask a cell wider on each
+    // side; one far larger than any picture (a huge font, a long caption)
+    // would need gigabytes for it. Such a text is rendered afresh at its
+    // position, through only the part the clip shows: the same pixels.
+    const long long side = std::max(advance, cell) + 2LL * cell;
+    if (!ExactTurn(angle) || side * side > kMaxKeptTextPixels) {
+        TextOutAfresh(x, y, texts, QString::fromStdString(text), ox, oy, advance);
         return;
     }
     // Found by the placement among the text's few: no key is built per call.
@@ -1019,7 +1026,7 @@ void ImageDevice::TextOut(int x, int y, const std::string& text) {
     PlotRuns(placed->Runs.Glyphs, x, y, ToRgb32(DeviceColor(Font().Color)));
 }
 
-void ImageDevice::TextOutAtAngle(int x, int y, const FontTexts& texts, const QString& text, int ox, int oy,
+void ImageDevice::TextOutAfresh(int x, int y, const FontTexts& texts, const QString& text, int ox, int oy,
                                  int advance) {
     const int cell = texts.Cell;
     QTransform place;

@@ -280,8 +280,9 @@ private:
     static RenderedText RenderRuns(const FontTexts& texts, const QString& text, double angle, int ox, int oy,
                                    int advance);
     void PlotRuns(const TextRuns& runs, int x, int y, std::uint32_t rgb);
-    // Text at an angle Qt does not turn exactly: rendered every time.
-    void TextOutAtAngle(int x, int y, const FontTexts& texts, const QString& text, int ox, int oy, int advance);
+    // Text rendered at its position every time, through the clip: at an angle
+    // Qt does not turn exactly, or too large to keep.
+    void TextOutAfresh(int x, int y, const FontTexts& texts, const QString& text, int ox, int oy, int advance);
     void PlotPixel(int x, int y, std::uint32_t rgb, TPenMode mode);
     // Draws one pixel of a styled one-pixel line walk and advances the phase.
     void StyledPixel(int x, int y, std::uint32_t rgb);

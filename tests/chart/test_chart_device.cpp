@@ -387,6 +387,27 @@ TEST_F(ImageDeviceText, FontsPastWhatQtMeasuresStopAtTheLargestSize) {
     for (const int height : {30000, std::numeric_limits<int>::max()}) EXPECT_EQ(extent(height), largestCell) << height;
 }
 
+TEST_F(ImageDeviceText, TextFarLargerThanThePictureDrawsThroughTheClip) {
+    // A whole render of this caption would need gigabytes; drawn through the
+    // clip it paints every pixel there, in the background or the text colour.
+    DeviceFont font;
+    font.Height = -8192;
+    font.Color = clBlue;
+    d.SelectFont(font);
+    d.SetBkMode(OPAQUE);
+    d.TextOut(-1000, -4000, "Inicializar el brazo y la referencia");
+    const QImage& image = *d.Image();
+    int blue = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y) & 0xFFFFFFu;
+            ASSERT_TRUE(p == 0xFF0000u || p == 0x0000FFu) << x << "," << y;
+            blue += p == 0x0000FFu;
+        }
+    }
+    EXPECT_GT(blue, 0);
+}
+
 TEST_F(ImageDeviceText, OpaqueBackgroundFillsExactlyTheCell) {
     d.SetBkMode(OPAQUE);
     d.TextOut(10, 20, "Ab");
