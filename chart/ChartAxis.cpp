@@ -580,11 +580,39 @@ void TCustomChartAxis::TicksAndGrid(int pos, double value) {
         // times leaves what it leaves drawn once: a run of ticks at one place
         // draws one tick when the run is odd and two when it is even. The same
         // pixels, in a time that follows the gap's width, not the count.
-        for (long long i = 1; i <= minorTickCount_;) {
+        long long first = 1;
+        long long end = minorTickCount_ + 1LL;
+        // Nor does a tick leave any pixel once it lies further off the picture
+        // than its pen is wide: only the ticks that reach the picture are
+        // walked, found by halving. (The depth axis's ticks all project onto
+        // one place, so they are walked whole.)
+        const DrawDevice* device = c.TargetCanvas() != nullptr ? c.TargetCanvas()->Device() : nullptr;
+        if (!depth_ && device != nullptr) {
+            const TRect b = device->Bounds();
+            const long long reach = 1LL + std::max(1, minorTicks_->Width());
+            const long long lo = (horizontal_ ? b.Left : b.Top) - reach;
+            const long long hi = (horizontal_ ? b.Right : b.Bottom) + reach;
+            // key grows with i: the offset, or its negative when ticks run backwards.
+            const bool forward = d > 0;
+            const auto key = [&](long long i) { return forward ? 1LL * offset(i) : -1LL * offset(i); };
+            const auto firstFrom = [&](long long k) {  // the first index whose key is at least k
+                long long a = 1, z = minorTickCount_ + 1LL;
+                while (a < z) {
+                    const long long m = a + (z - a) / 2;
+                    if (key(m) >= k) z = m;
+                    else a = m + 1;
+                }
+                return a;
+            };
+            // The tick at pos - offset lies in [lo, hi].
+            first = firstFrom(forward ? pos - hi : lo - pos);
+            end = firstFrom((forward ? pos - lo : hi - pos) + 1);
+        }
+        for (long long i = first; i < end;) {
             const int at = offset(i);
             long long last = i;  // of the run at this offset: offsets only grow, or only shrink
-            if (last < minorTickCount_ && offset(last + 1) == at) {
-                long long beyond = minorTickCount_ + 1LL;
+            if (last + 1 < end && offset(last + 1) == at) {
+                long long beyond = end;
                 while (beyond - last > 1) {
                     const long long mid = last + (beyond - last) / 2;
                     (offset(mid) == at ? last : beyond) = mid;

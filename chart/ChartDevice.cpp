@@ -180,6 +180,10 @@ bool HaveGuiApplication() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
+// A coordinate summed wide, held to 2^30 either side: far-off positions only
+// need to stay far off, not exact, and the room left keeps later sums in int.
+int FarOff(long long v) { return static_cast<int>(std::clamp(v, -(1LL << 30), 1LL << 30)); }
+
 // Qt's font metrics hold up to about 18000 pixels: past that the ascent
 // wraps at 16384 and the height turns negative, so a label would measure
 // less than nothing. A font asked larger than this, which no screen shows
@@ -656,8 +660,8 @@ void ImageDevice::PlotMask(const Mask& mask, std::uint32_t rgb, TPenMode mode) {
 
 void ImageDevice::WideLine(int x0, int y0, int x1, int y1) {
     const int w = Pen().Width;
-    Mask mask = NewMask(TRect{std::min(x0, x1) - w, std::min(y0, y1) - w, std::max(x0, x1) + w + 1,
-                              std::max(y0, y1) + w + 1});
+    Mask mask = NewMask(TRect{FarOff(std::min(x0, x1) - 1LL * w), FarOff(std::min(y0, y1) - 1LL * w),
+                              FarOff(std::max(x0, x1) + 1LL + w), FarOff(std::max(y0, y1) + 1LL + w)});
     if (mask.Image.isNull()) return;
     {
         QPainter painter(&mask.Image);
@@ -739,7 +743,8 @@ void ImageDevice::Rectangle(int x0, int y0, int x1, int y1) {
     const std::uint32_t rgb = ToRgb32(DeviceColor(pen.Color));
     if (pen.Width > 1) {
         FillArea(TRect{x0, y0, x1, y1}, true);
-        Mask mask = NewMask(TRect{x0 - pen.Width, y0 - pen.Width, x1 + pen.Width, y1 + pen.Width});
+        Mask mask = NewMask(TRect{FarOff(x0 - 1LL * pen.Width), FarOff(y0 - 1LL * pen.Width),
+                                  FarOff(x1 + 1LL * pen.Width), FarOff(y1 + 1LL * pen.Width)});
         if (mask.Image.isNull()) return;
         {
             QPainter painter(&mask.Image);
@@ -750,13 +755,25 @@ void ImageDevice::Rectangle(int x0, int y0, int x1, int y1) {
         PlotMask(mask, rgb, pen.Mode);
         return;
     }
-    if (x1 - x0 > 2 && y1 - y0 > 2) FillArea(TRect{x0 + 1, y0 + 1, x1 - 1, y1 - 1}, true);
+    const long long width = 1LL * x1 - x0;
+    const long long height = 1LL * y1 - y0;
+    if (width > 2 && height > 2) FillArea(TRect{x0 + 1, y0 + 1, x1 - 1, y1 - 1}, true);
     const TPoint saved = CurrentPoint();
     SetStylePhase(0);
-    if (x1 - x0 == 1 || y1 - y0 == 1) {
+    if (width == 1 || height == 1) {
         // One pixel thick: a single run, so that no pixel is written twice.
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) StyledPixel(x, y, rgb);
+        // Only its part inside the clip is walked; the pattern's phase skips
+        // the pixels before it.
+        const TRect& c = ClipRect();
+        const bool column = width == 1;
+        const long long from = column ? y0 : x0;
+        const long long first = std::max<long long>(from, column ? c.Top : c.Left);
+        const long long end = std::min<long long>(column ? y1 : x1, column ? c.Bottom : c.Right);
+        SetStylePhase(static_cast<int>((first - from) % PatternOf(pen.Style).Period));
+        for (long long i = first; i < end; ++i) {
+            if (column) StyledPixel(x0, static_cast<int>(i), rgb);
+            else StyledPixel(static_cast<int>(i), y0, rgb);
+        }
     } else {
         WalkLine(x0, y0, x1 - 1, y0);
         WalkLine(x1 - 1, y0, x1 - 1, y1 - 1);
@@ -843,8 +860,9 @@ bool SameShape(const DeviceFont& a, const DeviceFont& b) {
 // the labels of a few ranges; a scrolling axis keeps making new ones.
 constexpr std::size_t kMaxFonts = 16;
 constexpr std::size_t kMaxTextsPerFont = 1024;
-// The largest mask a text kept for reuse is rendered on: 16 MB.
-constexpr long long kMaxKeptTextPixels = 1LL << 22;
+// The largest mask a text kept for reuse is rendered on (1 MB): a label in a
+// font of about 130 pixels. Larger texts go through the clip every time.
+constexpr long long kMaxKeptTextPixels = 1LL << 18;
 
 // Qt turns by exactly these angles (its rotation has exact sines and cosines
 // for them); any other angle is rendered afresh at its position every time.
@@ -958,11 +976,8 @@ ImageDevice::RenderedText ImageDevice::RenderRuns(const FontTexts& texts, const 
 void ImageDevice::PlotRuns(const TextRuns& runs, int x, int y, std::uint32_t rgb) {
     if (runs.Runs.empty()) return;
     const TRect& c = ClipRect();
-    // Far-off positions only need to stay far off, not exact.
-    auto near = [](long long v) { return static_cast<int>(std::clamp(v, -(1LL << 30), 1LL << 30)); };
-    const TRect touched{near(static_cast<long long>(x) + runs.Box.Left), near(static_cast<long long>(y) + runs.Box.Top),
-                        near(static_cast<long long>(x) + runs.Box.Right),
-                        near(static_cast<long long>(y) + runs.Box.Bottom)};
+    const TRect touched{FarOff(1LL * x + runs.Box.Left), FarOff(1LL * y + runs.Box.Top),
+                        FarOff(1LL * x + runs.Box.Right), FarOff(1LL * y + runs.Box.Bottom)};
     std::uint32_t* bits = BitsBeside(touched);  // an axis label beside held grid lines leaves them held
     const qsizetype stride = stride_;
     if (touched.Left >= c.Left && touched.Right <= c.Right && touched.Top >= c.Top && touched.Bottom <= c.Bottom) {
@@ -1034,7 +1049,8 @@ void ImageDevice::TextOutAfresh(int x, int y, const FontTexts& texts, const QStr
     place.rotate(-Font().Escapement / 10.0);
     // The turned cell, widened by a cell height for overhanging glyphs.
     const QRect box = place.mapRect(QRectF(ox, oy, advance, cell)).toAlignedRect();
-    const TRect bounds{box.left() - cell, box.top() - cell, box.right() + 1 + cell, box.bottom() + 1 + cell};
+    const TRect bounds{FarOff(box.left() - 1LL * cell), FarOff(box.top() - 1LL * cell),
+                       FarOff(box.right() + 1LL + cell), FarOff(box.bottom() + 1LL + cell)};
     if (GetBkMode() == OPAQUE) {
         Mask background = NewMask(bounds);
         if (background.Image.isNull()) return;
