@@ -25,6 +25,8 @@ public:
         return value;
     }
 
+    bool Empty() const { return size_ == 0; }
+
     std::string Rest() { return std::string(reinterpret_cast<const char*>(data_), size_); }
 
 private:
