@@ -592,35 +592,42 @@ void TCustomChartAxis::TicksAndGrid(int pos, double value) {
             const long long reach = 1LL + std::max(1, minorTicks_->Width());
             const long long lo = (horizontal_ ? b.Left : b.Top) - reach;
             const long long hi = (horizontal_ ? b.Right : b.Bottom) + reach;
-            // key grows with i: the offset, or its negative when ticks run backwards.
-            const bool forward = d > 0;
-            const auto key = [&](long long i) { return forward ? 1LL * offset(i) : -1LL * offset(i); };
-            const auto firstFrom = [&](long long k) {  // the first index whose key is at least k
-                long long a = 1, z = minorTickCount_ + 1LL;
-                while (a < z) {
-                    const long long m = a + (z - a) / 2;
-                    if (key(m) >= k) z = m;
-                    else a = m + 1;
-                }
-                return a;
-            };
-            // The tick at pos - offset lies in [lo, hi].
-            first = firstFrom(forward ? pos - hi : lo - pos);
-            end = firstFrom((forward ? pos - lo : hi - pos) + 1);
+            // The ticks lie between the two labels' ticks: with both of those
+            // on the picture (the usual case) there is nothing to look for.
+            if (lo > std::min(pos, prevTickPos_) || std::max(pos, prevTickPos_) > hi) {
+                // key grows with i: the offset, or its negative when ticks run backwards.
+                const bool forward = d > 0;
+                const auto key = [&](long long i) { return forward ? 1LL * offset(i) : -1LL * offset(i); };
+                const auto firstFrom = [&](long long k) {  // the first index whose key is at least k
+                    long long a = 1, z = minorTickCount_ + 1LL;
+                    while (a < z) {
+                        const long long m = a + (z - a) / 2;
+                        if (key(m) >= k) z = m;
+                        else a = m + 1;
+                    }
+                    return a;
+                };
+                // The tick at pos - offset lies in [lo, hi].
+                first = firstFrom(forward ? pos - hi : lo - pos);
+                end = firstFrom((forward ? pos - lo : hi - pos) + 1);
+            }
         }
+        int at = first < end ? offset(first) : 0;
         for (long long i = first; i < end;) {
-            const int at = offset(i);
             long long last = i;  // of the run at this offset: offsets only grow, or only shrink
-            if (last + 1 < end && offset(last + 1) == at) {
+            int next = last + 1 < end ? offset(last + 1) : 0;
+            if (last + 1 < end && next == at) {
                 long long beyond = end;
                 while (beyond - last > 1) {
                     const long long mid = last + (beyond - last) / 2;
                     (offset(mid) == at ? last : beyond) = mid;
                 }
+                next = last + 1 < end ? offset(last + 1) : 0;
             }
             DrawTick(pos - at, 1, minorTickLength_);
             if ((last - i) % 2 == 1) DrawTick(pos - at, 1, minorTickLength_);
             i = last + 1;
+            at = next;
         }
     }
     prevTickPos_ = pos;
