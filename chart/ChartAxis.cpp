@@ -24,14 +24,6 @@ int CheckedAngle(int value, const char* what) {
 
 bool Straight(int angle) { return angle == 0 || angle == 180; }
 
-// Lengths and sizes are whatever int their setters took. The sums that place
-// them are taken in long long and held to int's range: a length past the
-// picture then draws past it instead of wrapping round into it, and a sum
-// that fits an int is the same as before.
-int Saturated(long long v) {
-    return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-}
-
 // Round to nearest, ties to even, of a value computed in extended precision.
 int RoundTies(long double v) {
     return std::fabs(v) < 2147483647.0L ? NearestInt32(v) : static_cast<int>(NearestInteger(v));

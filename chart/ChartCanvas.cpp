@@ -6,7 +6,6 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <limits>
 
 namespace nc {
 
@@ -185,13 +184,10 @@ void TChartCanvas3D::Frame3D(TRect& r, TColor topColor, TColor bottomColor, int 
             const TRect b = d->Bounds();
             if (r.Left >= b.Right && r.Right < b.Left && r.Top >= b.Bottom && r.Bottom < b.Top) {
                 const long long rest = width;
-                auto move = [](int edge, long long by) {
-                    return static_cast<int>(std::clamp<long long>(edge + by, std::numeric_limits<int>::min(),
-                                                                  std::numeric_limits<int>::max()));
-                };
                 pen->SetColor(bottomColor);
-                MoveTo(move(r.Left, rest - 2), move(r.Bottom, 1 - rest));
-                r = TRect{move(r.Left, rest), move(r.Top, rest), move(r.Right, -rest), move(r.Bottom, -rest)};
+                MoveTo(Saturated(r.Left + rest - 2), Saturated(r.Bottom + 1 - rest));
+                r = TRect{Saturated(r.Left + rest), Saturated(r.Top + rest), Saturated(r.Right - rest),
+                          Saturated(r.Bottom - rest)};
                 break;
             }
         }

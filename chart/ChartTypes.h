@@ -98,6 +98,11 @@ bool PtInRect(const TRect& r, const TPoint& p);
 // halves away from zero; -1 when c is 0, as the platform's MulDiv answers.
 int MulDiv(int a, int b, int c);
 
+// A sum of pixel lengths taken in long long, held to int's range: lengths and
+// sizes are whatever int their setters took, and a length past the picture
+// should draw past it rather than wrap round into it.
+int Saturated(long long v);
+
 // Round to nearest, ties to even (the processor's default rounding).
 int RoundEven(double v);
 
