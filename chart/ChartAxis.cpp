@@ -563,66 +563,69 @@ void TCustomChartAxis::TicksAndGrid(int pos, double value) {
     }
     if (minorTicks_->Visible() && prevTickPos_ >= 0) {
         c.ApplyChartPen(*minorTicks_);
-        // The count plus one, and the loop's index, stay clear of int's end
-        // at the largest count.
-        const double d = (pos - prevTickPos_) * 1.0 / (minorTickCount_ + 1.0);
-        const auto offset = [d](long long i) { return RoundTies(i * static_cast<long double>(d)); };
-        // Past one tick per pixel, ticks fall on one another. Every bit of a
-        // pen mode is a constant, itself or its inverse, so a line drawn three
-        // times leaves what it leaves drawn once: a run of ticks at one place
-        // draws one tick when the run is odd and two when it is even. The same
-        // pixels, in a time that follows the gap's width, not the count.
-        long long first = 1;
-        long long end = minorTickCount_ + 1LL;
-        // Nor does a tick leave any pixel once it lies further off the picture
-        // than its pen is wide: only the ticks that reach the picture are
-        // walked, found by halving. (The depth axis's ticks all project onto
-        // one place, so they are walked whole.)
-        const DrawDevice* device = c.TargetCanvas() != nullptr ? c.TargetCanvas()->Device() : nullptr;
-        if (!depth_ && device != nullptr) {
-            const TRect b = device->Bounds();
-            const long long reach = 1LL + std::max(1, minorTicks_->Width());
-            const long long lo = (horizontal_ ? b.Left : b.Top) - reach;
-            const long long hi = (horizontal_ ? b.Right : b.Bottom) + reach;
-            // The ticks lie between the two labels' ticks: with both of those
-            // on the picture (the usual case) there is nothing to look for.
-            if (lo > std::min(pos, prevTickPos_) || std::max(pos, prevTickPos_) > hi) {
-                // key grows with i: the offset, or its negative when ticks run backwards.
-                const bool forward = d > 0;
-                const auto key = [&](long long i) { return forward ? 1LL * offset(i) : -1LL * offset(i); };
-                const auto firstFrom = [&](long long k) {  // the first index whose key is at least k
-                    long long a = 1, z = minorTickCount_ + 1LL;
-                    while (a < z) {
-                        const long long m = a + (z - a) / 2;
-                        if (key(m) >= k) z = m;
-                        else a = m + 1;
-                    }
-                    return a;
-                };
-                // The tick at pos - offset lies in [lo, hi].
-                first = firstFrom(forward ? pos - hi : lo - pos);
-                end = firstFrom((forward ? pos - lo : hi - pos) + 1);
-            }
-        }
-        int at = first < end ? offset(first) : 0;
-        for (long long i = first; i < end;) {
-            long long last = i;  // of the run at this offset: offsets only grow, or only shrink
-            int next = last + 1 < end ? offset(last + 1) : 0;
-            if (last + 1 < end && next == at) {
-                long long beyond = end;
-                while (beyond - last > 1) {
-                    const long long mid = last + (beyond - last) / 2;
-                    (offset(mid) == at ? last : beyond) = mid;
-                }
-                next = last + 1 < end ? offset(last + 1) : 0;
-            }
-            DrawTick(pos - at, 1, minorTickLength_);
-            if ((last - i) % 2 == 1) DrawTick(pos - at, 1, minorTickLength_);
-            i = last + 1;
-            at = next;
-        }
+        DrawMinorTicks(pos);
     }
     prevTickPos_ = pos;
+}
+
+// The minor ticks between the previous tick and this one, at
+// pos - Round(i x d) for i = 1 to MinorTickCount.
+void TCustomChartAxis::DrawMinorTicks(int pos) {
+    // The count plus one, and the indices, stay clear of int's end at the
+    // largest count.
+    const double d = (pos - prevTickPos_) * 1.0 / (minorTickCount_ + 1.0);
+    const auto offset = [d](long long i) { return RoundTies(i * static_cast<long double>(d)); };
+    // Offsets only grow, or only shrink: key grows with i either way, so the
+    // first index whose key reaches k is found by halving.
+    const bool forward = d > 0;
+    const auto key = [&](long long i) { return forward ? 1LL * offset(i) : -1LL * offset(i); };
+    const auto firstFrom = [&](long long k, long long a) {
+        long long z = minorTickCount_ + 1LL;
+        while (a < z) {
+            const long long m = a + (z - a) / 2;
+            if (key(m) >= k) z = m;
+            else a = m + 1;
+        }
+        return a;
+    };
+    long long first = 1;
+    long long end = minorTickCount_ + 1LL;
+    // A tick lying further off the picture than its pen is wide leaves no
+    // pixel: only the ticks that reach the picture are walked. They lie
+    // between the previous tick and this one, so with both of those on the
+    // picture (the usual case) there is nothing to look for. (The depth
+    // axis's ticks all project onto one place, so they are walked whole.)
+    TChartCanvas3D& c = Canvas();
+    const DrawDevice* device = c.TargetCanvas() != nullptr ? c.TargetCanvas()->Device() : nullptr;
+    if (!depth_ && device != nullptr) {
+        const TRect b = device->Bounds();
+        const long long reach = 1LL + std::max(1, minorTicks_->Width());
+        const long long lo = (horizontal_ ? b.Left : b.Top) - reach;
+        const long long hi = (horizontal_ ? b.Right : b.Bottom) + reach;
+        if (lo > std::min(pos, prevTickPos_) || std::max(pos, prevTickPos_) > hi) {
+            // The tick at pos - offset lies in [lo, hi].
+            first = firstFrom(forward ? pos - hi : lo - pos, 1);
+            end = firstFrom((forward ? pos - lo : hi - pos) + 1, 1);
+        }
+    }
+    // Past one tick per pixel, ticks fall on one another. Every bit of a pen
+    // mode is a constant, itself or its inverse, so a line drawn three times
+    // leaves what it leaves drawn once: a run of ticks at one place draws one
+    // tick when the run is odd and two when it is even. The same pixels, in a
+    // time that follows the gap's width, not the count.
+    int at = first < end ? offset(first) : 0;
+    for (long long i = first; i < end;) {
+        long long next = i + 1;  // the start of the next run
+        int nextAt = next < end ? offset(next) : 0;
+        if (next < end && nextAt == at) {
+            next = std::min(end, firstFrom(key(i) + 1, next));
+            nextAt = next < end ? offset(next) : 0;
+        }
+        DrawTick(pos - at, 1, minorTickLength_);
+        if ((next - i) % 2 == 0) DrawTick(pos - at, 1, minorTickLength_);
+        i = next;
+        at = nextAt;
+    }
 }
 
 void TCustomChartAxis::DrawTick(int pos, int from, long long length) {

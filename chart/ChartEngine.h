@@ -427,6 +427,7 @@ public:
     // Draws text at pos unless (with check) it would overlap the last label.
     void PlaceLabel(int pos, const std::string& text, bool check);
     void TicksAndGrid(int pos, double value);
+    void DrawMinorTicks(int pos);
     void DrawTick(int pos, int from, long long length);
     void DrawGridLine(int pos);
     void DrawAxisTitle();
