@@ -317,6 +317,16 @@ void TChartCanvas3D::GradientFill(const TRect& r, TColor startColor, TColor endC
     d->SelectBrush(saved);
 }
 
+namespace {
+
+// Zoomed font sizes stop at 2^20 points: that is past the largest height the
+// device draws at any resolution, and its pixel height still fits an int.
+constexpr int kMaxZoomedPoints = 1 << 20;
+
+int ZoomedSize(int size, double zoom) { return std::clamp(RoundEven(size * zoom), 1, kMaxZoomedPoints); }
+
+}  // namespace
+
 void TChartCanvas3D::TextOutRotated(int x, int y, const std::string& text, int angle) {
     TBrush* brush = Brush();
     TFont* font = Font();
@@ -327,8 +337,7 @@ void TChartCanvas3D::TextOutRotated(int x, int y, const std::string& text, int a
     DeviceFont rotated = font->ToDeviceFont();
     rotated.Escapement = angle * 10;
     if (ZoomFactor != 1.0) {
-        const int size = std::max(1, RoundEven(font->Size() * ZoomFactor));
-        rotated.Height = -MulDiv(size, font->PixelsPerInch(), 72);
+        rotated.Height = -MulDiv(ZoomedSize(font->Size(), ZoomFactor), font->PixelsPerInch(), 72);
     }
     const DeviceFont previous = d->Font();
     d->SelectFont(rotated);
@@ -365,8 +374,9 @@ void TChartCanvas3D::SetProjection(int depth, const TRect& /*panelRect*/, const 
     OffsetCenterX = CenterX;
     OffsetCenterY = CenterY;
     if (ViewOptions != nullptr) {
-        OffsetCenterX += ViewOptions->HorizOffset();
-        OffsetCenterY += ViewOptions->VertOffset();
+        // Offsets take any int; the centre stops at int's ends.
+        OffsetCenterX = Saturated(static_cast<long long>(OffsetCenterX) + ViewOptions->HorizOffset());
+        OffsetCenterY = Saturated(static_cast<long long>(OffsetCenterY) + ViewOptions->VertOffset());
     }
     CenterZ = depth / 2;
 }
@@ -457,7 +467,7 @@ void TChartCanvas3D::TextOutZ(int x, int y, int z, const std::string& text) {
         return;
     }
     const int oldHeight = font->Height();
-    font->SetSize(std::max(1, RoundEven(font->Size() * ZoomFactor)));
+    font->SetSize(ZoomedSize(font->Size(), ZoomFactor));
     TextOut(p.X, p.Y, text);
     font->SetHeight(oldHeight);
 }

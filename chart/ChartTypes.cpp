@@ -85,7 +85,13 @@ int MulDiv(int a, int b, int c) {
     return static_cast<int>(result);
 }
 
-int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+int RoundEven(double v) {
+    // A zoomed font size can pass int's range; it stops at its ends.
+    const double r = std::nearbyint(v);
+    if (r <= std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+    if (r >= std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+    return static_cast<int>(r);
+}
 
 TColor GetDefaultColor(int index) {
     const int i = ((index % 16) + 16) % 16;

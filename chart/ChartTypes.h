@@ -103,7 +103,8 @@ int MulDiv(int a, int b, int c);
 // should draw past it rather than wrap round into it.
 int Saturated(long long v);
 
-// Round to nearest, ties to even (the processor's default rounding).
+// Round to nearest, ties to even (the processor's default rounding), held to
+// int's range.
 int RoundEven(double v);
 
 // A failed chart property check. The message is shown to the user unchanged.

@@ -533,3 +533,31 @@ TEST(ChartPanel, TinyAndEmptyControlsPaintWithoutFault) {
         EXPECT_FALSE(chart.Canvas().Dirty());
     }
 }
+
+TEST(ChartPanel, ThreeDViewAtTheEndsOfIntPaintsItsTextsAtTheLargestZoom) {
+    TChart chart;
+    ConfigureLikeTheWindow(chart);
+    chart.SetView3D(true);
+    chart.View3DOptions().SetZoom(std::numeric_limits<int>::max());
+    chart.View3DOptions().SetHorizOffset(std::numeric_limits<int>::max());
+    chart.View3DOptions().SetVertOffset(std::numeric_limits<int>::min());
+    chart.LeftAxis().LabelsFont().SetSize(1000);
+    chart.AddSeries<TChartSeries>()->AddPoint(1, 1);
+    RecordingDevice* device = nullptr;
+    RecordUnbuffered(chart, device);
+    chart.Paint();
+    EXPECT_EQ(chart.Canvas().OffsetCenterX, std::numeric_limits<int>::max());
+    // Zoomed 2*10^7 times, every label font is drawn at the largest zoomed
+    // size, not at a height wrapped round int.
+    const int largest = -MulDiv(1 << 20, chart.LeftAxis().LabelsFont().PixelsPerInch(), 72);
+    int fonts = 0;
+    for (const std::string& call : device->Calls()) {
+        if (call.rfind("Font(", 0) != 0) continue;
+        const std::size_t comma = call.find(',');
+        const int height = std::stoi(call.substr(comma + 1));
+        EXPECT_GE(height, largest) << call;
+        EXPECT_LT(height, 0) << call;
+        fonts += height == largest;
+    }
+    EXPECT_GT(fonts, 0);
+}

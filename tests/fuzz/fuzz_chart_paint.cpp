@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A whole paint of a small chart after any settings its setters take: axis
-// lengths, sizes, counts, ranges, angles, fonts, margins, bevels and points
-// anywhere in their types, pens up to 64 pixels wide. A setter may refuse a
+// lengths, sizes, counts, ranges, angles, fonts, margins, bevels, walls, the
+// 3D view, pen styles and modes, pages and points anywhere in their types,
+// pens up to 64 pixels wide. A setter may refuse a
 // value with its exception, and so may the paint; otherwise the paint ends in
 // good time and every sum on the way stays defined (the sanitizers watch).
 #include "FuzzInput.h"
@@ -13,6 +14,8 @@
 
 #include <exception>
 #include <memory>
+#include <string>
+#include <vector>
 
 using namespace nc;
 
@@ -28,7 +31,7 @@ void StartQt()
     static QApplication app(argc, argv);
 }
 
-void Set(TCustomAxisPanel& chart, TChartSeries& a, TChartSeries& b, fuzz::Input& in)
+void Set(TChart& chart, TFastLineSeries& a, TFastLineSeries& b, fuzz::Input& in)
 {
     const uint8_t code = in.Take<uint8_t>();
     TChartAxis* const axes[] = {&chart.LeftAxis(), &chart.BottomAxis(), &chart.RightAxis(), &chart.TopAxis()};
@@ -39,7 +42,10 @@ void Set(TCustomAxisPanel& chart, TChartSeries& a, TChartSeries& b, fuzz::Input&
     // the picture's size for every tick, and a count of billions puts
     // thousands of ticks across it: slow, not wrong, and left so.
     const int32_t pen = n % 65;
-    switch (code % 36) {
+    const auto count = static_cast<uint32_t>(n);
+    TFastLineSeries& series = code & 32 ? b : a;
+    TView3DOptions& view = chart.View3DOptions();
+    switch (code % 64) {
     case 0: axis.SetTitleSize(n); break;
     case 1: axis.SetLabelsSize(n); break;
     case 2: axis.SetTickLength(n); break;
@@ -73,7 +79,35 @@ void Set(TCustomAxisPanel& chart, TChartSeries& a, TChartSeries& b, fuzz::Input&
     case 30: chart.SetMaxPointsPerPage(n); break;
     case 31: axis.MinorTicks().SetWidth(pen); break;
     case 32: axis.TicksInner().SetWidth(pen); break;
-    default: (code & 32 ? b : a).AddPoint(v, in.Take<double>(), n & 1 ? "x\ry" : ""); break;
+    case 36: chart.SetView3D(n & 1); break;
+    case 37: chart.SetChart3DPercent(n); break;
+    case 38: view.SetZoom(n); break;
+    case 39: view.SetHorizOffset(n); break;
+    case 40: view.SetVertOffset(n); break;
+    case 41: view.SetOrthogonal(n & 1); break;
+    case 42: view.SetRotation(n); break;
+    case 43: view.SetElevation(n); break;
+    case 44: view.SetTilt(n); break;
+    case 45: chart.SetView3DWalls(n & 1); break;
+    case 46: axis.Grid().SetStyle(static_cast<TPenStyle>(count % 7)); break;
+    case 47: axis.Grid().SetMode(static_cast<TPenMode>(count % 16)); break;
+    case 48: series.LinePen().SetStyle(static_cast<TPenStyle>(count % 7)); break;
+    case 49: series.LinePen().SetMode(static_cast<TPenMode>(count % 16)); break;
+    case 50: series.LinePen().SetWidth(pen); break;
+    case 51: chart.SetMarginTop(n); break;
+    case 52: chart.SetMarginRight(n); break;
+    case 53: (count % 3 == 0 ? chart.BackWall() : count % 3 == 1 ? chart.LeftWall() : chart.BottomWall()).SetSize(n / 3); break;
+    case 54: chart.Gradient().SetVisible(n & 1); chart.Gradient().SetDirection(static_cast<TGradientDirection>(count % 7)); break;
+    case 55: chart.Legend().SetVisible(n & 1); break;
+    case 56: chart.Title().SetText(n & 1 ? std::vector<std::string>{"a", "b\rc"} : std::vector<std::string>{}); break;
+    case 57: (n & 1 ? chart.SetBevelInner(static_cast<TPanelBevel>(count % 4)) : chart.SetBevelOuter(static_cast<TPanelBevel>(count % 4))); break;
+    case 58: chart.SetPage(n); break;
+    case 59: n & 1 ? series.Delete(n / 2) : series.ClearPoints(); break;
+    case 60: series.SetColorEachPoint(n & 1); break;
+    case 61: axis.Ticks().SetMode(static_cast<TPenMode>(count % 16)); break;
+    case 62: chart.SetClipPoints(n & 1); break;
+    case 63: chart.SetMonochrome(n & 1); break;
+    default: series.AddPoint(v, in.Take<double>(), n & 1 ? "x\ry" : ""); break;
     }
 }
 
