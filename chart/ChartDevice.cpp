@@ -870,6 +870,12 @@ bool ExactTurn(double angle) {
     return angle == 0 || angle == 90 || angle == -90 || angle == 180 || angle == 270 || angle == -270;
 }
 
+// The mask a kept text is rendered on, placed at the text's point: the
+// turned cell, widened by a cell height on each side for overhanging glyphs.
+QRect KeptMask(const QTransform& place, int ox, int oy, int advance, int cell) {
+    return place.mapRect(QRectF(ox, oy, advance, cell)).toAlignedRect().adjusted(-cell, -cell, cell, cell);
+}
+
 }  // namespace
 
 void ImageDevice::SelectFont(const DeviceFont& font) {
@@ -945,11 +951,10 @@ ImageDevice::RenderedText ImageDevice::RenderRuns(const FontTexts& texts, const 
     const int cell = texts.Cell;
     QTransform place;
     place.rotate(angle);
-    // The turned cell, widened by a cell height for overhanging glyphs.
-    const QRect box = place.mapRect(QRectF(ox, oy, advance, cell)).toAlignedRect();
-    const int left = box.left() - cell;
-    const int top = box.top() - cell;
-    QImage mask(box.width() + 2 * cell, box.height() + 2 * cell, QImage::Format_ARGB32_Premultiplied);
+    const QRect area = KeptMask(place, ox, oy, advance, cell);
+    const int left = area.left();
+    const int top = area.top();
+    QImage mask(area.width(), area.height(), QImage::Format_ARGB32_Premultiplied);
     const QTransform aim = place * QTransform::fromTranslate(-left, -top);
     RenderedText rendered;
     mask.fill(0u);
@@ -1033,6 +1038,17 @@ void ImageDevice::TextOut(int x, int y, const std::string& text) {
         return p.Escapement == escapement && p.Ox == ox && p.Oy == oy;
     });
     if (placed == placements.end()) {
+        // Not rendered while the clip hides all of it, as an axis's labels far
+        // off the picture: none of its pixels would show. It is rendered when
+        // it first reaches the picture.
+        QTransform place;
+        place.rotate(angle);
+        const QRect area = KeptMask(place, ox, oy, advance, cell);
+        const TRect& c = ClipRect();
+        if (1LL * x + area.left() >= c.Right || 1LL * x + area.left() + area.width() <= c.Left ||
+            1LL * y + area.top() >= c.Bottom || 1LL * y + area.top() + area.height() <= c.Top) {
+            return;
+        }
         placements.push_back(
             PlacedText{escapement, ox, oy, RenderRuns(texts, QString::fromStdString(text), angle, ox, oy, advance)});
         placed = placements.end() - 1;

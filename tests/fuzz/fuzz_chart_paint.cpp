@@ -2,7 +2,7 @@
 // A whole paint of a small chart after any settings its setters take: axis
 // lengths, sizes, counts, ranges, angles, fonts, margins, bevels, walls, the
 // 3D view, pen styles and modes, pages and points anywhere in their types,
-// pens up to 64 pixels wide. A setter may refuse a
+// pens up to 64 pixels wide, with mouse zooming and panning between paints. A setter may refuse a
 // value with its exception, and so may the paint; otherwise the paint ends in
 // good time and every sum on the way stays defined (the sanitizers watch).
 #include "FuzzInput.h"
@@ -45,7 +45,10 @@ void Set(TChart& chart, TFastLineSeries& a, TFastLineSeries& b, fuzz::Input& in)
     const auto count = static_cast<uint32_t>(n);
     TFastLineSeries& series = code & 32 ? b : a;
     TView3DOptions& view = chart.View3DOptions();
-    switch (code % 64) {
+    // Mouse positions anywhere in int, or (most of the time) on the picture.
+    auto position = [&] { return n & 2 ? in.Take<int32_t>() : static_cast<int32_t>(in.Take<uint8_t>()); };
+    const TMouseButton button = static_cast<TMouseButton>(count % 3);
+    switch (code % 72) {
     case 0: axis.SetTitleSize(n); break;
     case 1: axis.SetLabelsSize(n); break;
     case 2: axis.SetTickLength(n); break;
@@ -107,6 +110,15 @@ void Set(TChart& chart, TFastLineSeries& a, TFastLineSeries& b, fuzz::Input& in)
     case 61: axis.Ticks().SetMode(static_cast<TPenMode>(count % 16)); break;
     case 62: chart.SetClipPoints(n & 1); break;
     case 63: chart.SetMonochrome(n & 1); break;
+    case 64: chart.SetAllowZoom(n & 1); break;
+    case 65: chart.SetAllowPanning(static_cast<TPanningMode>(count % 4)); break;
+    // Each step of an animated zoom is a paint: a few steps, not billions.
+    case 66: chart.SetAnimatedZoom(n & 1); chart.SetAnimatedZoomSteps(n % 9); break;
+    case 67: { const int x = position(); chart.MouseDown(button, 0, x, position()); break; }
+    case 68: { const int x = position(); chart.MouseMove(0, x, position()); break; }
+    case 69: { const int x = position(); chart.MouseUp(button, 0, x, position()); break; }
+    case 70: chart.UndoZoom(); break;
+    case 71: chart.Paint(); break;
     default: series.AddPoint(v, in.Take<double>(), n & 1 ? "x\ry" : ""); break;
     }
 }
