@@ -20,6 +20,12 @@ constexpr int kSmallestBox = 16;
 // A press nearer than this to an axis line is a click on the axis.
 constexpr int kAxisReach = 12;
 constexpr double kSmallestRange = 1e-10;
+
+// How far apart two pixels are; mouse positions may lie anywhere in int.
+long long Distance(int a, int b)
+{
+    return std::llabs(static_cast<long long>(a) - b);
+}
 constexpr double kAnimatedZoomDivisor = 3.0;
 
 TAxisSavedState Save(const TCustomChartAxis& axis)
@@ -109,8 +115,8 @@ TChartClickedPart TCustomChart::ClickedPart(int x, int y)
         if (!AxisInUse(*axis))
             continue;
         const bool near = axis->IsHorizontal()
-                              ? PlotRect.Left <= x && x <= PlotRect.Right && std::abs(y - axis->AxisLinePos) < kAxisReach
-                              : PlotRect.Top <= y && y <= PlotRect.Bottom && std::abs(x - axis->AxisLinePos) < kAxisReach;
+                              ? PlotRect.Left <= x && x <= PlotRect.Right && Distance(y, axis->AxisLinePos) < kAxisReach
+                              : PlotRect.Top <= y && y <= PlotRect.Bottom && Distance(x, axis->AxisLinePos) < kAxisReach;
         if (near)
             return {cpAxis, -1, nullptr, axis};
     }
@@ -285,7 +291,7 @@ void TCustomChart::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
         Canvas().Pen()->SetMode(pmCopy);
         zoom.X1 = x;
         zoom.Y1 = y;
-        if (std::abs(zoom.X1 - zoom.X0) > kSmallestBox && std::abs(zoom.Y1 - zoom.Y0) > kSmallestBox) {
+        if (Distance(zoom.X1, zoom.X0) > kSmallestBox && Distance(zoom.Y1, zoom.Y0) > kSmallestBox) {
             if (zoom.X0 < zoom.X1 && zoom.Y0 < zoom.Y1)
                 ZoomToDrag();
             else

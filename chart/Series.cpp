@@ -407,9 +407,13 @@ void TFastLineSeries::DrawAddedPoint(int index) {
 }
 
 bool PointOnSegment(int px, int py, int x, int y, int xp, int yp) {
-    const long long cross = static_cast<long long>(px - x) * (yp - y) - static_cast<long long>(py - y) * (xp - x);
-    const long long limit = std::max(std::llabs(static_cast<long long>(xp) - x), std::llabs(static_cast<long long>(yp) - y));
-    if (!(std::llabs(cross) < limit)) return false;
+    // Pixels anywhere in int (a mouse position, a point far off the plot):
+    // their differences take 33 bits and the products 66, so the cross
+    // product is taken in 128.
+    auto d = [](int a, int b) { return static_cast<long long>(a) - b; };
+    const __int128 cross = static_cast<__int128>(d(px, x)) * d(yp, y) - static_cast<__int128>(d(py, y)) * d(xp, x);
+    const long long limit = std::max(std::llabs(d(xp, x)), std::llabs(d(yp, y)));
+    if (!((cross < 0 ? -cross : cross) < limit)) return false;
     // An axis whose two ends are equal does not restrict: the line test above
     // already demands the same coordinate there.
     const bool inX = x == xp || (std::min(x, xp) <= px && px <= std::max(x, xp));

@@ -216,6 +216,13 @@ TEST(FastLine, PointOnSegment) {
     EXPECT_TRUE(PointOnSegment(3, 7, 3, 10, 3, 0));      // vertical
     EXPECT_FALSE(PointOnSegment(4, 7, 3, 10, 3, 0));
     EXPECT_FALSE(PointOnSegment(3, 3, 3, 3, 3, 3));      // a segment of no length holds nothing
+    // Ends and points at int's ends: no difference or product wraps round.
+    constexpr int lo = std::numeric_limits<int>::min();
+    constexpr int hi = std::numeric_limits<int>::max();
+    EXPECT_TRUE(PointOnSegment(0, 0, lo + 1, lo + 1, hi, hi));
+    EXPECT_FALSE(PointOnSegment(0, 1, lo + 1, lo + 1, hi, hi));
+    EXPECT_TRUE(PointOnSegment(lo, 7, hi, 7, lo, 7));
+    EXPECT_FALSE(PointOnSegment(hi - 1, lo, 1, hi, 1, lo));  // far beside a column over every row
 }
 
 TEST(FastLine, LegendSymbolIsAHorizontalLineThroughTheMiddle) {

@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
+#include <utility>
 
 namespace nc {
 namespace {
@@ -172,6 +174,23 @@ TEST_F(ChartMouseTest, PressesAwayFromPlotAndAxesOrOnTheTitleStartNothing)
     chart->Title().SetVisible(true);
     chart->Title().TitleRect = TRect{100, 0, 300, 12};
     EXPECT_EQ(chart->ClickedPart(150, 5).Part, cpTitle);
+}
+
+TEST_F(ChartMouseTest, PositionsAtTheEndsOfIntAreFarFromEverything)
+{
+    constexpr int lo = std::numeric_limits<int>::min();
+    constexpr int hi = std::numeric_limits<int>::max();
+    const int x = (chart->PlotRect.Left + chart->PlotRect.Right) / 2;
+    const int y = (chart->PlotRect.Top + chart->PlotRect.Bottom) / 2;
+    for (const auto& [px, py] : {std::pair{lo, lo}, {hi, hi}, {x, lo}, {x, hi}, {lo, y}, {hi, y}})
+        EXPECT_EQ(chart->ClickedPart(px, py).Part, cpNone) << px << "," << py;
+    // A box dragged out to int's far corner is a box the other way: it undoes.
+    Drag(Qt::LeftButton, {40, 30}, {140, 120});
+    Paint();
+    Press(Qt::LeftButton, {x, y});
+    chart->MouseUp(mbLeft, 0, lo, lo);
+    EXPECT_FALSE(chart->Zoom().Active);
+    EXPECT_FALSE(chart->IsZoomed());
 }
 
 TEST_F(ChartMouseTest, ClickEventsComeFirstAndCanTakeThePress)
