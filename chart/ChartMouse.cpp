@@ -20,13 +20,13 @@ constexpr int kSmallestBox = 16;
 // A press nearer than this to an axis line is a click on the axis.
 constexpr int kAxisReach = 12;
 constexpr double kSmallestRange = 1e-10;
+constexpr double kAnimatedZoomDivisor = 3.0;
 
 // How far apart two pixels are; mouse positions may lie anywhere in int.
 long long Distance(int a, int b)
 {
     return std::llabs(static_cast<long long>(a) - b);
 }
-constexpr double kAnimatedZoomDivisor = 3.0;
 
 TAxisSavedState Save(const TCustomChartAxis& axis)
 {
