@@ -946,12 +946,10 @@ void AppendRuns(Runs& runs, const QImage& mask, int left, int top) {
 // Drawn exactly as at a position (x, y) with the mask clipped: only the
 // painter's integer translation differs, and with an exact turn that moves
 // every pixel by the same whole amount.
-ImageDevice::RenderedText ImageDevice::RenderRuns(const FontTexts& texts, const QString& text, double angle, int ox,
-                                                  int oy, int advance) {
+ImageDevice::RenderedText ImageDevice::RenderRuns(const FontTexts& texts, const QString& text,
+                                                  const QTransform& place, const QRect& area, int ox, int oy,
+                                                  int advance) {
     const int cell = texts.Cell;
-    QTransform place;
-    place.rotate(angle);
-    const QRect area = KeptMask(place, ox, oy, advance, cell);
     const int left = area.left();
     const int top = area.top();
     QImage mask(area.width(), area.height(), QImage::Format_ARGB32_Premultiplied);
@@ -1044,13 +1042,12 @@ void ImageDevice::TextOut(int x, int y, const std::string& text) {
         QTransform place;
         place.rotate(angle);
         const QRect area = KeptMask(place, ox, oy, advance, cell);
-        const TRect& c = ClipRect();
-        if (1LL * x + area.left() >= c.Right || 1LL * x + area.left() + area.width() <= c.Left ||
-            1LL * y + area.top() >= c.Bottom || 1LL * y + area.top() + area.height() <= c.Top) {
-            return;
-        }
-        placements.push_back(
-            PlacedText{escapement, ox, oy, RenderRuns(texts, QString::fromStdString(text), angle, ox, oy, advance)});
+        const TRect at{FarOff(1LL * x + area.left()), FarOff(1LL * y + area.top()),
+                       FarOff(1LL * x + area.left() + area.width()), FarOff(1LL * y + area.top() + area.height())};
+        TRect shown;
+        if (!IntersectRect(shown, at, ClipRect())) return;
+        placements.push_back(PlacedText{
+            escapement, ox, oy, RenderRuns(texts, QString::fromStdString(text), place, area, ox, oy, advance)});
         placed = placements.end() - 1;
     }
     if (GetBkMode() == OPAQUE) PlotRuns(placed->Runs.Background, x, y, ToRgb32(DeviceColor(GetBkColor())));

@@ -274,11 +274,12 @@ private:
     FontTexts& CurrentTexts() const;
     // The entry of text, measured on first use: one lookup per text drawn.
     static FontTexts::Text& Measured(FontTexts& texts, const std::string& text);
-    // Renders text as the reference point's runs; angle is one Qt turns
-    // exactly (a multiple of 90 degrees), so that the runs are the same
-    // pixels that rendering at any integer position gives.
-    static RenderedText RenderRuns(const FontTexts& texts, const QString& text, double angle, int ox, int oy,
-                                   int advance);
+    // Renders text as the reference point's runs on a mask covering area;
+    // place turns by an angle Qt turns exactly (a multiple of 90 degrees),
+    // so that the runs are the same pixels that rendering at any integer
+    // position gives.
+    static RenderedText RenderRuns(const FontTexts& texts, const QString& text, const QTransform& place,
+                                   const QRect& area, int ox, int oy, int advance);
     void PlotRuns(const TextRuns& runs, int x, int y, std::uint32_t rgb);
     // Text rendered at its position every time, through the clip: at an angle
     // Qt does not turn exactly, or too large to keep.
