@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "chart/ChartDecorations.h"
 #include "chart/ChartPanel.h"
@@ -121,11 +122,15 @@ public:
     // drag scrolls instead), or the keyboard's menu key; at the control's
     // point where the menu belongs.
     std::function<void(int x, int y)> OnContextPopup;
+    // The pointer at rest over the control, at the control's point: the text
+    // to show beside it, or an empty one for none.
+    std::function<std::string(int x, int y)> OnHint;
     // Where an exception thrown by a handler above goes: Qt's event loop must
     // never see one. Without a sink the exception is dropped.
     std::function<void(const std::exception&)> OnError;
 
 protected:
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

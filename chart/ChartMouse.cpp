@@ -6,7 +6,9 @@
 #include "chart/Chart.h"
 
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cstdlib>
@@ -405,6 +407,23 @@ void TCustomChart::contextMenuEvent(QContextMenuEvent* event)
     const QPoint p = event->pos();
     Guard([&] { OnContextPopup(p.x(), p.y()); });
     event->accept();
+}
+
+// Qt asks for a hint only while no button is held, so a drag shows none.
+bool TCustomChart::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip || !OnHint)
+        return TCustomAxisPanel::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    std::string text;
+    Guard([&] { text = OnHint(help->pos().x(), help->pos().y()); });
+    if (text.empty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), QString::fromStdString(text), this);
+    }
+    return true;
 }
 
 } // namespace nc

@@ -7,6 +7,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/Main_splash.h"
 #include "ui/ResponseFile.h"
+#include "ui/ResponseHint.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -291,6 +292,7 @@ void TPpal::WireHandlers()
     connect(Timer1->Timer(), &QTimer::timeout, this, &TPpal::Timer1Due);
     connect(Timer2, &QTimer::timeout, this, &TPpal::Timer2Timer);
     Chart1->OnContextPopup = [this](int x, int y) { Chart1ContextPopup(x, y); };
+    Chart1->OnHint = [this](int x, int y) { return ResponseHint(*Chart1, *Series1, *Series2, x, y, loop_.Format()); };
     connect(GuardarDatos1, &QAction::triggered, this, &TPpal::GuardarDatosClick);
     connect(GuardarImagen1, &QAction::triggered, this, &TPpal::GuardarImagenClick);
     connect(CopiarImagen1, &QAction::triggered, this, &TPpal::CopiarImagenClick);

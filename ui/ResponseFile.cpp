@@ -41,7 +41,7 @@ std::string ResponseTsv(const TChartSeries& posicion, const TChartSeries& refere
         const double muestra = posicion.XValue(i);
         AppendDigits(out, muestra);
         out += '\t';
-        out += FormatGeneral(muestra * kPeriodo, punto);
+        out += SampleTime(muestra, punto);
         out += '\t';
         AppendDigits(out, posicion.YValue(i));
         out += '\t';
@@ -50,6 +50,11 @@ std::string ResponseTsv(const TChartSeries& posicion, const TChartSeries& refere
         out += '\n';
     }
     return out;
+}
+
+std::string SampleTime(double muestra, const NumberFormat& format)
+{
+    return FormatGeneral(muestra * kPeriodo, format);
 }
 
 void SaveAtomically(const QString& path, const std::function<bool(QIODevice&)>& write)

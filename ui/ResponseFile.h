@@ -4,6 +4,8 @@
 // the one way every save writes, through a temporary file in the target's
 // folder renamed over the target at the end.
 
+#include "simulation/NumberText.h"
+
 #include <QIODevice>
 #include <QString>
 
@@ -19,6 +21,9 @@ class TChartSeries;
 // position and the reference, each number with a point as decimal mark so
 // that any tool reads it, the held values with 17 significant digits.
 std::string ResponseTsv(const TChartSeries& posicion, const TChartSeries& referencia);
+
+// The time of sample `muestra`, 0.05 s each, as the "Tiempo" read-out writes it.
+std::string SampleTime(double muestra, const NumberFormat& format);
 
 // Writes `path` through `write`, which returns false when it could not produce
 // its content. The content goes to a temporary name in the same folder and is

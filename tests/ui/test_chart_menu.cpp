@@ -10,9 +10,12 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +96,40 @@ TEST_F(ChartMenuTest, RightDragScrollsRightClickSavesThePointsPlottedSoFar)
     EXPECT_EQ(lines[1], "0\t0\t0\t30");
     EXPECT_EQ(lines[2], "1\t0.05\t0.31259039044380188\t30");
     EXPECT_TRUE(lines[41].startsWith("40\t2\t29.")) << lines[41].toStdString();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+// The pointer at rest over the plot tells the sample in its column, as the
+// read-outs write it; outside the plot, and with nothing plotted, nothing.
+TEST_F(ChartMenuTest, PointerAtRestOverThePlotTellsTheSampleInItsColumn)
+{
+    TChart& chart = *window->Chart1;
+    chart.grab();
+    auto hint = [&](QPoint at) {
+        QHelpEvent event(QEvent::ToolTip, at, chart.mapToGlobal(at));
+        QApplication::sendEvent(&chart, &event);
+        return event.isAccepted() ? QToolTip::text() : QString(); // hideText takes its time
+    };
+    const int top = chart.PlotRect.Top + 3;
+    EXPECT_EQ(hint(QPoint(chart.BottomAxis().ValueToPixel(1), top)),
+              QStringLiteral("Muestra 1 · 0.05 s\nPosición 0.3126 º\nReferencia 30.0000 º"));
+    EXPECT_TRUE(hint(QPoint(chart.BottomAxis().ValueToPixel(39), chart.PlotRect.Bottom))
+                    .startsWith(QStringLiteral("Muestra 39 · 1.95 s\nPosición 29.")));
+    EXPECT_EQ(hint(QPoint(chart.PlotRect.Left - 2, top)), QString());
+    // A restart without Limpiar toward 0 degrees: two points in sample 2's
+    // column, and the hint tells the one the pointer is on.
+    window->Edit7->setText(QStringLiteral("0"));
+    QTest::mouseClick(window->Button11, Qt::LeftButton); // Inicializar
+    for (int i = 0; i < 3; ++i)
+        window->Timer1Timer();
+    chart.grab();
+    const int column = chart.BottomAxis().ValueToPixel(2);
+    EXPECT_EQ(hint(QPoint(column, chart.LeftAxis().ValueToPixel(1.1506574153900146) + 1)),
+              QStringLiteral("Muestra 2 · 0.1 s\nPosición 1.1507 º\nReferencia 30.0000 º"));
+    EXPECT_TRUE(hint(QPoint(column, chart.PlotRect.Bottom)).endsWith(QStringLiteral("\nReferencia 0.0000 º")));
+    QTest::mouseClick(window->Button3, Qt::LeftButton); // Limpiar
+    chart.grab();
+    EXPECT_EQ(hint(chart.rect().center()), QString());
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
 }
 
