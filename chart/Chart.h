@@ -101,6 +101,12 @@ public:
     void ZoomToValues(double leftMax, double leftMin, double rightMax, double rightMin, double topMax,
                       double topMin, double bottomMax, double bottomMin);
     void UndoZoom();
+    // The wheel's zoom: every axis's range scaled by `factor` (below 1 in,
+    // above 1 out) about the value at (x, y), which stays under the pointer;
+    // through ZoomToValues, so that the undo gives the axes back. Nothing
+    // outside the plot, without AllowZoom, or where a range would leave
+    // double's.
+    void ZoomAbout(int x, int y, double factor);
     bool IsZoomed() const { return isZoomed_; }
     bool NothingSaved() const { return nothingSaved_; }
     const TSavedAxesState& SavedAxesState() const { return saved_; }
@@ -135,6 +141,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
     void DrawPanelBackground(const TRect& rect) override;

@@ -9,8 +9,10 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <exception>
 
@@ -23,6 +25,10 @@ constexpr int kSmallestBox = 16;
 constexpr int kAxisReach = 12;
 constexpr double kSmallestRange = 1e-10;
 constexpr double kAnimatedZoomDivisor = 3.0;
+// A notch of the wheel (120 eighths of a degree) away from the user zooms in
+// to this share of the range; toward the user out by its inverse.
+constexpr double kWheelNotchFactor = 0.8;
+constexpr double kWheelNotch = 120.0;
 
 // How far apart two pixels are; mouse positions may lie anywhere in int.
 long long Distance(int a, int b)
@@ -42,6 +48,21 @@ void Restore(TCustomChartAxis& axis, const TAxisSavedState& s)
     axis.SetAutomaticMaximum(s.AutomaticMaximum);
     if (!s.Automatic)
         FixRange(axis, s.Maximum, s.Minimum);
+}
+
+// The range of `axis` scaled by `factor` about the value at `pixel`; on a
+// logarithmic axis about its logarithm. False where an end would not be a
+// finite double.
+bool ScaledAbout(const TCustomChartAxis& axis, int pixel, double factor, double& minimum, double& maximum)
+{
+    const double anchor = axis.PixelToValue(pixel);
+    const bool logarithmic = axis.Logarithmic() && axis.Minimum() > 0 && anchor > 0;
+    auto in = [&](double v) { return logarithmic ? std::log(v) : v; };
+    auto out = [&](double v) { return logarithmic ? std::exp(v) : v; };
+    const double a = in(anchor);
+    minimum = out(a - (a - in(axis.Minimum())) * factor);
+    maximum = out(a + (in(axis.Maximum()) - a) * factor);
+    return std::isfinite(minimum) && std::isfinite(maximum);
 }
 
 TMouseButton ButtonOf(Qt::MouseButton button)
@@ -343,6 +364,18 @@ void TCustomChart::ZoomToValues(double leftMax, double leftMin, double rightMax,
         OnZoom(*this);
 }
 
+void TCustomChart::ZoomAbout(int x, int y, double factor)
+{
+    if (!AllowZoom() || !Inside(PlotRect, x, y) || !(factor > 0) || !std::isfinite(factor))
+        return;
+    double l0, l1, r0, r1, t0, t1, b0, b1;
+    if (!ScaledAbout(LeftAxis(), y, factor, l0, l1) || !ScaledAbout(RightAxis(), y, factor, r0, r1) ||
+        !ScaledAbout(TopAxis(), x, factor, t0, t1) || !ScaledAbout(BottomAxis(), x, factor, b0, b1))
+        return;
+    ZoomToValues(l1, l0, r1, r0, t1, t0, b1, b0);
+    Invalidate();
+}
+
 void TCustomChart::UndoZoom()
 {
     if (!nothingSaved_) {
@@ -393,6 +426,19 @@ void TCustomChart::mouseReleaseEvent(QMouseEvent* event)
     rightClickPending_ = false;
     if (menu && OnContextPopup)
         Guard([&] { OnContextPopup(p.x(), p.y()); });
+}
+
+// A wheel turned while a box is drawn or the axes are scrolled changes nothing.
+void TCustomChart::wheelEvent(QWheelEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    const int eighths = event->angleDelta().y();
+    if (eighths == 0 || Zoom().Active || Scroll().Active || !AllowZoom() || !Inside(PlotRect, p.x(), p.y())) {
+        event->ignore();
+        return;
+    }
+    Guard([&] { ZoomAbout(p.x(), p.y(), std::pow(kWheelNotchFactor, eighths / kWheelNotch)); });
+    event->accept();
 }
 
 // The mouse's context menu comes from the release above (on some platforms Qt

@@ -2,9 +2,10 @@
 // A whole paint of a small chart after any settings its setters take: axis
 // lengths, sizes, counts, ranges, angles, fonts, margins, bevels, walls, the
 // 3D view, pen styles and modes, pages and points anywhere in their types,
-// pens up to 64 pixels wide, with mouse zooming and panning between paints. A setter may refuse a
-// value with its exception, and so may the paint; otherwise the paint ends in
-// good time and every sum on the way stays defined (the sanitizers watch).
+// pens up to 64 pixels wide, with mouse zooming (box and wheel) and panning
+// between paints. A setter may refuse a value with its exception, and so may
+// the paint; otherwise the paint ends in good time and every sum on the way
+// stays defined (the sanitizers watch).
 #include "FuzzInput.h"
 #include "chart/Chart.h"
 #include "chart/ChartDevice.h"
@@ -117,7 +118,14 @@ void Set(TChart& chart, TFastLineSeries& a, TFastLineSeries& b, fuzz::Input& in)
     case 67: { const int x = position(); chart.MouseDown(button, 0, x, position()); break; }
     case 68: { const int x = position(); chart.MouseMove(0, x, position()); break; }
     case 69: { const int x = position(); chart.MouseUp(button, 0, x, position()); break; }
-    case 70: chart.UndoZoom(); break;
+    case 70:
+        if (n & 1) {
+            const int x = position();
+            chart.ZoomAbout(x, position(), v); // the wheel, by any factor
+        } else {
+            chart.UndoZoom();
+        }
+        break;
     case 71: chart.Paint(); break;
     default: series.AddPoint(v, in.Take<double>(), n & 1 ? "x\ry" : ""); break;
     }

@@ -6,6 +6,7 @@
 #include "chart/Series.h"
 
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,43 @@ TEST_F(ChartMouseTest, DragTowardBottomRightZoomsToTheBoxValues)
     Paint();
     EXPECT_EQ(bottom.Maximum(), x140);
     EXPECT_EQ(left.Minimum(), y120);
+}
+
+// A notch away zooms in to 0.8 of each range about the value under the
+// pointer, a notch back out again; the undo gives back automatic axes, and
+// outside the plot the wheel does nothing.
+TEST_F(ChartMouseTest, WheelZoomsAboutThePointerAndTheUndoGivesTheAxesBack)
+{
+    TChartAxis& bottom = chart->BottomAxis();
+    TChartAxis& left = chart->LeftAxis();
+    auto wheel = [&](QPoint p, int eighths) {
+        QWheelEvent e(QPointF(p), chart->mapToGlobal(QPointF(p)), {}, {0, eighths}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(chart.get(), &e);
+        Paint();
+        return e.isAccepted();
+    };
+    const QPoint at{150, 100};
+    const double x = bottom.PixelToValue(at.x()), y = left.PixelToValue(at.y());
+    const double width = bottom.Maximum() - bottom.Minimum(), height = left.Maximum() - left.Minimum();
+    EXPECT_TRUE(wheel(at, 120));
+    EXPECT_TRUE(chart->IsZoomed());
+    EXPECT_FALSE(bottom.Automatic());
+    EXPECT_NEAR(bottom.Maximum() - bottom.Minimum(), 0.8 * width, 1e-9 * width);
+    EXPECT_NEAR(left.Maximum() - left.Minimum(), 0.8 * height, 1e-9 * height);
+    EXPECT_NEAR(bottom.PixelToValue(at.x()), x, 0.01 * width);
+    EXPECT_NEAR(left.PixelToValue(at.y()), y, 0.01 * height);
+    EXPECT_TRUE(wheel(at, -120));
+    EXPECT_NEAR(bottom.Maximum() - bottom.Minimum(), width, 1e-9 * width);
+
+    const double before = bottom.Maximum();
+    EXPECT_FALSE(wheel({chart->PlotRect.Left - 3, at.y()}, 120));
+    EXPECT_EQ(bottom.Maximum(), before);
+    Drag(Qt::LeftButton, {140, 120}, {40, 30});
+    EXPECT_FALSE(chart->IsZoomed());
+    EXPECT_TRUE(bottom.Automatic());
+    Paint();
+    EXPECT_EQ(bottom.Maximum(), 100.0) << bottom.Maximum() - 100.0;
 }
 
 TEST_F(ChartMouseTest, DragTheOtherWayUndoes)
