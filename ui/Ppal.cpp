@@ -270,6 +270,8 @@ void TPpal::CreateChartMenu()
     GuardarDatos1 = PopupMenu1->addAction(QStringLiteral("Guardar datos…"));
     GuardarImagen1 = PopupMenu1->addAction(QStringLiteral("Guardar imagen…"));
     CopiarImagen1 = PopupMenu1->addAction(QStringLiteral("Copiar imagen"));
+    PopupMenu1->addSeparator();
+    DeshacerZoom1 = PopupMenu1->addAction(QStringLiteral("Deshacer zoom"));
     // Ctrl+S works in the whole window, menu open or not.
     GuardarDatos1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     GuardarDatos1->setShortcutContext(Qt::WindowShortcut);
@@ -296,6 +298,7 @@ void TPpal::WireHandlers()
     connect(GuardarDatos1, &QAction::triggered, this, &TPpal::GuardarDatosClick);
     connect(GuardarImagen1, &QAction::triggered, this, &TPpal::GuardarImagenClick);
     connect(CopiarImagen1, &QAction::triggered, this, &TPpal::CopiarImagenClick);
+    connect(DeshacerZoom1, &QAction::triggered, this, &TPpal::DeshacerZoomClick);
 
     connect(Button11, &TButton::MouseMove, this, &TPpal::Button11MouseMove);
     connect(Button9, &TButton::MouseMove, this, &TPpal::Button9MouseMove);
@@ -468,7 +471,10 @@ void TPpal::Timer2Timer()
 // on while it is open.
 void TPpal::Chart1ContextPopup(int x, int y)
 {
-    Guarded([&] { PopupMenu1->popup(Chart1->mapToGlobal(QPoint(x, y))); });
+    Guarded([&] {
+        DeshacerZoom1->setEnabled(!Chart1->NothingSaved());
+        PopupMenu1->popup(Chart1->mapToGlobal(QPoint(x, y)));
+    });
 }
 
 QString TPpal::AskPath(const QString& title, const QString& name, const QString& filter)
@@ -514,6 +520,12 @@ void TPpal::GuardarImagenClick()
 void TPpal::CopiarImagenClick()
 {
     Guarded([&] { QGuiApplication::clipboard()->setImage(ChartPicture()); });
+}
+
+// The same as dragging a box back: the axes follow the data again.
+void TPpal::DeshacerZoomClick()
+{
+    Guarded([&] { Chart1->UndoZoom(); });
 }
 
 void TPpal::SetPositionText(const std::string& text)

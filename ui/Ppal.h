@@ -110,6 +110,7 @@ public:
     void GuardarDatosClick();  // "Guardar datos…", also Ctrl+S
     void GuardarImagenClick(); // "Guardar imagen…"
     void CopiarImagenClick();  // "Copiar imagen"
+    void DeshacerZoomClick();  // "Deshacer zoom"
 
     // ControlView: what a tick shows.
     void SetPositionText(const std::string& text) override;
@@ -156,6 +157,7 @@ public:
     QAction* GuardarDatos1;
     QAction* GuardarImagen1;
     QAction* CopiarImagen1;
+    QAction* DeshacerZoom1; // enabled while the chart is zoomed or scrolled
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -130,6 +131,26 @@ TEST_F(ChartMenuTest, PointerAtRestOverThePlotTellsTheSampleInItsColumn)
     QTest::mouseClick(window->Button3, Qt::LeftButton); // Limpiar
     chart.grab();
     EXPECT_EQ(hint(chart.rect().center()), QString());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+// The menu undoes a wheel's zoom; with nothing zoomed or scrolled its item is
+// disabled.
+TEST_F(ChartMenuTest, MenuUndoesAWheelZoom)
+{
+    TChart& chart = *window->Chart1;
+    chart.grab();
+    const QPoint at = chart.rect().center();
+    QTest::mouseClick(&chart, Qt::RightButton, {}, at);
+    EXPECT_FALSE(window->DeshacerZoom1->isEnabled());
+    window->PopupMenu1->hide();
+    QWheelEvent wheel(QPointF(at), chart.mapToGlobal(QPointF(at)), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&chart, &wheel);
+    EXPECT_TRUE(chart.IsZoomed());
+    Choose(window->DeshacerZoom1);
+    EXPECT_FALSE(chart.IsZoomed());
+    EXPECT_TRUE(chart.BottomAxis().Automatic());
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
 }
 
