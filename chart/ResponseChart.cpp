@@ -52,6 +52,10 @@ void ConfigureResponseChart(TChart& chart, TFastLineSeries*& series1, TFastLineS
     series1->SetShowInLegend(false);
     series2 = chart.AddSeries<TFastLineSeries>();
     ConfigureSeries(*series2, clBlue, psDot);
+    // The curves' ends clear of the plot's undrawn outline: a response
+    // settled above its reference sits at the top of the automatic axis.
+    series1->SetVerticalMargins(1, 2);
+    series2->SetVerticalMargins(1, 2);
 }
 
 }  // namespace nc

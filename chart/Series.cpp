@@ -28,6 +28,13 @@ void TFastLineSeries::SetSeriesColor(TColor value) {
     linePen_->SetColor(value);
 }
 
+void TFastLineSeries::SetVerticalMargins(int top, int bottom) {
+    constexpr int kLargest = 1 << 20;  // far past any picture, and the edges' sums stay in int
+    marginTop_ = std::clamp(top, 0, kLargest);
+    marginBottom_ = std::clamp(bottom, 0, kLargest);
+    RequestRepaint();
+}
+
 void TFastLineSeries::AssignSettings(const TFastLineSeries& source) {
     SetLinePen(*source.linePen_);
     autoRepaint_ = source.autoRepaint_;

@@ -29,6 +29,19 @@ public:
     bool AutoRepaint() const { return autoRepaint_; }
     void SetAutoRepaint(bool value) { autoRepaint_ = value; }
 
+    // Pixels kept free above and below the curve's extremes on an axis that
+    // fits them (0 and 0 by default, each held to 0..2^20). The plot's clip
+    // leaves its outline undrawn, so without them a point at an end of an
+    // automatic axis lies on the outline and is not drawn at all: a response
+    // settled at the top would vanish. One above and two below put the ends
+    // on the first drawable row (the bottom edge is excluded, the row above
+    // it is the outline's).
+    void SetVerticalMargins(int top, int bottom);
+    void CalcVerticalMargins(int& top, int& bottom) const override {
+        top = marginTop_;
+        bottom = marginBottom_;
+    }
+
     // Copies LinePen and AutoRepaint from another fast line series.
     void AssignSettings(const TFastLineSeries& source);
 
@@ -117,6 +130,8 @@ private:
     std::unique_ptr<TChartPen> linePen_;
     std::unordered_map<int, RawBand> bands_;
     bool autoRepaint_ = true;
+    int marginTop_ = 0;
+    int marginBottom_ = 0;
 };
 
 // Whether pixel (px, py) lies on the segment from (xp, yp) to (x, y): less

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 // A whole paint of a small chart after any settings its setters take: axis
-// lengths, sizes, counts, ranges, angles, fonts, margins, bevels, walls, the
-// 3D view, pen styles and modes, pages and points anywhere in their types,
-// pens up to 64 pixels wide, with mouse zooming (box and wheel) and panning
-// between paints. A setter may refuse a value with its exception, and so may
-// the paint; otherwise the paint ends in good time and every sum on the way
-// stays defined (the sanitizers watch).
+// lengths, sizes, counts, ranges, angles, fonts, margins (the chart's and the
+// curves'), bevels, walls, the 3D view, pen styles and modes, pages and points
+// anywhere in their types, pens up to 64 pixels wide, with mouse zooming (box
+// and wheel) and panning between paints. A setter may refuse a value with its
+// exception, and so may the paint; otherwise the paint ends in good time and
+// every sum on the way stays defined (the sanitizers watch).
 #include "FuzzInput.h"
 #include "chart/Chart.h"
 #include "chart/ChartDevice.h"
@@ -109,7 +109,7 @@ void Set(TChart& chart, TFastLineSeries& a, TFastLineSeries& b, fuzz::Input& in)
     case 59: n & 1 ? series.Delete(n / 2) : series.ClearPoints(); break;
     case 60: series.SetColorEachPoint(n & 1); break;
     case 61: axis.Ticks().SetMode(static_cast<TPenMode>(count % 16)); break;
-    case 62: chart.SetClipPoints(n & 1); break;
+    case 62: chart.SetClipPoints(n & 1); series.SetVerticalMargins(n >> 8, n >> 20); break;
     case 63: chart.SetMonochrome(n & 1); break;
     case 64: chart.SetAllowZoom(n & 1); break;
     case 65: chart.SetAllowPanning(static_cast<TPanningMode>(count % 4)); break;

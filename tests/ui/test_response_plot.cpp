@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -132,6 +133,34 @@ TEST_F(ResponsePlotTest, ChartShowsBothCurves)
         }
     EXPECT_GT(red, 100);
     EXPECT_GT(blue, 50);
+}
+
+// Where a curve holds an end of the automatic axis it is still drawn: the
+// position settled above its reference at the top (30.31 for 30), the dotted
+// reference 0 at the bottom, to the last sample's column.
+TEST_F(ResponsePlotTest, CurvesAtTheEndsOfTheAxisAreDrawnToTheLastSample)
+{
+    // The widest gap, in columns, between those holding the colour.
+    auto widestGap = [&](QRgb colour, int from) {
+        TChart& chart = *window->Chart1;
+        const QImage image = chart.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int gap = 0, widest = 0;
+        const int last = chart.BottomAxis().ValueToPixel(window->Series1->XValues().LastValue()) - 1;
+        for (int x = chart.BottomAxis().ValueToPixel(from); x <= last; ++x) {
+            bool found = false;
+            for (int y = chart.PlotRect.Top; y <= chart.PlotRect.Bottom && !found; ++y)
+                found = image.pixel(x, y) == colour;
+            gap = found ? 0 : gap + 1;
+            widest = std::max(widest, gap);
+        }
+        return widest;
+    };
+    Ticks(100);
+    EXPECT_EQ(widestGap(qRgb(255, 0, 0), 70), 0);
+    QTest::mouseClick(window->Button3, Qt::LeftButton); // Limpiar
+    window->Edit7->setText(QStringLiteral("0"));
+    Ticks(100);
+    EXPECT_LT(widestGap(qRgb(0, 0, 255), 0), 8); // its dots' gaps only
 }
 
 // While the loop runs, a zoomed chart keeps its ranges; the undo gives back
