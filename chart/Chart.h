@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "chart/ChartDecorations.h"
@@ -129,7 +130,9 @@ public:
     // point where the menu belongs.
     std::function<void(int x, int y)> OnContextPopup;
     // The pointer at rest over the control, at the control's point: the text
-    // to show beside it, or an empty one for none.
+    // to show beside it, or an empty one for none. While it shows, every
+    // paint asks again for the same point, so that the text follows the data
+    // under a pointer that has not moved.
     std::function<std::string(int x, int y)> OnHint;
     // Where an exception thrown by a handler above goes: Qt's event loop must
     // never see one. Without a sink the exception is dropped.
@@ -137,6 +140,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -184,6 +188,9 @@ private:
     // it stops being one as soon as the pointer moves.
     QPoint rightPressAt_;
     bool rightClickPending_ = false;
+    // Where the hint showing was asked for; none once it is hidden or the
+    // pointer has left.
+    std::optional<QPoint> hintAt_;
 };
 
 // The chart as a window places it.

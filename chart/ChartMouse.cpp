@@ -458,18 +458,44 @@ void TCustomChart::contextMenuEvent(QContextMenuEvent* event)
 // Qt asks for a hint only while no button is held, so a drag shows none.
 bool TCustomChart::event(QEvent* event)
 {
+    if (event->type() == QEvent::Leave)
+        hintAt_.reset();
     if (event->type() != QEvent::ToolTip || !OnHint)
         return TCustomAxisPanel::event(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     std::string text;
     Guard([&] { text = OnHint(help->pos().x(), help->pos().y()); });
     if (text.empty()) {
+        hintAt_.reset();
         QToolTip::hideText();
         event->ignore();
     } else {
+        hintAt_ = help->pos();
         QToolTip::showText(help->globalPos(), QString::fromStdString(text), this);
     }
     return true;
+}
+
+// A hint left showing while samples arrive would name the sample that was
+// under the pointer when it appeared.
+void TCustomChart::paintEvent(QPaintEvent* event)
+{
+    TCustomAxisPanel::paintEvent(event);
+    if (!hintAt_ || !OnHint)
+        return;
+    if (!QToolTip::isVisible()) {
+        hintAt_.reset();
+        return;
+    }
+    std::string text;
+    Guard([&] { text = OnHint(hintAt_->x(), hintAt_->y()); });
+    const QString hint = QString::fromStdString(text);
+    if (hint.isEmpty()) {
+        hintAt_.reset();
+        QToolTip::hideText();
+    } else if (hint != QToolTip::text()) {
+        QToolTip::showText(mapToGlobal(*hintAt_), hint, this);
+    }
 }
 
 } // namespace nc

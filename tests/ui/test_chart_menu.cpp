@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Keeping the run from the window, through real mouse events: a right click on
-// the chart opens its menu (a right drag still scrolls), the menu saves the
-// points and the picture and copies the picture; a save that fails shows its
-// reason and leaves the file that was there as it was, with no half file.
+// Keeping and reading the run from the window, through real mouse events: a
+// right click on the chart opens its menu (a right drag still scrolls), the
+// menu saves the points and the picture, copies the picture and undoes a
+// zoom; a save that fails shows its reason and leaves the file that was there
+// as it was, with no half file; the pointer at rest tells the sample under it.
 
 #include "tests/ui/QtPrinters.h"
 #include "ui/ErrorBox.h"
@@ -132,6 +133,22 @@ TEST_F(ChartMenuTest, PointerAtRestOverThePlotTellsTheSampleInItsColumn)
     chart.grab();
     EXPECT_EQ(hint(chart.rect().center()), QString());
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+// A hint left showing while the run goes on follows it: the axis rescales,
+// and the pointer's column holds another sample.
+TEST_F(ChartMenuTest, HintLeftShowingFollowsTheRun)
+{
+    TChart& chart = *window->Chart1;
+    chart.grab();
+    const QPoint at(chart.BottomAxis().ValueToPixel(20), chart.PlotRect.Top + 3);
+    QHelpEvent event(QEvent::ToolTip, at, chart.mapToGlobal(at));
+    QApplication::sendEvent(&chart, &event);
+    ASSERT_TRUE(QToolTip::text().startsWith(QStringLiteral("Muestra 20 · 1 s\n")));
+    for (int i = 0; i < 40; ++i)
+        window->Timer1Timer();
+    chart.grab();
+    EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("Muestra 41 · 2.05 s\n"))) << QToolTip::text().toStdString();
 }
 
 // The menu undoes a wheel's zoom; with nothing zoomed or scrolled its item is
