@@ -106,8 +106,8 @@ public:
     // above 1 out) about the value at (x, y), which stays under the pointer;
     // through ZoomToValues, so that the undo gives the axes back. Nothing
     // outside the plot, without AllowZoom, or where a range would leave
-    // double's.
-    void ZoomAbout(int x, int y, double factor);
+    // double's; true when it zoomed.
+    bool ZoomAbout(int x, int y, double factor);
     bool IsZoomed() const { return isZoomed_; }
     bool NothingSaved() const { return nothingSaved_; }
     const TSavedAxesState& SavedAxesState() const { return saved_; }
@@ -191,6 +191,9 @@ private:
     // Where the hint showing was asked for; none once it is hidden or the
     // pointer has left.
     std::optional<QPoint> hintAt_;
+    // Asks OnHint for the text at `at` and shows it there, or hides the
+    // hint; true when one shows.
+    bool ShowHint(QPoint at);
 };
 
 // The chart as a window places it.

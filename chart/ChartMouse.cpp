@@ -364,16 +364,17 @@ void TCustomChart::ZoomToValues(double leftMax, double leftMin, double rightMax,
         OnZoom(*this);
 }
 
-void TCustomChart::ZoomAbout(int x, int y, double factor)
+bool TCustomChart::ZoomAbout(int x, int y, double factor)
 {
     if (!AllowZoom() || !Inside(PlotRect, x, y) || !(factor > 0) || !std::isfinite(factor))
-        return;
+        return false;
     double l0, l1, r0, r1, t0, t1, b0, b1;
     if (!ScaledAbout(LeftAxis(), y, factor, l0, l1) || !ScaledAbout(RightAxis(), y, factor, r0, r1) ||
         !ScaledAbout(TopAxis(), x, factor, t0, t1) || !ScaledAbout(BottomAxis(), x, factor, b0, b1))
-        return;
+        return false;
     ZoomToValues(l1, l0, r1, r0, t1, t0, b1, b0);
     Invalidate();
+    return true;
 }
 
 void TCustomChart::UndoZoom()
@@ -433,12 +434,10 @@ void TCustomChart::wheelEvent(QWheelEvent* event)
 {
     const QPoint p = event->position().toPoint();
     const int eighths = event->angleDelta().y();
-    if (eighths == 0 || Zoom().Active || Scroll().Active || !AllowZoom() || !Inside(PlotRect, p.x(), p.y())) {
-        event->ignore();
-        return;
-    }
-    Guard([&] { ZoomAbout(p.x(), p.y(), std::pow(kWheelNotchFactor, eighths / kWheelNotch)); });
-    event->accept();
+    bool zoomed = false;
+    if (eighths != 0 && !Zoom().Active && !Scroll().Active)
+        Guard([&] { zoomed = ZoomAbout(p.x(), p.y(), std::pow(kWheelNotchFactor, eighths / kWheelNotch)); });
+    event->setAccepted(zoomed);
 }
 
 // The mouse's context menu comes from the release above (on some platforms Qt
@@ -462,17 +461,8 @@ bool TCustomChart::event(QEvent* event)
         hintAt_.reset();
     if (event->type() != QEvent::ToolTip || !OnHint)
         return TCustomAxisPanel::event(event);
-    const auto* help = static_cast<QHelpEvent*>(event);
-    std::string text;
-    Guard([&] { text = OnHint(help->pos().x(), help->pos().y()); });
-    if (text.empty()) {
-        hintAt_.reset();
-        QToolTip::hideText();
+    if (!ShowHint(static_cast<QHelpEvent*>(event)->pos()))
         event->ignore();
-    } else {
-        hintAt_ = help->pos();
-        QToolTip::showText(help->globalPos(), QString::fromStdString(text), this);
-    }
     return true;
 }
 
@@ -481,21 +471,29 @@ bool TCustomChart::event(QEvent* event)
 void TCustomChart::paintEvent(QPaintEvent* event)
 {
     TCustomAxisPanel::paintEvent(event);
-    if (!hintAt_ || !OnHint)
+    if (!hintAt_)
         return;
-    if (!QToolTip::isVisible()) {
+    if (QToolTip::isVisible())
+        ShowHint(*hintAt_);
+    else
         hintAt_.reset();
-        return;
-    }
+}
+
+// Qt neither moves nor redraws a tip whose text is the one it shows, so a
+// paint that changed nothing under the pointer costs only the text.
+bool TCustomChart::ShowHint(QPoint at)
+{
     std::string text;
-    Guard([&] { text = OnHint(hintAt_->x(), hintAt_->y()); });
-    const QString hint = QString::fromStdString(text);
-    if (hint.isEmpty()) {
+    if (OnHint)
+        Guard([&] { text = OnHint(at.x(), at.y()); });
+    if (text.empty()) {
         hintAt_.reset();
         QToolTip::hideText();
-    } else if (hint != QToolTip::text()) {
-        QToolTip::showText(mapToGlobal(*hintAt_), hint, this);
+        return false;
     }
+    hintAt_ = at;
+    QToolTip::showText(mapToGlobal(at), QString::fromStdString(text), this);
+    return true;
 }
 
 } // namespace nc
