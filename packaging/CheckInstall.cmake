@@ -13,8 +13,6 @@ set(expected
     bin/neurocontrol-trace
     share/applications/${APP_ID}.desktop
     share/metainfo/${APP_ID}.metainfo.xml)
-# The licence and the changelog where Debian wants them, and the manual pages.
-list(APPEND expected share/doc/neurocontrol/copyright share/doc/neurocontrol/changelog.gz)
 if(MAN_PAGES)
   list(APPEND expected share/man/man1/neurocontrol.1.gz share/man/man1/neurocontrol-trace.1.gz)
 endif()

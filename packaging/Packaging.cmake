@@ -1,47 +1,11 @@
 # SPDX-License-Identifier: MIT
-# The Debian package (cpack -G DEB), the manual pages and the documents
-# Debian asks for, and the checks of what the desktop reads: the desktop
-# entry, the metainfo and the theme icons.
+# The manual pages, and the checks of what the desktop reads: the desktop
+# entry, the metainfo and the theme icons. The Debian package itself is
+# built from debian/ (dpkg-buildpackage), which also installs the copyright
+# file and the changelog.
 # Included from the top-level CMakeLists after the folders and the tests.
 include_guard(GLOBAL)
 include(GNUInstallDirs)
-
-# Debian names a person or team to write to about the package. The default
-# is the project's team at a documentation domain (example.org, which takes
-# no mail); whoever distributes a build sets their own:
-#   -DNEUROCONTROL_MAINTAINER="Name <address>"
-set(NEUROCONTROL_MAINTAINER "The neurocontrol developers <neurocontrol@example.org>"
-    CACHE STRING "Maintainer of the Debian package and of its changelog entry")
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME neurocontrol)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "The neurocontrol developers")
-set(CPACK_PACKAGE_CONTACT "${NEUROCONTROL_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "neural control of a simulated positioning arm (Spanish user interface)")
-set(CPACK_PACKAGE_DESCRIPTION
-    "A small pre-trained perceptron drives a simulated positioning arm toward a
-reference angle, as a desktop demonstration of neural control. One window
-shows the block diagram of the loop, an animation of the arm, a live chart of
-the position and of the reference that zooms and scrolls with the mouse, and
-read-outs of time, force, position and velocity. Every text is Spanish.
-
-The numbers are exact to the last bit on x86. The package also holds
-neurocontrol-trace, which runs the same loop without a window and prints
-every step as tab-separated text, for scripts and plots.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-# Stripped binaries; the .comment and .note sections go too (below).
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION science)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries come from dpkg-shlibdeps, which reads the binaries. What they
-# load at run time without linking is named here: the fonts the windows name
-# (their metric twins) and Qt's Spanish texts.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, qt6-translations-l10n")
-include(CPack)
 
 set(nc_programs)
 foreach(program neurocontrol neurocontrol-trace)
@@ -50,9 +14,9 @@ foreach(program neurocontrol neurocontrol-trace)
   endif()
 endforeach()
 
-# A stripped install (cpack, cmake --install --strip) also drops what strip
-# keeps and a package does not need: the compilers' names (.comment) and the
-# .note section. The programs' own install rules run before this one.
+# A stripped install (cmake --install --strip) also drops what strip keeps
+# and an installed program does not need: the compilers' names (.comment)
+# and the .note section. The programs' own install rules run before this one.
 foreach(program IN LISTS nc_programs)
   install(CODE "if(CMAKE_INSTALL_DO_STRIP)
   execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
@@ -60,21 +24,6 @@ foreach(program IN LISTS nc_programs)
     COMMAND_ERROR_IS_FATAL ANY)
 endif()")
 endforeach()
-
-# The licence in Debian's machine-readable form, and the changelog: Debian
-# wants both in the package's documents folder, the changelog gzipped.
-set(nc_doc_dir ${CMAKE_BINARY_DIR}/doc)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
-add_custom_command(OUTPUT ${nc_doc_dir}/changelog.gz
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/packaging/changelog ${nc_doc_dir}/changelog
-  # -n: no file name or time stamp in the archive.
-  COMMAND gzip -9nf ${nc_doc_dir}/changelog
-  DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog
-  COMMENT "Compressing the changelog"
-  VERBATIM)
-add_custom_target(nc-changelog ALL DEPENDS ${nc_doc_dir}/changelog.gz)
-install(FILES ${nc_doc_dir}/changelog.gz ${CMAKE_CURRENT_LIST_DIR}/copyright
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The manual pages are made at build time from each program's --help and
 # --version (help2man) and a small include file per program with the

@@ -26,9 +26,9 @@ packages=(
   clang libclang-rt-14-dev                # libFuzzer for the fuzz targets
   qt6-translations-l10n                   # Qt's own texts in Spanish
   desktop-file-utils appstream            # validators of the desktop entry and metainfo (tests)
-  dpkg-dev file                           # dpkg-shlibdeps and file, for the .deb
+  dpkg-dev debhelper file                 # dpkg-buildpackage, for the Debian packages
   help2man                                # the manual pages, from --help and --version
-  lintian devscripts man-db               # the .deb's checks: lintian, hardening-check, man
+  lintian devscripts man-db autopkgtest   # the package's checks: lintian, hardening-check, man, its test
 )
 missing=()
 for p in "${packages[@]}"; do
