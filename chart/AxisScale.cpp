@@ -217,4 +217,23 @@ LabelExtremes WidestLabelValues(const AxisRange& r, double step, bool round_firs
     return {static_cast<double>(lo), static_cast<double>(hi)};
 }
 
+int LabelDecimals(const AxisRange& r, double step)
+{
+    constexpr int kMostDecimals = 18;
+    if (!(step > 0) || step >= 1e-3 * (1 - 1e-9) || r.min == r.max)
+        return kLabelFormatDecimals;
+    if (std::fabs(r.max / static_cast<long double>(step)) >= kIntegerLimit ||
+        !(std::fabs(r.range / static_cast<long double>(step)) < kMaxLabels))
+        return kLabelFormatDecimals;
+    // The steps are 1, 2 or 5 times a power of ten, or an Increment as set:
+    // the first count of decimals that writes the step itself exactly.
+    long double scaled = step;
+    for (int decimals = 1; decimals <= kMostDecimals; ++decimals) {
+        scaled *= 10;
+        if (decimals > kLabelFormatDecimals && std::fabs(scaled - std::nearbyint(scaled)) <= 1e-6L * scaled)
+            return decimals;
+    }
+    return kMostDecimals;
+}
+
 } // namespace nc

@@ -168,4 +168,11 @@ struct LabelExtremes {
 };
 LabelExtremes WidestLabelValues(const AxisRange& r, double step, bool round_first_label);
 
+// The decimals value labels are written with: the format's own three, or,
+// where the labels come in steps finer than its last decimal (a deep zoom),
+// as many as the step has (at most 18), so that no two labels read alike.
+// Three also where the step produces no labels at all.
+constexpr int kLabelFormatDecimals = 3;
+int LabelDecimals(const AxisRange& r, double step);
+
 } // namespace nc

@@ -306,6 +306,22 @@ TAxisLabelStyle TCustomChartAxis::EffectiveLabelStyle() const {
     return talValue;
 }
 
+void TCustomChartAxis::SettleLabelDecimals() {
+    auto use = [this](int decimals) {
+        if (decimals == labelDecimals_) return;
+        numberTexts_.clear();
+        labelDecimals_ = decimals;
+    };
+    // The step starts at the Increment, or at 1 on a range of 1 or more, and
+    // only grows from there: then it is never finer than the format's last
+    // decimal, and nothing needs measuring.
+    // The step itself is found with labels of three decimals, as always.
+    const bool fine = increment_ > 0 ? increment_ < 1e-3 : !(std::fabs(EffectiveRange) >= 1);
+    use(kLabelFormatDecimals);
+    if (fine && !IsDateTimeAxis)
+        use(LabelDecimals(AxisRange{EffectiveMin, EffectiveMax, EffectiveRange}, CalcLabelIncrement()));
+}
+
 void TCustomChartAxis::ReadSeparators() {
     NumberFormat format = NumberFormat::System();
     if (format.decimal_separator != numberFormat_.decimal_separator ||
@@ -326,7 +342,8 @@ std::string TCustomChartAxis::FormatLabel(double value) {
         if (numberTexts_.size() >= 1024) numberTexts_.clear();
         const auto bits = std::bit_cast<std::uint64_t>(value);
         auto found = numberTexts_.find(bits);
-        if (found == numberTexts_.end()) found = numberTexts_.emplace(bits, FormatGrouped3(value, numberFormat_)).first;
+        if (found == numberTexts_.end())
+            found = numberTexts_.emplace(bits, FormatGrouped(value, numberFormat_, labelDecimals_)).first;
         text = found->second;
     }
     if (parent_ != nullptr && parent_->OnGetAxisLabel) parent_->OnGetAxisLabel(*this, nullptr, -1, text);
@@ -377,6 +394,7 @@ int TCustomChartAxis::WidestLabel() {
     case talValue:
         break;
     }
+    SettleLabelDecimals();
     AxisRange r{EffectiveMin, EffectiveMax, EffectiveRange};
     LabelExtremes ends{EffectiveMin, EffectiveMax};
     if ((IsDateTimeAxis && exactDateTime_) || roundFirstLabel_) ends = WidestLabelValues(r, CalcLabelIncrement(), true);
@@ -455,6 +473,7 @@ void TCustomChartAxis::PaintAxis() {
     wallSize_ = AxisWallSize();
     TChartCanvas3D& c = Canvas();
     if (c.Font() != nullptr) c.Font()->Assign(*labelsFont_);
+    SettleLabelDecimals();
     const double step = CalcLabelIncrement();
     if (depth_) AxisLinePos = p.PlotRect.Right;
     else if (horizontal_) AxisLinePos = otherSide_ ? p.PlotRect.Top : p.PlotRect.Bottom;

@@ -488,8 +488,9 @@ private:
     // The number texts of recent label values (by the value's bits), written
     // with the separators in numberFormat_: the same labels are formatted
     // several times per paint and again paint after paint. The text depends on
-    // nothing else, so the table cannot go stale; it is dropped whole when the
-    // separators change or it outgrows a bound.
+    // nothing else but the labels' decimals, so the table cannot go stale; it
+    // is dropped whole when the separators or the decimals change or it
+    // outgrows a bound.
     std::unordered_map<std::uint64_t, std::string> numberTexts_;
     NumberFormat numberFormat_;
     // The regional separators are read once per PaintAxis (reading them costs
@@ -499,6 +500,11 @@ private:
     // Takes the system's separators as numberFormat_ (dropping the table
     // when they changed).
     void ReadSeparators();
+    // The decimals the value labels are written with (LabelDecimals), settled
+    // before the labels are measured for the axis' room and before they are
+    // drawn; the table above holds texts of this many decimals.
+    int labelDecimals_ = kLabelFormatDecimals;
+    void SettleLabelDecimals();
 
     // Drawing state of one PaintAxis call.
     double labelValue_ = 0;

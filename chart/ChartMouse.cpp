@@ -368,9 +368,23 @@ bool TCustomChart::ZoomAbout(int x, int y, double factor)
 {
     if (!AllowZoom() || !Inside(PlotRect, x, y) || !(factor > 0) || !std::isfinite(factor))
         return false;
+    int kept = 0;
+    auto scale = [&](const TCustomChartAxis& axis, int pixel, double& minimum, double& maximum) {
+        if (!ScaledAbout(axis, pixel, factor, minimum, maximum))
+            return false;
+        // Below the smallest range the zoom would widen the range again from
+        // its lower end, and each notch would move the view off the pointer:
+        // such an axis stays as it is.
+        if (maximum - minimum < kSmallestRange) {
+            minimum = axis.Minimum();
+            maximum = axis.Maximum();
+            ++kept;
+        }
+        return true;
+    };
     double l0, l1, r0, r1, t0, t1, b0, b1;
-    if (!ScaledAbout(LeftAxis(), y, factor, l0, l1) || !ScaledAbout(RightAxis(), y, factor, r0, r1) ||
-        !ScaledAbout(TopAxis(), x, factor, t0, t1) || !ScaledAbout(BottomAxis(), x, factor, b0, b1))
+    if (!scale(LeftAxis(), y, l0, l1) || !scale(RightAxis(), y, r0, r1) || !scale(TopAxis(), x, t0, t1) ||
+        !scale(BottomAxis(), x, b0, b1) || kept == 4)
         return false;
     ZoomToValues(l1, l0, r1, r0, t1, t0, b1, b0);
     Invalidate();

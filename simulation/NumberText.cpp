@@ -321,11 +321,16 @@ std::string FormatGeneral(long double value, const NumberFormat& format)
 
 std::string FormatGrouped3(long double value, const NumberFormat& format)
 {
+    return FormatGrouped(value, format, 3);
+}
+
+std::string FormatGrouped(long double value, const NumberFormat& format, int decimalCount)
+{
     if (std::string special; NonFinite(value, special))
         return special;
-    constexpr int kDecimals = 3;
+    const int places = std::clamp(decimalCount, 0, 18);
     DecimalDigits d = ToDecimal(value);
-    RoundDigits(d, d.exponent + kDecimals);
+    RoundDigits(d, d.exponent + places);
     if (d.zero)
         return "0";
     std::string integer;
@@ -340,7 +345,7 @@ std::string FormatGrouped3(long double value, const NumberFormat& format)
         grouped += integer[k];
     }
     std::string decimals;
-    for (int k = d.exponent; k < d.exponent + kDecimals; ++k)
+    for (int k = d.exponent; k < d.exponent + places; ++k)
         decimals += DigitAt(d, k);
     while (!decimals.empty() && decimals.back() == '0')
         decimals.pop_back();

@@ -47,4 +47,7 @@ std::string FormatGeneral(long double value, const NumberFormat& format);
 // that rounds to zero.
 std::string FormatGrouped3(long double value, const NumberFormat& format);
 
+// The same pattern with up to `decimals` decimals (0 to 18) instead of three.
+std::string FormatGrouped(long double value, const NumberFormat& format, int decimals);
+
 } // namespace nc

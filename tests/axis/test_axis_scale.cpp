@@ -116,6 +116,21 @@ TEST(WidestLabelValues, RoundedToTheStep)
     EXPECT_EQ(f.lo, -2.5);
 }
 
+// Three decimals down to a step of 0.001; below it the step's own decimals,
+// from the nice steps and from an Increment off their sequence; three again
+// where the step produces no labels.
+TEST(LabelDecimals, ThreeUnlessTheStepIsFiner)
+{
+    const AxisRange zoomed{30.31, 30.312, 0.002};
+    EXPECT_EQ(LabelDecimals(zoomed, 0.001), 3);
+    EXPECT_EQ(LabelDecimals(zoomed, 0.1 * 0.1 * 0.1), 3);  // a hair below 0.001
+    EXPECT_EQ(LabelDecimals(zoomed, 0.0002), 4);
+    EXPECT_EQ(LabelDecimals(zoomed, 0.00025), 5);
+    EXPECT_EQ(LabelDecimals(AxisRange{30, 30 + 5e-11, 5e-11}, 1e-11), 3);  // beyond the integer range
+    EXPECT_EQ(LabelDecimals(AxisRange{0, 1e-10, 1e-10}, 1e-11), 11);
+    EXPECT_EQ(LabelDecimals(zoomed, 1e-12), 3);  // 10,000 labels or more
+}
+
 } // namespace
 } // namespace nc
 

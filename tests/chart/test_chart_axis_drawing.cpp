@@ -292,3 +292,22 @@ TEST(AxisDrawing, MinorTicksPastOnePerPixelPaintInTheGapsTime) {
     EXPECT_TRUE(many == paint(1000));
     EXPECT_FALSE(many == paint(3));
 }
+
+// Zoomed into the settled offset, the labels come in steps finer than the
+// format's three decimals: they take the decimals the step needs, so that no
+// two read alike (with three, the eleven labels would read only "30.312",
+// "30.311" and "30.31"), and the axis makes room for them.
+TEST(AxisDrawing, LabelsFinerThanThreeDecimalsTakeTheDecimalsOfTheirStep) {
+    WindowChart w;
+    for (int k = 0; k < 50; ++k) w.series1->AddPoint(k, 30.3115);
+    w.chart.LeftAxis().SetMinMax(30.31, 30.312);
+    w.chart.Paint();
+    Calls labels;
+    for (const std::string& call : w.Recorded({"TextOut(68,"})) labels.push_back(call.substr(call.find('"')));
+    EXPECT_EQ(labels, (Calls{"\"30.312\")", "\"30.3118\")", "\"30.3116\")", "\"30.3114\")", "\"30.3112\")",
+                             "\"30.311\")", "\"30.3108\")", "\"30.3106\")", "\"30.3104\")", "\"30.3102\")",
+                             "\"30.31\")"}));
+    // The room of the widest end label as the step cuts it, "30.3118", and a
+    // space (8 x 6 pixels), beside the 26 of the title and the ticks.
+    EXPECT_EQ(w.chart.PlotRect.Left, 26 + 8 * 6);
+}

@@ -12,7 +12,9 @@ using namespace nc;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::Input in(data, size);
-    const bool comma = in.Take<uint8_t>() & 1;
+    const uint8_t head = in.Take<uint8_t>();
+    const bool comma = head & 1;
+    const int decimals = (head >> 1) % 19;  // an axis' labels take 0 to 18
     const NumberFormat format = comma ? NumberFormat{",", "."} : NumberFormat{".", ","};
     const long double raw = in.Take<long double>();
     // Texts come from edit boxes and command lines: no NUL inside.
@@ -39,7 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string fixed = FormatFixed(raw, format);
     const std::string general = FormatGeneral(raw, format);
     const std::string grouped = FormatGrouped3(raw, format);
-    if (fixed.empty() || general.empty() || grouped.empty())
+    const std::string finer = FormatGrouped(raw, format, decimals);
+    if (fixed.empty() || general.empty() || grouped.empty() || finer.empty())
+        std::abort();
+    // No more decimals than asked for (a finite value's text has no exponent).
+    if (const auto point = finer.find(format.decimal_separator);
+        std::isfinite(raw) && point != std::string::npos && finer.size() - point - 1 > size_t(decimals))
         std::abort();
     if (std::isfinite(raw)) {
         try {

@@ -114,6 +114,32 @@ TEST_F(ChartMouseTest, WheelZoomsAboutThePointerAndTheUndoGivesTheAxesBack)
     EXPECT_EQ(bottom.Maximum(), 100.0) << bottom.Maximum() - 100.0;
 }
 
+// Wheeling in stops at the smallest range: the last notches are refused and
+// leave the value under the pointer where it was, instead of creeping away.
+TEST_F(ChartMouseTest, WheelStopsAtTheSmallestRangeWithTheValueUnderThePointer)
+{
+    TChartAxis& bottom = chart->BottomAxis();
+    const QPoint at{150, 100};
+    auto wheel = [&](int notches) {
+        int accepted = 0;
+        for (int notch = 0; notch < notches; ++notch) {
+            QWheelEvent e(QPointF(at), chart->mapToGlobal(QPointF(at)), {}, {0, 120}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(chart.get(), &e);
+            Paint();
+            accepted += e.isAccepted();
+        }
+        return accepted;
+    };
+    wheel(150);  // the smallest range is some 120 notches in
+    const double x = bottom.PixelToValue(at.x());
+    EXPECT_EQ(wheel(100), 0);
+    const double range = bottom.Maximum() - bottom.Minimum();
+    EXPECT_GE(range, 1e-10);
+    EXPECT_LT(range, 1.25e-10);
+    EXPECT_NEAR(bottom.PixelToValue(at.x()), x, 1e-11);
+}
+
 TEST_F(ChartMouseTest, DragTheOtherWayUndoes)
 {
     Drag(Qt::LeftButton, {40, 30}, {140, 120});
