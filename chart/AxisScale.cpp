@@ -131,11 +131,16 @@ double NextNiceStep(double x)
     return 10;
 }
 
+double StartingStep(double increment, double effective_range)
+{
+    if (increment > 0)
+        return increment;
+    return std::fabs(effective_range) >= 1 ? 1.0 : MinimumStep;
+}
+
 double StepForCount(int32_t count, double increment, double effective_range, int32_t labels_separation)
 {
-    double step = increment;
-    if (!(step > 0))
-        step = std::fabs(effective_range) >= 1 ? 1.0 : MinimumStep;
+    double step = StartingStep(increment, effective_range);
     if (count > 0 && labels_separation > 0) {
         int64_t n = int64_t{count} + 1;
         while (count < n) {
@@ -220,7 +225,7 @@ LabelExtremes WidestLabelValues(const AxisRange& r, double step, bool round_firs
 int LabelDecimals(const AxisRange& r, double step)
 {
     constexpr int kMostDecimals = 18;
-    if (!(step > 0) || step >= 1e-3 * (1 - 1e-9) || r.min == r.max)
+    if (!(step > 0) || step >= kLabelFormatStep * (1 - 1e-9) || r.min == r.max)
         return kLabelFormatDecimals;
     if (std::fabs(r.max / static_cast<long double>(step)) >= kIntegerLimit ||
         !(std::fabs(r.range / static_cast<long double>(step)) < kMaxLabels))

@@ -147,6 +147,10 @@ double NextNiceStep(double x);
 // labels separation of 0 the starting step is kept.
 double StepForCount(int32_t count, double increment, double effective_range, int32_t labels_separation);
 
+// Where that search starts: the Increment when it is positive, else 1.0 on a
+// range of 1 or more, else MinimumStep. The search only climbs from there.
+double StartingStep(double increment, double effective_range);
+
 // The label count that fits: the label span widened by the separation percent,
 // then the axis length divided by it, rounded.
 int32_t LabelCountForSizes(int32_t span, int32_t length, int32_t labels_separation);
@@ -173,6 +177,7 @@ LabelExtremes WidestLabelValues(const AxisRange& r, double step, bool round_firs
 // as many as the step has (at most 18), so that no two labels read alike.
 // Three also where the step produces no labels at all.
 constexpr int kLabelFormatDecimals = 3;
+constexpr double kLabelFormatStep = 1e-3;  // the format's last decimal
 int LabelDecimals(const AxisRange& r, double step);
 
 } // namespace nc

@@ -312,11 +312,10 @@ void TCustomChartAxis::SettleLabelDecimals() {
         numberTexts_.clear();
         labelDecimals_ = decimals;
     };
-    // The step starts at the Increment, or at 1 on a range of 1 or more, and
-    // only grows from there: then it is never finer than the format's last
-    // decimal, and nothing needs measuring.
-    // The step itself is found with labels of three decimals, as always.
-    const bool fine = increment_ > 0 ? increment_ < 1e-3 : !(std::fabs(EffectiveRange) >= 1);
+    // The step is found with labels of three decimals, as always. It only
+    // climbs from where its search starts, so from a start of a thousandth
+    // or more it needs no more decimals, and nothing is measured here.
+    const bool fine = StartingStep(increment_, EffectiveRange) < kLabelFormatStep;
     use(kLabelFormatDecimals);
     if (fine && !IsDateTimeAxis)
         use(LabelDecimals(AxisRange{EffectiveMin, EffectiveMax, EffectiveRange}, CalcLabelIncrement()));
