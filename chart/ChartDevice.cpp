@@ -16,20 +16,49 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace nc {
 
 namespace {
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// 32-byte stores, for processors that have them (looked up once).
+__attribute__((target("avx2"))) void FillPixels8(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb) {
+    const __m256i eight = _mm256_set1_epi32(static_cast<int>(rgb));
+    std::ptrdiff_t i = 0;
+    for (; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), eight);
+    for (; i < n; ++i) p[i] = rgb;
+}
+bool HasAvx2() {
+    static const bool has = [] {
+        __builtin_cpu_init();  // may run before the runtime's own start-up look
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+#endif
+
 // n pixels of one colour from p. The program is built at -O2, where
-// std::fill stays a loop of one store per pixel: white (all bytes alike)
-// goes to memset, other colours four pixels per store.
+// std::fill stays a loop of one store per pixel. Where the processor has
+// them, plain 32-byte stores: with a whole picture filled by memset (whose
+// string store takes sizes like these) a paint took a third longer on the
+// machines measured (1280x720: 0.14 ms against 0.107; 257x204: 0.033
+// against 0.024), and varied more from one process to the next. Elsewhere
+// white (all bytes alike) goes to memset, other colours four pixels per
+// store.
 void FillPixels(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb) {
     if (n < 8) {
         for (std::ptrdiff_t i = 0; i < n; ++i) p[i] = rgb;
         return;
     }
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (HasAvx2()) {
+        FillPixels8(p, n, rgb);
+        return;
+    }
+#endif
     if ((rgb & 0xFFu) * 0x01010101u == rgb) {
         std::memset(p, static_cast<int>(rgb & 0xFFu), static_cast<std::size_t>(n) * sizeof(std::uint32_t));
         return;
