@@ -24,13 +24,15 @@ namespace nc {
 namespace {
 
 #if defined(__x86_64__) && defined(__GNUC__)
-// 32-byte stores, for processors that have them (looked up once).
+// Eight pixels per 32-byte store; called only where HasAvx2 says the
+// processor has them.
 __attribute__((target("avx2"))) void FillPixels8(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb) {
     const __m256i eight = _mm256_set1_epi32(static_cast<int>(rgb));
     std::ptrdiff_t i = 0;
     for (; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), eight);
     for (; i < n; ++i) p[i] = rgb;
 }
+// Looked up once, on the first fill.
 bool HasAvx2() {
     static const bool has = [] {
         __builtin_cpu_init();  // may run before the runtime's own start-up look
