@@ -197,6 +197,62 @@ int TFastLineSeries::RunEnd(int from, int end, const TPassPixels& yPixels) {
     return ys.LastWithin(from, end, band.Lo, band.Hi);
 }
 
+// In the last column the plain walk's pixels are the rows' hull of the
+// points before the last, plus the segment to the last point without its end
+// pixel: only whether that pixel is drawn depends on the order inside, and
+// only when the last row is an extreme of the hull. It is drawn when the
+// walk reached that row earlier and left it again (a segment draws its start
+// pixel), and a row at the edge of the hull is never crossed inside a
+// segment. The first visit and its end come from the extremes index, so a
+// column of a million points costs a few searches instead of a run search at
+// every row change.
+int TFastLineSeries::LastColumnRows(int from, int last, TPassPixels& yPixels, int (&rows)[3]) {
+    const TChartValueList& ys = YValues();
+    double lo;
+    double hi;
+    ys.RawExtremes(from, last - 1, lo, hi);
+    const int rowLo = yPixels.OfRaw(lo);
+    const int rowHi = yPixels.OfRaw(hi);
+    const int top = std::min(rowLo, rowHi);
+    const int bottom = std::max(rowLo, rowHi);
+    const int end = yPixels.At(last);
+    if (top == bottom) {
+        rows[0] = end;
+        return 1;
+    }
+    // Beyond the hull: sweep from the far edge to the end.
+    if (end < top || end > bottom) {
+        rows[0] = end < top ? bottom : top;
+        rows[1] = end;
+        return 2;
+    }
+    // Inside: both edges, then back to the end, drawn on the way.
+    if (end != top && end != bottom) {
+        rows[0] = top;
+        rows[1] = bottom;
+        rows[2] = end;
+        return 3;
+    }
+    // On an edge: the values off the end's row all lie on the other side of
+    // its band.
+    const RawBand band = BandOf(end, ys.RawAt(last), yPixels);
+    const bool othersBelow = lo < band.Lo;
+    const double offLo = othersBelow ? lo : std::nextafter(band.Hi, HUGE_VAL);
+    const double offHi = othersBelow ? std::nextafter(band.Lo, -HUGE_VAL) : hi;
+    const int firstOn = LastDrawnY == end ? from : ys.LastWithin(from, last, offLo, offHi) + 1;
+    const bool left = ys.LastWithin(firstOn, last, band.Lo, band.Hi) < last;
+    const int other = end == top ? bottom : top;
+    if (left) {
+        rows[0] = end;
+        rows[1] = other;
+        rows[2] = end;
+        return 3;
+    }
+    rows[0] = other;
+    rows[1] = end;
+    return 2;
+}
+
 namespace {
 // Columns narrower than this many points stay in the caches anyway.
 constexpr int kPrefetchWidth = 4096;
@@ -221,8 +277,8 @@ constexpr int kLineBatch = 256;
 //    its points plus the segments that enter and leave it, whatever the path
 //    inside: the points between the column's first and last point are
 //    replaced by two vertical moves to their extremes. In the last column the
-//    order inside decides whether the line's final pixel is drawn, so it
-//    takes the plain walk.
+//    order inside decides whether the line's final pixel is drawn: it takes
+//    up to three moves, from LastColumnRows.
 //  - With the same pen, points that stay on one pixel row across columns
 //    (a settled response) draw one horizontal line: the plain walk's
 //    segments between them lie on that row and join end to start, so their
@@ -335,6 +391,12 @@ void TFastLineSeries::DrawPointsFast() {
         if (reduceColumns && !reduceTried) {
             reduceTried = true;
             const int j = columnEnd;
+            if (j == last && j - i >= 3) {
+                int rows[3];
+                const int count = LastColumnRows(i, j, yPixels, rows);
+                for (int k = 0; k < count; ++k) next(LastDrawnX, rows[k]);
+                break;
+            }
             if (j < last && j - i >= 3) {
                 double lo;
                 double hi;

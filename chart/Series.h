@@ -117,6 +117,11 @@ private:
     // of the pass for a run across columns) such that every point after from
     // up to m lands on LastDrawnY (where point from lies).
     int RunEnd(int from, int end, const TPassPixels& ys);
+    // The rows that a walk from point from (on LastDrawnY) through point
+    // last, all in one pixel column, visits to draw the same pixels as the
+    // plain walk, in order; answers how many (1 to 3). The last is the row of
+    // point last.
+    int LastColumnRows(int from, int last, TPassPixels& ys, int (&rows)[3]);
     // The raw values that land on pixel row y, one of which is raw: an
     // interval, as pixels are monotone in the value. Found by bisection over
     // the doubles in their order, once per row and drawing pass.

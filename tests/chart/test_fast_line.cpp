@@ -343,7 +343,7 @@ TEST(FastLine, ExtremesIndexAgreesWithAScan) {
 
 // In the line's last column the order of the points inside decides whether
 // the final pixel is drawn (5, 10, 7, 10 draws row 10; 5, 7, 10, 10 would
-// not): that column takes the plain walk.
+// not).
 TEST(FastLine, TheLastColumnKeepsItsFinalPixelRule) {
     for (const std::vector<double>& ys : {std::vector<double>{50, 55, 60, 57, 60}, std::vector<double>{50, 60, 55, 58, 55}}) {
         auto paint = [&](bool fast) {
@@ -362,6 +362,53 @@ TEST(FastLine, TheLastColumnKeepsItsFinalPixelRule) {
             return chart.ControlDevice().Image()->copy();
         };
         EXPECT_EQ(paint(true), paint(false)) << ys[1];
+    }
+}
+
+// The last pixel column holds hundreds of points and ends on a row inside
+// its hull, beyond it, or on its edge, reached there first or earlier and
+// left again; only the order inside decides whether that last pixel is
+// drawn, and the shortcut must agree with the plain walk each time.
+TEST(FastLine, TheLastColumnMatchesThePlainWalk) {
+    std::mt19937 random(20261209);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    for (int trial = 0; trial < 120; ++trial) {
+        const int width = pick(20, 60);
+        const int n = pick(500, 20000);
+        std::vector<double> ys;
+        double y = 0;
+        for (int i = 0; i < n; ++i) ys.push_back(y += std::uniform_real_distribution<double>(-1, 1)(random));
+        // The last point on the lowest or highest value of the points just
+        // before it, or a little beyond.
+        const auto tail = ys.end() - 1 - n / (4 * width);
+        const auto [low, high] = std::minmax_element(tail, ys.end() - 1);
+        switch (trial % 4) {
+        case 1: ys.back() = *low; break;
+        case 2: ys.back() = *high; break;
+        case 3: ys.back() = pick(0, 1) ? *low - pick(0, 6) : *high + pick(0, 6); break;
+        default: break;
+        }
+        const bool invert = trial % 5 == 4;
+        auto paint = [&](bool fast) {
+            TChart chart;
+            chart.SetBounds(0, 0, width, pick(25, 60));
+            chart.SetView3D(false);
+            auto* s = chart.AddSeries<TFastLineSeries>();
+            s->SetSeriesColor(clRed);
+            s->FastDrawing = fast;
+            for (int i = 0; i < n; ++i) s->AddPoint(i, ys[static_cast<std::size_t>(i)]);
+            // Clear of the plot's frame, which would hide a pixel's difference.
+            const auto [bottom, top] = std::minmax_element(ys.begin(), ys.end());
+            chart.BottomAxis().SetMinMax(0, 1.25 * n);
+            chart.LeftAxis().SetMinMax(*bottom - 10, *top + 10);
+            chart.LeftAxis().SetInverted(invert);
+            chart.Paint();
+            return chart.ControlDevice().Image()->copy();
+        };
+        const auto state = random;
+        const QImage fast = paint(true);
+        random = state;  // the same height for both
+        ASSERT_EQ(fast, paint(false)) << "trial " << trial << ": " << width << " px, " << n << " points";
     }
 }
 
