@@ -424,15 +424,15 @@ TChartValueList::TBlockExtremes TChartValueList::ChildExtremes(std::size_t k, st
 }
 
 // The largest level whose block starts at slot i and ends by slot b; -1
-// when no level-0 block does.
+// when no level-0 block does. A level-k block holds 2^(6 + 3k) slots: the
+// level follows from the trailing zero bits of i and the bit width of the
+// room up to b.
 int TChartValueList::LargestBlock(std::size_t i, std::size_t b) const {
-    int level = -1;
-    for (std::size_t k = 0; k < levels_.size(); ++k) {
-        const std::size_t size = std::size_t{1} << LevelShift(k);
-        if ((i & (size - 1)) != 0 || i + size - 1 > b) break;
-        level = static_cast<int>(k);
-    }
-    return level;
+    constexpr std::size_t leaf = std::size_t{1} << kLeafShift;
+    if (i > b || b - i + 1 < leaf || (i & (leaf - 1)) != 0) return -1;
+    const int bySize = (static_cast<int>(std::bit_width(b - i + 1)) - 1 - kLeafShift) / kFanShift;
+    const int byAlignment = i == 0 ? bySize : (std::countr_zero(i) - kLeafShift) / kFanShift;
+    return std::min({bySize, byAlignment, static_cast<int>(levels_.size()) - 1});
 }
 
 // Slots a..b (inclusive, none in the gap): the slots up to the first block
@@ -498,30 +498,35 @@ void TChartValueList::RawExtremes(int first, int last, double& lo, double& hi) c
 }
 
 // The last slot m in a-1..b such that slots a..m all lie within [lo, hi]:
-// a block that is wholly inside is passed at once; one that is not is
-// tried at the next smaller size, down to single slots.
+// the slots up to the first block border are read in one loop; after it a
+// block that is wholly inside is passed at once, and one that is not is
+// tried at the next smaller size, down to a leaf block, whose slots hold
+// the first one outside.
 std::size_t TChartValueList::SlotLastWithin(std::size_t a, std::size_t b, double lo, double hi) const {
     const double* d = data_.get();
-    std::size_t i = a;
-    while (i <= b) {
-        const int level = LargestBlock(i, b);
+    // The first slot in from..to-1 outside the bounds, or to. A - 1 wraps
+    // only when a is 0, and comes back by +1.
+    auto firstOutside = [&](std::size_t from, std::size_t to) {
+        while (from < to && d[from] >= lo && d[from] <= hi) ++from;
+        return from;
+    };
+    constexpr std::size_t leaf = std::size_t{1} << kLeafShift;
+    const std::size_t head = std::min(b + 1, (a + leaf - 1) & ~(leaf - 1));
+    std::size_t i = firstOutside(a, head);
+    if (i < head) return i - 1;
+    for (int level = LargestBlock(i, b); level >= 0; level = LargestBlock(i, b)) {
         bool passed = false;
-        for (int k = level; k >= 0; --k) {
+        for (int k = level; k >= 0 && !passed; --k) {
             const int shift = LevelShift(static_cast<std::size_t>(k));
-            const std::size_t block = i >> shift;
-            const TBlockExtremes& e = levels_[static_cast<std::size_t>(k)][block];
+            const TBlockExtremes& e = levels_[static_cast<std::size_t>(k)][i >> shift];
             if (e.Lo >= lo && e.Hi <= hi) {
                 i += std::size_t{1} << shift;
                 passed = true;
-                break;
             }
         }
-        if (passed) continue;
-        const double v = d[i];
-        if (!(v >= lo && v <= hi)) return i - 1;  // a - 1 wraps only when a is 0, and comes back by +1
-        ++i;
+        if (!passed) return firstOutside(i, i + leaf) - 1;
     }
-    return b;
+    return firstOutside(i, b + 1) - 1;
 }
 
 int TChartValueList::LastWithin(int from, int last, double lo, double hi) const {

@@ -298,8 +298,8 @@ TEST(FastLine, FastDrawingIsPixelIdenticalToThePlainWalk) {
     EXPECT_EQ(compared, 80);
 }
 
-// The extremes index against a scan, after appends, insertions, deletions
-// and NaN.
+// The extremes index (the extremes of a range, the end of a run within
+// bounds) against a scan, after appends, insertions, deletions and NaN.
 TEST(FastLine, ExtremesIndexAgreesWithAScan) {
     std::mt19937 random(7);
     TChartSeries series;
@@ -327,6 +327,12 @@ TEST(FastLine, ExtremesIndexAgreesWithAScan) {
         list.RawExtremes(a, b, lo, hi);
         EXPECT_EQ(lo, *std::min_element(mirror.begin() + a, mirror.begin() + b + 1)) << step;
         EXPECT_EQ(hi, *std::max_element(mirror.begin() + a, mirror.begin() + b + 1)) << step;
+        // A run within bounds that most values meet, so that it spans blocks.
+        const double low = -100 + std::uniform_real_distribution<double>(0, 0.6)(random);
+        const double high = 100 - std::uniform_real_distribution<double>(0, 0.6)(random);
+        int end = a;
+        while (end < b && mirror[static_cast<std::size_t>(end) + 1] >= low && mirror[static_cast<std::size_t>(end) + 1] <= high) ++end;
+        EXPECT_EQ(list.LastWithin(a, b, low, high), end) << step;
     }
     EXPECT_FALSE(list.HasNaN());
     list.InsertValue(list.Count(), std::nan(""));
