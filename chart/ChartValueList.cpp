@@ -465,10 +465,13 @@ void TChartValueList::PrefetchAround(int index) const {
     for (std::size_t s = from; s < std::min(from + leaf, capacity_); s += perLine) __builtin_prefetch(d + s);
     // A query that ends here walks a level's entries from the start of the
     // next level's block up to this one: at most 8 entries of 16 bytes,
-    // which may straddle three cache lines.
+    // which may straddle three cache lines. The levels shrink eightfold each,
+    // and from one that stays in the caches between paints on, asking costs
+    // more than it brings.
+    constexpr std::size_t kCachedLevelBytes = 256 * 1024;
     for (std::size_t k = 0; k < levels_.size(); ++k) {
         const std::size_t b = slot >> LevelShift(k);
-        if (b >= levels_[k].size()) break;
+        if (b >= levels_[k].size() || levels_[k].size() * sizeof(TBlockExtremes) < kCachedLevelBytes) break;
         const std::size_t start = b & ~((std::size_t{1} << kFanShift) - 1);
         __builtin_prefetch(&levels_[k][start]);
         __builtin_prefetch(&levels_[k][start + 4 <= b ? start + 4 : start]);
