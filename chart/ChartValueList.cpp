@@ -501,10 +501,13 @@ void TChartValueList::RawExtremes(int first, int last, double& lo, double& hi) c
 }
 
 // The last slot m in a-1..b such that slots a..m all lie within [lo, hi]:
-// the slots up to the first block border are read in one loop; after it a
-// block that is wholly inside is passed at once, and one that is not is
-// tried at the next smaller size, down to a leaf block, whose slots hold
-// the first one outside.
+// the slots up to the first block border are read in one loop, unless
+// their leaf block lies inside (a dotted line's run search in every pixel
+// column then reads no values at the column's edges, only index entries);
+// after it a block that is wholly inside is passed at once, and one that is
+// not is tried at the next smaller size, down to a leaf block, whose slots
+// hold the first one outside. The slots after the last whole block are
+// read as those before the first.
 std::size_t TChartValueList::SlotLastWithin(std::size_t a, std::size_t b, double lo, double hi) const {
     const double* d = data_.get();
     // The first slot in from..to-1 outside the bounds, or to. A - 1 wraps
@@ -513,9 +516,16 @@ std::size_t TChartValueList::SlotLastWithin(std::size_t a, std::size_t b, double
         while (from < to && d[from] >= lo && d[from] <= hi) ++from;
         return from;
     };
+    // Loose slots from..to-1 of one leaf block: none outside when the whole
+    // block is inside.
+    auto looseOutside = [&](std::size_t from, std::size_t to) {
+        if (from >= to) return to;
+        const TBlockExtremes& e = levels_[0][from >> kLeafShift];
+        return e.Lo >= lo && e.Hi <= hi ? to : firstOutside(from, to);
+    };
     constexpr std::size_t leaf = std::size_t{1} << kLeafShift;
     const std::size_t head = std::min(b + 1, (a + leaf - 1) & ~(leaf - 1));
-    std::size_t i = firstOutside(a, head);
+    std::size_t i = looseOutside(a, head);
     if (i < head) return i - 1;
     for (int level = LargestBlock(i, b); level >= 0; level = LargestBlock(i, b)) {
         bool passed = false;
@@ -529,7 +539,7 @@ std::size_t TChartValueList::SlotLastWithin(std::size_t a, std::size_t b, double
         }
         if (!passed) return firstOutside(i, i + leaf) - 1;
     }
-    return firstOutside(i, b + 1) - 1;
+    return looseOutside(i, b + 1) - 1;
 }
 
 int TChartValueList::LastWithin(int from, int last, double lo, double hi) const {

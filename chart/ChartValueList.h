@@ -132,7 +132,9 @@ public:
     void PrefetchAround(int index) const;
     // The last index m in from..last such that every raw value after from up
     // to m lies within [lo, hi]; from itself when the next one does not.
-    // Whole blocks inside the bounds are passed in one step.
+    // Whole blocks inside the bounds are passed in one step, and values in a
+    // leaf block inside them are not read. Ask HasNaN first: the index
+    // ignores NaN, so a NaN may or may not end the run.
     int LastWithin(int from, int last, double lo, double hi) const;
     // Whether every value is >= the one before it (kept by every insertion,
     // so that a drawing pass can rely on it without a scan). Conservative:
