@@ -516,12 +516,11 @@ std::size_t TChartValueList::SlotLastWithin(std::size_t a, std::size_t b, double
         while (from < to && d[from] >= lo && d[from] <= hi) ++from;
         return from;
     };
+    auto inside = [&](const TBlockExtremes& e) { return e.Lo >= lo && e.Hi <= hi; };
     // Loose slots from..to-1 of one leaf block: none outside when the whole
     // block is inside.
     auto looseOutside = [&](std::size_t from, std::size_t to) {
-        if (from >= to) return to;
-        const TBlockExtremes& e = levels_[0][from >> kLeafShift];
-        return e.Lo >= lo && e.Hi <= hi ? to : firstOutside(from, to);
+        return from >= to || inside(levels_[0][from >> kLeafShift]) ? to : firstOutside(from, to);
     };
     constexpr std::size_t leaf = std::size_t{1} << kLeafShift;
     const std::size_t head = std::min(b + 1, (a + leaf - 1) & ~(leaf - 1));
@@ -531,8 +530,7 @@ std::size_t TChartValueList::SlotLastWithin(std::size_t a, std::size_t b, double
         bool passed = false;
         for (int k = level; k >= 0 && !passed; --k) {
             const int shift = LevelShift(static_cast<std::size_t>(k));
-            const TBlockExtremes& e = levels_[static_cast<std::size_t>(k)][i >> shift];
-            if (e.Lo >= lo && e.Hi <= hi) {
+            if (inside(levels_[static_cast<std::size_t>(k)][i >> shift])) {
                 i += std::size_t{1} << shift;
                 passed = true;
             }

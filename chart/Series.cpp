@@ -391,13 +391,13 @@ void TFastLineSeries::DrawPointsFast() {
         if (reduceColumns && !reduceTried) {
             reduceTried = true;
             const int j = columnEnd;
-            if (j == last && j - i >= 3) {
+            if (j - i >= 3 && j == last) {
                 int rows[3];
                 const int count = LastColumnRows(i, j, yPixels, rows);
                 for (int k = 0; k < count; ++k) next(LastDrawnX, rows[k]);
                 break;
             }
-            if (j < last && j - i >= 3) {
+            if (j - i >= 3) {
                 double lo;
                 double hi;
                 ys.RawExtremes(i + 1, j - 1, lo, hi);
