@@ -122,6 +122,10 @@ public:
         return LinearValueToPixel(value, range_, span_, inverted_);
     }
 
+    // Pixels per unit of value, unsigned: how far apart two values land
+    // before rounding. Not finite for an empty range.
+    double PixelsPerUnit() const { return std::fabs(static_cast<double>(span_.size) / range_.range); }
+
 private:
     AxisRange range_;
     AxisSpan span_;

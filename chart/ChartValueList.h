@@ -30,6 +30,7 @@
 //    they are bit for bit what adding one value at a time would give.
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -79,6 +80,14 @@ public:
     TRawValues RawValues() const { return TRawValues(*this); }
     // Whether the values are kept as a rule (first + i * step), not stored.
     bool IsRuled() const { return ruled_; }
+    // No two neighbouring values of a rule, as computed, lie further apart
+    // than this: the step, plus a margin for the roundings of first + i * step
+    // (a few units in the last place of the largest value). Infinite for
+    // stored values.
+    double RuleGapBound() const {
+        if (!ruled_) return HUGE_VAL;
+        return std::fabs(step_) + 0x1p-48 * (std::fabs(first_) + std::fabs(step_) * count_);
+    }
 
     // Ordered insertion (see Order); answers the index given to value.
     int AddValue(double value) {

@@ -268,7 +268,8 @@ constexpr int kShortRun = 4;
 constexpr int kLineBatch = 256;
 }  // namespace
 
-// The same device calls as the plain walk, but for two shortcuts:
+// The same device calls as the plain walk, found with less work; the second
+// and third shortcuts below make fewer calls for the same pixels:
 //  - A run of points on the pixel just drawn issues no call in the plain
 //    walk; once one point is found on it, the run's end is searched for with
 //    the extremes index instead of visiting each point.
@@ -285,6 +286,10 @@ constexpr int kLineBatch = 256;
 //    pixels are those of the one line to the run's last point. The run's
 //    end comes from the extremes index, a block at a time, instead of a
 //    column search and a segment for each column.
+//  - With any other pen the same run is found the same way where the X
+//    values are a rule less than a pixel apart, and its calls are the plain
+//    walk's own, one per pixel column (a dotted reference at 10^4 points
+//    and more).
 void TFastLineSeries::DrawPointsFast() {
     TChartCanvas3D* c = Canvas();
     if (c == nullptr) return;
@@ -299,6 +304,12 @@ void TFastLineSeries::DrawPointsFast() {
         for (int i = first; i <= last; ++i) DrawPoint(i);
         return;
     }
+    // X values kept as a rule less than a pixel apart leave no pixel column
+    // between two points empty: the plain walk along a run of points on one
+    // row makes one call for each column in turn, and these calls can be
+    // made without computing the points. Well below 1, so that no rounding
+    // of the values or the pixels can open a gap.
+    const bool denseColumns = !reduceColumns && xPixels.PixelSpan(XValues().RuleGapBound()) <= 0.75;
     // The rows' bands hold for this pass's axes only.
     bands_.clear();
     DrawPoint(first);
@@ -345,7 +356,7 @@ void TFastLineSeries::DrawPointsFast() {
             // pixel computations for each new row.
             if (runWait > 0) {
                 --runWait;
-            } else if (reduceColumns) {
+            } else if (reduceColumns || denseColumns) {
                 const int probe = static_cast<int>(std::min<long long>(last, i + 1LL * kShortRun * columnWidth));
                 int m = i;
                 // The probe bypasses At, whose two remembered pixels serve
@@ -354,8 +365,13 @@ void TFastLineSeries::DrawPointsFast() {
                     m = RunEnd(i, last, yPixels);
                 const int xm = m > i ? xPixels.At(m) : LastDrawnX;
                 if (std::abs(xm - LastDrawnX) >= kShortRun) {
-                    lineTo(xm, LastDrawnY);
-                    LastDrawnX = xm;
+                    if (reduceColumns) {
+                        lineTo(xm, LastDrawnY);
+                        LastDrawnX = xm;
+                    } else {
+                        const int step = xm > LastDrawnX ? 1 : -1;
+                        for (int x = LastDrawnX + step; x != xm + step; x += step) next(x, LastDrawnY);
+                    }
                     i = m;
                     skipped = false;
                     // Point m ends the run: the next row change is in its column.

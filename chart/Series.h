@@ -95,6 +95,9 @@ private:
         // False (and unusable) unless the axis maps linearly.
         bool Init(const TCustomChartAxis& axis, const TChartValueList& list);
         int OfRaw(double raw) const { return map_(list_->Multiplier() == 1.0 ? raw : list_->ScaledValue(raw)); }
+        // How far apart, in pixels, two raw values at most gap apart land
+        // before rounding (the multiplier is positive here).
+        double PixelSpan(double gap) const { return gap * list_->Multiplier() * map_.PixelsPerUnit(); }
         int At(int index) {
             Memo& m = memo_[index & 1];
             if (m.Index != index) m = Memo{index, OfRaw(list_->RawAt(index))};

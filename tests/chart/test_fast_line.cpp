@@ -568,3 +568,48 @@ TEST(FastLine, RunsAcrossColumnsMatchThePlainWalk) {
     for (int i = 0; i <= 400; ++i) rig.s->AddPoint(i * 0.25, 30);
     EXPECT_EQ(rig.Draw(), (Calls{"MoveTo(0,70)", "LineTo(100,70)"}));
 }
+
+// Where the X values are a rule less than a pixel apart, a run on one row is
+// found with the index for pens the column reduction leaves alone (styled,
+// or solid in another mode), and drawn with the plain walk's own calls: the
+// whole paint records the same calls. References with steps, settling and
+// noisy stretches, sparse and dense, zoomed (the line enters from outside)
+// and with the axes either way round.
+TEST(FastLine, DenseRuledRunsMakeThePlainWalksCalls) {
+    std::mt19937 random(20261209);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    const TPenStyle styles[] = {psDot, psDash, psDashDot, psSolid};
+    for (int trial = 0; trial < 40; ++trial) {
+        const int width = pick(60, 700);
+        const int n = trial % 5 == 0 ? pick(width / 3, width * 2 / 3) : pick(2 * width, 40 * width);
+        // Dyadic first and step: the values stay a rule, computed exactly.
+        const double first = pick(-1000, 1000);
+        const double step = pick(1, 256) / 256.0;
+        std::vector<double> ys;
+        double level = pick(0, 60);
+        for (int i = 0; i < n; ++i) {
+            if (pick(0, n / 4 + 1) == 0) level = pick(0, 60);                          // steps
+            double y = level;
+            if (trial % 3 == 1 && (i / 300) % 2 == 1) y += pick(-300, 300) / 100.0;  // noisy stretches
+            if (trial % 3 == 2) y += 8 * std::exp(-i / (0.1 * n + 1.0));              // settling
+            ys.push_back(y);
+        }
+        const TPenStyle style = styles[trial % 4];
+        const bool zoom = trial % 4 == 1;
+        const bool invert = trial % 7 == 3;
+        auto record = [&](bool fast) {
+            RecordingChart rig(width, 200);
+            auto* s = rig.chart.AddSeries<TFastLineSeries>();
+            s->LinePen().SetStyle(style);
+            if (style == psSolid) s->LinePen().SetMode(pmXor);
+            s->FastDrawing = fast;
+            for (int i = 0; i < n; ++i) s->AddPoint(first + i * step, ys[static_cast<std::size_t>(i)]);
+            EXPECT_TRUE(s->XValues().IsRuled());
+            if (zoom) rig.chart.BottomAxis().SetMinMax(first + 0.3 * n * step, first + 0.7 * n * step);
+            rig.chart.BottomAxis().SetInverted(invert);
+            rig.chart.Paint();
+            return rig.device->Calls();
+        };
+        ASSERT_EQ(record(true), record(false)) << "trial " << trial << ": " << width << " px, " << n << " points";
+    }
+}
