@@ -50,12 +50,13 @@ void StorePixelString(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb) {
 // From this many pixels (8 KB) on, a fill goes to the string store. A whole
 // picture is far larger than the caches nearest the core, and the string
 // store writes whole cache lines without first reading them, which plain
-// vector stores do. On the machines measured (AMD EPYC, 2026-12-09) a
-// 1280x720 paint of 10^3 points took 19 % less with it while the machine
-// was in its frequent slow state (0.19 ms against 0.23, alternating within
-// one process) and 2 % less otherwise. Below about 1000 pixels, rows in the
-// caches, its start-up costs more than the vector stores (64 pixels: 13.5
-// ns against 2.4).
+// vector stores do. On the machines measured (AMD EPYC, 2026-12-09;
+// alternating within one process) a 1280x720 paint of 10^3 points took
+// 7-19 % less with it while the machine was in its frequent slow state
+// (0.157-0.184 ms against 0.169-0.199 in one such period, 0.185-0.192
+// against 0.224-0.238 in another) and 1-2 % less otherwise. Below about
+// 1000 pixels, rows in the caches, its start-up costs more than the vector
+// stores (64 pixels: 13.5 ns against 2.4).
 constexpr std::ptrdiff_t kStringFillPixels = 2048;
 
 // n pixels of one colour from p. The program is built at -O2, where

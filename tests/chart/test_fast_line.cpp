@@ -32,6 +32,22 @@ struct LineRig : RecordingChart {
     }
 };
 
+// A chart of width x height with one red fast line, set up by configure
+// (points, pen, axes), painted: the picture, for comparing fast drawing
+// with the plain walk.
+template <class Configure>
+QImage PaintLine(int width, int height, bool fast, Configure configure) {
+    TChart chart;
+    chart.SetBounds(0, 0, width, height);
+    chart.SetView3D(false);
+    auto* s = chart.AddSeries<TFastLineSeries>();
+    s->SetSeriesColor(clRed);
+    s->FastDrawing = fast;
+    configure(chart, *s);
+    chart.Paint();
+    return chart.ControlDevice().Image()->copy();
+}
+
 }  // namespace
 
 TEST(FastLine, Defaults) {
@@ -272,22 +288,16 @@ TEST(FastLine, FastDrawingIsPixelIdenticalToThePlainWalk) {
             y1 = y0 + uniform(0, 90);
         }
         auto paint = [&](bool fast) {
-            TChart chart;
-            chart.SetBounds(0, 0, width, height);
-            chart.SetView3D(false);
-            auto* s = chart.AddSeries<TFastLineSeries>();
-            s->SetSeriesColor(clRed);
-            if (dotted) s->LinePen().SetStyle(psDot);
-            s->FastDrawing = fast;
-            for (auto [px, py] : points) s->AddPoint(px, py);
-            if (zoom) {
-                chart.BottomAxis().SetMinMax(x0, x1);
-                chart.LeftAxis().SetMinMax(y0, y1);
-            }
-            chart.BottomAxis().SetInverted(invertX);
-            chart.LeftAxis().SetInverted(invertY);
-            chart.Paint();
-            return chart.ControlDevice().Image()->copy();
+            return PaintLine(width, height, fast, [&](TChart& chart, TFastLineSeries& s) {
+                if (dotted) s.LinePen().SetStyle(psDot);
+                for (auto [px, py] : points) s.AddPoint(px, py);
+                if (zoom) {
+                    chart.BottomAxis().SetMinMax(x0, x1);
+                    chart.LeftAxis().SetMinMax(y0, y1);
+                }
+                chart.BottomAxis().SetInverted(invertX);
+                chart.LeftAxis().SetInverted(invertY);
+            });
         };
         const QImage fast = paint(true);
         const QImage plain = paint(false);
@@ -399,18 +409,12 @@ TEST(FastLine, TheLastColumnMatchesThePlainWalk) {
         // Clear of the plot's frame, which would hide a pixel's difference.
         const auto range = std::minmax_element(ys.begin(), ys.end());
         auto paint = [&](bool fast) {
-            TChart chart;
-            chart.SetBounds(0, 0, width, height);
-            chart.SetView3D(false);
-            auto* s = chart.AddSeries<TFastLineSeries>();
-            s->SetSeriesColor(clRed);
-            s->FastDrawing = fast;
-            for (int i = 0; i < n; ++i) s->AddPoint(i, ys[static_cast<std::size_t>(i)]);
-            chart.BottomAxis().SetMinMax(0, 1.25 * n);
-            chart.LeftAxis().SetMinMax(*range.first - 10, *range.second + 10);
-            chart.LeftAxis().SetInverted(invert);
-            chart.Paint();
-            return chart.ControlDevice().Image()->copy();
+            return PaintLine(width, height, fast, [&](TChart& chart, TFastLineSeries& s) {
+                for (int i = 0; i < n; ++i) s.AddPoint(i, ys[static_cast<std::size_t>(i)]);
+                chart.BottomAxis().SetMinMax(0, 1.25 * n);
+                chart.LeftAxis().SetMinMax(*range.first - 10, *range.second + 10);
+                chart.LeftAxis().SetInverted(invert);
+            });
         };
         ASSERT_EQ(paint(true), paint(false)) << "trial " << trial << ": " << width << " px, " << n << " points";
     }
@@ -548,18 +552,12 @@ TEST(FastLine, RunsAcrossColumnsMatchThePlainWalk) {
         }
         const bool invert = trial % 5 == 4;
         auto paint = [&](bool fast) {
-            TChart chart;
-            chart.SetBounds(0, 0, width, 200);
-            chart.SetView3D(false);
-            auto* s = chart.AddSeries<TFastLineSeries>();
-            s->SetSeriesColor(clRed);
-            s->FastDrawing = fast;
-            if (trial % 6 == 5) s->YValues().SetMultiplier(2.5);  // rows from scaled values
-            for (int i = 0; i < n; ++i) s->AddPoint(i, ys[static_cast<std::size_t>(i)]);
-            chart.BottomAxis().SetInverted(invert);
-            chart.LeftAxis().SetInverted(invert);
-            chart.Paint();
-            return chart.ControlDevice().Image()->copy();
+            return PaintLine(width, 200, fast, [&](TChart& chart, TFastLineSeries& s) {
+                if (trial % 6 == 5) s.YValues().SetMultiplier(2.5);  // rows from scaled values
+                for (int i = 0; i < n; ++i) s.AddPoint(i, ys[static_cast<std::size_t>(i)]);
+                chart.BottomAxis().SetInverted(invert);
+                chart.LeftAxis().SetInverted(invert);
+            });
         };
         ASSERT_EQ(paint(true), paint(false)) << "trial " << trial << ": " << width << " px, " << n << " points, shape "
                                              << shape;
