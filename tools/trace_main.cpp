@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // neurocontrol-trace: see tools/Trace.h.
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 #include "tools/CheckedOutput.h"
 #include "tools/Trace.h"
 
