@@ -11,7 +11,7 @@
 #include "chart/AxisScale.h"
 #include "chart/ChartEngine.h"
 #include "chart/ChartPanel.h"
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 namespace nc {
 namespace {

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "chart/ChartPanel.h"
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 namespace nc {
 

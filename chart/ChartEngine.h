@@ -21,7 +21,7 @@
 #include "chart/ChartDecorations.h"
 #include "chart/ChartTypes.h"
 #include "chart/ChartValueList.h"
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 namespace nc {
 

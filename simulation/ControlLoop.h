@@ -5,7 +5,7 @@
 // network; everything a tick shows leaves it through ControlView.
 
 #include "controller/red.h"
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 #include <cstdint>
 #include <memory>

@@ -50,7 +50,7 @@ if [ "$mode" = sanitize ]; then
   cmake --build "$build" -j "$(nproc)"
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0
+  export LSAN_OPTIONS=suppressions=$PWD/tools/dev/lsan.supp:print_suppressions=0
   exec ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 fi
 
@@ -60,7 +60,7 @@ if [ "$mode" = fuzz ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DNEUROCONTROL_FUZZ=ON -DCMAKE_CXX_FLAGS="$flags"
   cmake --build "$build" -j "$(nproc)"
-  exec bash tools/fuzz-round.sh "$build" "${FUZZ_SECONDS:-20}"
+  exec bash tools/dev/fuzz-round.sh "$build" "${FUZZ_SECONDS:-20}"
 fi
 
 build=${NEUROCONTROL_BUILD_DIR:-build}
@@ -73,5 +73,5 @@ else
   if [ -x "$build/app/neurocontrol" ]; then
     exec "$build/app/neurocontrol"
   fi
-  exec "$build/tools/neurocontrol-trace"
+  exec "$build/tools/trace/neurocontrol-trace"
 fi

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The drawing surface the arm animation paints on, and the one real device
-// behind it: a true-colour image. Every pixel rule lives here.
+// behind it: a true-colour image. These are the arm's own pixel rules, not
+// chart/ChartDevice.h's: a wide pen here has square caps (there round), dots
+// restart at every LineTo (there they keep their phase), and the arm needs
+// none of the chart's pen modes, patterns or text; sharing would move its pixels.
 //
 // Which pixels each operation covers (x to the right, y down, pixel (x, y) is
 // the unit square from (x, y) to (x + 1, y + 1)):

@@ -2,7 +2,7 @@
 #include "ui/Commands.h"
 
 #include "simulation/FloatFaults.h"
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 #include <cmath>
 

@@ -10,12 +10,12 @@
 #include "chart/Series.h"
 #include "simulation/ControlLoop.h"
 #include "ui/Controls.h"
+#include "ui/SimulationTimer.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -35,37 +35,6 @@ inline constexpr const char* kMensajeParar =
     "Detener el funcionamiento del sistema controlador-péndulo";
 inline constexpr const char* kMensajeLimpiar = "Limpia las gráficas";
 inline constexpr const char* kMensajeSalir = "Salir de la demostración";
-
-// The simulation timer: an on/off flag and an unsigned interval. Qt's timer
-// runs only for the intervals that tick within its range: 0 means no tick at
-// all, and counts beyond Qt's (over 24 days, from negative speeds) never come
-// in practice either.
-class SimulationTimer : public QObject {
-public:
-    explicit SimulationTimer(QObject* parent);
-    bool Enabled() const { return enabled_; }
-    uint32_t Interval() const { return interval_; }
-    void SetInterval(uint32_t ms);
-    void SetEnabled(bool on);
-    QTimer* Timer() const { return timer_; }
-    bool Ticking() const { return timer_->isActive(); }
-    // How many ticks are owed when the timer fires: at least one, more when
-    // it fired late. A late QTimer fires once, not once per interval missed,
-    // so a paint or a repaint of the window that holds the loop would
-    // otherwise cost the simulation its rate. A backlog beyond kMaxBurst is
-    // dropped rather than run, so a machine that cannot keep up never spirals.
-    int TakeDueTicks();
-    static constexpr int64_t kMaxBurst = 50;
-
-private:
-    void Apply();
-
-    QTimer* timer_;
-    QElapsedTimer clock_; // since the timer started
-    int64_t delivered_ = 0;
-    uint32_t interval_ = 1000;
-    bool enabled_ = false;
-};
 
 class TPpal : public QWidget, public ControlView {
     Q_OBJECT

@@ -2,7 +2,7 @@
 #include "ui/ResponseFile.h"
 
 #include "chart/ChartEngine.h"
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 #include <QSaveFile>
 

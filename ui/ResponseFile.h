@@ -4,7 +4,7 @@
 // the one way every save writes, through a temporary file in the target's
 // folder renamed over the target at the end.
 
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 #include <QIODevice>
 #include <QString>

@@ -4,7 +4,7 @@
 // sample whose column is nearest, its time, and the position and reference
 // plotted there, written as the read-outs write them.
 
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 #include <string>
 

@@ -8,7 +8,7 @@
 
 #include "chart/Chart.h"
 #include "chart/ChartDevice.h"
-#include "chart/ResponseChart.h"
+#include "ui/ResponseChart.h"
 
 #include <cmath>
 #include <random>

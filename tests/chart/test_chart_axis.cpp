@@ -9,7 +9,7 @@
 
 #include "ChartRig.h"
 #include "chart/Series.h"
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 using namespace nc;
 using nc::test::RecordingChart;

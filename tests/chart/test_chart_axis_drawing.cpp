@@ -8,7 +8,7 @@
 
 #include "ChartRig.h"
 #include "PixelArt.h"
-#include "chart/ResponseChart.h"
+#include "ui/ResponseChart.h"
 
 using namespace nc;
 using nc::test::RecordingChart;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tools/Trace.h"
+#include "tools/trace/Trace.h"
 
 #include <gtest/gtest.h>
 

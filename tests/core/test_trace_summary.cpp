@@ -3,7 +3,7 @@
 // from the plain trace's own columns: the state after each step (posicion_rad)
 // is the position the chart plots at the next sample.
 
-#include "tools/Trace.h"
+#include "tools/trace/Trace.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Text to number in both locales: every input gives a value or the exact
 // error message, never a crash; every value formats to a text that parses back.
 #include "FuzzInput.h"
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // neurocontrol-trace's arguments: NUL-separated words. Any of them gives status
 // 0, 1 (a failed step, with its message) or 2 (the usage), never a crash.
-#include "tools/Trace.h"
+#include "tools/trace/Trace.h"
 
 #include <cstdlib>
 #include <sstream>

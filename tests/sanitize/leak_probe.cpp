@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Leaks on purpose, so that the sanitizer build can show which leaks
-// tools/lsan.supp hides. Each mode leaks one block and exits 0; LeakSanitizer
+// tools/dev/lsan.supp hides. Each mode leaks one block and exits 0; LeakSanitizer
 // then decides the exit status.
 //   ours    allocated here, from main
 //   sorted  allocated here, in a comparison that the C library's qsort calls

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Which leaks tools/lsan.supp hides, shown on the sanitizer build's leak
+# Which leaks tools/dev/lsan.supp hides, shown on the sanitizer build's leak
 # probe: the leak inside the D-Bus library is hidden; every leak of our code
 # is reported, also one made in a function that the C library or Qt's event
 # loop called.

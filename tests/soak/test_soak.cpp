@@ -4,9 +4,9 @@
 // and nothing more; under the sanitizers the same run must leak nothing.
 
 #include "chart/Chart.h"
-#include "chart/ResponseChart.h"
 #include "chart/Series.h"
 #include "simulation/ControlLoop.h"
+#include "ui/ResponseChart.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# CI's fuzz round (tools/fuzz-round.sh) on stand-in targets that only log how
-# they were called: 0 seconds runs none; otherwise every target runs once for
+# CI's fuzz round (tools/dev/fuzz-round.sh) on stand-in targets that only log
+# how they were called: 0 seconds runs none; otherwise every target runs once for
 # the time given, and number_text gets its dictionary, which stays out of the
 # corpus copy.
-#   bash test_fuzz_round.sh path/to/tools/fuzz-round.sh
+#   bash test_fuzz_round.sh path/to/tools/dev/fuzz-round.sh
 set -uo pipefail
 round=$1
 work=$(mktemp -d)

@@ -3,7 +3,7 @@
 // the clock's format.
 
 #include "simulation/FloatFaults.h"
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 #include "tests/ui/QtPrinters.h"
 #include "ui/Commands.h"
 

@@ -2,8 +2,8 @@
 // Zoom box, undo and scrolling on the response chart, with real mouse events.
 
 #include "chart/Chart.h"
-#include "chart/ResponseChart.h"
 #include "chart/Series.h"
+#include "ui/ResponseChart.h"
 
 #include <QTest>
 #include <QWheelEvent>

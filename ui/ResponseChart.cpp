@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "chart/ResponseChart.h"
+#include "ui/ResponseChart.h"
 
 namespace nc {
 namespace {

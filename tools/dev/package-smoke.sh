@@ -8,13 +8,13 @@
 # tool prints and the installed program, started headless, is still running
 # after a few seconds. Then it removes the package again (unless it was
 # installed before this run).
-#   bash tools/package-smoke.sh
+#   bash tools/dev/package-smoke.sh
 # Needs root or sudo, git, and what tools/setup.sh installs: debhelper,
 # dpkg-dev, help2man, lintian, devscripts (hardening-check), man-db,
 # autopkgtest, xvfb and xauth. The build goes to build-package/
 # (NEUROCONTROL_PACKAGE_DIR to change it).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 build=${NEUROCONTROL_PACKAGE_DIR:-build-package}
 seconds=${SMOKE_SECONDS:-5}
 passed=0

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "tools/TraceSummary.h"
+#include "tools/trace/TraceSummary.h"
 
 #include "simulation/ControlLoop.h"
-#include "tools/StepFigures.h"
+#include "tools/trace/StepFigures.h"
 
 #include <exception>
 

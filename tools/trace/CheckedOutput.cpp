@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tools/CheckedOutput.h"
+#include "tools/trace/CheckedOutput.h"
 
 #include <cerrno>
 #include <system_error>

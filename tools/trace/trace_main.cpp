@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-// neurocontrol-trace: see tools/Trace.h.
-#include "simulation/NumberText.h"
-#include "tools/CheckedOutput.h"
-#include "tools/Trace.h"
+// neurocontrol-trace: see tools/trace/Trace.h.
+#include "text/NumberText.h"
+#include "tools/trace/CheckedOutput.h"
+#include "tools/trace/Trace.h"
 
 #include <iostream>
 

@@ -2,7 +2,7 @@
 #pragma once
 // neurocontrol-trace: the closed loop run headless from the command line.
 
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 #include <ostream>
 #include <string>

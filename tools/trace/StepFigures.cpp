@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tools/StepFigures.h"
+#include "tools/trace/StepFigures.h"
 
 #include <cassert>
 #include <cmath>

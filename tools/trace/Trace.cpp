@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "tools/Trace.h"
+#include "tools/trace/Trace.h"
 
 #include "simulation/ControlLoop.h"
-#include "tools/TraceSummary.h"
+#include "tools/trace/TraceSummary.h"
 
 #include <charconv>
 #include <cstdint>

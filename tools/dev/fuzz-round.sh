@@ -4,11 +4,11 @@
 # copy of its seed corpus, with the dictionary of its corpus folder (*.dict,
 # kept out of the corpus itself) where there is one. SECONDS 0 runs none:
 # libFuzzer would read 0 as no limit.
-#   bash tools/fuzz-round.sh BUILD SECONDS
+#   bash tools/dev/fuzz-round.sh BUILD SECONDS
 set -euo pipefail
 build=$1
 seconds=$2
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 case "$seconds" in
   ''|*[!0-9]*) echo "fuzz: SECONDS must be a whole number, not '$seconds'" >&2; exit 2 ;;
 esac
