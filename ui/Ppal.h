@@ -28,7 +28,7 @@ class TSplash;
 
 // The panel-0 messages.
 inline constexpr const char* kMensajeFondo = "Demostración de Neurocontrol";
-inline constexpr const char* kMensajeInicializar = "Icialización del Perceptron";
+inline constexpr const char* kMensajeInicializar = "Inicialización del Perceptron";
 inline constexpr const char* kMensajeControlar =
     "Poner en funcionamiento el sistema controlador-péndulo";
 inline constexpr const char* kMensajeParar =

@@ -453,7 +453,7 @@ protected:
 TEST_F(PointerTest, EnabledButtonsWriteTheirMessages)
 {
     Click(window->Button11);
-    EXPECT_EQ(MoveOver(window->Button11), QString::fromUtf8(kMensajeInicializar));
+    EXPECT_EQ(MoveOver(window->Button11), QStringLiteral("Inicialización del Perceptron"));
     EXPECT_EQ(MoveOver(window->Button9), QString::fromUtf8(kMensajeControlar));
     EXPECT_EQ(MoveOver(window->Button3), QString::fromUtf8(kMensajeLimpiar));
     EXPECT_EQ(MoveOver(window->Button2), QString::fromUtf8(kMensajeSalir));
