@@ -9,6 +9,7 @@
 #include <QToolTip>
 #include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 
 static void InitPictures()
@@ -127,9 +128,17 @@ void TUpDown::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
+void TUpDown::SetPosition(long double value)
+{
+    const long double held =
+        std::clamp(value, static_cast<long double>(range_.minimum), static_cast<long double>(range_.maximum));
+    position_ = static_cast<int>(std::nearbyint(held));
+}
+
 void TUpDown::ClickArrow(bool up)
 {
-    if (const std::optional<int> next = UpDownStep(position_, up, range_)) {
+    const std::optional<long double> origin = Origin ? Origin() : std::nullopt;
+    if (const std::optional<int> next = UpDownStep(origin.value_or(position_), up, range_)) {
         position_ = *next;
         emit Click();
     }

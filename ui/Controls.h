@@ -24,6 +24,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace nc {
@@ -81,6 +82,12 @@ class TUpDown : public QWidget {
 public:
     TUpDown(const UpDownRange& range, int position, QWidget* parent);
     int Position() const { return position_; }
+    // Moves the position without a click: rounded to a whole number and held
+    // within the range.
+    void SetPosition(long double value);
+    // Where a click steps from: the value this gives, when it gives one,
+    // else the position (UpDownStep). Must not throw.
+    std::function<std::optional<long double>()> Origin;
     // One arrow click; emits Click only when the position moves.
     void ClickArrow(bool up);
     QToolButton* UpArrow() const { return up_; }

@@ -291,6 +291,10 @@ void TPpal::WireHandlers()
     connect(Button3, &QPushButton::clicked, this, &TPpal::Button3Click);
     connect(Button2, &QPushButton::clicked, this, &TPpal::Button2Click);
     connect(UpDown1, &TUpDown::Click, this, &TPpal::UpDown1Click);
+    // The arrows step from the number in the box, typed or written by them,
+    // so a click moves the reference by at most one step from what it shows.
+    UpDown1->Origin = [this] { return ReferenceNumber(); };
+    connect(Edit7, &QLineEdit::textChanged, this, &TPpal::Edit7Change);
     connect(Timer1->Timer(), &QTimer::timeout, this, &TPpal::Timer1Due);
     connect(Timer2, &QTimer::timeout, this, &TPpal::Timer2Timer);
     Chart1->OnContextPopup = [this](int x, int y) { Chart1ContextPopup(x, y); };
@@ -428,6 +432,23 @@ void TPpal::UpDown1Click()
     Guarded([&] {
         Edit7->setText(QString::number(UpDown1->Position()));
     });
+}
+
+void TPpal::Edit7Change()
+{
+    Guarded([&] {
+        if (const std::optional<long double> grados = ReferenceNumber())
+            UpDown1->SetPosition(*grados);
+    });
+}
+
+std::optional<long double> TPpal::ReferenceNumber() const
+{
+    try {
+        return StrToFloat(Edit7->text().toStdString(), loop_.Format());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 void TPpal::Timer1Timer()

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace nc {
 
@@ -100,6 +101,8 @@ public:
     void Button3Click();  // "Limpiar"
     void Button2Click();  // "&Salir"
     void UpDown1Click();
+    // The reference box's text changed: the up-down's position follows a number.
+    void Edit7Change();
     void Timer1Timer();
     // The timer's handler: runs the ticks owed (Timer1Timer each), stopping at
     // the first that fails or stops the loop.
@@ -167,6 +170,9 @@ private:
     void CreateControls();
     // One control step with the reference box's text; throws on failure.
     void Paso();
+    // The reference box's number, read as the tick reads it; nothing when the
+    // text is not one.
+    std::optional<long double> ReferenceNumber() const;
     void WireHandlers();
     void SetRunning(bool running);
     void ShowMessage(const char* text);

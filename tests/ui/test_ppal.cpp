@@ -353,6 +353,47 @@ TEST_F(PpalTest, UpDownAtItsEndsLeavesTheTextAlone)
     EXPECT_EQ(window->Edit7->text(), QStringLiteral("355"));
 }
 
+// The arrows step from the number in the box to the next multiple of 5, also
+// from a typed one; a text that is not a number leaves them their position,
+// which followed the last number.
+TEST_F(PpalTest, ArrowsStepFromTheNumberInTheBox)
+{
+    TPpal& w = *window;
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    auto type = [&](const char* text) {
+        QTest::mouseClick(w.Edit7, Qt::LeftButton);
+        QTest::keyClick(w.Edit7, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w.Edit7, QString::fromLatin1(text));
+    };
+    auto arrow = [&](bool up) {
+        QTest::mouseClick(up ? w.UpDown1->UpArrow() : w.UpDown1->DownArrow(), Qt::LeftButton);
+        return w.Edit7->text();
+    };
+    const struct {
+        const char* typed;
+        bool up;
+        const char* shown;
+    } rows[] = {{"100", true, "105"}, {"102", true, "105"}, {"102", false, "100"}, {"358", true, "360"},
+                {"360", true, "360"}, {"365", true, "365"}, {"400", false, "360"}, {"0", false, "0"},
+                {"-3", false, "-3"},  {"-3", true, "0"},    {"1e41", false, "360"}, {"2.5", true, "5"}};
+    for (const auto& row : rows) {
+        type(row.typed);
+        EXPECT_EQ(arrow(row.up), QString::fromLatin1(row.shown)) << row.typed << (row.up ? " up" : " down");
+    }
+    type("25");
+    type("x");
+    EXPECT_EQ(arrow(true), QStringLiteral("30"));
+    // During a run the box is disabled and the arrows go on from its number.
+    type("100");
+    Click(w.Button11);
+    Click(w.Button9);
+    EXPECT_EQ(arrow(true), QStringLiteral("105"));
+    Click(w.Button1);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
 TEST_F(PpalTest, UpDownWorksDuringARun)
 {
     Click(window->Button11);
