@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Controls.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 static void InitPictures()
 {
@@ -165,6 +167,24 @@ bool AcceleratorGuard::eventFilter(QObject* watched, QEvent* event)
             return true;
     }
     return false;
+}
+
+KeyboardMenuGuard::KeyboardMenuGuard(QWidget* window, std::function<void()> open)
+    : QObject(window), open_(std::move(open))
+{
+    window->installEventFilter(this);
+    for (QWidget* control : window->findChildren<QWidget*>())
+        if (control->window() == window) // not the menus, which are windows of their own
+            control->installEventFilter(this);
+}
+
+bool KeyboardMenuGuard::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::ContextMenu
+        || static_cast<const QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Keyboard)
+        return QObject::eventFilter(watched, event);
+    open_();
+    return true;
 }
 
 TStatusBar::TStatusBar(const std::vector<std::pair<QString, int>>& panels, QWidget* parent)

@@ -124,6 +124,23 @@ private:
     QWidget* window_;
 };
 
+// Hands the keyboard's context-menu request to the window's own menu,
+// wherever the focus is. On X11 the menu key reaches the focus widget as a
+// context-menu event before it arrives as a key, and an edit box would answer
+// it with its own menu. The mouse's requests pass: a right click on a box
+// still opens the box's menu.
+class KeyboardMenuGuard : public QObject {
+public:
+    // Watches the window and every control it holds now; owned by the window.
+    KeyboardMenuGuard(QWidget* window, std::function<void()> open);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> open_;
+};
+
 class TStatusBar : public QWidget {
 public:
     TStatusBar(const std::vector<std::pair<QString, int>>& panels, QWidget* parent);

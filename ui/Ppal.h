@@ -161,6 +161,7 @@ public:
     QAction* GuardarImagen1;
     QAction* CopiarImagen1;
     QAction* DeshacerZoom1; // enabled while the chart is zoomed or scrolled
+    QAction* AbrirMenu1;    // the menu key and Shift+F10: the menu, at the chart
 
 protected:
     void changeEvent(QEvent* event) override;
