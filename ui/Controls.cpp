@@ -3,6 +3,8 @@
 
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -144,6 +146,68 @@ void TUpDown::ClickArrow(bool up)
         position_ = *next;
         emit Click();
     }
+}
+
+TReadout::TReadout(const QFont& font, QWidget* parent) : QLineEdit(parent), font_(font)
+{
+    setReadOnly(true);
+    setFrame(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setFont(font_);
+    connect(this, &QLineEdit::textChanged, this, [this] { Fit(); });
+    Fit();
+}
+
+void TReadout::ShowText(const QString& text)
+{
+    setText(text);
+    setCursorPosition(0);
+}
+
+void TReadout::resizeEvent(QResizeEvent* event)
+{
+    QLineEdit::resizeEvent(event);
+    Fit();
+}
+
+// A line edit lays its text out between an inner margin of 2 pixels at each
+// edge, widened by the font's largest overhang on that side, and scrolls the
+// text once it and a pixel for the cursor no longer fit. The right side's
+// space is given back to the text (digits, signs and separators do not
+// overhang), so the text may reach the box's right edge; the left one keeps
+// the text where a plain edit box starts it.
+void TReadout::Fit()
+{
+    constexpr int kInnerMargin = 2;
+    constexpr int kNarrowest = 50; // a stretch in percent; beyond it the text is clipped
+    struct Layout {
+        int room;         // for the text and the cursor
+        int right_margin; // gives the right side's space back
+        qreal text;       // the text's width
+    };
+    auto layout = [&](const QFont& font) {
+        const QFontMetrics metrics(font);
+        return Layout{width() - kInnerMargin - std::max(0, -metrics.minLeftBearing()),
+                      -(kInnerMargin + std::max(0, -metrics.minRightBearing())),
+                      QFontMetricsF(font).horizontalAdvance(text())};
+    };
+    auto fits = [](const Layout& l) { return qRound(l.text) + 1 <= l.room; };
+    QFont font = font_;
+    Layout l = layout(font);
+    if (!fits(l)) {
+        // A stretch narrows every glyph in proportion: start from the
+        // proportional one and step down until the text fits.
+        int stretch = std::clamp(static_cast<int>(100 * (l.room - 1) / l.text), kNarrowest, 99);
+        for (;; --stretch) {
+            font.setStretch(stretch);
+            l = layout(font);
+            if (fits(l) || stretch == kNarrowest)
+                break;
+        }
+    }
+    if (this->font() != font)
+        setFont(font);
+    setTextMargins(0, 0, l.right_margin, 0);
 }
 
 AcceleratorGuard::AcceleratorGuard(QWidget* window) : QObject(window), window_(window)

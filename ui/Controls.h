@@ -17,6 +17,7 @@
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPoint>
 #include <QPushButton>
@@ -105,6 +106,25 @@ private:
     int position_;
     QToolButton* up_;
     QToolButton* down_;
+};
+
+// A read-out: an edit box that looks like a label and that only the program
+// writes. Its text can be selected and copied, never typed (no cursor, no
+// "Cortar" or "Borrar" in its menu), and shows whole from its first
+// character: where it is wider than the box, the font is narrowed just enough
+// to fit, and otherwise it is the font as given.
+class TReadout : public QLineEdit {
+public:
+    TReadout(const QFont& font, QWidget* parent);
+    void ShowText(const QString& text);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Fit();
+
+    QFont font_; // at full width
 };
 
 // Keeps the window's accelerator keys (Alt and the letter after a button's

@@ -142,11 +142,11 @@ public:
     TButton* Button9;
     TButton* Button11;
     TStatusBar* StatusBar1;
-    QLineEdit* Edit2;
+    TReadout* Edit2;
     TButton* Button1;
-    QLineEdit* Edit3;
-    QLineEdit* Edit4;
-    QLineEdit* Edit6;
+    TReadout* Edit3;
+    TReadout* Edit4;
+    TReadout* Edit6;
     QLineEdit* Edit7;
     QLineEdit* Edit1;
     TButton* Button3;
