@@ -41,9 +41,12 @@ std::optional<int> UpDownStep(long double from, bool up, const UpDownRange& rang
     const long double maximum = range.maximum;
     if (up ? from >= maximum : from <= minimum)
         return std::nullopt;
+    // Beyond one increment outside the range every value gives the same
+    // click, and the far ones would overflow the arithmetic below.
+    const long double near = std::clamp(from, minimum - range.increment, maximum + range.increment);
     // A multiple of the increment divided by it is a whole number, exactly,
     // so a value already on a multiple moves by one whole increment.
-    const long double steps = from / range.increment;
+    const long double steps = near / range.increment;
     const long double next = up ? (std::floor(steps) + 1) * range.increment : (std::ceil(steps) - 1) * range.increment;
     return static_cast<int>(std::clamp(next, minimum, maximum));
 }

@@ -194,7 +194,7 @@ void TReadout::Fit()
     auto fits = [](const Layout& l) { return qRound(l.text) + 1 <= l.room; };
     QFont font = font_;
     Layout l = layout(font);
-    if (!fits(l)) {
+    if (!fits(l) && l.text > 0) {
         // A stretch narrows every glyph in proportion: start from the
         // proportional one and step down until the text fits.
         int stretch = std::clamp(static_cast<int>(100 * (l.room - 1) / l.text), kNarrowest, 99);

@@ -2,8 +2,9 @@
 #pragma once
 // The few controls the windows need beyond Qt's own: a button that reports
 // pointer movement and shows its tooltip only while enabled, a lowered bevel,
-// an image with an off-screen surface, a free-standing up-down and a status
-// bar of fixed-width text panels.
+// an image with an off-screen surface, a free-standing up-down, a read-only
+// read-out that shows its whole text, and a status bar of fixed-width text
+// panels; and the two key guards the main window installs on its controls.
 //
 // Pointer movement: the window writes its message panel from the movement the
 // buttons report and from its own background. Every other control keeps the
