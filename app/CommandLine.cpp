@@ -7,6 +7,10 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cerrno>
+#include <string>
+#include <system_error>
 #include <optional>
 
 namespace nc {
@@ -39,24 +43,17 @@ LaunchCommand Answer(const QString& text)
     return c;
 }
 
-// The reference as the box reads it; with a point where the box wants a comma,
-// the point is turned into the box's separator.
-std::optional<QString> ReferenceText(const QString& text, const NumberFormat& format)
+// The reference as the "Ref." box and the trace tool read it: the regional
+// decimal separator only, so that a text the option takes is one the box's
+// tick takes too.
+bool ReferenceAccepted(const QString& text, const NumberFormat& format)
 {
-    const NumberFormat punto{".", ""};
-    for (const NumberFormat* f : {&format, &punto}) {
-        try {
-            const long double grados = StrToFloat(text.toStdString(), *f);
-            if (!(grados >= 0 && grados <= kReferenciaMaxima))
-                return std::nullopt;
-            QString box = text;
-            if (f == &punto)
-                box.replace(u'.', QString::fromStdString(format.decimal_separator));
-            return box;
-        } catch (const ConversionError&) {
-        }
+    try {
+        const long double grados = StrToFloat(text.toStdString(), format);
+        return grados >= 0 && grados <= kReferenciaMaxima;
+    } catch (const ConversionError&) {
+        return false;
     }
-    return std::nullopt;
 }
 
 std::optional<int> Speed(const QString& text)
@@ -67,6 +64,14 @@ std::optional<int> Speed(const QString& text)
     } catch (const std::exception&) {
         return std::nullopt;
     }
+}
+
+// Whether the option as written (-h, --iniciar) is one of `flags`.
+bool IsFlag(const QString& written, const QList<QCommandLineOption>& flags)
+{
+    const QString name = written.mid(written.startsWith(QStringLiteral("--")) ? 2 : 1);
+    return std::any_of(flags.begin(), flags.end(),
+                       [&](const QCommandLineOption& flag) { return flag.names().contains(name); });
 }
 
 // The parser names an unknown option without its dashes; the message shows
@@ -94,11 +99,12 @@ QString HelpText()
         "velocidad.\n"
         "\n"
         "Opciones:\n"
-        "  --referencia GRADOS  pone GRADOS (de 0 a 360) en la casilla \"Ref.\"\n"
+        "  --referencia GRADOS  pone GRADOS (de 0 a 360) en la casilla \"Ref.\", escritos\n"
+        "                       como ella los lee: con el separador decimal regional\n"
         "  --velocidad N        pone N pasos de control por segundo (de 1 a 2000) en la\n"
         "                       casilla \"Vel. de simulación\"\n"
         "  --iniciar            tras la ventana de bienvenida, pulsa \"Inicializar\" y\n"
-        "                       después \"&Controlar\"\n"
+        "                       después \"Controlar\"\n"
         "  -h, --help           muestra esta ayuda y termina\n"
         "  --version            muestra la versión y termina\n"
         "\n"
@@ -107,7 +113,8 @@ QString HelpText()
         "\n"
         "Ejemplo: neurocontrol --referencia 60 --velocidad 20 --iniciar\n"
         "\n"
-        "Estado de salida: 0 bien, 2 opciones erróneas (con un mensaje en stderr).\n");
+        "Estado de salida: 0 bien, 1 no se pudo escribir la salida, 2 opciones erróneas\n"
+        "(con un mensaje en stderr).\n");
 }
 
 QString VersionText()
@@ -125,19 +132,24 @@ LaunchCommand ParseCommandLine(const QStringList& arguments, const NumberFormat&
     const QCommandLineOption referencia(QStringLiteral("referencia"), QString(), QStringLiteral("GRADOS"));
     const QCommandLineOption velocidad(QStringLiteral("velocidad"), QString(), QStringLiteral("N"));
     const QCommandLineOption iniciar(QStringLiteral("iniciar"));
-    parser.addOptions({help, version, referencia, velocidad, iniciar});
+    QList<QCommandLineOption> flags{help, version, iniciar};
+    for (const char* name : kQtFlags)
+        flags.append(QCommandLineOption(QString::fromLatin1(name)));
+    parser.addOptions(flags);
+    parser.addOptions({referencia, velocidad});
     for (const char* name : kQtOptionsWithValue)
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("x")));
-    for (const char* name : kQtFlags)
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
 
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty())
             return Fail(QStringLiteral("opción desconocida: %1 (vea neurocontrol --help)")
                             .arg(AsTyped(parser.unknownOptionNames().constFirst(), arguments)));
-        // The parser's only other complaint is a missing value; its text
-        // names the option between quotes.
+        // The parser's other complaints name the option between quotes: a
+        // value missing after an option that takes one, or a value given
+        // (--iniciar=1) to an option that takes none.
         const QString option = QRegularExpression(QStringLiteral("'([^']*)'")).match(parser.errorText()).captured(1);
+        if (IsFlag(option, flags))
+            return Fail(QStringLiteral("la opción %1 no admite ningún valor").arg(option));
         return Fail(QStringLiteral("falta el valor de la opción %1").arg(option));
     }
     if (parser.isSet(help))
@@ -151,10 +163,11 @@ LaunchCommand ParseCommandLine(const QStringList& arguments, const NumberFormat&
     LaunchCommand c;
     if (parser.isSet(referencia)) {
         const QString text = parser.value(referencia);
-        const std::optional<QString> box = ReferenceText(text, format);
-        if (!box)
-            return Fail(QStringLiteral("la referencia debe ser un número de grados entre 0 y 360, no «%1»").arg(text));
-        c.options.referencia = *box;
+        if (!ReferenceAccepted(text, format))
+            return Fail(QStringLiteral("la referencia debe ser un número de grados entre 0 y 360, con «%1» como "
+                                       "separador decimal, no «%2»")
+                            .arg(QString::fromStdString(format.decimal_separator), text));
+        c.options.referencia = text;
     }
     if (parser.isSet(velocidad)) {
         const QString text = parser.value(velocidad);
@@ -165,6 +178,24 @@ LaunchCommand ParseCommandLine(const QStringList& arguments, const NumberFormat&
     }
     c.options.iniciar = parser.isSet(iniciar);
     return c;
+}
+
+int PrintAnswer(const LaunchCommand& command, std::FILE* out, std::FILE* err)
+{
+    const QByteArray text = command.out.toUtf8();
+    errno = 0;
+    const bool whole = std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), out)
+                           == static_cast<std::size_t>(text.size())
+                       && std::fflush(out) == 0;
+    if (!whole) {
+        const int error = errno != 0 ? errno : EIO;
+        const std::string line =
+            kPrograma.toStdString() + ": Error al escribir la salida: " + std::system_category().message(error) + '\n';
+        std::fputs(line.c_str(), err);
+        return 1;
+    }
+    std::fputs(command.err.toUtf8().constData(), err);
+    return command.status;
 }
 
 void ApplyLaunchOptions(TPpal& window, const LaunchOptions& options)

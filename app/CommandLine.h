@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdio>
+
 namespace nc {
 
 class TPpal;
@@ -34,9 +36,15 @@ struct LaunchCommand {
 inline constexpr int kReferenciaMaxima = 360;
 
 // arguments: the whole argv, the program's name first. `format` is the
-// reference box's number format; a reference written with a point is taken
-// as well, and handed to the box with the box's own separator.
+// reference box's number format: the option reads a reference as the box
+// does, with the regional decimal separator, and names it when refusing one.
 LaunchCommand ParseCommandLine(const QStringList& arguments, const NumberFormat& format);
+
+// Prints the answer of a command that does not run: its text on `out`, its
+// error line on `err`, and returns its status. A text that cannot be written
+// whole (a full disk, a closed standard output) is not taken for success:
+// the system's error goes to `err` as one line and the status is 1.
+int PrintAnswer(const LaunchCommand& command, std::FILE* out, std::FILE* err);
 
 QString HelpText();
 QString VersionText();

@@ -12,8 +12,6 @@
 #include <QGuiApplication>
 #include <QIcon>
 
-#include <cstdio>
-
 int main(int argc, char** argv)
 {
     // Read before QApplication exists: --help, --version and a bad value need
@@ -22,11 +20,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const nc::LaunchCommand command = nc::ParseCommandLine(arguments, nc::NumberFormat::System());
-    if (!command.run) {
-        std::fputs(command.out.toUtf8().constData(), stdout);
-        std::fputs(command.err.toUtf8().constData(), stderr);
-        return command.status;
-    }
+    if (!command.run)
+        return nc::PrintAnswer(command, stdout, stderr);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("neurocontrol"));

@@ -4,6 +4,7 @@
 #include "simulation/FloatFaults.h"
 #include "text/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace nc {
@@ -34,15 +35,20 @@ uint32_t IntervalFromSpeedText(std::string_view text)
     return IntervalFromSpeed(SpeedFromText(text));
 }
 
-std::optional<int> UpDownStep(int position, bool up, const UpDownRange& range)
+std::optional<int> UpDownStep(long double from, bool up, const UpDownRange& range)
 {
-    const long long next = static_cast<long long>(position) + (up ? range.increment : -range.increment);
-    const long long clamped = next > range.maximum ? range.maximum
-                              : next < range.minimum ? range.minimum
-                                                     : next;
-    if (clamped == position)
+    const long double minimum = range.minimum;
+    const long double maximum = range.maximum;
+    if (up ? from >= maximum : from <= minimum)
         return std::nullopt;
-    return static_cast<int>(clamped);
+    // Beyond one increment outside the range every value gives the same
+    // click, and the far ones would overflow the arithmetic below.
+    const long double near = std::clamp(from, minimum - range.increment, maximum + range.increment);
+    // A multiple of the increment divided by it is a whole number, exactly,
+    // so a value already on a multiple moves by one whole increment.
+    const long double steps = near / range.increment;
+    const long double next = up ? (std::floor(steps) + 1) * range.increment : (std::ceil(steps) - 1) * range.increment;
+    return static_cast<int>(std::clamp(next, minimum, maximum));
 }
 
 QString LongTimeFormatWithoutZone(const QString& format)

@@ -40,15 +40,18 @@ int32_t SpeedFromText(std::string_view text);
 // The interval for the speed box's text: SpeedFromText, then as above.
 uint32_t IntervalFromSpeedText(std::string_view text);
 
-// An up-down without wrap-around: the new position after one arrow click, or
-// nothing when the click cannot move it (the up arrow at the maximum, the
-// down arrow at the minimum).
+// An up-down without wrap-around. One arrow click from a finite value goes to
+// the next multiple of the increment in the arrow's direction, held within
+// the range (102 goes up to 105 and down to 100, 400 down to 360); nothing
+// when the click cannot move (the up arrow at the maximum or above, the down
+// arrow at the minimum or below). From a multiple inside the range that is
+// one increment, the plain step.
 struct UpDownRange {
     int minimum = 0;
     int maximum = 360;
     int increment = 5;
 };
-std::optional<int> UpDownStep(int position, bool up, const UpDownRange& range);
+std::optional<int> UpDownStep(long double from, bool up, const UpDownRange& range);
 
 // The locale's long time format without its time-zone field ("t"), and the
 // brackets or blanks that only surrounded it.

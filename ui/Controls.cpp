@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Controls.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -9,7 +12,9 @@
 #include <QToolTip>
 #include <QTransform>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 static void InitPictures()
 {
@@ -127,12 +132,82 @@ void TUpDown::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
+void TUpDown::SetPosition(long double value)
+{
+    const long double held =
+        std::clamp(value, static_cast<long double>(range_.minimum), static_cast<long double>(range_.maximum));
+    position_ = static_cast<int>(std::nearbyint(held));
+}
+
 void TUpDown::ClickArrow(bool up)
 {
-    if (const std::optional<int> next = UpDownStep(position_, up, range_)) {
+    const std::optional<long double> origin = Origin ? Origin() : std::nullopt;
+    if (const std::optional<int> next = UpDownStep(origin.value_or(position_), up, range_)) {
         position_ = *next;
         emit Click();
     }
+}
+
+TReadout::TReadout(const QFont& font, QWidget* parent) : QLineEdit(parent), font_(font)
+{
+    setReadOnly(true);
+    setFrame(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setFont(font_);
+    connect(this, &QLineEdit::textChanged, this, [this] { Fit(); });
+    Fit();
+}
+
+void TReadout::ShowText(const QString& text)
+{
+    setText(text);
+    setCursorPosition(0);
+}
+
+void TReadout::resizeEvent(QResizeEvent* event)
+{
+    QLineEdit::resizeEvent(event);
+    Fit();
+}
+
+// A line edit lays its text out between an inner margin of 2 pixels at each
+// edge, widened by the font's largest overhang on that side, and scrolls the
+// text once it and a pixel for the cursor no longer fit. The right side's
+// space is given back to the text (digits, signs and separators do not
+// overhang), so the text may reach the box's right edge; the left one keeps
+// the text where a plain edit box starts it.
+void TReadout::Fit()
+{
+    constexpr int kInnerMargin = 2;
+    constexpr int kNarrowest = 50; // a stretch in percent; beyond it the text is clipped
+    struct Layout {
+        int room;         // for the text and the cursor
+        int right_margin; // gives the right side's space back
+        qreal text;       // the text's width
+    };
+    auto layout = [&](const QFont& font) {
+        const QFontMetrics metrics(font);
+        return Layout{width() - kInnerMargin - std::max(0, -metrics.minLeftBearing()),
+                      -(kInnerMargin + std::max(0, -metrics.minRightBearing())),
+                      QFontMetricsF(font).horizontalAdvance(text())};
+    };
+    auto fits = [](const Layout& l) { return qRound(l.text) + 1 <= l.room; };
+    QFont font = font_;
+    Layout l = layout(font);
+    if (!fits(l) && l.text > 0) {
+        // A stretch narrows every glyph in proportion: start from the
+        // proportional one and step down until the text fits.
+        int stretch = std::clamp(static_cast<int>(100 * (l.room - 1) / l.text), kNarrowest, 99);
+        for (;; --stretch) {
+            font.setStretch(stretch);
+            l = layout(font);
+            if (fits(l) || stretch == kNarrowest)
+                break;
+        }
+    }
+    if (this->font() != font)
+        setFont(font);
+    setTextMargins(0, 0, l.right_margin, 0);
 }
 
 AcceleratorGuard::AcceleratorGuard(QWidget* window) : QObject(window), window_(window)
@@ -156,6 +231,24 @@ bool AcceleratorGuard::eventFilter(QObject* watched, QEvent* event)
             return true;
     }
     return false;
+}
+
+KeyboardMenuGuard::KeyboardMenuGuard(QWidget* window, std::function<void()> open)
+    : QObject(window), open_(std::move(open))
+{
+    window->installEventFilter(this);
+    for (QWidget* control : window->findChildren<QWidget*>())
+        if (control->window() == window) // not the menus, which are windows of their own
+            control->installEventFilter(this);
+}
+
+bool KeyboardMenuGuard::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::ContextMenu
+        || static_cast<const QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Keyboard)
+        return QObject::eventFilter(watched, event);
+    open_();
+    return true;
 }
 
 TStatusBar::TStatusBar(const std::vector<std::pair<QString, int>>& panels, QWidget* parent)

@@ -2,8 +2,9 @@
 #pragma once
 // The few controls the windows need beyond Qt's own: a button that reports
 // pointer movement and shows its tooltip only while enabled, a lowered bevel,
-// an image with an off-screen surface, a free-standing up-down and a status
-// bar of fixed-width text panels.
+// an image with an off-screen surface, a free-standing up-down, a read-only
+// read-out that shows its whole text, and a status bar of fixed-width text
+// panels; and the two key guards the main window installs on its controls.
 //
 // Pointer movement: the window writes its message panel from the movement the
 // buttons report and from its own background. Every other control keeps the
@@ -17,6 +18,7 @@
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPoint>
 #include <QPushButton>
@@ -24,6 +26,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace nc {
@@ -81,6 +84,12 @@ class TUpDown : public QWidget {
 public:
     TUpDown(const UpDownRange& range, int position, QWidget* parent);
     int Position() const { return position_; }
+    // Moves the position without a click: rounded to a whole number and held
+    // within the range.
+    void SetPosition(long double value);
+    // Where a click steps from: the value this gives, when it gives one,
+    // else the position (UpDownStep). Must not throw.
+    std::function<std::optional<long double>()> Origin;
     // One arrow click; emits Click only when the position moves.
     void ClickArrow(bool up);
     QToolButton* UpArrow() const { return up_; }
@@ -100,6 +109,25 @@ private:
     QToolButton* down_;
 };
 
+// A read-out: an edit box that looks like a label and that only the program
+// writes. Its text can be selected and copied, never typed (no cursor, no
+// "Cortar" or "Borrar" in its menu), and shows whole from its first
+// character: where it is wider than the box, the font is narrowed just enough
+// to fit, and otherwise it is the font as given.
+class TReadout : public QLineEdit {
+public:
+    TReadout(const QFont& font, QWidget* parent);
+    void ShowText(const QString& text);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Fit();
+
+    QFont font_; // at full width
+};
+
 // Keeps the window's accelerator keys (Alt and the letter after a button's
 // "&") out of its edit boxes. An enabled button takes its key before any box
 // sees it; a disabled button does not, and the box with the focus would type
@@ -115,6 +143,23 @@ protected:
 
 private:
     QWidget* window_;
+};
+
+// Hands the keyboard's context-menu request to the window's own menu,
+// wherever the focus is. On X11 the menu key reaches the focus widget as a
+// context-menu event before it arrives as a key, and an edit box would answer
+// it with its own menu. The mouse's requests pass: a right click on a box
+// still opens the box's menu.
+class KeyboardMenuGuard : public QObject {
+public:
+    // Watches the window and every control it holds now; owned by the window.
+    KeyboardMenuGuard(QWidget* window, std::function<void()> open);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> open_;
 };
 
 class TStatusBar : public QWidget {

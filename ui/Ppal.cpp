@@ -49,15 +49,6 @@ void SetBase(QWidget* w, QColor colour)
     w->setPalette(p);
 }
 
-// A read-out shows its text from the first character, clipped at the right
-// where the box is too narrow, as a freshly set edit box does; left to
-// itself, the line edit would scroll to keep its cursor, at the end, in view.
-void ShowReadout(QLineEdit* edit, const std::string& text)
-{
-    edit->setText(QString::fromStdString(text));
-    edit->setCursorPosition(0);
-}
-
 QLabel* ReadoutLabel(const char* text, QRect geometry, QWidget* parent)
 {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
@@ -72,19 +63,21 @@ QLabel* ReadoutLabel(const char* text, QRect geometry, QWidget* parent)
     return label;
 }
 
-// A read-out: an ordinary edit box that looks like a label.
-QLineEdit* ReadoutEdit(QRect geometry, QWidget* parent)
+// A read-out on the window's ground. Each is widened from its stored width
+// into the free space on its right, so that every value up to five integer
+// digits with its decimals and a sign shows whole ("-12345.6789", 81 pixels
+// in the read-out font): the velocity and the force have the room, the
+// position and the time stop 3 pixels short of the next label and narrow
+// their font for the widest texts (TReadout).
+TReadout* Readout(QRect geometry, QWidget* parent)
 {
-    auto* edit = new QLineEdit(QStringLiteral("0"), parent);
-    edit->setGeometry(geometry);
-    edit->setFrame(false);
-    edit->setFont(ReadoutFont());
-    edit->setTextMargins(0, 0, 0, 0);
-    edit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SetTextColour(edit, QColor(255, 0, 0));
-    SetBase(edit, parent->palette().color(QPalette::Button));
-    KeepPointerMoves(edit);
-    return edit;
+    auto* readout = new TReadout(ReadoutFont(), parent);
+    readout->setGeometry(geometry);
+    readout->ShowText(QStringLiteral("0"));
+    SetTextColour(readout, QColor(255, 0, 0));
+    SetBase(readout, parent->palette().color(QPalette::Button));
+    KeepPointerMoves(readout);
+    return readout;
 }
 
 QLineEdit* InputEdit(const char* text, QRect geometry, QColor background, QWidget* parent)
@@ -173,11 +166,11 @@ void TPpal::CreateControls()
     Button11 = Button("Inicializar", "Inicializar el Perceptron", QRect(519, 257, 55, 25), this);
     StatusBar1 = new TStatusBar({{QStringLiteral("Mensajes"), 350}, {QStringLiteral("Hora"), 250}}, this);
     StatusBar1->setGeometry(0, 432, 599, 21);
-    Edit2 = ReadoutEdit(QRect(73, 182, 46, 17), this);
+    Edit2 = Readout(QRect(73, 182, 59, 17), this); // stored width 46, Label6 at 135
     Button1 = Button("Parar", "Parar Simulación", QRect(519, 329, 55, 26), this);
-    Edit3 = ReadoutEdit(QRect(81, 410, 52, 17), this);
-    Edit4 = ReadoutEdit(QRect(207, 410, 61, 17), this);
-    Edit6 = ReadoutEdit(QRect(188, 182, 66, 17), this);
+    Edit3 = Readout(QRect(81, 410, 58, 17), this);  // 52, Label5 at 142
+    Edit4 = Readout(QRect(207, 410, 88, 17), this); // 61
+    Edit6 = Readout(QRect(188, 182, 88, 17), this); // 66
     Edit7 = InputEdit("30", QRect(54, 13, 31, 21), QColor(0, 255, 255), this);
     Edit1 = InputEdit("5", QRect(420, 179, 61, 21), QColor(255, 255, 255), this);
     Button3 = Button("Limpiar", "Limpiar las gráficas", QRect(518, 208, 55, 26), this);
@@ -232,6 +225,14 @@ void TPpal::CreateChartMenu()
     GuardarDatos1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     GuardarDatos1->setShortcutContext(Qt::WindowShortcut);
     addAction(GuardarDatos1);
+    // The keyboard opens the menu from anywhere in the window, at the chart:
+    // the menu key and Shift+F10 as the window's shortcuts, and the context
+    // request some platforms make of the menu key (KeyboardMenuGuard). With
+    // the menu open the keys go to the menu, and Escape closes it.
+    AbrirMenu1 = new QAction(this);
+    AbrirMenu1->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
+    AbrirMenu1->setShortcutContext(Qt::WindowShortcut);
+    addAction(AbrirMenu1);
     carpeta_guardado_ = QDir::currentPath();
     AskSaveFileName = [this](const QString& title, const QString& suggested, const QString& filter) {
         return AskWithQtDialog(this, title, suggested, filter);
@@ -247,6 +248,10 @@ void TPpal::WireHandlers()
     connect(Button3, &QPushButton::clicked, this, &TPpal::Button3Click);
     connect(Button2, &QPushButton::clicked, this, &TPpal::Button2Click);
     connect(UpDown1, &TUpDown::Click, this, &TPpal::UpDown1Click);
+    // The arrows step from the number in the box, typed or written by them,
+    // so a click moves the reference by at most one step from what it shows.
+    UpDown1->Origin = [this] { return ReferenceNumber(); };
+    connect(Edit7, &QLineEdit::textChanged, this, &TPpal::Edit7Change);
     connect(Timer1->Timer(), &QTimer::timeout, this, &TPpal::Timer1Due);
     connect(Timer2, &QTimer::timeout, this, &TPpal::Timer2Timer);
     Chart1->OnContextPopup = [this](int x, int y) { Chart1ContextPopup(x, y); };
@@ -255,6 +260,9 @@ void TPpal::WireHandlers()
     connect(GuardarImagen1, &QAction::triggered, this, &TPpal::GuardarImagenClick);
     connect(CopiarImagen1, &QAction::triggered, this, &TPpal::CopiarImagenClick);
     connect(DeshacerZoom1, &QAction::triggered, this, &TPpal::DeshacerZoomClick);
+    auto menu_at_chart = [this] { Chart1ContextPopup(Chart1->width() / 2, Chart1->height() / 2); };
+    connect(AbrirMenu1, &QAction::triggered, this, menu_at_chart);
+    new KeyboardMenuGuard(this, menu_at_chart);
 
     connect(Button11, &TButton::MouseMove, this, &TPpal::Button11MouseMove);
     connect(Button9, &TButton::MouseMove, this, &TPpal::Button9MouseMove);
@@ -386,6 +394,23 @@ void TPpal::UpDown1Click()
     });
 }
 
+void TPpal::Edit7Change()
+{
+    Guarded([&] {
+        if (const std::optional<long double> grados = ReferenceNumber())
+            UpDown1->SetPosition(*grados);
+    });
+}
+
+std::optional<long double> TPpal::ReferenceNumber() const
+{
+    try {
+        return StrToFloat(Edit7->text().toStdString(), loop_.Format());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 void TPpal::Timer1Timer()
 {
     Guarded([&] { Paso(); });
@@ -486,12 +511,12 @@ void TPpal::DeshacerZoomClick()
 
 void TPpal::SetPositionText(const std::string& text)
 {
-    ShowReadout(Edit3, text);
+    Edit3->ShowText(QString::fromStdString(text));
 }
 
 void TPpal::SetVelocityText(const std::string& text)
 {
-    ShowReadout(Edit4, text);
+    Edit4->ShowText(QString::fromStdString(text));
 }
 
 // One point per series and sample: the position, and the reference as the box
@@ -508,12 +533,12 @@ void TPpal::Dibujar_graficas(int32_t muestra, float posicion_grados, float)
 
 void TPpal::SetForceText(const std::string& text)
 {
-    ShowReadout(Edit6, text);
+    Edit6->ShowText(QString::fromStdString(text));
 }
 
 void TPpal::SetTimeText(const std::string& text)
 {
-    ShowReadout(Edit2, text);
+    Edit2->ShowText(QString::fromStdString(text));
 }
 
 void TPpal::Dibujar_brazo(double angulo_animacion)

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace nc {
 
@@ -28,7 +29,7 @@ class TSplash;
 
 // The panel-0 messages.
 inline constexpr const char* kMensajeFondo = "Demostración de Neurocontrol";
-inline constexpr const char* kMensajeInicializar = "Icialización del Perceptron";
+inline constexpr const char* kMensajeInicializar = "Inicialización del Perceptron";
 inline constexpr const char* kMensajeControlar =
     "Poner en funcionamiento el sistema controlador-péndulo";
 inline constexpr const char* kMensajeParar =
@@ -69,6 +70,8 @@ public:
     void Button3Click();  // "Limpiar"
     void Button2Click();  // "&Salir"
     void UpDown1Click();
+    // The reference box's text changed: the up-down's position follows a number.
+    void Edit7Change();
     void Timer1Timer();
     // The timer's handler: runs the ticks owed (Timer1Timer each), stopping at
     // the first that fails or stops the loop.
@@ -108,11 +111,11 @@ public:
     TButton* Button9;
     TButton* Button11;
     TStatusBar* StatusBar1;
-    QLineEdit* Edit2;
+    TReadout* Edit2;
     TButton* Button1;
-    QLineEdit* Edit3;
-    QLineEdit* Edit4;
-    QLineEdit* Edit6;
+    TReadout* Edit3;
+    TReadout* Edit4;
+    TReadout* Edit6;
     QLineEdit* Edit7;
     QLineEdit* Edit1;
     TButton* Button3;
@@ -127,6 +130,7 @@ public:
     QAction* GuardarImagen1;
     QAction* CopiarImagen1;
     QAction* DeshacerZoom1; // enabled while the chart is zoomed or scrolled
+    QAction* AbrirMenu1;    // the menu key and Shift+F10: the menu, at the chart
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -136,6 +140,9 @@ private:
     void CreateControls();
     // One control step with the reference box's text; throws on failure.
     void Paso();
+    // The reference box's number, read as the tick reads it; nothing when the
+    // text is not one.
+    std::optional<long double> ReferenceNumber() const;
     void WireHandlers();
     void SetRunning(bool running);
     void ShowMessage(const char* text);

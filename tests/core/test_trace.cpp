@@ -90,6 +90,9 @@ TEST(Trace, MalformedArgumentsPrintUsageAndExitTwo)
     }
     EXPECT_EQ(Trace({"30", "0"}).lines.size(), 1u);
     EXPECT_EQ(Trace({"--help"}).status, 0);
+    // The buttons as the window shows them, without the accelerator's mark.
+    EXPECT_NE(std::string(kTraceUsage).find("\"Controlar\""), std::string::npos);
+    EXPECT_EQ(std::string(kTraceUsage).find('&'), std::string::npos);
 }
 
 } // namespace

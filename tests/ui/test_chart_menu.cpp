@@ -10,6 +10,7 @@
 #include "ui/Ppal.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QApplication>
 #include <QGuiApplication>
@@ -29,6 +30,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace nc {
@@ -168,6 +170,37 @@ TEST_F(ChartMenuTest, MenuUndoesAWheelZoom)
     Choose(window->DeshacerZoom1);
     EXPECT_FALSE(chart.IsZoomed());
     EXPECT_TRUE(chart.BottomAxis().Automatic());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+// The keyboard opens the menu at the chart wherever the focus is: the menu
+// key, Shift+F10, and the context request X11 makes of the menu key, which an
+// edit box would answer with its own menu. Escape closes it.
+TEST_F(ChartMenuTest, MenuKeyOpensTheMenuAtTheChartFromAnyControl)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const QRect chart(window->Chart1->mapToGlobal(QPoint(0, 0)), window->Chart1->size());
+    const std::function<void(QWidget*)> requests[] = {
+        [](QWidget* focus) { QTest::keyClick(focus, Qt::Key_Menu); },
+        [](QWidget* focus) { QTest::keyClick(focus, Qt::Key_F10, Qt::ShiftModifier); },
+        [](QWidget* focus) {
+            QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(2, 2), focus->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(focus, &request);
+        }};
+    for (QWidget* focus : {static_cast<QWidget*>(window->Edit1), static_cast<QWidget*>(window->Edit7),
+                           static_cast<QWidget*>(window->Edit3), static_cast<QWidget*>(window->Button3),
+                           static_cast<QWidget*>(window->UpDown1)}) {
+        for (std::size_t i = 0; i < std::size(requests); ++i) {
+            focus->setFocus();
+            requests[i](focus);
+            const QString where = focus->objectName() + u' ' + QString::number(i);
+            EXPECT_EQ(QApplication::activePopupWidget(), window->PopupMenu1) << where.toStdString();
+            EXPECT_TRUE(chart.contains(window->PopupMenu1->pos())) << where.toStdString();
+            QTest::keyClick(window->PopupMenu1, Qt::Key_Escape);
+            EXPECT_FALSE(window->PopupMenu1->isVisible()) << where.toStdString();
+        }
+    }
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
 }
 

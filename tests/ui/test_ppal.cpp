@@ -7,6 +7,10 @@
 #include "ui/Ppal.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
 #include <QHelpEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -16,6 +20,7 @@
 
 #include <ostream>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -101,9 +106,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Place{"Image1", {27, 3, 547, 172}}, Place{"Image3", {282, 204, 220, 205}},
                       Place{"Button2", {519, 365, 55, 26}}, Place{"Button9", {519, 293, 55, 25}},
                       Place{"Button11", {519, 257, 55, 25}}, Place{"StatusBar1", {0, 432, 599, 21}},
-                      Place{"Edit2", {73, 182, 46, 17}}, Place{"Button1", {519, 329, 55, 26}},
-                      Place{"Edit3", {81, 410, 52, 17}}, Place{"Edit4", {207, 410, 61, 17}},
-                      Place{"Edit6", {188, 182, 66, 17}}, Place{"Edit7", {54, 13, 31, 21}},
+                      Place{"Edit2", {73, 182, 59, 17}}, Place{"Button1", {519, 329, 55, 26}},
+                      Place{"Edit3", {81, 410, 58, 17}}, Place{"Edit4", {207, 410, 88, 17}},
+                      Place{"Edit6", {188, 182, 88, 17}}, Place{"Edit7", {54, 13, 31, 21}},
                       Place{"Edit1", {420, 179, 61, 21}}, Place{"Button3", {518, 208, 55, 26}},
                       Place{"Chart1", {17, 204, 257, 204}}, Place{"UpDown1", {34, 3, 17, 36}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -121,6 +126,95 @@ TEST_F(PpalTest, LabelsKeepTheirCornerAndText)
         EXPECT_EQ(labels[i].first->font().pixelSize(), 16);
         EXPECT_EQ(labels[i].first->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     }
+}
+
+// The width of the text's red ink, from its first column to its last.
+int InkWidth(const QImage& image)
+{
+    int first = -1, last = -1;
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() - std::max(c.green(), c.blue()) > 64) {
+                first = first < 0 ? x : first;
+                last = x;
+                break;
+            }
+        }
+    return first < 0 ? 0 : last - first + 1;
+}
+
+// The text on its own, unclipped.
+int InkWidth(const QString& text, const QFont& font)
+{
+    QImage image(300, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(QColor(255, 0, 0));
+    painter.drawText(QPoint(10, 25), text);
+    return InkWidth(image);
+}
+
+// Every read-out shows its whole text, up to five integer digits with their
+// decimals and a sign, with either separator, in the room it has beside the
+// controls that stay where they were (LayoutTest); the texts the boxes have
+// the room for keep the full font. Only the loop writes them: they can be
+// selected and copied, not typed into, and show no cursor.
+TEST_F(PpalTest, ReadoutsShowTheirWholeTextAndOnlyTheLoopWritesThem)
+{
+    TPpal& w = *window;
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const std::pair<TReadout*, void (TPpal::*)(const std::string&)> readouts[] = {
+        {w.Edit2, &TPpal::SetTimeText},
+        {w.Edit3, &TPpal::SetPositionText},
+        {w.Edit4, &TPpal::SetVelocityText},
+        {w.Edit6, &TPpal::SetForceText}};
+    const QFont full = w.Label4->font();
+    for (const auto& [readout, write] : readouts) {
+        for (const char* text : {"-12345.6789", "-12345,6789", "1785.4790", "99999.95", "27.7175", "0"}) {
+            (w.*write)(text);
+            EXPECT_EQ(InkWidth(readout->grab().toImage()), InkWidth(QString::fromLatin1(text), readout->font()))
+                << readout->objectName().toStdString() << ' ' << text;
+        }
+    }
+    for (const auto& [readout, text] : {std::pair{w.Edit2, "1087.75"}, std::pair{w.Edit3, "27.7175"},
+                                        std::pair{w.Edit4, "-12345.6789"}, std::pair{w.Edit6, "-12345,6789"}}) {
+        readout->ShowText(QString::fromLatin1(text));
+        EXPECT_EQ(InkWidth(readout->grab().toImage()), InkWidth(QString::fromLatin1(text), full))
+            << readout->objectName().toStdString() << ' ' << text;
+    }
+
+    w.SetPositionText("30.3102");
+    QTest::mouseClick(w.Edit3, Qt::LeftButton);
+    QTest::keyClicks(w.Edit3, QStringLiteral("9"));
+    QTest::keyClick(w.Edit3, Qt::Key_Delete);
+    EXPECT_EQ(w.Edit3->text(), QStringLiteral("30.3102"));
+    QTest::keyClick(w.Edit3, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w.Edit3, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("30.3102"));
+    // What the window makes of a right click on the box.
+    QContextMenuEvent right_click(QContextMenuEvent::Mouse, QPoint(5, 5), w.Edit3->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(w.Edit3, &right_click);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QStringList items;
+    for (const QAction* action : menu->actions())
+        if (!action->isSeparator())
+            items << action->text().section(u'\t', 0, 0);
+    EXPECT_EQ(items, (QStringList{QStringLiteral("&Copy"), QStringLiteral("Select All")}));
+    QTest::keyClick(menu, Qt::Key_Escape);
+    // A tick's text in the box with the focus, then the focus elsewhere: the
+    // same picture, with no cursor in the first.
+    w.SetPositionText("30.3104");
+    ASSERT_EQ(QApplication::focusWidget(), w.Edit3);
+    const QImage focused = w.Edit3->grab().toImage();
+    QTest::keyClick(w.Edit3, Qt::Key_Tab);
+    ASSERT_NE(QApplication::focusWidget(), w.Edit3);
+    EXPECT_EQ(w.Edit3->grab().toImage(), focused);
+    EXPECT_TRUE(errors.isEmpty());
 }
 
 TEST_F(PpalTest, ButtonsTextsTooltipsAndTabOrder)
@@ -353,6 +447,47 @@ TEST_F(PpalTest, UpDownAtItsEndsLeavesTheTextAlone)
     EXPECT_EQ(window->Edit7->text(), QStringLiteral("355"));
 }
 
+// The arrows step from the number in the box to the next multiple of 5, also
+// from a typed one; a text that is not a number leaves them their position,
+// which followed the last number.
+TEST_F(PpalTest, ArrowsStepFromTheNumberInTheBox)
+{
+    TPpal& w = *window;
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    auto type = [&](const char* text) {
+        QTest::mouseClick(w.Edit7, Qt::LeftButton);
+        QTest::keyClick(w.Edit7, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w.Edit7, QString::fromLatin1(text));
+    };
+    auto arrow = [&](bool up) {
+        QTest::mouseClick(up ? w.UpDown1->UpArrow() : w.UpDown1->DownArrow(), Qt::LeftButton);
+        return w.Edit7->text();
+    };
+    const struct {
+        const char* typed;
+        bool up;
+        const char* shown;
+    } rows[] = {{"100", true, "105"}, {"102", true, "105"}, {"102", false, "100"}, {"358", true, "360"},
+                {"360", true, "360"}, {"365", true, "365"}, {"400", false, "360"}, {"0", false, "0"},
+                {"-3", false, "-3"},  {"-3", true, "0"},    {"1e41", false, "360"}, {"2.5", true, "5"}};
+    for (const auto& row : rows) {
+        type(row.typed);
+        EXPECT_EQ(arrow(row.up), QString::fromLatin1(row.shown)) << row.typed << (row.up ? " up" : " down");
+    }
+    type("25");
+    type("x");
+    EXPECT_EQ(arrow(true), QStringLiteral("30"));
+    // During a run the box is disabled and the arrows go on from its number.
+    type("100");
+    Click(w.Button11);
+    Click(w.Button9);
+    EXPECT_EQ(arrow(true), QStringLiteral("105"));
+    Click(w.Button1);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
 TEST_F(PpalTest, UpDownWorksDuringARun)
 {
     Click(window->Button11);
@@ -415,7 +550,7 @@ TEST_F(PpalTest, AcceleratorsNeverTypeIntoEditBoxes)
     Click(window->Button11);
     alt(window->Edit1, Qt::Key_C);
     ASSERT_TRUE(Soon([&] { return window->Timer1->Enabled(); }));
-    for (QLineEdit* edit : {window->Edit1, window->Edit3, window->Edit2}) {
+    for (QLineEdit* edit : std::initializer_list<QLineEdit*>{window->Edit1, window->Edit3, window->Edit2}) {
         alt(edit, Qt::Key_C);
         alt(edit, Qt::Key_S); // "&Salir" is disabled during a run
     }
@@ -453,7 +588,7 @@ protected:
 TEST_F(PointerTest, EnabledButtonsWriteTheirMessages)
 {
     Click(window->Button11);
-    EXPECT_EQ(MoveOver(window->Button11), QString::fromUtf8(kMensajeInicializar));
+    EXPECT_EQ(MoveOver(window->Button11), QStringLiteral("Inicialización del Perceptron"));
     EXPECT_EQ(MoveOver(window->Button9), QString::fromUtf8(kMensajeControlar));
     EXPECT_EQ(MoveOver(window->Button3), QString::fromUtf8(kMensajeLimpiar));
     EXPECT_EQ(MoveOver(window->Button2), QString::fromUtf8(kMensajeSalir));

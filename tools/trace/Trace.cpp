@@ -16,7 +16,7 @@ const char* const kTraceUsage =
     "  o:  neurocontrol-trace --help | --version\n"
     "\n"
     "Ejecuta el lazo de control sin ventana, como si se pulsara \"Inicializar\" y\n"
-    "después \"&Controlar\". Cada par ejecuta MUESTRAS pasos con REFERENCIA (grados,\n"
+    "después \"Controlar\". Cada par ejecuta MUESTRAS pasos con REFERENCIA (grados,\n"
     "escrita como en la casilla \"Ref.\", con el separador decimal regional) y\n"
     "continúa la misma ejecución. Sin pares equivale a: 30 100\n"
     "\n"
