@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The closed loop linearised at a state. Near (θ, ω) the arm and its
+// controller behave like x' = A x with x = (δθ, δω) and
+//     A = [[0, 1], [g·cos θ + ∂u/∂θ, −b + ∂u/∂ω]],
+// where g is the gravity term and b the damping of the arm's equation
+// (9.81 and 2 in the program). The reference is held, so ∂u/∂r does not
+// enter A; it sets where the loop settles, not how it gets there.
+
+#include "controller/NetworkXray.h"
+
+namespace nc {
+
+// The eigenvalues of a real 2×2 matrix, in closed form. A complex pair is
+// (re ± i·im) with im > 0 in the first; real ones are ordered with the
+// larger first and have im = 0.
+struct Eigen2 {
+    long double re1 = 0.0L, im1 = 0.0L;
+    long double re2 = 0.0L, im2 = 0.0L;
+};
+Eigen2 Autovalores2x2(long double a11, long double a12, long double a21, long double a22);
+
+struct LinearisedLoop {
+    long double a21 = 0.0L; // g·cos θ + ∂u/∂θ
+    long double a22 = 0.0L; // −b + ∂u/∂ω
+    Eigen2 autovalores;
+    // For a companion matrix like A, det A = −a21 = ωn² and trace A =
+    // a22 = −2ζωn. Both are defined only when det A > 0 (an oscillator, damped
+    // or not); otherwise the eigenvalues are real with opposite signs or one
+    // is zero, and oscilador is false with ωn = ζ = 0.
+    bool oscilador = false;
+    long double frecuencia_natural = 0.0L; // ωn, radians per second
+    long double amortiguamiento = 0.0L;    // ζ
+    bool estable = false;                  // both real parts negative
+};
+
+LinearisedLoop Linealizar(double posicion, long double du_dposicion, long double du_dvelocidad,
+                          long double g = 9.81L, long double b = 2.0L);
+
+// The loop under the network's gains at a state.
+inline LinearisedLoop Linealizar(double posicion, const Gains& ganancias, long double g = 9.81L,
+                                 long double b = 2.0L)
+{
+    return Linealizar(posicion, ganancias.dposicion, ganancias.dvelocidad, g, b);
+}
+
+// The loop under a PID whose derivative acts on the measurement, so that
+// ∂u/∂θ = −Kp and ∂u/∂ω = −Kd. The integral is held at its value: it adds
+// a constant force near the state, which moves the equilibrium but not these
+// two rows. Its own slow mode would need a third state and is not shown.
+inline LinearisedLoop LinealizarPID(double posicion, long double kp, long double kd, long double g = 9.81L,
+                                    long double b = 2.0L)
+{
+    return Linealizar(posicion, -kp, -kd, g, b);
+}
+
+} // namespace nc
