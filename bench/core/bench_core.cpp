@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The cost of one control step and of its two heavy parts.
+#include "controller/LinearLoop.h"
+#include "controller/NetworkXray.h"
 #include "controller/StoredController.h"
 #include "simulation/ControlLoop.h"
 #include "simulation/Pendulo.h"
 
 #include <benchmark/benchmark.h>
+
+#include <chrono>
 
 namespace {
 
@@ -56,6 +60,35 @@ void BM_FeedBack(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FeedBack);
+
+// What the window would compute on every tick to show the network at work:
+// the outputs, the gains and the loop's eigenvalues at one state, timed in
+// the same run as one plain FeedBack (the "feedbacks" counter is the ratio).
+void BM_XrayAgainstFeedBack(benchmark::State& state)
+{
+    auto red = nc::Construir_red_almacenada();
+    const nc::vector_1_Din entrada{0.1, 0.2, 0.5235987901687622};
+    constexpr int kRounds = 1000;
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int k = 0; k < kRounds; ++k) {
+        nc::FeedBack(*red, entrada);
+        benchmark::DoNotOptimize(red->Capa(1).Neurona(0).Salida());
+    }
+    const double feedback = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / kRounds;
+
+    nc::NetworkXray xray;
+    int64_t n = 0;
+    const auto t1 = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        const nc::XrayReading& r = xray.Read(*red, entrada[0], entrada[1], entrada[2]);
+        const nc::LinearisedLoop l = nc::Linealizar(entrada[0], r.ganancias);
+        benchmark::DoNotOptimize(l);
+        ++n;
+    }
+    const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - t1).count();
+    state.counters["feedbacks"] = n > 0 ? total / static_cast<double>(n) / feedback : 0.0;
+}
+BENCHMARK(BM_XrayAgainstFeedBack);
 
 void BM_Pendulo(benchmark::State& state)
 {
