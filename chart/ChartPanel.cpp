@@ -350,10 +350,7 @@ int TCustomAxisPanel::NumPages() const {
 void TCustomAxisPanel::SetPage(int value) {
     value = std::min(value, NumPages());
     value = std::max(value, 1);
-    if (value == page_) return;
-    page_ = value;
-    Invalidate();
-    if (OnPageChange) OnPageChange(*this);
+    if (Store(page_, value) && OnPageChange) OnPageChange(*this);
 }
 
 void TCustomAxisPanel::DrawContents(const TRect& panelRect) {
