@@ -11,20 +11,12 @@ namespace nc {
 
 // ------------------------------------------------------------ pen classes
 
-void TChartPen::SetVisible(bool value) {
-    if (value == visible_) return;
-    visible_ = value;
-    Changed();
-}
-
 void TChartPen::Assign(const TPen& source) {
     if (&source == this) return;
     bool changed = AssignFields(source);
-    if (const auto* chartPen = dynamic_cast<const TChartPen*>(&source)) {
-        changed = changed || chartPen->visible_ != visible_;
-        visible_ = chartPen->visible_;
-    }
-    if (changed) Changed();
+    if (const auto* chartPen = dynamic_cast<const TChartPen*>(&source))
+        changed |= StoreChanged(visible_, chartPen->visible_);
+    RepaintIf(changed);
 }
 
 TChartHiddenPen::TChartHiddenPen() { SetVisible(false); }
@@ -134,8 +126,7 @@ void TChartCanvas3D::FreeBitmap() {
 }
 
 void TChartCanvas3D::SetMonochrome(bool value) {
-    if (value == monochrome_) return;
-    monochrome_ = value;
+    if (!StoreChanged(monochrome_, value)) return;
     FreeBitmap();
     if (ViewOptions != nullptr) ViewOptions->Repaint();
 }

@@ -30,7 +30,7 @@ class TChartPen : public TPen {
 public:
     TChartPen() = default;
     bool Visible() const { return visible_; }
-    void SetVisible(bool value);
+    void SetVisible(bool value) { Store(visible_, value); }
     // From another chart pen Visible is copied too.
     void Assign(const TPen& source) override;
 

@@ -25,18 +25,6 @@ TChartWall::TChartWall(TCustomChartPanel* parent)
 
 void TChartWall::Repaint() const { InvalidateChartPanel(parent_); }
 
-void TChartWall::SetColor(TColor value) {
-    if (value == color_) return;
-    color_ = value;
-    Repaint();
-}
-
-void TChartWall::SetSize(int value) {
-    if (value == size_) return;
-    size_ = value;
-    Repaint();
-}
-
 void TChartWall::Assign(const TChartWall& source) {
     if (&source == this) return;
     SetColor(source.color_);
@@ -56,14 +44,6 @@ TChartTitle::TChartTitle(TCustomChartPanel* parent)
 
 void TChartTitle::SetText(const std::vector<std::string>& lines) {
     text_ = lines;
-    Repaint();
-}
-
-// ----------------------------------------------------------------- legend
-
-void TChartLegend::SetVisible(bool value) {
-    if (value == visible_) return;
-    visible_ = value;
     Repaint();
 }
 

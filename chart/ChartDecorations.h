@@ -22,7 +22,7 @@ void InvalidateChartPanel(TCustomChartPanel* panel);
 
 // Base of the objects that own a chart font (titles, legend, axis titles).
 // The font starts as the default chart font.
-class TChartFontObject {
+class TChartFontObject : protected TRepaintsOnChange {
 public:
     explicit TChartFontObject(TCustomChartPanel* parent);
     virtual ~TChartFontObject() = default;
@@ -36,6 +36,7 @@ public:
 
 protected:
     void Repaint() const;
+    void RepaintOnChange() override { Repaint(); }
 
 private:
     TCustomChartPanel* parent_;
@@ -48,7 +49,7 @@ public:
     TChartBrush() { SetColor(UnsetColor); }
 };
 
-class TChartWall {
+class TChartWall : private TRepaintsOnChange {
 public:
     explicit TChartWall(TCustomChartPanel* parent);
     TChartWall(const TChartWall&) = delete;
@@ -59,15 +60,16 @@ public:
     TChartPen& Pen() { return *pen_; }
     const TChartPen& Pen() const { return *pen_; }
     TColor Color() const { return color_; }
-    void SetColor(TColor value);
+    void SetColor(TColor value) { Store(color_, value); }
     // Thickness, used only in 3D.
     int Size() const { return size_; }
-    void SetSize(int value);
+    void SetSize(int value) { Store(size_, value); }
     // Copies Color, Brush, Pen and Size.
     void Assign(const TChartWall& source);
 
 private:
     void Repaint() const;
+    void RepaintOnChange() override { Repaint(); }
 
     TCustomChartPanel* parent_;
     std::unique_ptr<TBrush> brush_;
@@ -102,7 +104,7 @@ private:
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // The title above the plot, or (as the chart's Foot) below it.
-class TChartTitle : public TChartFontObject, private TRepaintsOnChange {
+class TChartTitle : public TChartFontObject {
 public:
     explicit TChartTitle(TCustomChartPanel* parent);
 
@@ -121,8 +123,6 @@ public:
     TRect TitleRect;
 
 private:
-    void RepaintOnChange() override { Repaint(); }
-
     bool adjustFrame_ = true;
     TAlignment alignment_ = taCenter;
     std::unique_ptr<TChartBrush> brush_;
@@ -137,7 +137,7 @@ class TChartLegend : public TChartFontObject {
 public:
     explicit TChartLegend(TCustomChartPanel* parent) : TChartFontObject(parent) {}
     bool Visible() const { return visible_; }
-    void SetVisible(bool value);
+    void SetVisible(bool value) { Store(visible_, value); }
 
 private:
     bool visible_ = true;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "chart/AxisPainter.h"
 #include "chart/AxisScale.h"
 
 namespace {
@@ -350,10 +351,7 @@ int TCustomAxisPanel::NumPages() const {
 void TCustomAxisPanel::SetPage(int value) {
     value = std::min(value, NumPages());
     value = std::max(value, 1);
-    if (value == page_) return;
-    page_ = value;
-    Invalidate();
-    if (OnPageChange) OnPageChange(*this);
+    if (Store(page_, value) && OnPageChange) OnPageChange(*this);
 }
 
 void TCustomAxisPanel::DrawContents(const TRect& panelRect) {
@@ -385,7 +383,7 @@ void TCustomAxisPanel::DrawContents(const TRect& panelRect) {
     TRect room = PlotRect;
     for (TCustomChartAxis* axis : rangeOrder) {
         if (!AxisInUse(*axis)) continue;
-        const TRect left = axis->ReserveAxisSpace(room);
+        const TRect left = AxisPainter(*axis).ReserveAxisSpace(room);
         TRect both;
         if (IntersectRect(both, room, left)) room = both;
     }
@@ -416,9 +414,9 @@ void TCustomAxisPanel::DrawContents(const TRect& panelRect) {
     PaintWalls();
     if (axisVisible_) {
         for (TCustomChartAxis* axis : {topAxis_.get(), bottomAxis_.get(), leftAxis_.get(), rightAxis_.get()}) {
-            if (AxisInUse(*axis)) axis->PaintAxis();
+            if (AxisInUse(*axis)) AxisPainter(*axis).PaintAxis();
         }
-        if (View3D() && depthAxis_->Visible()) depthAxis_->PaintAxis();
+        if (View3D() && depthAxis_->Visible()) AxisPainter(*depthAxis_).PaintAxis();
     }
 
     // 12-16. Series, zoom box, clean state.

@@ -33,8 +33,9 @@
 //  14. DrawZoomBox when a zoom drag is active
 //  15. canvas ResetDrawingState
 //  16. OnAfterDraw
-// The axis steps call the seams of TCustomChartAxis (chart/ChartEngine.h);
-// the series steps call TChartSeries::DrawPoints, which series kinds fill by
+// The axis steps call the model of TCustomChartAxis (chart/ChartAxis.h) for
+// the ranges and an AxisPainter (chart/AxisPainter.h) for the room and the
+// drawing; the series steps call TChartSeries::DrawPoints, which series kinds fill by
 // overriding DrawPoint.
 
 #include <QCursor>

@@ -1,15 +1,25 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// Small value types shared by every unit of the chart engine: colours,
-// integer rectangles and points, the multiply-divide helper and the chart's
-// error class.
+// Small value types shared by every unit of the chart engine: the setters'
+// store-and-notify rule, colours, integer rectangles and points, the
+// multiply-divide helper and the chart's error class.
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
 namespace nc {
+
+// Stores value in field and answers whether that changed it: the compare and
+// assign of every setter of the chart, so that the setter notifies only then.
+template <class T>
+constexpr bool StoreChanged(T& field, const T& value) {
+    if (field == value) return false;
+    field = value;
+    return true;
+}
 
 // The rule of every chart object's setters: store the new value and repaint
 // the chart only when the value changed. An object derives from this and says
@@ -20,11 +30,34 @@ protected:
     virtual ~TRepaintsOnChange() = default;
     virtual void RepaintOnChange() = 0;
 
+    // Answers whether the value changed (and so the chart was repainted).
     template <class T>
-    void Store(T& field, const T& value) {
-        if (field == value) return;
-        field = value;
-        RepaintOnChange();
+    bool Store(T& field, const T& value) {
+        return RepaintIf(StoreChanged(field, value));
+    }
+    // For a setter that stores several fields at once: one repaint when any
+    // of them changed.
+    bool RepaintIf(bool changed) {
+        if (changed) RepaintOnChange();
+        return changed;
+    }
+};
+
+// The same rule for the drawing objects (pens, brushes, fonts), which know no
+// chart: a change is told to whoever listens on OnChange (the object that
+// owns them repaints its chart; a canvas selects them again).
+// They are not copied: an owner listens to its own objects only.
+class TNotifiesOnChange : protected TRepaintsOnChange {
+public:
+    TNotifiesOnChange() = default;
+    TNotifiesOnChange(const TNotifiesOnChange&) = delete;
+    TNotifiesOnChange& operator=(const TNotifiesOnChange&) = delete;
+
+    std::function<void()> OnChange;
+
+protected:
+    void RepaintOnChange() override {
+        if (OnChange) OnChange();
     }
 };
 

@@ -10,110 +10,39 @@ namespace nc {
 
 // ---------------------------------------------------------------------- TPen
 
-void TPen::SetColor(TColor value) {
-    if (value == color_) return;
-    color_ = value;
-    Changed();
-}
-
-void TPen::SetMode(TPenMode value) {
-    if (value == mode_) return;
-    mode_ = value;
-    Changed();
-}
-
-void TPen::SetStyle(TPenStyle value) {
-    if (value == style_) return;
-    style_ = value;
-    Changed();
-}
-
-void TPen::SetWidth(int value) {
-    if (value == width_) return;
-    width_ = value;
-    Changed();
-}
-
 void TPen::Assign(const TPen& source) {
     if (&source == this) return;
-    if (AssignFields(source)) Changed();
+    RepaintIf(AssignFields(source));
 }
 
 bool TPen::AssignFields(const TPen& source) {
-    const bool differs = color_ != source.color_ || mode_ != source.mode_ || style_ != source.style_ ||
-                         width_ != source.width_;
-    color_ = source.color_;
-    mode_ = source.mode_;
-    style_ = source.style_;
-    width_ = source.width_;
-    return differs;
+    bool changed = StoreChanged(color_, source.color_);
+    changed |= StoreChanged(mode_, source.mode_);
+    changed |= StoreChanged(style_, source.style_);
+    changed |= StoreChanged(width_, source.width_);
+    return changed;
 }
 
 // -------------------------------------------------------------------- TBrush
 
-void TBrush::SetColor(TColor value) {
-    if (value == color_) return;
-    color_ = value;
-    Changed();
-}
-
-void TBrush::SetStyle(TBrushStyle value) {
-    if (value == style_) return;
-    style_ = value;
-    Changed();
-}
-
-void TBrush::SetBitmap(const QImage& value) {
-    if (value == bitmap_) return;
-    bitmap_ = value;
-    Changed();
-}
-
 void TBrush::Assign(const TBrush& source) {
     if (&source == this) return;
-    const bool differs = color_ != source.color_ || style_ != source.style_ || !(bitmap_ == source.bitmap_);
-    color_ = source.color_;
-    style_ = source.style_;
-    bitmap_ = source.bitmap_;
-    if (differs) Changed();
+    bool changed = StoreChanged(color_, source.color_);
+    changed |= StoreChanged(style_, source.style_);
+    changed |= StoreChanged(bitmap_, source.bitmap_);
+    RepaintIf(changed);
 }
 
 // --------------------------------------------------------------------- TFont
 
-void TFont::SetName(const std::string& value) {
-    if (value == name_) return;
-    name_ = value;
-    Changed();
-}
-
-void TFont::SetHeight(int value) {
-    if (value == height_) return;
-    height_ = value;
-    Changed();
-}
-
-void TFont::SetColor(TColor value) {
-    if (value == color_) return;
-    color_ = value;
-    Changed();
-}
-
-void TFont::SetStyle(TFontStyles value) {
-    if (value == style_) return;
-    style_ = value;
-    Changed();
-}
-
 void TFont::Assign(const TFont& source) {
     if (&source == this) return;
-    const bool differs = name_ != source.name_ || height_ != source.height_ || color_ != source.color_ ||
-                         style_ != source.style_ || pixelsPerInch_ != source.pixelsPerInch_;
-    name_ = source.name_;
-    height_ = source.height_;
-    color_ = source.color_;
-    style_ = source.style_;
-    pixelsPerInch_ = source.pixelsPerInch_;
-    if (differs) Changed();
+    bool changed = StoreChanged(name_, source.name_);
+    changed |= StoreChanged(height_, source.height_);
+    changed |= StoreChanged(color_, source.color_);
+    changed |= StoreChanged(style_, source.style_);
+    changed |= StoreChanged(pixelsPerInch_, source.pixelsPerInch_);
+    RepaintIf(changed);
 }
 
 DeviceFont TFont::ToDeviceFont() const {

@@ -21,31 +21,21 @@ namespace nc {
 
 // A pen: colour, mode, style and width. Every setter notifies OnChange when
 // the value really changes; Assign notifies once when anything changed.
-class TPen {
+class TPen : public TNotifiesOnChange {
 public:
-    TPen() = default;
-    virtual ~TPen() = default;
-    TPen(const TPen&) = delete;
-    TPen& operator=(const TPen&) = delete;
-
     TColor Color() const { return color_; }
-    void SetColor(TColor value);
+    void SetColor(TColor value) { Store(color_, value); }
     TPenMode Mode() const { return mode_; }
-    void SetMode(TPenMode value);
+    void SetMode(TPenMode value) { Store(mode_, value); }
     TPenStyle Style() const { return style_; }
-    void SetStyle(TPenStyle value);
+    void SetStyle(TPenStyle value) { Store(style_, value); }
     int Width() const { return width_; }
-    void SetWidth(int value);
+    void SetWidth(int value) { Store(width_, value); }
 
     // Copies colour, mode, style and width (a chart pen also copies Visible).
     virtual void Assign(const TPen& source);
 
-    std::function<void()> OnChange;
-
 protected:
-    void Changed() const {
-        if (OnChange) OnChange();
-    }
     // Copies the four pen values without notifying; true when any differed.
     bool AssignFields(const TPen& source);
 
@@ -56,29 +46,17 @@ private:
     int width_ = 1;
 };
 
-class TBrush {
+class TBrush : public TNotifiesOnChange {
 public:
-    TBrush() = default;
-    virtual ~TBrush() = default;
-    TBrush(const TBrush&) = delete;
-    TBrush& operator=(const TBrush&) = delete;
-
     TColor Color() const { return color_; }
-    void SetColor(TColor value);
+    void SetColor(TColor value) { Store(color_, value); }
     TBrushStyle Style() const { return style_; }
-    void SetStyle(TBrushStyle value);
+    void SetStyle(TBrushStyle value) { Store(style_, value); }
     // A pattern bitmap, tiled instead of colour and style when not null.
     const QImage& Bitmap() const { return bitmap_; }
-    void SetBitmap(const QImage& value);
+    void SetBitmap(const QImage& value) { Store(bitmap_, value); }
 
     void Assign(const TBrush& source);
-
-    std::function<void()> OnChange;
-
-protected:
-    void Changed() const {
-        if (OnChange) OnChange();
-    }
 
 private:
     TColor color_ = clWhite;
@@ -94,35 +72,25 @@ inline constexpr TFontStyles fsStrikeOut = 8;
 
 // A font. Size (points) and Height (pixels; negative for the character
 // height) are two views of one value, converted with PixelsPerInch.
-class TFont {
+class TFont : public TNotifiesOnChange {
 public:
-    TFont() = default;
-    TFont(const TFont&) = delete;
-    TFont& operator=(const TFont&) = delete;
-
     const std::string& Name() const { return name_; }
-    void SetName(const std::string& value);
+    void SetName(const std::string& value) { Store(name_, value); }
     int Height() const { return height_; }
-    void SetHeight(int value);
+    void SetHeight(int value) { Store(height_, value); }
     int Size() const { return -MulDiv(height_, 72, pixelsPerInch_); }
     void SetSize(int points) { SetHeight(-MulDiv(points, pixelsPerInch_, 72)); }
     TColor Color() const { return color_; }
-    void SetColor(TColor value);
+    void SetColor(TColor value) { Store(color_, value); }
     TFontStyles Style() const { return style_; }
-    void SetStyle(TFontStyles value);
+    void SetStyle(TFontStyles value) { Store(style_, value); }
     int PixelsPerInch() const { return pixelsPerInch_; }
 
     void Assign(const TFont& source);
     // The logical font a device draws with (no escapement).
     DeviceFont ToDeviceFont() const;
 
-    std::function<void()> OnChange;
-
 private:
-    void Changed() const {
-        if (OnChange) OnChange();
-    }
-
     std::string name_ = "Arial";
     int height_ = -11;  // 8 points at 96 pixels per inch
     TColor color_ = clBlack;

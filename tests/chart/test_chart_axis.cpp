@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "ChartRig.h"
+#include "chart/AxisPainter.h"
 #include "chart/Series.h"
 #include "text/NumberText.h"
 
@@ -174,8 +175,8 @@ TEST(ChartAxis, EmptyAndOnePointRangesMapToTheCentre) {
     EXPECT_EQ(rig.chart.LeftAxis().EffectiveMax, 30);
     EXPECT_EQ(s->XPixel(0), rig.chart.PlotCenterX);
     EXPECT_EQ(s->YPixel(0), rig.chart.PlotCenterY);
-    EXPECT_EQ(rig.chart.BottomAxis().ValueLabelSequence(), std::vector<double>{1});
-    EXPECT_EQ(rig.chart.LeftAxis().ValueLabelSequence(), std::vector<double>{30});
+    EXPECT_EQ(AxisPainter(rig.chart.BottomAxis()).ValueLabelSequence(), std::vector<double>{1});
+    EXPECT_EQ(AxisPainter(rig.chart.LeftAxis()).ValueLabelSequence(), std::vector<double>{30});
 }
 
 TEST(ChartAxis, ValueToPixelAndBack) {
@@ -283,7 +284,7 @@ TEST(ChartAxis, ValueLabelSequence) {
         a.SetLabelsSeparation(0);  // the step stays at the increment
         a.SetLabelsOnAxis(r.onAxis);
         rig.Frame(TRect{0, 0, 200, 200}, r.lo, r.hi, 0, 0);
-        EXPECT_EQ(a.ValueLabelSequence(), r.labels) << r.name;
+        EXPECT_EQ(AxisPainter(a).ValueLabelSequence(), r.labels) << r.name;
     }
 }
 
@@ -298,13 +299,13 @@ TEST(ChartAxis, NextLabelHandlerSuppliesTheValues) {
         value = index * 4.0;
     };
     // 0, 4, 8 lie in the range; 12 ends the sequence.
-    EXPECT_EQ(a.ValueLabelSequence(), (std::vector<double>{0, 4, 8}));
+    EXPECT_EQ(AxisPainter(a).ValueLabelSequence(), (std::vector<double>{0, 4, 8}));
     EXPECT_EQ(seen, (std::vector<double>{0, 0, 4, 8}));
     // A handler that stops at once leaves the default sequence.
     rig.chart.OnGetNextAxisLabel = [](TCustomChartAxis&, int, double&, bool&) {};
     a.SetIncrement(5);
     a.SetLabelsSeparation(0);
-    EXPECT_EQ(a.ValueLabelSequence(), (std::vector<double>{10, 5, 0}));
+    EXPECT_EQ(AxisPainter(a).ValueLabelSequence(), (std::vector<double>{10, 5, 0}));
 }
 
 TEST(ChartAxis, FormatLabel) {
@@ -347,8 +348,8 @@ TEST(ChartAxis, WidestLabelMeasuresTheRoundedEnds) {
     a.SetIncrement(100);
     a.SetLabelsSeparation(0);
     // Ends cut to the step: -1,200 (6 characters) and 0; plus a space: 7 x 6 pixels.
-    EXPECT_EQ(a.WidestLabel(), 42);
+    EXPECT_EQ(AxisPainter(a).WidestLabel(), 42);
     a.SetRoundFirstLabel(false);
     // -1,234.5 is 8 characters.
-    EXPECT_EQ(a.WidestLabel(), 54);
+    EXPECT_EQ(AxisPainter(a).WidestLabel(), 54);
 }

@@ -8,6 +8,7 @@
 
 #include "ChartRig.h"
 #include "PixelArt.h"
+#include "chart/AxisPainter.h"
 #include "ui/ResponseChart.h"
 
 using namespace nc;
@@ -44,17 +45,17 @@ TEST(AxisLayout, FixedSizesAndEmptyCaptions) {
     TChartAxis& bottom = w.chart.BottomAxis();
     bottom.SetTitleSize(30);
     bottom.SetLabelsSize(5);
-    EXPECT_EQ(bottom.ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 59}));
+    EXPECT_EQ(AxisPainter(bottom).ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 59}));
     EXPECT_EQ(bottom.TitlePos, 70);
     EXPECT_EQ(bottom.LabelsPos, 65);
     bottom.Title().SetCaption("");
-    EXPECT_EQ(bottom.ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 89}));
+    EXPECT_EQ(AxisPainter(bottom).ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 89}));
     bottom.MinorTicks().SetVisible(false);
     bottom.Ticks().SetVisible(false);
     bottom.Axis().SetVisible(false);
-    EXPECT_EQ(bottom.ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 95}));
+    EXPECT_EQ(AxisPainter(bottom).ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 95}));
     bottom.MinorTicks().SetVisible(true);  // the minor ticks alone take their length
-    EXPECT_EQ(bottom.ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 93}));
+    EXPECT_EQ(AxisPainter(bottom).ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 93}));
 }
 
 TEST(AxisDrawing, EmptyWindowChartShowsOneLabelAtTheCentreAndNoGridLine) {
@@ -106,9 +107,10 @@ TEST(AxisDrawing, MinorTicksFillTheGapRoundingTiesToEven) {
         a.TicksInner().SetVisible(false);
         a.Grid().SetVisible(false);
         a.AxisLinePos = 50;
-        a.TicksAndGrid(r.prev, 50);
+        AxisPainter painter(a);
+        painter.TicksAndGrid(r.prev, 50);
         EXPECT_TRUE(rig.Recorded({"MoveTo", "LineTo"}).empty()) << "no minor ticks before the first tick";
-        a.TicksAndGrid(r.pos, 25);
+        painter.TicksAndGrid(r.pos, 25);
         EXPECT_EQ(rig.Recorded({"MoveTo", "LineTo"}), r.ticks) << r.prev;
     }
 }
@@ -121,23 +123,24 @@ TEST(AxisDrawing, GridLinesSkipTheRangeEndsAndCentre) {
     a.TicksInner().SetVisible(false);
     a.MinorTicks().SetVisible(false);
     a.AxisLinePos = 50;
-    a.TicksAndGrid(200, 100);  // the maximum: no grid line
-    a.TicksAndGrid(140, 70);
+    AxisPainter painter(a);
+    painter.TicksAndGrid(200, 100);  // the maximum: no grid line
+    painter.TicksAndGrid(140, 70);
     // The clear brush makes the background transparent, and so does the grid
     // line itself, so that the gaps of the dotted pen stay unpainted.
     EXPECT_EQ(rig.Recorded({"MoveTo", "LineTo", "BkMode"}),
               (Calls{"BkMode(1)", "BkMode(1)", "MoveTo(140,49)", "LineTo(140,10)", "BkMode(2)"}));
     rig.device->ClearCalls();
     a.SetGridCentered(true);
-    a.TicksAndGrid(100, 50);  // halfway between 100 and the previous 140
+    painter.TicksAndGrid(100, 50);  // halfway between 100 and the previous 140
     EXPECT_EQ(rig.Recorded({"MoveTo", "LineTo"}), (Calls{"MoveTo(120,49)", "LineTo(120,10)"}));
 }
 
 TEST(AxisDrawing, MultiLineTextsStackOneFontHeightApart) {
     RecordingChart rig;
     rig.Frame(TRect{0, 0, 200, 100}, 0, 100, 0, 100);
-    rig.chart.BottomAxis().DrawAxisText(100, 50, "a\rb", 0);
-    rig.chart.LeftAxis().DrawAxisText(40, 50, "c\rd", 0);
+    AxisPainter(rig.chart.BottomAxis()).DrawAxisText(100, 50, "a\rb", 0);
+    AxisPainter(rig.chart.LeftAxis()).DrawAxisText(40, 50, "c\rd", 0);
     // Left axis: centred on y = 50 as a block of two 13-pixel lines (the
     // canvas font between paints).
     const Calls texts = rig.Recorded({"TextOut"});
