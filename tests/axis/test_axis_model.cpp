@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "chart/ChartAxis.h"
-#include "simulation/NumberText.h"
+#include "text/NumberText.h"
 
 namespace nc {
 namespace {
