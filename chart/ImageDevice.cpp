@@ -42,6 +42,25 @@ bool ClipRun(int fixed, int acrossLo, int acrossHi, int& lo, int& hi, int alongL
     return hi > lo;
 }
 
+// Bresenham's walk of major pixels from p in colour rgb: a step of
+// pixelMajor words per pixel, and one of pixelMinor whenever the error turns
+// positive. Kept out of WalkLine, whose many values otherwise push the
+// colour out of the registers and into a load per pixel (bench_chart's
+// BM_ImageDeviceLongDiagonal); called once per line, not per pixel.
+[[gnu::noinline]] void WalkSolid(std::uint32_t* p, long long major, long long minor, int pixelMajor,
+                                 int pixelMinor, std::uint32_t rgb) {
+    long long e = 2 * minor - major;
+    for (long long i = 0; i < major; ++i) {
+        *p = rgb;
+        if (e > 0) {
+            p += pixelMinor;
+            e -= 2 * major;
+        }
+        e += 2 * minor;
+        p += pixelMajor;
+    }
+}
+
 }  // namespace
 
 ImageDevice::ImageDevice(int width, int height, bool monochrome) : DrawDevice(width, height), picture_(width, height) {
@@ -199,25 +218,12 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     const long long major = xMajor ? dx : dy;
     const long long minor = xMajor ? dy : dx;
     if (plain && inside) {
-        // Unclipped solid copy: write straight into the rows, a step along
-        // the major axis per pixel and one along the minor axis whenever the
-        // error turns positive.
+        // Unclipped solid copy: write straight into the rows.
         std::uint32_t* p =
             BitsBeside(TRect{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1});
         const int stride = static_cast<int>(Stride());
         p += y0 * stride + x0;
-        const int pixelMajor = xMajor ? sx : sy * stride;
-        const int pixelMinor = xMajor ? sy * stride : sx;
-        long long e = 2 * minor - major;
-        for (long long i = 0; i < major; ++i) {
-            *p = rgb;
-            if (e > 0) {
-                p += pixelMinor;
-                e -= 2 * major;
-            }
-            e += 2 * minor;
-            p += pixelMajor;
-        }
+        WalkSolid(p, major, minor, xMajor ? sx : sy * stride, xMajor ? sy * stride : sx, rgb);
         return;
     }
     // Clipped, styled or mixed: walk only the steps whose major coordinate lies

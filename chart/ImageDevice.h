@@ -3,8 +3,8 @@
 
 // The device that draws into a QImage (Format_RGB32), pixel for pixel by the
 // rules at the top of ChartDevice.h. Every primitive clips first and returns
-// when nothing is left; only then does it ask for the rows, through Bits or
-// BitsBeside, which first write the held vertical lines that the primitive
+// when nothing is left; only then does it ask for the rows, through
+// BitsBeside, which first writes the held vertical lines that the primitive
 // could overlap. Pixels are written in place: a run of one colour by
 // FillPixels, a pixel under a pen mode by ApplyMode; figures that Qt
 // rasterises come back as coverage masks and are written the same way.
@@ -87,6 +87,7 @@ private:
     void PlotMask(const CoverageMask& mask, std::uint32_t rgb, TPenMode mode);
     void FillMaskWithBrush(const CoverageMask& mask, bool withPenMode);
 
+    // Writes a kept text's runs in rgb with the reference point at (x, y).
     void PlotRuns(const TextRuns& runs, int x, int y, std::uint32_t rgb);
     // Text rendered at its position every time, through the clip: at an angle
     // Qt does not turn exactly, or too large to keep.
@@ -104,7 +105,7 @@ private:
         if (held_.Overlaps(touched)) WriteHeldLinesNow();
         return picture_.Rows();
     }
-    qsizetype Stride() const { return picture_.Stride(); }
+    qsizetype Stride() const { return picture_.Stride(); }  // once BitsBeside has answered
 
     PictureBuffer picture_;
     // Mutable: a read writes them out, which changes no pixel a reader can see.

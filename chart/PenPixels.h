@@ -3,8 +3,9 @@
 
 // What one pixel of the image device's picture becomes under a pen or a
 // brush: the picture's word for a colour (0xFFRRGGBB, Qt's RGB32), the pen
-// modes, the dash patterns as bits, and the hatch patterns. Pure and inline:
-// the device applies them per pixel inside its walks and fills.
+// modes, the dash patterns as bits, and the hatch patterns. Pure, and inline
+// but for the pen modes: the device applies them per pixel inside its walks
+// and fills.
 
 #include <cstdint>
 #include <initializer_list>
@@ -25,29 +26,12 @@ inline TColor FromRgb32(std::uint32_t p) {
                     static_cast<int>(p & 0xFF));
 }
 
-// The word a pen of colour pen in mode writes over dst.
-inline std::uint32_t ApplyMode(std::uint32_t dst, std::uint32_t pen, TPenMode mode) {
-    std::uint32_t r = 0;
-    switch (mode) {
-    case pmBlack: r = 0; break;
-    case pmWhite: r = 0xFFFFFF; break;
-    case pmNop: r = dst; break;
-    case pmNot: r = ~dst; break;
-    case pmCopy: r = pen; break;
-    case pmNotCopy: r = ~pen; break;
-    case pmMergePenNot: r = pen | ~dst; break;
-    case pmMaskPenNot: r = pen & ~dst; break;
-    case pmMergeNotPen: r = ~pen | dst; break;
-    case pmMaskNotPen: r = ~pen & dst; break;
-    case pmMerge: r = pen | dst; break;
-    case pmNotMerge: r = ~(pen | dst); break;
-    case pmMask: r = pen & dst; break;
-    case pmNotMask: r = ~(pen & dst); break;
-    case pmXor: r = pen ^ dst; break;
-    case pmNotXor: r = ~(pen ^ dst); break;
-    }
-    return 0xFF000000u | (r & 0xFFFFFFu);
-}
+// The word a pen of colour pen in mode writes over dst. Out of line on
+// purpose: the walks call it only off the copy mode, and its sixteen cases
+// inlined into their loops crowd out the loops' own registers (the dotted
+// walk's loop then takes more instructions per pixel: bench_chart's
+// BM_ImageDeviceOnePixelSegment/2).
+std::uint32_t ApplyMode(std::uint32_t dst, std::uint32_t pen, TPenMode mode);
 
 // A pen style's dash pattern, one period of it.
 struct StylePattern {

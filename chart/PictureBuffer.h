@@ -28,7 +28,7 @@ namespace nc {
 
 class PictureBuffer {
 public:
-    // A white picture (no size below 0 by 0).
+    // A white picture of width by height, a side below 0 taken as 0.
     PictureBuffer(int width, int height);
 
     const QImage& Image() const { return image_; }
