@@ -223,8 +223,8 @@ TEST(Series, EventsAroundAddAndClear) {
     std::vector<std::string> log;  // outlives the series, whose destruction clears it once more
     TChartSeries s;
     s.OnBeforeAdd = [&](TChartSeries& sender) {
-        log.push_back("before " + std::to_string(sender.XValues().PendingValue));
-        return sender.YValues().PendingValue >= 0;
+        log.push_back("before " + std::to_string(sender.PendingValue(sender.XValues())));
+        return sender.PendingValue(sender.YValues()) >= 0;
     };
     s.OnAfterAdd = [&](TChartSeries&, int index) { log.push_back("after " + std::to_string(index)); };
     s.OnClearValues = [&](TChartSeries& sender) { log.push_back("clear " + std::to_string(sender.PointCount())); };
