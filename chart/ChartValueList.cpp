@@ -93,7 +93,8 @@ void TChartValueList::ResetValues() {
     rangeFrom_ = sumFrom_ = 0;
     nanCount_ = 0;
     ascending_ = true;
-    lowValue_ = highValue_ = sum_ = absSum_ = 0;
+    range_ = TRange{};
+    sums_ = TSums{};
 }
 
 // ------------------------------------------------------- range and sums
@@ -101,11 +102,11 @@ void TChartValueList::ResetValues() {
 void TChartValueList::IncludeOne(double raw, int countAfter) const {
     const double s = Scaled(raw);
     if (countAfter == 1) {
-        lowValue_ = highValue_ = s;
+        range_.Lo = range_.Hi = s;
         return;
     }
-    if (s < lowValue_) lowValue_ = s;
-    if (s > highValue_) highValue_ = s;
+    if (s < range_.Lo) range_.Lo = s;
+    if (s > range_.Hi) range_.Hi = s;
 }
 
 void TChartValueList::FlushRange() const {
@@ -135,11 +136,7 @@ void TChartValueList::FlushRange() const {
 
 void TChartValueList::FlushSums() const {
     const int count = Count();
-    for (int i = sumFrom_; i < count; ++i) {
-        const double s = Scaled(RawAt(i));
-        sum_ = static_cast<double>(static_cast<long double>(sum_) + s);
-        absSum_ = static_cast<double>(static_cast<long double>(absSum_) + std::fabs(s));
-    }
+    for (int i = sumFrom_; i < count; ++i) sums_.Add(Scaled(RawAt(i)));
     sumFrom_ = count;
 }
 
@@ -149,61 +146,37 @@ void TChartValueList::IncludeInRange(double value) {
 }
 
 void TChartValueList::Include(double value) {
-    const double s = Scaled(value);
-    sum_ = static_cast<double>(static_cast<long double>(sum_) + s);
-    absSum_ = static_cast<double>(static_cast<long double>(absSum_) + std::fabs(s));
+    sums_.Add(Scaled(value));
     IncludeOne(value, Count());
 }
 
 void TChartValueList::ExcludeFromRange(double value) {
     FlushStatistics();
-    const double s = Scaled(value);
-    sum_ = static_cast<double>(static_cast<long double>(sum_) - s);
-    absSum_ = static_cast<double>(static_cast<long double>(absSum_) - std::fabs(s));
+    sums_.Take(Scaled(value));
     RescanRange();
 }
 
 void TChartValueList::RescanRange() {
     FlushRange();
-    lowValue_ = highValue_ = 0;
+    range_ = TRange{};
     const int count = Count();
     if (count == 0) return;
     if (multiplier_ == 1.0 && nanCount_ == 0) {
         // Without NaN the scan keeps the first of equal extremes, as the index
         // does: the index answers in O(log N).
-        store_.Extremes(0, count - 1, lowValue_, highValue_);
+        store_.Extremes(0, count - 1, range_.Lo, range_.Hi);
         return;
     }
     for (int i = 0; i < count; ++i) {
         const double s = Scaled(RawAt(i));
         if (i == 0) {
-            lowValue_ = highValue_ = s;
-        } else if (s < lowValue_) {
-            lowValue_ = s;
-        } else if (s > highValue_) {
-            highValue_ = s;
+            range_.Lo = range_.Hi = s;
+        } else if (s < range_.Lo) {
+            range_.Lo = s;
+        } else if (s > range_.Hi) {
+            range_.Hi = s;
         }
     }
-}
-
-double TChartValueList::HighValue() const {
-    FlushRange();
-    return highValue_;
-}
-
-double TChartValueList::LowValue() const {
-    FlushRange();
-    return lowValue_;
-}
-
-double TChartValueList::Sum() const {
-    FlushSums();
-    return sum_;
-}
-
-double TChartValueList::AbsSum() const {
-    FlushSums();
-    return absSum_;
 }
 
 bool TChartValueList::HasNaN() const {

@@ -143,10 +143,10 @@ public:
     // of them waiting.
     void FoldAppended() const { FlushStatistics(); }
 
-    double HighValue() const;
-    double LowValue() const;
-    double Sum() const;
-    double AbsSum() const;
+    double HighValue() const { return FoldedRange().Hi; }
+    double LowValue() const { return FoldedRange().Lo; }
+    double Sum() const { return FoldedSums().Sum; }
+    double AbsSum() const { return FoldedSums().AbsSum; }
     TChartSeries* OwnerSeries() const { return owner_; }
 
 protected:
@@ -166,6 +166,25 @@ private:
     int InsertOrdered(double value);
     void InsertInside(int index, double value);
 
+    struct TRange {
+        double Lo = 0;
+        double Hi = 0;
+    };
+    // Each sum rounded to double after every value, as adding one value at a
+    // time gives.
+    struct TSums {
+        double Sum = 0;
+        double AbsSum = 0;
+        void Add(double s) {
+            Sum = static_cast<double>(static_cast<long double>(Sum) + s);
+            AbsSum = static_cast<double>(static_cast<long double>(AbsSum) + std::fabs(s));
+        }
+        void Take(double s) {
+            Sum = static_cast<double>(static_cast<long double>(Sum) - s);
+            AbsSum = static_cast<double>(static_cast<long double>(AbsSum) - std::fabs(s));
+        }
+    };
+
     // Folds the values appended since the last read into the range (and the
     // NaN count and ascending flag), or into the sums.
     void FlushRange() const;
@@ -173,6 +192,14 @@ private:
     void FlushStatistics() const {
         FlushRange();
         FlushSums();
+    }
+    const TRange& FoldedRange() const {
+        FlushRange();
+        return range_;
+    }
+    const TSums& FoldedSums() const {
+        FlushSums();
+        return sums_;
     }
     void IncludeOne(double raw, int countAfter) const;
     // Adds value to sums and range now, with everything before folded in.
@@ -186,16 +213,15 @@ private:
     mutable int sumFrom_ = 0;
     mutable int nanCount_ = 0;
     mutable bool ascending_ = true;
-    mutable double highValue_ = 0;
-    mutable double lowValue_ = 0;
-    mutable double sum_ = 0;
-    mutable double absSum_ = 0;
+    mutable TRange range_;
+    mutable TSums sums_;
 
     // Settings.
     bool dateTime_ = false;
     double multiplier_ = 1.0;
-    // The multiplier the range was scanned with and the owner last heard of:
-    // a changed setting that finds another one in force is a rescaling.
+    // The multiplier the owner last heard of (AssignSettings copies one
+    // without a word): a changed setting that finds another one in force is
+    // a rescaling.
     double toldMultiplier_ = 1.0;
     std::string name_;
     TChartListOrder order_ = loNone;
