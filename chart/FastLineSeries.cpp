@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "chart/ChartPanel.h"
-#include "chart/FastLineWalk.h"
 
 namespace nc {
 
@@ -100,7 +99,7 @@ void TFastLineSeries::DrawPoints() {
         const bool reduceColumns =
             !is3D && linePen_->Width() == 1 && linePen_->Style() == psSolid && linePen_->Mode() == pmCopy;
         TCanvasSink sink(*c, is3D);
-        TFastLineWalk walk(XValues(), YValues(), xMap, yMap, sink);
+        TFastLineWalk walk(XValues(), YValues(), xMap, yMap, sink, bands_);
         walk.Walk(FirstVisibleIndex, LastVisibleIndex, reduceColumns);
         LastDrawnX = walk.LastDrawn().X;
         LastDrawnY = walk.LastDrawn().Y;

@@ -13,6 +13,7 @@
 #include "chart/ChartCanvas.h"
 #include "chart/ChartPanel.h"
 #include "chart/ChartSeries.h"
+#include "chart/FastLineWalk.h"
 
 namespace nc {
 
@@ -93,6 +94,7 @@ private:
     static bool LinearMapper(const TCustomChartAxis* axis, LinearPixelMapper& map);
 
     std::unique_ptr<TChartPen> linePen_;
+    TFastLineWalk::TRowBands bands_;
     bool autoRepaint_ = true;
     // Far past any picture, and the edges' sums stay in int.
     static constexpr int kLargestMargin = 1 << 20;

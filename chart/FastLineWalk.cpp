@@ -57,15 +57,15 @@ double FromOrderedKey(std::uint64_t key) {
     return std::bit_cast<double>((key >> 63) != 0 ? key & ~(std::uint64_t{1} << 63) : ~key);
 }
 
-// The last key in from..to (either way round) for which on holds, given that
-// it holds at from: on holds for one interval of keys.
-template <class On>
-std::uint64_t LastKeyOn(std::uint64_t from, std::uint64_t to, On on) {
-    if (on(to)) return to;
-    std::uint64_t in = from;
-    std::uint64_t off = to;
-    while ((in < off ? off - in : in - off) > 1) {
-        const std::uint64_t mid = in < off ? in + (off - in) / 2 : off + (in - off) / 2;
+// The last key on the way from key in towards key off (above it when Up)
+// for which on holds, given that it holds at in: on holds for one interval
+// of keys. The direction is a template argument, so that the bisection's
+// only data-dependent choice is which end moves.
+template <bool Up, class On>
+std::uint64_t LastKeyOn(std::uint64_t in, std::uint64_t off, On on) {
+    if (on(off)) return off;
+    while ((Up ? off - in : in - off) > 1) {
+        const std::uint64_t mid = Up ? in + (off - in) / 2 : off + (in - off) / 2;
         (on(mid) ? in : off) = mid;
     }
     return in;
@@ -78,8 +78,8 @@ bool TFastLineWalk::Applies(const TChartValueList& xs, const TChartValueList& ys
 }
 
 TFastLineWalk::TFastLineWalk(const TChartValueList& xs, const TChartValueList& ys, const LinearPixelMapper& xMap,
-                             const LinearPixelMapper& yMap, TLineSink& sink)
-    : xs_(xs), ys_(ys), xPixels_(xMap, xs), yPixels_(yMap, ys), sink_(sink) {}
+                             const LinearPixelMapper& yMap, TLineSink& sink, TRowBands& bands)
+    : xs_(xs), ys_(ys), xPixels_(xMap, xs), yPixels_(yMap, ys), sink_(sink), bands_(bands) {}
 
 // ------------------------------------------------------------ the calls
 
@@ -105,6 +105,83 @@ void TFastLineWalk::WalkPlain(int first, int last) {
 
 // ------------------------------------------------------------------ Walk
 
+// The steps that a column or a point takes are named for reading, not for a
+// call each: they are inlined into Walk's loop, so that it pays no call per
+// point or column (bench_chart's paint rows).
+#define NC_WALK_STEP [[gnu::always_inline]] inline
+
+// A point about kShortRun columns on and the next one tell most misses
+// without the row's band, whose search costs a hundred pixel computations
+// for each new row.
+NC_WALK_STEP bool TFastLineWalk::RunAcrossColumns(int& i, int last) {
+    if (runWait_ > 0) {
+        --runWait_;
+        return false;
+    }
+    if (!reduceColumns_ && !denseColumns_) return false;
+    const int probe = static_cast<int>(std::min<long long>(last, i + 1LL * kShortRun * column_.Width));
+    int m = i;
+    // The probe bypasses At, whose two remembered pixels serve the column
+    // search.
+    if (yPixels_.OfRaw(ys_.RawAt(probe)) == last_.Y && yPixels_.At(i + 1) == last_.Y) m = RunEnd(i, last);
+    const int xm = m > i ? xPixels_.At(m) : last_.X;
+    if (std::abs(xm - last_.X) < kShortRun) {
+        runWait_ = runBackoff_;
+        runBackoff_ = std::min(2 * runBackoff_, kMaxRunWait);
+        return false;
+    }
+    if (reduceColumns_) {
+        LineTo(xm, last_.Y);
+    } else {
+        const int step = xm > last_.X ? 1 : -1;
+        for (int x = last_.X + step; x != xm + step; x += step) Next(x, last_.Y);
+    }
+    i = m;
+    // Point m ends the run: the next row change is in its column.
+    runWait_ = 1;
+    runBackoff_ = 1;
+    return true;
+}
+
+NC_WALK_STEP void TFastLineWalk::OpenColumn(int i, int last) {
+    column_.Open = true;
+    column_.X = last_.X;
+    column_.End = ColumnEnd(i, last, column_.Width);
+    column_.Width = std::max(1, column_.End - i);
+    column_.Reduced = false;
+    // The next column most likely ends as far on: its edge is fetched while
+    // this one is drawn.
+    if (column_.Width >= kPrefetchWidth) {
+        const int ahead = column_.End + std::min(column_.Width, last - column_.End);
+        xs_.PrefetchAround(ahead);
+        ys_.PrefetchAround(ahead);
+    }
+}
+
+NC_WALK_STEP void TFastLineWalk::ReduceColumn(int i, int j) {
+    double lo;
+    double hi;
+    ys_.RawExtremes(i + 1, j - 1, lo, hi);
+    for (int y : {yPixels_.OfRaw(lo), yPixels_.OfRaw(hi)}) {
+        if (y != last_.Y) LineTo(last_.X, y);
+    }
+    Next(xPixels_.At(j), yPixels_.At(j));
+}
+
+void TFastLineWalk::DrawLastColumn(int i, int j) {
+    int rows[3];
+    const int count = LastColumnRows(i, j, rows);
+    for (int k = 0; k < count; ++k) Next(last_.X, rows[k]);
+}
+
+NC_WALK_STEP int TFastLineWalk::StepInColumn(int i, int last) {
+    if (onPixel_) i = RunEnd(i, column_.End);
+    if (i >= last) return i;
+    ++i;
+    onPixel_ = !Next(xPixels_.At(i), yPixels_.At(i));
+    return i;
+}
+
 void TFastLineWalk::Walk(int first, int last, bool reduceColumns) {
     reduceColumns_ = reduceColumns;
     // X values kept as a rule less than a pixel apart leave no pixel column
@@ -113,6 +190,7 @@ void TFastLineWalk::Walk(int first, int last, bool reduceColumns) {
     // made without computing the points. Well below 1, so that no rounding
     // of the values or the pixels can open a gap.
     denseColumns_ = !reduceColumns && xPixels_.PixelSpan(xs_.RuleGapBound()) <= 0.75;
+    bands_.clear();
     Start(first);
     int i = first;
     while (i < last) {
@@ -151,81 +229,7 @@ void TFastLineWalk::Walk(int first, int last, bool reduceColumns) {
     Flush();
 }
 
-// A point about kShortRun columns on and the next one tell most misses
-// without the row's band, whose search costs a hundred pixel computations
-// for each new row.
-bool TFastLineWalk::RunAcrossColumns(int& i, int last) {
-    if (runWait_ > 0) {
-        --runWait_;
-        return false;
-    }
-    if (!reduceColumns_ && !denseColumns_) return false;
-    const int probe = static_cast<int>(std::min<long long>(last, i + 1LL * kShortRun * column_.Width));
-    int m = i;
-    // The probe bypasses At, whose two remembered pixels serve the column
-    // search.
-    if (yPixels_.OfRaw(ys_.RawAt(probe)) == last_.Y && yPixels_.At(i + 1) == last_.Y) m = RunEnd(i, last);
-    const int xm = m > i ? xPixels_.At(m) : last_.X;
-    if (std::abs(xm - last_.X) < kShortRun) {
-        runWait_ = runBackoff_;
-        runBackoff_ = std::min(2 * runBackoff_, kMaxRunWait);
-        return false;
-    }
-    if (reduceColumns_) {
-        LineTo(xm, last_.Y);
-    } else {
-        const int step = xm > last_.X ? 1 : -1;
-        for (int x = last_.X + step; x != xm + step; x += step) Next(x, last_.Y);
-    }
-    i = m;
-    // Point m ends the run: the next row change is in its column.
-    runWait_ = 1;
-    runBackoff_ = 1;
-    return true;
-}
-
-void TFastLineWalk::OpenColumn(int i, int last) {
-    column_.Open = true;
-    column_.X = last_.X;
-    column_.End = ColumnEnd(i, last, column_.Width);
-    column_.Width = std::max(1, column_.End - i);
-    column_.Reduced = false;
-    // The next column most likely ends as far on: its edge is fetched while
-    // this one is drawn.
-    if (column_.Width >= kPrefetchWidth) {
-        const int ahead = column_.End + std::min(column_.Width, last - column_.End);
-        xs_.PrefetchAround(ahead);
-        ys_.PrefetchAround(ahead);
-    }
-}
-
-void TFastLineWalk::ReduceColumn(int i, int j) {
-    double lo;
-    double hi;
-    ys_.RawExtremes(i + 1, j - 1, lo, hi);
-    for (int y : {yPixels_.OfRaw(lo), yPixels_.OfRaw(hi)}) {
-        if (y != last_.Y) LineTo(last_.X, y);
-    }
-    Next(xPixels_.At(j), yPixels_.At(j));
-}
-
-void TFastLineWalk::DrawLastColumn(int i, int j) {
-    int rows[3];
-    const int count = LastColumnRows(i, j, rows);
-    for (int k = 0; k < count; ++k) Next(last_.X, rows[k]);
-}
-
-int TFastLineWalk::StepInColumn(int i, int last) {
-    if (onPixel_) i = RunEnd(i, column_.End);
-    if (i >= last) return i;
-    ++i;
-    const TPoint before = last_;
-    Next(xPixels_.At(i), yPixels_.At(i));
-    // A point that draws always moves the pixel drawn last; one that does
-    // not was on it.
-    onPixel_ = last_ == before;
-    return i;
-}
+#undef NC_WALK_STEP
 
 // ------------------------------------------------------------- searches
 
@@ -265,8 +269,8 @@ TFastLineWalk::TRawBand TFastLineWalk::BandOf(int y, double raw) {
     const std::uint64_t at = OrderedKey(raw);
     // The lowest value on the row: keys from raw down to -infinity; the
     // highest: keys from raw up to +infinity.
-    const TRawBand band{FromOrderedKey(LastKeyOn(at, OrderedKey(-HUGE_VAL), on)),
-                        FromOrderedKey(LastKeyOn(at, OrderedKey(HUGE_VAL), on))};
+    const double lo = FromOrderedKey(LastKeyOn<false>(at, OrderedKey(-HUGE_VAL), on));
+    const TRawBand band{lo, FromOrderedKey(LastKeyOn<true>(at, OrderedKey(HUGE_VAL), on))};
     bands_.emplace(y, band);
     return band;
 }

@@ -63,8 +63,20 @@ public:
     // points' pixels are then monotone in their index).
     static bool Applies(const TChartValueList& xs, const TChartValueList& ys);
 
+    // The raw values that land on a pixel row: an interval, as pixels are
+    // monotone in the value. Found by bisection over the doubles in their
+    // order, once per row and pass.
+    struct TRawBand {
+        double Lo;
+        double Hi;
+    };
+    // The rows' bands of a pass, by row. Walk clears it (the bands hold for
+    // one pass's mappers only); its owner keeps it between passes, so that
+    // the table keeps the size it grew to.
+    using TRowBands = std::unordered_map<int, TRawBand>;
+
     TFastLineWalk(const TChartValueList& xs, const TChartValueList& ys, const LinearPixelMapper& xMap,
-                  const LinearPixelMapper& yMap, TLineSink& sink);
+                  const LinearPixelMapper& yMap, TLineSink& sink, TRowBands& bands);
     TFastLineWalk(const TFastLineWalk&) = delete;
     TFastLineWalk& operator=(const TFastLineWalk&) = delete;
 
@@ -104,14 +116,6 @@ private:
         Memo memo_[2];
     };
 
-    // The raw values that land on pixel row y, one of which is raw: an
-    // interval, as pixels are monotone in the value. Found by bisection over
-    // the doubles in their order, once per row and pass.
-    struct TRawBand {
-        double Lo;
-        double Hi;
-    };
-
     // The pixel column of the point drawn last, once searched for.
     struct TColumn {
         bool Open = false;
@@ -124,9 +128,11 @@ private:
     // ---- the line's calls
     // The first point: MoveTo, or the line from the point before.
     void Start(int first);
-    // LineTo (x, y), unless it is the pixel drawn last.
-    void Next(int x, int y) {
-        if (x != last_.X || y != last_.Y) LineTo(x, y);
+    // LineTo (x, y), unless it is the pixel drawn last; whether it drew.
+    bool Next(int x, int y) {
+        if (x == last_.X && y == last_.Y) return false;
+        LineTo(x, y);
+        return true;
     }
     void LineTo(int x, int y) {
         batch_[batched_++] = TPoint{x, y};
@@ -162,6 +168,7 @@ private:
     // the plain walk, in order; answers how many (1 to 3). The last is the
     // row of point last.
     int LastColumnRows(int from, int last, int (&rows)[3]);
+    // The band of row y, where raw lies.
     TRawBand BandOf(int y, double raw);
 
     // Line ends handed to the sink at a time.
@@ -187,8 +194,7 @@ private:
     // and how many the next miss makes wait.
     int runWait_ = 0;
     int runBackoff_ = 1;
-    // The rows' bands of this pass (they hold for its mappers only).
-    std::unordered_map<int, TRawBand> bands_;
+    TRowBands& bands_;
 };
 
 }  // namespace nc

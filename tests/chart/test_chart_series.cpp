@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "chart/Chart.h"
-#include "chart/ChartEngine.h"
+#include "chart/ChartSeries.h"
 
 using namespace nc;
 

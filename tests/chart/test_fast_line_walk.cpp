@@ -99,7 +99,8 @@ Drawn Draw(TChartSeries& s, const Frame& frame, bool fast, TPenStyle style = psS
     ImageDevice device(frame.width + 1, frame.height + 1);
     device.SelectPen(DevicePen{clRed, style, 1, pmCopy});
     DeviceSink sink(device);
-    TFastLineWalk walk(s.XValues(), s.YValues(), frame.XMap(), frame.YMap(), sink);
+    TFastLineWalk::TRowBands bands;
+    TFastLineWalk walk(s.XValues(), s.YValues(), frame.XMap(), frame.YMap(), sink, bands);
     int first;
     int last;
     if (!VisibleRange(s, frame, first, last)) return Drawn{device.Image()->copy(), TPoint{}};
@@ -119,7 +120,8 @@ void ExpectSamePicture(TChartSeries& s, const Frame& frame, TPenStyle style, con
 
 Calls Record(TChartSeries& s, const Frame& frame, bool fast, bool reduceColumns) {
     RecordingSink sink;
-    TFastLineWalk walk(s.XValues(), s.YValues(), frame.XMap(), frame.YMap(), sink);
+    TFastLineWalk::TRowBands bands;
+    TFastLineWalk walk(s.XValues(), s.YValues(), frame.XMap(), frame.YMap(), sink, bands);
     int first;
     int last;
     if (!VisibleRange(s, frame, first, last)) return {};
