@@ -8,19 +8,11 @@
 #include <stdexcept>
 
 #include "chart/Chart.h"
+#include "ChartRig.h"
 #include "chart/ChartSeries.h"
 
 using namespace nc;
-
-namespace {
-
-std::vector<double> Values(const TChartValueList& list) {
-    std::vector<double> v;
-    for (int i = 0; i < list.Count(); ++i) v.push_back(list.Value(i));
-    return v;
-}
-
-}  // namespace
+using nc::test::Values;
 
 TEST(Series, DefaultsAndValueLists) {
     TChartSeries s;
