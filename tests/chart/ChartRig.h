@@ -14,6 +14,13 @@
 
 namespace nc::test {
 
+// A value list's values, scaled, in index order.
+inline std::vector<double> Values(const TChartValueList& list) {
+    std::vector<double> v;
+    for (int i = 0; i < list.Count(); ++i) v.push_back(list.Value(i));
+    return v;
+}
+
 struct RecordingChart {
     TChart chart;
     RecordingDevice* device = nullptr;

@@ -1,131 +1,18 @@
 // SPDX-License-Identifier: MIT
-// Series data: ordered value lists, extremes and sums, points with colour and
-// label, the visible range, and the repaint request of every change.
+// Series data: points with colour and label, extremes, the visible range,
+// and the repaint request of every change. The value lists on their own are
+// in test_value_list.cpp.
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "chart/Chart.h"
-#include "chart/ChartEngine.h"
+#include "ChartRig.h"
+#include "chart/ChartSeries.h"
 
 using namespace nc;
-
-namespace {
-
-std::vector<double> Values(const TChartValueList& list) {
-    std::vector<double> v;
-    for (int i = 0; i < list.Count(); ++i) v.push_back(list.Value(i));
-    return v;
-}
-
-}  // namespace
-
-TEST(ValueList, OrderedInsertion) {
-    struct Row {
-        TChartListOrder order;
-        std::vector<double> added;
-        std::vector<double> stored;
-        std::vector<int> indexes;
-    };
-    const Row rows[] = {
-        {loAscending, {1, 2, 3}, {1, 2, 3}, {0, 1, 2}},
-        {loAscending, {5, 3, 3}, {3, 3, 5}, {0, 0, 1}},
-        {loAscending, {4, 1, 9, 1, 4}, {1, 1, 4, 4, 9}, {0, 0, 2, 1, 3}},
-        {loDescending, {1, 5, 3, 5}, {5, 5, 3, 1}, {0, 0, 1, 1}},
-        {loNone, {5, 3, 9, 3}, {5, 3, 9, 3}, {0, 1, 2, 3}},
-    };
-    for (const Row& row : rows) {
-        TChartValueList list(nullptr, "X");
-        list.SetOrder(row.order);
-        std::vector<int> indexes;
-        for (double v : row.added) indexes.push_back(list.AddValue(v));
-        EXPECT_EQ(Values(list), row.stored) << "order " << row.order;
-        EXPECT_EQ(indexes, row.indexes) << "order " << row.order;
-    }
-}
-
-TEST(ValueList, RangeAndSumsFollowEveryChange) {
-    TChartValueList list(nullptr, "Y");
-    EXPECT_EQ(list.LowValue(), 0);
-    EXPECT_EQ(list.HighValue(), 0);
-    list.AddValue(-2);
-    EXPECT_EQ(list.LowValue(), -2);
-    EXPECT_EQ(list.HighValue(), -2);
-    list.AddValue(7);
-    list.AddValue(3);
-    EXPECT_EQ(list.LowValue(), -2);
-    EXPECT_EQ(list.HighValue(), 7);
-    EXPECT_EQ(list.Sum(), 8);
-    EXPECT_EQ(list.AbsSum(), 12);
-    list.DeleteValue(1);  // the 7
-    EXPECT_EQ(list.HighValue(), 3);
-    EXPECT_EQ(list.Sum(), 1);
-    EXPECT_EQ(list.AbsSum(), 5);
-    list.InsertValue(0, 10);
-    EXPECT_EQ(Values(list), (std::vector<double>{10, -2, 3}));
-    EXPECT_EQ(list.HighValue(), 10);
-    EXPECT_EQ(list.LastValue(), 3);
-    list.ResetValues();
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(list.RawValues().capacity(), 0u);
-    EXPECT_EQ(list.LowValue(), 0);
-    EXPECT_EQ(list.HighValue(), 0);
-    EXPECT_EQ(list.Sum(), 0);
-    EXPECT_EQ(list.AbsSum(), 0);
-}
-
-TEST(ValueList, MultiplierScalesReadsButNotOrdering) {
-    TChartSeries series;
-    TChartValueList& list = series.YValues();
-    list.SetOrder(loAscending);
-    list.AddValue(3);
-    list.AddValue(-1);
-    const double sumBefore = list.Sum();
-    list.SetMultiplier(2);
-    EXPECT_EQ(list.RawValue(1), 3);
-    EXPECT_EQ(list.Value(1), 6);
-    EXPECT_EQ(list[0], -2);
-    EXPECT_EQ(list.HighValue(), 6);
-    EXPECT_EQ(list.LowValue(), -2);
-    EXPECT_EQ(list.Sum(), sumBefore);
-    list.AddValue(-0.5);  // placed by its raw value, after raw -1
-    EXPECT_EQ(list.RawValue(1), -0.5);
-    EXPECT_EQ(list.LowValue(), -2);
-    EXPECT_EQ(list.Sum(), sumBefore - 1);
-}
-
-TEST(ValueList, IndexErrorsThrow) {
-    TChartValueList list(nullptr, "X");
-    list.AddValue(1);
-    EXPECT_THROW(list.Value(1), std::out_of_range);
-    EXPECT_THROW(list.DeleteValue(-1), std::out_of_range);
-    EXPECT_THROW(list.InsertValue(3, 0), std::out_of_range);
-    try {
-        list.RawValue(5);
-        FAIL();
-    } catch (const std::out_of_range& e) {
-        EXPECT_STREQ(e.what(), "List index out of bounds (5)");
-    }
-    EXPECT_EQ(list.Count(), 1);
-}
-
-TEST(ValueList, AssignSettingsCopiesAllButNameAndValues) {
-    TChartValueList from(nullptr, "A");
-    from.SetOrder(loDescending);
-    from.SetDateTime(true);
-    from.SetMultiplier(3);
-    from.SetValueSource("col");
-    from.AddValue(1);
-    TChartValueList to(nullptr, "B");
-    to.AssignSettings(from);
-    EXPECT_EQ(to.Order(), loDescending);
-    EXPECT_TRUE(to.DateTime());
-    EXPECT_EQ(to.Multiplier(), 3);
-    EXPECT_EQ(to.ValueSource(), "col");
-    EXPECT_EQ(to.Name(), "B");
-    EXPECT_EQ(to.Count(), 0);
-}
+using nc::test::Values;
 
 TEST(Series, DefaultsAndValueLists) {
     TChartSeries s;
@@ -223,8 +110,8 @@ TEST(Series, EventsAroundAddAndClear) {
     std::vector<std::string> log;  // outlives the series, whose destruction clears it once more
     TChartSeries s;
     s.OnBeforeAdd = [&](TChartSeries& sender) {
-        log.push_back("before " + std::to_string(sender.XValues().PendingValue));
-        return sender.YValues().PendingValue >= 0;
+        log.push_back("before " + std::to_string(sender.PendingValue(sender.XValues())));
+        return sender.PendingValue(sender.YValues()) >= 0;
     };
     s.OnAfterAdd = [&](TChartSeries&, int index) { log.push_back("after " + std::to_string(index)); };
     s.OnClearValues = [&](TChartSeries& sender) { log.push_back("clear " + std::to_string(sender.PointCount())); };

@@ -3,7 +3,7 @@
 // deletions and clears keeps the order, the indices, the range, the sums and
 // the per-block extremes index equal to the model's.
 #include "FuzzInput.h"
-#include "chart/ChartEngine.h"
+#include "chart/ChartValueList.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "chart/ChartEngine.h"
+#include "chart/ChartSeries.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <stdexcept>
 
+#include "chart/ChartEngine.h"
 #include "chart/ChartPanel.h"
 #include "text/NumberText.h"
 
@@ -12,17 +14,7 @@ namespace nc {
 
 // -------------------------------------------------------------- TSeriesMarks
 
-void TSeriesMarks::SetVisible(bool value) {
-    if (value == visible_) return;
-    visible_ = value;
-    owner_->RequestRepaint();
-}
-
-void TSeriesMarks::SetClip(bool value) {
-    if (value == clip_) return;
-    clip_ = value;
-    owner_->RequestRepaint();
-}
+void TSeriesMarks::RepaintOnChange() { owner_->RequestRepaint(); }
 
 // -------------------------------------------------------------- TChartSeries
 
@@ -51,13 +43,33 @@ TChartValueList* TChartSeries::GetValueList(const std::string& name) const {
     return nullptr;
 }
 
-int TChartSeries::StorePointGeneral(const std::string& label, TColor color) {
+void TChartSeries::RegisterValueList(TChartValueList& list) {
+    valueLists_.push_back(&list);
+    pending_.push_back(0);
+    list.SetChangeHandler([this](TValueListChange change) {
+        if (change == TValueListChange::Rescaled) NotifyDependents(TSeriesChange::Refreshed);
+        RequestRepaint();
+    });
+}
+
+std::size_t TChartSeries::ListSlot(const TChartValueList& list) const {
+    const auto found = std::find(valueLists_.begin(), valueLists_.end(), &list);
+    assert(found != valueLists_.end() && "the list belongs to another series");
+    return static_cast<std::size_t>(found - valueLists_.begin());
+}
+
+double TChartSeries::PendingValue(const TChartValueList& list) const { return pending_[ListSlot(list)]; }
+
+void TChartSeries::SetPendingValue(const TChartValueList& list, double value) { pending_[ListSlot(list)] = value; }
+
+int TChartSeries::StorePointGeneral(double x, double y, const std::string& label, TColor color) {
+    // X and Y are the first two lists.
+    pending_[0] = x;
+    pending_[1] = y;
     if (OnBeforeAdd && !OnBeforeAdd(*this)) return -1;
-    const int index = xValues_->AddValue(xValues_->PendingValue);
-    yValues_->InsertValue(index, yValues_->PendingValue);
-    for (TChartValueList* list : valueLists_) {
-        if (list != xValues_.get() && list != yValues_.get()) list->InsertValue(index, list->PendingValue);
-    }
+    const int index = xValues_->AddValue(x);
+    yValues_->InsertValue(index, y);
+    for (std::size_t k = 2; k < valueLists_.size(); ++k) valueLists_[k]->InsertValue(index, pending_[k]);
     // Colours and labels take no room until a point has one of its own, and
     // a run of one colour takes one entry.
     const std::size_t before = static_cast<std::size_t>(PointCount() - 1);
