@@ -32,12 +32,17 @@ private:
 };
 
 // u = kp e + ki I - kd v: the derivative acts on the measured velocity, so a
-// new reference gives no kick. Anti-windup: the integral term never exceeds
-// the force limit (or kLimiteIntegral without one), and the integral stops
+// new reference gives no kick. Anti-windup, three ways: the integral runs
+// only while the arm moves slower than kVelocidadIntegral (during a large
+// step gravity helps the arm along, and an integral formed then points the
+// wrong way at arrival; a band on the error instead would never open where
+// the proportional term alone leaves the arm farther off); its term never
+// exceeds the force limit (or kLimiteIntegral without one); and it stops
 // growing while the output is clamped in the error's direction.
 class ControladorPid final : public Controlador {
 public:
     static constexpr double kLimiteIntegral = 50.0;
+    static constexpr double kVelocidadIntegral = 0.2; // radians per second, about 11 degrees per second
 
     ControladorPid(const GananciasPid& g, std::optional<double> limite) : g_(g), limite_(limite) {}
 
@@ -45,7 +50,9 @@ public:
     {
         const double error = static_cast<double>(referencia) - static_cast<double>(posicion);
         const double anterior = inicio ? 0.0 : integral_;
-        double integral = anterior + error * kPeriodo;
+        double integral = anterior;
+        if (std::abs(static_cast<double>(velocidad)) < kVelocidadIntegral)
+            integral = anterior + error * kPeriodo;
         const double tope = limite_.value_or(kLimiteIntegral);
         if (g_.ki > 0.0)
             integral = std::clamp(integral, -tope / g_.ki, tope / g_.ki);

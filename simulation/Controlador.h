@@ -16,9 +16,9 @@ enum class TipoControlador { Red, Pid, Ninguno };
 
 // Gains on the error in radians; the force is in the arm's units.
 struct GananciasPid {
-    double kp = 40.0;
-    double ki = 30.0;
-    double kd = 9.0;
+    double kp = 100.0;
+    double ki = 120.0;
+    double kd = 24.0;
     bool operator==(const GananciasPid&) const = default;
 };
 

@@ -91,3 +91,33 @@ TEST(Experimento, DefaultSettingsAreTheMainLoopToTheBit)
 
 } // namespace
 } // namespace nc
+
+namespace nc {
+namespace {
+
+StepFigures PasoA30(TipoControlador tipo)
+{
+    AjustesExperimento ajustes;
+    ajustes.controlador.tipo = tipo;
+    Experimento lab(ajustes);
+    for (int k = 0; k < 200; ++k)
+        lab.Paso();
+    return *lab.FigurasTramo();
+}
+
+// The default gains as docs/lab.md gives them: the step to 30 degrees from
+// rest settles in a time comparable to the network's, with no steady error.
+TEST(Experimento, PidStepFiguresAreTheDocumentedOnes)
+{
+    const StepFigures red = PasoA30(TipoControlador::Red);
+    const StepFigures pid = PasoA30(TipoControlador::Pid);
+    EXPECT_NEAR(red.establecimiento.value(), 2.2, 1e-9);
+    EXPECT_NEAR(pid.final, 30.0, 0.01);
+    EXPECT_LE(pid.sobreimpulso.value(), 15.0);
+    EXPECT_LE(pid.subida.value(), 0.5);
+    EXPECT_GE(pid.establecimiento.value(), 1.5);
+    EXPECT_LE(pid.establecimiento.value(), 2.5);
+}
+
+} // namespace
+} // namespace nc
