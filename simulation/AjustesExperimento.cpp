@@ -117,4 +117,26 @@ void ComprobarAjustes(const AjustesExperimento& a)
     ComprobarVelocidad(a.velocidad);
 }
 
+void ComprobarMuestras(int32_t muestras)
+{
+    if (muestras < 0 || muestras == std::numeric_limits<int32_t>::max())
+        throw AjusteInvalido("Las muestras deben estar entre 0 y 2147483646");
+}
+
+void ComprobarEventos(const std::vector<Evento>& eventos)
+{
+    for (size_t i = 0; i < eventos.size(); ++i) {
+        ComprobarEvento(eventos[i]);
+        if (i > 0 && eventos[i].muestra < eventos[i - 1].muestra)
+            throw AjusteInvalido("Los eventos deben estar en orden de muestra");
+    }
+}
+
+void ComprobarGuardado(const ExperimentoGuardado& g)
+{
+    ComprobarAjustes(g.ajustes);
+    ComprobarMuestras(g.muestras);
+    ComprobarEventos(g.eventos);
+}
+
 } // namespace nc

@@ -54,6 +54,15 @@ struct Evento {
     bool operator==(const Evento&) const = default;
 };
 
+// A run as a file keeps it: the settings, the events made by hand with their
+// samples, and how many samples the run had.
+struct ExperimentoGuardado {
+    AjustesExperimento ajustes;
+    std::vector<Evento> eventos;
+    int32_t muestras = 100;
+    bool operator==(const ExperimentoGuardado&) const = default;
+};
+
 // The ranges, one check per field.
 void ComprobarCarga(double carga);
 void ComprobarAmortiguamiento(double valor);
@@ -66,6 +75,10 @@ void ComprobarReferencia(const ProgramaReferencia& programa);
 void ComprobarVelocidad(int32_t pasos_por_segundo);
 void ComprobarEvento(const Evento& evento);
 void ComprobarAjustes(const AjustesExperimento& ajustes);
+void ComprobarMuestras(int32_t muestras);
+void ComprobarEventos(const std::vector<Evento>& eventos); // each, and in order of sample
+// The settings, each event, the events' order and the samples.
+void ComprobarGuardado(const ExperimentoGuardado& guardado);
 
 // The largest seed a file can hold exactly (2^53 - 1).
 inline constexpr uint64_t kSemillaMaxima = (uint64_t{1} << 53) - 1;

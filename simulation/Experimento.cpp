@@ -84,11 +84,7 @@ void Experimento::Empujar(int sentido)
 
 void Experimento::Programar(std::vector<Evento> eventos)
 {
-    for (size_t i = 0; i < eventos.size(); ++i) {
-        ComprobarEvento(eventos[i]);
-        if (i > 0 && eventos[i].muestra < eventos[i - 1].muestra)
-            throw AjusteInvalido("Los eventos deben estar en orden de muestra");
-    }
+    ComprobarEventos(eventos);
     programa_ = std::move(eventos);
     siguiente_programado_ = 0;
 }
@@ -132,6 +128,7 @@ SalidaBrazo Experimento::PasoBrazo(Lado& lado, bool inicio, float referencia, co
     const float leida_v = p.ruido_v ? static_cast<float>(v + *p.ruido_v) : v;
 
     SalidaBrazo s;
+    s.inicio = {x, v};
     s.posicion_grados = static_cast<float>(posicion_grados);
     s.velocidad_grados = static_cast<float>(velocidad_grados);
     s.fuerza = lado.controlador->Calcular(leida_x, leida_v, referencia, inicio);

@@ -26,6 +26,7 @@ namespace nc {
 
 // What one arm showed during a tick.
 struct SalidaBrazo {
+    EstadoBrazo inicio{};       // the state the sample starts from, radians
     float posicion_grados = 0;  // the plotted position at the sample's start
     float velocidad_grados = 0; // and velocity, rounded to single
     float fuerza = 0;           // the controller's force, as its read-out shows it
