@@ -40,6 +40,14 @@ struct SalidaPaso {
     std::optional<SalidaBrazo> gemelo;
 };
 
+// One arm of a run with its controller; declared outside Experimento so that
+// std::optional of it is complete where the class uses it.
+struct LadoExperimento {
+    std::unique_ptr<Controlador> controlador;
+    EstadoBrazo estado{0.0f, 0.0f};
+    std::vector<float> tramo; // plotted positions of the current segment
+};
+
 class Experimento {
 public:
     // Throws AjusteInvalido for settings out of range.
@@ -84,11 +92,7 @@ public:
     std::optional<StepFigures> FigurasTramo(bool gemelo = false) const;
 
 private:
-    struct Lado {
-        std::unique_ptr<Controlador> controlador;
-        EstadoBrazo estado{0.0f, 0.0f};
-        std::vector<float> tramo; // plotted positions of the current segment
-    };
+    using Lado = LadoExperimento;
     // What acts on an arm during one tick besides its controller, in radians.
     struct Perturbacion {
         std::optional<long double> empujon; // added to the velocity

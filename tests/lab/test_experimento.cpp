@@ -121,3 +121,52 @@ TEST(Experimento, PidStepFiguresAreTheDocumentedOnes)
 
 } // namespace
 } // namespace nc
+
+namespace nc {
+namespace {
+
+// A PID far too stiff for the 0.05 s sample: every tick overshoots more, until
+// the integration overflows. That tick throws and leaves everything as it was.
+TEST(Experimento, OverflowingTickChangesNothing)
+{
+    AjustesExperimento ajustes;
+    ajustes.controlador = {TipoControlador::Pid, {1000, 0, 1000}};
+    ajustes.comparar = AjustesControlador{TipoControlador::Red, {}};
+    ajustes.ruido = {1, 10, 5};
+    Experimento lab(ajustes);
+    lab.Empujar(+1);
+    int ticks = 0;
+    for (;; ++ticks) {
+        ASSERT_LT(ticks, 10000) << "never overflowed";
+        const EstadoBrazo antes = lab.Estado();
+        const EstadoBrazo gemelo = *lab.EstadoGemelo();
+        const int32_t muestra = lab.muestra();
+        const std::vector<Evento> eventos = lab.Eventos();
+        const std::optional<StepFigures> figuras = lab.FigurasTramo(true);
+        try {
+            lab.Paso();
+        } catch (const FloatingPointError& e) {
+            EXPECT_STREQ(e.what(), "Floating point overflow");
+            EXPECT_EQ(lab.Estado(), antes);
+            EXPECT_EQ(*lab.EstadoGemelo(), gemelo);
+            EXPECT_EQ(lab.muestra(), muestra);
+            EXPECT_EQ(lab.Eventos(), eventos);
+            EXPECT_EQ(lab.FigurasTramo(true)->t_pico, figuras->t_pico);
+            break;
+        }
+    }
+    EXPECT_GT(ticks, 2);
+    // A refused setting changes nothing either.
+    AjustesExperimento malos = lab.Ajustes();
+    malos.carga = 10.5;
+    try {
+        lab.SetAjustes(malos);
+        ADD_FAILURE();
+    } catch (const AjusteInvalido& e) {
+        EXPECT_STREQ(e.what(), "La carga debe estar entre -10 y 10");
+    }
+    EXPECT_EQ(lab.Ajustes(), ajustes);
+}
+
+} // namespace
+} // namespace nc
