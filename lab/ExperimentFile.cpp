@@ -236,7 +236,7 @@ std::string EscribirExperimento(const ExperimentoGuardado& g)
 ExperimentoGuardado LeerExperimento(std::string_view texto)
 {
     if (texto.size() > kTamanoMaximo)
-        Falla("el fichero pasa de 1 MB");
+        Falla("el fichero pasa de 8 MB");
     QJsonParseError error;
     const QJsonDocument documento =
         QJsonDocument::fromJson(QByteArray(texto.data(), static_cast<qsizetype>(texto.size())), &error);
@@ -301,7 +301,7 @@ ExperimentoGuardado CargarExperimento(const std::string& ruta)
     // without reading all of it, even from a pipe whose size is unknown.
     const QByteArray datos = fichero.read(static_cast<qint64>(kTamanoMaximo) + 1);
     if (datos.size() > static_cast<qsizetype>(kTamanoMaximo))
-        Falla("el fichero pasa de 1 MB");
+        Falla("el fichero pasa de 8 MB");
     return LeerExperimento(std::string_view(datos.constData(), static_cast<size_t>(datos.size())));
 }
 

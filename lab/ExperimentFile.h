@@ -21,7 +21,9 @@ public:
 };
 
 inline constexpr int kVersionExperimento = 1;
-inline constexpr std::size_t kTamanoMaximo = 1024 * 1024; // bytes
+// A hand held for a sample is one event of about 110 bytes, so this keeps
+// over 70,000 samples of dragging, more than a minute at 1000 steps per second.
+inline constexpr std::size_t kTamanoMaximo = 8 * 1024 * 1024; // bytes
 
 // The file's text, UTF-8. Numbers are written so that they read back to the
 // same double.

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -155,8 +156,20 @@ TEST(ExperimentFile, HostileFilesAreRefusedWithOneSpanishSentence)
         {cabeza + R"("eventos":[{"muestra":3,"tipo":"empujon"}]})",
          "Experimento no válido: cada evento debe tener muestra, tipo y valor"},
         {Anidado(100000), "Experimento no válido: el JSON está anidado a demasiada profundidad"},
-        {cabeza + R"("x":")" + std::string(kTamanoMaximo, 'a') + "\"}", "Experimento no válido: el fichero pasa de 1 MB"},
+        {cabeza + R"("x":")" + std::string(kTamanoMaximo, 'a') + "\"}", "Experimento no válido: el fichero pasa de 8 MB"},
     };
+    // A file of 100 MB is refused after reading one byte past the limit.
+    const std::string enorme = ::testing::TempDir() + "nc_experimento_enorme.json";
+    { std::ofstream(enorme) << cabeza; }
+    std::filesystem::resize_file(enorme, 100u * 1024 * 1024);
+    try {
+        CargarExperimento(enorme);
+        ADD_FAILURE() << "accepted 100 MB";
+    } catch (const ErrorFicheroExperimento& e) {
+        EXPECT_STREQ(e.what(), "Experimento no válido: el fichero pasa de 8 MB");
+    }
+    std::filesystem::remove(enorme);
+
     for (const auto& fila : filas) {
         try {
             LeerExperimento(fila.texto);
