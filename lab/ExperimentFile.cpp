@@ -193,11 +193,56 @@ std::vector<Evento> LeerEventos(const QJsonArray& lista)
     return eventos;
 }
 
-} // namespace
-
-std::string EscribirExperimento(const ExperimentoGuardado& g)
+// The settings' keys, at the top of the file or in a change.
+AjustesExperimento LeerAjustes(const Objeto& o)
 {
-    const AjustesExperimento& a = g.ajustes;
+    AjustesExperimento a;
+    if (o.Tiene("controlador"))
+        a.controlador = LeerControlador(o.Hijo("controlador"));
+    if (o.Tiene("comparar") && !o.Valor("comparar").isNull())
+        a.comparar = LeerControlador(o.Hijo("comparar"));
+    if (o.Tiene("brazo")) {
+        const Objeto b = o.Hijo("brazo");
+        a.brazo.amortiguamiento = b.Numero("amortiguamiento", a.brazo.amortiguamiento);
+        a.brazo.gravedad = b.Numero("gravedad", a.brazo.gravedad);
+        if (b.Tiene("fuerza_maxima") && !b.Valor("fuerza_maxima").isNull())
+            a.brazo.fuerza_maxima = b.Numero("fuerza_maxima", 0);
+    }
+    a.carga = o.Numero("carga", a.carga);
+    if (o.Tiene("ruido")) {
+        const Objeto r = o.Hijo("ruido");
+        a.ruido.posicion = r.Numero("posicion", a.ruido.posicion);
+        a.ruido.velocidad = r.Numero("velocidad", a.ruido.velocidad);
+        a.ruido.semilla = static_cast<uint64_t>(
+            r.Entero("semilla", static_cast<int64_t>(a.ruido.semilla), 0, static_cast<int64_t>(kSemillaMaxima)));
+    }
+    a.empujon = o.Numero("empujon", a.empujon);
+    if (o.Tiene("referencia"))
+        a.referencia = LeerReferencia(o.Hijo("referencia"));
+    a.velocidad = static_cast<int32_t>(o.Entero("velocidad", a.velocidad, 1, 1000));
+    return a;
+}
+
+std::vector<CambioAjustes> LeerCambios(const QJsonArray& lista)
+{
+    std::vector<CambioAjustes> cambios;
+    for (const QJsonValue& v : lista) {
+        if (!v.isObject())
+            Falla("cada cambio debe ser un objeto");
+        const Objeto c(v.toObject(), "cambios[].");
+        if (!c.Tiene("muestra") || !c.Tiene("ajustes"))
+            Falla("cada cambio debe tener muestra y ajustes");
+        CambioAjustes cambio;
+        cambio.muestra = static_cast<int32_t>(c.Entero("muestra", 0, 0, std::numeric_limits<int32_t>::max() - 1));
+        cambio.ajustes = LeerAjustes(c.Hijo("ajustes"));
+        cambios.push_back(std::move(cambio));
+    }
+    return cambios;
+}
+
+// The settings' keys, at the top of the file or in a change.
+QJsonObject JsonAjustes(const AjustesExperimento& a)
+{
     QJsonObject brazo{{"amortiguamiento", a.brazo.amortiguamiento}, {"gravedad", a.brazo.gravedad}};
     brazo.insert("fuerza_maxima", a.brazo.fuerza_maxima ? QJsonValue(*a.brazo.fuerza_maxima) : QJsonValue());
     QJsonArray escalones;
@@ -209,14 +254,7 @@ std::string EscribirExperimento(const ExperimentoGuardado& g)
                                  {"amplitud", a.referencia.amplitud},
                                  {"desplazamiento", a.referencia.desplazamiento},
                                  {"periodo", a.referencia.periodo}};
-    QJsonArray eventos;
-    for (const Evento& e : g.eventos)
-        eventos.append(QJsonObject{{"muestra", e.muestra},
-                                   {"tipo", e.tipo == TipoEvento::Empujon ? "empujon" : "mano"},
-                                   {"valor", e.valor}});
-    const QJsonObject raiz{
-        {"formato", kFormato},
-        {"version", kVersionExperimento},
+    return QJsonObject{
         {"controlador", JsonControlador(a.controlador)},
         {"comparar", a.comparar ? QJsonValue(JsonControlador(*a.comparar)) : QJsonValue()},
         {"brazo", brazo},
@@ -227,9 +265,27 @@ std::string EscribirExperimento(const ExperimentoGuardado& g)
         {"empujon", a.empujon},
         {"referencia", referencia},
         {"velocidad", a.velocidad},
-        {"muestras", g.muestras},
-        {"eventos", eventos},
     };
+}
+
+} // namespace
+
+std::string EscribirExperimento(const ExperimentoGuardado& g)
+{
+    QJsonArray eventos;
+    for (const Evento& e : g.eventos)
+        eventos.append(QJsonObject{{"muestra", e.muestra},
+                                   {"tipo", e.tipo == TipoEvento::Empujon ? "empujon" : "mano"},
+                                   {"valor", e.valor}});
+    QJsonArray cambios;
+    for (const CambioAjustes& c : g.cambios)
+        cambios.append(QJsonObject{{"muestra", c.muestra}, {"ajustes", JsonAjustes(c.ajustes)}});
+    QJsonObject raiz = JsonAjustes(g.ajustes);
+    raiz.insert("formato", kFormato);
+    raiz.insert("version", kVersionExperimento);
+    raiz.insert("muestras", g.muestras);
+    raiz.insert("eventos", eventos);
+    raiz.insert("cambios", cambios);
     return QJsonDocument(raiz).toJson(QJsonDocument::Indented).toStdString();
 }
 
@@ -256,33 +312,12 @@ ExperimentoGuardado LeerExperimento(std::string_view texto)
         Falla("versión desconocida (este programa lee la versión " + std::to_string(kVersionExperimento) + ")");
 
     ExperimentoGuardado g;
-    AjustesExperimento& a = g.ajustes;
-    if (raiz.Tiene("controlador"))
-        a.controlador = LeerControlador(raiz.Hijo("controlador"));
-    if (raiz.Tiene("comparar") && !raiz.Valor("comparar").isNull())
-        a.comparar = LeerControlador(raiz.Hijo("comparar"));
-    if (raiz.Tiene("brazo")) {
-        const Objeto b = raiz.Hijo("brazo");
-        a.brazo.amortiguamiento = b.Numero("amortiguamiento", a.brazo.amortiguamiento);
-        a.brazo.gravedad = b.Numero("gravedad", a.brazo.gravedad);
-        if (b.Tiene("fuerza_maxima") && !b.Valor("fuerza_maxima").isNull())
-            a.brazo.fuerza_maxima = b.Numero("fuerza_maxima", 0);
-    }
-    a.carga = raiz.Numero("carga", a.carga);
-    if (raiz.Tiene("ruido")) {
-        const Objeto r = raiz.Hijo("ruido");
-        a.ruido.posicion = r.Numero("posicion", a.ruido.posicion);
-        a.ruido.velocidad = r.Numero("velocidad", a.ruido.velocidad);
-        a.ruido.semilla = static_cast<uint64_t>(
-            r.Entero("semilla", static_cast<int64_t>(a.ruido.semilla), 0, static_cast<int64_t>(kSemillaMaxima)));
-    }
-    a.empujon = raiz.Numero("empujon", a.empujon);
-    if (raiz.Tiene("referencia"))
-        a.referencia = LeerReferencia(raiz.Hijo("referencia"));
-    a.velocidad = static_cast<int32_t>(raiz.Entero("velocidad", a.velocidad, 1, 1000));
+    g.ajustes = LeerAjustes(raiz);
     g.muestras = static_cast<int32_t>(raiz.Entero("muestras", g.muestras, 0, std::numeric_limits<int32_t>::max() - 1));
     if (raiz.Tiene("eventos"))
         g.eventos = LeerEventos(raiz.Lista("eventos"));
+    if (raiz.Tiene("cambios"))
+        g.cambios = LeerCambios(raiz.Lista("cambios"));
     try {
         ComprobarGuardado(g);
     } catch (const AjusteInvalido& e) {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// An experiment as a versioned JSON file: every setting, the events made by
-// hand with their samples, and the run's length, so that a saved run replays
-// exactly. Reading never trusts the file: it refuses anything over
+// An experiment as a versioned JSON file: every setting the run started
+// with, the events made by hand and the settings changed on the way with
+// their samples, and the run's length, so that a saved run replays exactly. Reading never trusts the file: it refuses anything over
 // kTamanoMaximo before parsing, checks every field's type and range into a
 // fresh object, and reports the first fault as one Spanish sentence.
 

@@ -132,11 +132,23 @@ void ComprobarEventos(const std::vector<Evento>& eventos)
     }
 }
 
+void ComprobarCambios(const std::vector<CambioAjustes>& cambios)
+{
+    for (size_t i = 0; i < cambios.size(); ++i) {
+        if (cambios[i].muestra < 0 || cambios[i].muestra == std::numeric_limits<int32_t>::max())
+            throw AjusteInvalido("La muestra de un cambio debe estar entre 0 y 2147483646");
+        if (i > 0 && cambios[i].muestra < cambios[i - 1].muestra)
+            throw AjusteInvalido("Los cambios deben estar en orden de muestra");
+        ComprobarAjustes(cambios[i].ajustes);
+    }
+}
+
 void ComprobarGuardado(const ExperimentoGuardado& g)
 {
     ComprobarAjustes(g.ajustes);
     ComprobarMuestras(g.muestras);
     ComprobarEventos(g.eventos);
+    ComprobarCambios(g.cambios);
 }
 
 } // namespace nc

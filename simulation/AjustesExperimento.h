@@ -54,12 +54,21 @@ struct Evento {
     bool operator==(const Evento&) const = default;
 };
 
-// A run as a file keeps it: the settings, the events made by hand with their
-// samples, and how many samples the run had.
+// Settings changed during a run: they act from the tick of sample `muestra`.
+struct CambioAjustes {
+    int32_t muestra = 0;
+    AjustesExperimento ajustes;
+    bool operator==(const CambioAjustes&) const = default;
+};
+
+// A run as a file keeps it: the settings it started with, the events made by
+// hand and the settings changed on the way, each with its sample, and how
+// many samples the run had.
 struct ExperimentoGuardado {
     AjustesExperimento ajustes;
     std::vector<Evento> eventos;
     int32_t muestras = 100;
+    std::vector<CambioAjustes> cambios;
     bool operator==(const ExperimentoGuardado&) const = default;
 };
 
@@ -77,6 +86,7 @@ void ComprobarEvento(const Evento& evento);
 void ComprobarAjustes(const AjustesExperimento& ajustes);
 void ComprobarMuestras(int32_t muestras);
 void ComprobarEventos(const std::vector<Evento>& eventos); // each, and in order of sample
+void ComprobarCambios(const std::vector<CambioAjustes>& cambios); // likewise
 // The settings, each event, the events' order and the samples.
 void ComprobarGuardado(const ExperimentoGuardado& guardado);
 

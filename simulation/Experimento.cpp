@@ -25,6 +25,7 @@ Experimento::Experimento(const AjustesExperimento& ajustes) : ruido_(ajustes.rui
 {
     ComprobarAjustes(ajustes);
     ajustes_ = ajustes;
+    ajustes_inicio_ = ajustes;
     brazo_ = Brazo(ajustes.brazo);
     principal_.controlador = CrearControlador(ajustes.controlador, ajustes.brazo.fuerza_maxima);
     if (ajustes.comparar) {
@@ -36,6 +37,20 @@ Experimento::Experimento(const AjustesExperimento& ajustes) : ruido_(ajustes.rui
 void Experimento::SetAjustes(const AjustesExperimento& nuevos)
 {
     ComprobarAjustes(nuevos);
+    Aplicar(nuevos);
+    if (muestra_ == 0) {
+        ajustes_inicio_ = nuevos;
+        return;
+    }
+    // Several changes before one tick act as the last of them.
+    if (!cambios_.empty() && cambios_.back().muestra == muestra_)
+        cambios_.back().ajustes = nuevos;
+    else
+        cambios_.push_back({muestra_, nuevos});
+}
+
+void Experimento::Aplicar(const AjustesExperimento& nuevos)
+{
     const bool mismo_limite = nuevos.brazo.fuerza_maxima == ajustes_.brazo.fuerza_maxima;
     // Everything new is built before anything is replaced.
     std::unique_ptr<Controlador> principal;
@@ -70,7 +85,10 @@ void Experimento::Limpiar()
 {
     muestra_ = 0;
     eventos_.clear();
+    cambios_.clear();
+    ajustes_inicio_ = ajustes_;
     siguiente_programado_ = 0;
+    siguiente_cambio_ = 0;
     empujon_pendiente_.reset();
     principal_.tramo.clear();
     if (gemelo_)
@@ -82,11 +100,24 @@ void Experimento::Empujar(int sentido)
     empujon_pendiente_ = sentido < 0 ? -1 : 1;
 }
 
-void Experimento::Programar(std::vector<Evento> eventos)
+void Experimento::Programar(std::vector<Evento> eventos, std::vector<CambioAjustes> cambios)
 {
     ComprobarEventos(eventos);
+    ComprobarCambios(cambios);
     programa_ = std::move(eventos);
     siguiente_programado_ = 0;
+    cambios_programados_ = std::move(cambios);
+    siguiente_cambio_ = 0;
+}
+
+ExperimentoGuardado Experimento::Guardado() const
+{
+    ExperimentoGuardado g;
+    g.ajustes = ajustes_inicio_;
+    g.eventos = eventos_;
+    g.muestras = muestra_;
+    g.cambios = cambios_;
+    return g;
 }
 
 std::optional<EstadoBrazo> Experimento::EstadoGemelo() const
@@ -144,6 +175,14 @@ SalidaPaso Experimento::Paso()
             "El contador de muestras ha llegado a su límite (2147483647): pulse Limpiar o Inicializar");
     const int32_t n = muestra_;
     const bool inicio = n == 0;
+
+    // Programmed settings act as if set by hand just before this tick, so
+    // they stay made even if the tick fails.
+    while (siguiente_cambio_ < cambios_programados_.size() && cambios_programados_[siguiente_cambio_].muestra <= n) {
+        const CambioAjustes& c = cambios_programados_[siguiente_cambio_++];
+        if (c.muestra == n)
+            SetAjustes(c.ajustes);
+    }
 
     // What the hand and the programme do on this sample.
     std::vector<Evento> hechos;

@@ -56,11 +56,13 @@ public:
     const AjustesExperimento& Ajustes() const { return ajustes_; }
     // Checks the whole set first; a refusal throws and changes nothing. A
     // change applies from the next tick; a controller whose settings did not
-    // change keeps its memory.
+    // change keeps its memory. Made during a run, it is recorded with the
+    // sample it acts on; before the first tick it becomes the run's start.
     void SetAjustes(const AjustesExperimento& ajustes);
 
     // "Limpiar": the next tick starts a new run from rest at sample 0, with the
-    // noise seeded afresh and the events of the last run forgotten.
+    // noise seeded afresh, the present settings as the run's start, and the
+    // events and changes of the last run forgotten.
     void Limpiar();
 
     // One sample. Throws FloatingPointError (with the state as before the
@@ -76,11 +78,14 @@ public:
     void Soltar() { mano_.reset(); }
     bool Agarrado() const { return mano_.has_value(); }
 
-    // Events to replay, in order of their samples: each acts on the tick of its
-    // sample as if done by hand then. Checked like settings.
-    void Programar(std::vector<Evento> eventos);
+    // Events and settings changes to replay, in order of their samples: each
+    // acts on the tick of its sample as if made by hand then. Checked like
+    // settings.
+    void Programar(std::vector<Evento> eventos, std::vector<CambioAjustes> cambios = {});
     // The events that acted on this run, in order.
     const std::vector<Evento>& Eventos() const { return eventos_; }
+    // This run so far, to save: replayed from sample 0 it gives the same bits.
+    ExperimentoGuardado Guardado() const;
 
     int32_t muestra() const { return muestra_; }
     EstadoBrazo Estado() const { return principal_.estado; }
@@ -101,7 +106,13 @@ private:
     };
     SalidaBrazo PasoBrazo(Lado& lado, bool inicio, float referencia, const Perturbacion& p) const;
 
+    void Aplicar(const AjustesExperimento& ajustes);
+
     AjustesExperimento ajustes_;
+    AjustesExperimento ajustes_inicio_; // the settings at this run's sample 0
+    std::vector<CambioAjustes> cambios_;
+    std::vector<CambioAjustes> cambios_programados_;
+    size_t siguiente_cambio_ = 0;
     Brazo brazo_;
     Lado principal_;
     std::optional<Lado> gemelo_;

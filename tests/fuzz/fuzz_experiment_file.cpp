@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!(LeerExperimento(EscribirExperimento(leido)) == leido))
         std::abort();
     Experimento lab(leido.ajustes);
-    lab.Programar(leido.eventos);
+    lab.Programar(leido.eventos, leido.cambios);
     try {
         for (int k = 0; k < 20; ++k)
             lab.Paso();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Experiments as files: a run made by hand replays from its file to the same
-// bits, in process and through neurocontrol-trace; a hostile file is refused
+// Experiments as files: a run made by hand (pushes, a drag, settings changed
+// on the way) replays from its file to the same bits, in process and through
+// neurocontrol-trace; a hostile file is refused
 // with one Spanish sentence.
 #include "lab/ExperimentFile.h"
 #include "simulation/Experimento.h"
@@ -59,13 +60,29 @@ TEST(ExperimentFile, HandMadeRunReplaysFromItsFileToTheBit)
             vivo.Agarrar(40.0 + 2.5 * (k - 220));
         if (k == 240)
             vivo.Soltar();
+        // Settings changed while it runs, twice before one tick at 300.
+        AjustesExperimento cambio = vivo.Ajustes();
+        if (k == 300) {
+            cambio.carga = 4;
+            vivo.SetAjustes(cambio);
+            cambio.ruido.semilla = 99;
+            cambio.comparar->tipo = TipoControlador::Ninguno;
+            vivo.SetAjustes(cambio);
+        }
+        if (k == 350) {
+            cambio.brazo.gravedad = 9.81;
+            cambio.referencia = {};
+            vivo.SetAjustes(cambio);
+        }
         const SalidaPaso s = vivo.Paso();
         filas.push_back({s.brazo.estado.posicion, s.brazo.estado.velocidad, s.brazo.fuerza,
                          s.gemelo->estado.posicion, s.gemelo->estado.velocidad, s.gemelo->fuerza});
     }
     ASSERT_EQ(vivo.Eventos().size(), 22u);
 
-    const ExperimentoGuardado guardado{ajustes, vivo.Eventos(), 400};
+    const ExperimentoGuardado guardado = vivo.Guardado();
+    ASSERT_EQ(guardado.ajustes, ajustes);
+    ASSERT_EQ(guardado.cambios.size(), 2u);
     const std::string ruta = ::testing::TempDir() + "nc_experimento_mano.json";
     GuardarExperimento(ruta, guardado);
     const ExperimentoGuardado leido = CargarExperimento(ruta);
@@ -73,13 +90,13 @@ TEST(ExperimentFile, HandMadeRunReplaysFromItsFileToTheBit)
 
     // In process, from the file.
     Experimento repetido(leido.ajustes);
-    repetido.Programar(leido.eventos);
+    repetido.Programar(leido.eventos, leido.cambios);
     for (int k = 0; k < 400; ++k) {
         const SalidaPaso s = repetido.Paso();
         ASSERT_EQ(s.brazo.estado, (EstadoBrazo{filas[k].posicion, filas[k].velocidad})) << k;
         ASSERT_EQ(s.gemelo->estado, (EstadoBrazo{filas[k].posicion_2, filas[k].velocidad_2})) << k;
     }
-    EXPECT_EQ(repetido.Eventos(), vivo.Eventos());
+    EXPECT_EQ(repetido.Guardado(), guardado);
 
     // Through the trace tool: 9 digits give each float back exactly.
     std::ostringstream out, err;
@@ -155,6 +172,10 @@ TEST(ExperimentFile, HostileFilesAreRefusedWithOneSpanishSentence)
          "Experimento no válido: el campo «eventos[].muestra» debe ser un entero entre 0 y 2147483646"},
         {cabeza + R"("eventos":[{"muestra":3,"tipo":"empujon"}]})",
          "Experimento no válido: cada evento debe tener muestra, tipo y valor"},
+        {cabeza + R"("cambios":[{"muestra":9,"ajustes":{}},{"muestra":8,"ajustes":{"carga":1}}]})",
+         "Experimento no válido: Los cambios deben estar en orden de muestra"},
+        {cabeza + R"("cambios":[{"muestra":9,"ajustes":{"ruido":{"velocidad":-1}}}]})",
+         "Experimento no válido: El ruido de velocidad debe estar entre 0 y 100"},
         {Anidado(100000), "Experimento no válido: el JSON está anidado a demasiada profundidad"},
         {cabeza + R"("x":")" + std::string(kTamanoMaximo, 'a') + "\"}", "Experimento no válido: el fichero pasa de 8 MB"},
     };

@@ -55,7 +55,7 @@ int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras,
     try {
         const ExperimentoGuardado guardado = CargarExperimento(ruta);
         Experimento lab(guardado.ajustes);
-        lab.Programar(guardado.eventos);
+        lab.Programar(guardado.eventos, guardado.cambios);
         const bool gemelo = guardado.ajustes.comparar.has_value();
         const int64_t total = muestras.value_or(guardado.muestras);
         if (resumen) {
