@@ -34,7 +34,9 @@ Brazo::Brazo(const ParametrosBrazo& parametros)
     : parametros_(parametros),
       de_serie_(parametros == ParametrosBrazo{}),
       gravedad_(ExtendidoDe(parametros.gravedad)),
-      amortiguamiento_(ExtendidoDe(parametros.amortiguamiento))
+      amortiguamiento_(ExtendidoDe(parametros.amortiguamiento)),
+      gravedad_doble_(parametros.gravedad),
+      amortiguamiento_doble_(parametros.amortiguamiento)
 {
 }
 
@@ -50,23 +52,45 @@ float Brazo::FuerzaAplicada(float fuerza, double carga) const
     return u;
 }
 
+float Brazo::AceleracionExtendida(float x, float v, float u) const
+{
+    return static_cast<float>(gravedad_ * std::sin(static_cast<long double>(x)) - amortiguamiento_ * v + u);
+}
+
+// As Pendulo's fast path: the sum formed in double, and the extended one only
+// where rounding to single might go the other way. Against the extended sum
+// the double one errs by the sine's ulp, each constant's distance from its
+// decimal (half an ulp of double), two products and two sums, together below
+// 2^-50 of the terms' magnitude; the margin is twice that.
+float Brazo::AceleracionRapida(float x, float v, float u) const
+{
+    const double termino = gravedad_doble_ * std::sin(static_cast<double>(x));
+    const double amortiguacion = amortiguamiento_doble_ * v;
+    const double r = termino - amortiguacion + u;
+    const double margen = (std::fabs(termino) + std::fabs(amortiguacion) + std::fabs(u)) * 0x1p-49;
+    const float abajo = static_cast<float>(r - margen);
+    const float arriba = static_cast<float>(r + margen);
+    if (abajo == arriba)
+        return abajo;
+    return AceleracionExtendida(x, v, u);
+}
+
 EstadoBrazo Brazo::Integrar(float posicion, float velocidad, float fuerza) const
 {
     if (de_serie_)
         return Pendulo(posicion, velocidad, fuerza);
-    return IntegrarExtendido(posicion, velocidad, fuerza);
+    return Subpasos(posicion, velocidad, [&](float x, float v) { return AceleracionRapida(x, v, fuerza); });
 }
 
-// Pendulo's sub-steps with this arm's constants, every acceleration formed in
-// extended precision with the extended sine and rounded once to single.
 EstadoBrazo Brazo::IntegrarExtendido(float posicion, float velocidad, float fuerza) const
 {
-    const long double g = gravedad_;
-    const long double c = amortiguamiento_;
-    const float u = fuerza;
-    auto aceleracion = [&](float x, float v) {
-        return static_cast<float>(g * std::sin(static_cast<long double>(x)) - c * v + u);
-    };
+    return Subpasos(posicion, velocidad, [&](float x, float v) { return AceleracionExtendida(x, v, fuerza); });
+}
+
+// Pendulo's sub-steps with the acceleration given.
+template <class Aceleracion>
+EstadoBrazo Brazo::Subpasos(float posicion, float velocidad, Aceleracion aceleracion)
+{
     const double h = kPaso;
     float x = posicion;
     float v = velocidad;

@@ -3,8 +3,9 @@
 // The arm with its constants as settings: damping, gravity term and an
 // optional force limit. At the stored constants (damping 2, gravity 9.81, no
 // limit) it is Pendulo itself, so a run that changes nothing keeps every bit;
-// any other setting takes a plain extended-precision path with the same
-// sub-steps and roundings.
+// any other setting takes Pendulo's sub-steps and roundings with its own
+// constants, each acceleration equal to the one formed in extended precision
+// (IntegrarExtendido shows it).
 
 #include "simulation/Pendulo.h"
 
@@ -47,15 +48,22 @@ public:
     // The state after one 0.05 s sample with the force held.
     EstadoBrazo Integrar(float posicion, float velocidad, float fuerza) const;
 
-    // The plain path even at the stored constants; for the test that shows both
-    // paths agree.
+    // Every acceleration formed in extended precision with the extended sine,
+    // even at the stored constants: what Integrar must equal to the bit.
     EstadoBrazo IntegrarExtendido(float posicion, float velocidad, float fuerza) const;
 
 private:
+    template <class Aceleracion>
+    static EstadoBrazo Subpasos(float posicion, float velocidad, Aceleracion aceleracion);
+    float AceleracionExtendida(float x, float v, float u) const;
+    float AceleracionRapida(float x, float v, float u) const;
+
     ParametrosBrazo parametros_;
     bool de_serie_;
     long double gravedad_;
     long double amortiguamiento_;
+    double gravedad_doble_;
+    double amortiguamiento_doble_;
 };
 
 } // namespace nc
