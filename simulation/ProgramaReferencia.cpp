@@ -32,6 +32,19 @@ const char* NombreReferencia(TipoReferencia tipo)
     return "";
 }
 
+std::string TextoFija(std::string_view texto, const NumberFormat& format)
+{
+    StrToFloat(texto, format);
+    const size_t i = format.decimal_separator.empty() ? std::string_view::npos
+                                                      : texto.find(format.decimal_separator);
+    if (i == std::string_view::npos)
+        return std::string(texto);
+    std::string normal(texto.substr(0, i));
+    normal.push_back('.');
+    normal.append(texto.substr(i + format.decimal_separator.size()));
+    return normal;
+}
+
 long double GradosReferencia(const ProgramaReferencia& p, int32_t muestra)
 {
     const long double t = muestra * kPeriodo;

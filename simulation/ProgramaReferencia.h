@@ -6,7 +6,10 @@
 // are functions of the sample's start time t = muestra x 0.05 s.
 
 #include <cstdint>
+#include "text/NumberText.h"
+
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace nc {
@@ -37,6 +40,10 @@ struct ProgramaReferencia {
 
 // The names the window lists, in the enum's order.
 const char* NombreReferencia(TipoReferencia tipo);
+
+// The "Ref." box's text as Fija holds it: checked with the regional format
+// (a bad text throws the box's ConversionError) and written with a point.
+std::string TextoFija(std::string_view texto, const NumberFormat& format);
 
 // The reference in degrees in force during sample `muestra`. The programme
 // must have passed ComprobarReferencia.

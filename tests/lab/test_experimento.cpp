@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <random>
@@ -63,7 +64,10 @@ void CompararConControlLoop(const std::vector<std::pair<const char*, int>>& tram
     ASSERT_TRUE(de_serie.EsElDeSerie());
     for (const auto& [texto, muestras] : tramos) {
         if (fija) {
-            ajustes.referencia.texto = texto;
+            // Typed as a window with a decimal comma would show it.
+            std::string con_coma = texto;
+            std::replace(con_coma.begin(), con_coma.end(), '.', ',');
+            ajustes.referencia.texto = TextoFija(con_coma, NumberFormat{",", "."});
             lab.SetAjustes(ajustes);
         }
         for (int k = 0; k < muestras; ++k) {
