@@ -4,6 +4,7 @@
 #include "controller/NetworkXray.h"
 #include "controller/StoredController.h"
 #include "simulation/ControlLoop.h"
+#include "simulation/Experimento.h"
 #include "simulation/Pendulo.h"
 
 #include <benchmark/benchmark.h>
@@ -34,6 +35,45 @@ void BM_ControlStep(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ControlStep);
+
+// One laboratory tick with the network and a PID twin against the main loop's
+// step, timed in the same run: both repeat the first 200 samples of the step
+// to 30 degrees from rest, transient included. The "control_steps" counter is
+// the ratio. Argument 1 puts the arms on the Moon, off the stored constants,
+// where they take the plain extended path.
+void BM_ExperimentAgainstControlStep(benchmark::State& state)
+{
+    constexpr int kMuestras = 200;
+    constexpr int kRondas = 20;
+    NullView view;
+    nc::ControlLoop loop(nc::NumberFormat{});
+    loop.Inicializar(view);
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int r = 0; r < kRondas; ++r) {
+        loop.Limpiar();
+        for (int k = 0; k < kMuestras; ++k)
+            loop.Paso("30", view);
+    }
+    const double paso =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / (kRondas * kMuestras);
+
+    nc::AjustesExperimento ajustes;
+    ajustes.comparar = nc::AjustesControlador{nc::TipoControlador::Pid, {}};
+    if (state.range(0) == 1)
+        ajustes.brazo.gravedad = 1.62;
+    nc::Experimento lab(ajustes);
+    int64_t n = 0;
+    const auto t1 = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        if (lab.muestra() == kMuestras)
+            lab.Limpiar();
+        benchmark::DoNotOptimize(lab.Paso());
+        ++n;
+    }
+    const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - t1).count();
+    state.counters["control_steps"] = n > 0 ? total / static_cast<double>(n) / paso : 0.0;
+}
+BENCHMARK(BM_ExperimentAgainstControlStep)->Arg(0)->Arg(1);
 
 // A simulated hour: 72,000 steps from rest.
 void BM_SimulatedHour(benchmark::State& state)

@@ -2,6 +2,7 @@
 #include "tools/trace/Trace.h"
 
 #include "simulation/ControlLoop.h"
+#include "tools/trace/TraceExperiment.h"
 #include "tools/trace/TraceSummary.h"
 
 #include <charconv>
@@ -13,6 +14,7 @@ namespace nc {
 
 const char* const kTraceUsage =
     "Uso: neurocontrol-trace [--resumen] [REFERENCIA MUESTRAS]...\n"
+    "  o:  neurocontrol-trace [--resumen] --experimento FICHERO [MUESTRAS]\n"
     "  o:  neurocontrol-trace --help | --version\n"
     "\n"
     "Ejecuta el lazo de control sin ventana, como si se pulsara \"Inicializar\" y\n"
@@ -27,6 +29,12 @@ const char* const kTraceUsage =
     "               escalón), subida (10 % a 90 %, s), establecimiento (banda del\n"
     "               2 %, s desde el inicio del tramo), pico y t_pico (s); \"-\"\n"
     "               donde el escalón es menor que 1e-6 grados\n"
+    "  --experimento FICHERO [MUESTRAS]\n"
+    "               repite un experimento guardado del laboratorio durante\n"
+    "               MUESTRAS pasos (los del fichero si faltan); la traza añade\n"
+    "               referencia, fuerza_exacta (9 cifras) y, si compara dos\n"
+    "               controladores, las columnas del segundo brazo (_2); el\n"
+    "               resumen da una línea por tramo y brazo\n"
     "  -h, --help   muestra esta ayuda y termina\n"
     "  --version    muestra la versión y termina\n"
     "\n"
@@ -83,6 +91,15 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     const bool resumen = !args.empty() && args[0] == "--resumen";
     std::vector<std::string> pairs(args.begin() + (resumen ? 1 : 0), args.end());
+    if (!pairs.empty() && pairs[0] == "--experimento") {
+        int64_t samples = 0;
+        if ((pairs.size() != 2 && pairs.size() != 3) || (pairs.size() == 3 && !ParseSamples(pairs[2], samples))) {
+            err << kTraceUsage;
+            return 2;
+        }
+        return RunExperimentTrace(pairs[1], pairs.size() == 3 ? std::optional<int64_t>(samples) : std::nullopt,
+                                  resumen, out, err, format);
+    }
     if (pairs.empty())
         pairs = {"30", "100"};
     if (pairs.size() % 2 != 0) {

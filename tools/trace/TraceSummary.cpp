@@ -2,7 +2,7 @@
 #include "tools/trace/TraceSummary.h"
 
 #include "simulation/ControlLoop.h"
-#include "tools/trace/StepFigures.h"
+#include "simulation/StepFigures.h"
 
 #include <exception>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tools/trace/StepFigures.h"
+#include "simulation/StepFigures.h"
 
 #include <cassert>
 #include <cmath>

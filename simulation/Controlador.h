@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The laboratory's controllers behind one interface: the stored network
+// (exactly the main window's FeedBack path), a PID and none at all. A tick
+// asks for the force first and confirms it only when the whole tick has
+// succeeded, so a failing tick leaves a controller's state as it was.
+
+#include "controller/red.h"
+
+#include <memory>
+#include <optional>
+
+namespace nc {
+
+enum class TipoControlador { Red, Pid, Ninguno };
+
+// Gains on the error in radians; the force is in the arm's units.
+struct GananciasPid {
+    double kp = 100.0;
+    double ki = 120.0;
+    double kd = 24.0;
+    bool operator==(const GananciasPid&) const = default;
+};
+
+struct AjustesControlador {
+    TipoControlador tipo = TipoControlador::Red;
+    GananciasPid pid;
+    bool operator==(const AjustesControlador&) const = default;
+};
+
+// The names the window lists, in the enum's order.
+const char* NombreControlador(TipoControlador tipo);
+
+class Controlador {
+public:
+    virtual ~Controlador() = default;
+    // The force for what the controller reads (radians, radians per second).
+    // `inicio` is true on a run's first sample, where any memory starts afresh.
+    virtual float Calcular(float posicion, float velocidad, float referencia, bool inicio) = 0;
+    // Makes the state of the last Calcular the current one.
+    virtual void Confirmar() = 0;
+};
+
+// `limite`: the arm's force limit when it has one, for the PID's anti-windup.
+std::unique_ptr<Controlador> CrearControlador(const AjustesControlador& ajustes, std::optional<double> limite);
+
+} // namespace nc

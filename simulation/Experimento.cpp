@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: MIT
+#include "simulation/Experimento.h"
+
+#include "simulation/FloatFaults.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+namespace nc {
+namespace {
+
+constexpr long double kGradosARadianes = 0.017453292519943295769L;
+constexpr long double kRadianesAGrados = 57.295779513082320877L;
+constexpr long double kPeriodo = 0.05L;
+
+bool HayRuido(const AjustesRuido& r)
+{
+    return r.posicion != 0.0 || r.velocidad != 0.0;
+}
+
+} // namespace
+
+Experimento::Experimento(const AjustesExperimento& ajustes) : ruido_(ajustes.ruido.semilla)
+{
+    ComprobarAjustes(ajustes);
+    ajustes_ = ajustes;
+    ajustes_inicio_ = ajustes;
+    brazo_ = Brazo(ajustes.brazo);
+    principal_.controlador = CrearControlador(ajustes.controlador, ajustes.brazo.fuerza_maxima);
+    if (ajustes.comparar) {
+        gemelo_.emplace();
+        gemelo_->controlador = CrearControlador(*ajustes.comparar, ajustes.brazo.fuerza_maxima);
+    }
+}
+
+void Experimento::SetAjustes(const AjustesExperimento& nuevos)
+{
+    ComprobarAjustes(nuevos);
+    Aplicar(nuevos);
+    if (muestra_ == 0) {
+        ajustes_inicio_ = nuevos;
+        return;
+    }
+    // Several changes before one tick act as the last of them.
+    if (!cambios_.empty() && cambios_.back().muestra == muestra_)
+        cambios_.back().ajustes = nuevos;
+    else
+        cambios_.push_back({muestra_, nuevos});
+}
+
+void Experimento::Aplicar(const AjustesExperimento& nuevos)
+{
+    const bool mismo_limite = nuevos.brazo.fuerza_maxima == ajustes_.brazo.fuerza_maxima;
+    // Everything new is built before anything is replaced.
+    std::unique_ptr<Controlador> principal;
+    if (!(mismo_limite && nuevos.controlador == ajustes_.controlador))
+        principal = CrearControlador(nuevos.controlador, nuevos.brazo.fuerza_maxima);
+    std::unique_ptr<Controlador> gemelo;
+    const bool gemelo_igual = mismo_limite && nuevos.comparar == ajustes_.comparar;
+    if (nuevos.comparar && !gemelo_igual)
+        gemelo = CrearControlador(*nuevos.comparar, nuevos.brazo.fuerza_maxima);
+    Brazo brazo(nuevos.brazo);
+
+    brazo_ = brazo;
+    if (principal)
+        principal_.controlador = std::move(principal);
+    if (!nuevos.comparar) {
+        gemelo_.reset();
+    } else if (gemelo) {
+        // A twin that appears mid-run starts from the arm's present state.
+        if (!gemelo_) {
+            gemelo_.emplace();
+            gemelo_->estado = principal_.estado;
+            gemelo_->tramo = principal_.tramo;
+        }
+        gemelo_->controlador = std::move(gemelo);
+    }
+    if (nuevos.ruido.semilla != ajustes_.ruido.semilla)
+        ruido_ = RuidoGaussiano(nuevos.ruido.semilla);
+    ajustes_ = nuevos;
+}
+
+void Experimento::Limpiar()
+{
+    muestra_ = 0;
+    eventos_.clear();
+    cambios_.clear();
+    ajustes_inicio_ = ajustes_;
+    siguiente_programado_ = 0;
+    siguiente_cambio_ = 0;
+    empujon_pendiente_.reset();
+    principal_.tramo.clear();
+    if (gemelo_)
+        gemelo_->tramo.clear();
+}
+
+void Experimento::Empujar(int sentido)
+{
+    empujon_pendiente_ = sentido < 0 ? -1 : 1;
+}
+
+void Experimento::Programar(std::vector<Evento> eventos, std::vector<CambioAjustes> cambios)
+{
+    ComprobarEventos(eventos);
+    ComprobarCambios(cambios);
+    programa_ = std::move(eventos);
+    siguiente_programado_ = 0;
+    cambios_programados_ = std::move(cambios);
+    siguiente_cambio_ = 0;
+}
+
+ExperimentoGuardado Experimento::Guardado() const
+{
+    ExperimentoGuardado g;
+    g.ajustes = ajustes_inicio_;
+    g.eventos = eventos_;
+    g.muestras = muestra_;
+    g.cambios = cambios_;
+    return g;
+}
+
+std::optional<EstadoBrazo> Experimento::EstadoGemelo() const
+{
+    if (!gemelo_)
+        return std::nullopt;
+    return gemelo_->estado;
+}
+
+std::optional<StepFigures> Experimento::FigurasTramo(bool gemelo) const
+{
+    const Lado* lado = gemelo ? (gemelo_ ? &*gemelo_ : nullptr) : &principal_;
+    if (!lado || lado->tramo.empty())
+        return std::nullopt;
+    // The segment's last point is where the next tick starts.
+    std::vector<float> posiciones = lado->tramo;
+    posiciones.push_back(static_cast<float>(lado->estado.posicion * kRadianesAGrados));
+    return MeasureStep(posiciones, static_cast<double>(kPeriodo));
+}
+
+SalidaBrazo Experimento::PasoBrazo(Lado& lado, bool inicio, float referencia, const Perturbacion& p) const
+{
+    float x = lado.estado.posicion;
+    float v = lado.estado.velocidad;
+    if (inicio) {
+        x = 0.0f;
+        v = 0.0f;
+    }
+    if (p.empujon)
+        v = static_cast<float>(v + *p.empujon);
+    if (p.mano) {
+        v = static_cast<float>((*p.mano - x) / kPeriodo);
+        x = *p.mano;
+    }
+    const long double posicion_grados = x * kRadianesAGrados;
+    const long double velocidad_grados = v * kRadianesAGrados;
+    // The controller reads the noisy values; the plot and the arm keep the true ones.
+    const float leida_x = p.ruido_x ? static_cast<float>(x + *p.ruido_x) : x;
+    const float leida_v = p.ruido_v ? static_cast<float>(v + *p.ruido_v) : v;
+
+    SalidaBrazo s;
+    s.inicio = {x, v};
+    s.posicion_grados = static_cast<float>(posicion_grados);
+    s.velocidad_grados = static_cast<float>(velocidad_grados);
+    s.fuerza = lado.controlador->Calcular(leida_x, leida_v, referencia, inicio);
+    const float aplicada = brazo_.FuerzaAplicada(s.fuerza, ajustes_.carga);
+    s.estado = p.mano ? EstadoBrazo{x, v} : brazo_.Integrar(x, v, aplicada);
+    return s;
+}
+
+SalidaPaso Experimento::Paso()
+{
+    if (muestra_ == std::numeric_limits<int32_t>::max())
+        throw std::runtime_error(
+            "El contador de muestras ha llegado a su límite (2147483647): pulse Limpiar o Inicializar");
+    const int32_t n = muestra_;
+    const bool inicio = n == 0;
+
+    // Programmed settings act as if set by hand just before this tick, so
+    // they stay made even if the tick fails.
+    while (siguiente_cambio_ < cambios_programados_.size() && cambios_programados_[siguiente_cambio_].muestra <= n) {
+        const CambioAjustes& c = cambios_programados_[siguiente_cambio_++];
+        if (c.muestra == n)
+            SetAjustes(c.ajustes);
+    }
+
+    // What the hand and the programme do on this sample.
+    std::vector<Evento> hechos;
+    size_t k = siguiente_programado_;
+    while (k < programa_.size() && programa_[k].muestra < n)
+        ++k;
+    for (; k < programa_.size() && programa_[k].muestra == n; ++k)
+        hechos.push_back(programa_[k]);
+    if (empujon_pendiente_)
+        hechos.push_back({n, TipoEvento::Empujon, *empujon_pendiente_ * ajustes_.empujon});
+    if (mano_)
+        hechos.push_back({n, TipoEvento::Mano, *mano_});
+
+    ClearFloatFaults();
+    Perturbacion p;
+    long double empujon = 0;
+    for (const Evento& e : hechos) {
+        if (e.tipo == TipoEvento::Empujon) {
+            empujon += e.valor;
+            p.empujon = empujon * kGradosARadianes;
+        } else {
+            p.mano = static_cast<float>(e.valor * kGradosARadianes);
+        }
+    }
+    SalidaPaso salida;
+    salida.muestra = n;
+    salida.referencia = GradosReferencia(ajustes_.referencia, n);
+    const float referencia = static_cast<float>(salida.referencia * kGradosARadianes);
+    std::optional<RuidoGaussiano> ruido;
+    if (HayRuido(ajustes_.ruido)) {
+        ruido = inicio ? RuidoGaussiano(ajustes_.ruido.semilla) : ruido_;
+        const ParNormal par = ruido->Siguiente();
+        p.ruido_x = par.primero * ajustes_.ruido.posicion * kGradosARadianes;
+        p.ruido_v = par.segundo * ajustes_.ruido.velocidad * kGradosARadianes;
+    }
+    salida.brazo = PasoBrazo(principal_, inicio, referencia, p);
+    if (gemelo_) {
+        Perturbacion sin_mano = p;
+        sin_mano.mano.reset();
+        salida.gemelo = PasoBrazo(*gemelo_, inicio, referencia, sin_mano);
+    }
+    ThrowOnFloatFaults();
+
+    const bool tramo_nuevo = inicio || salida.referencia != referencia_tramo_;
+    auto confirmar = [&](Lado& lado, const SalidaBrazo& s) {
+        lado.controlador->Confirmar();
+        lado.estado = s.estado;
+        if (tramo_nuevo)
+            lado.tramo.clear();
+        lado.tramo.push_back(s.posicion_grados);
+    };
+    confirmar(principal_, salida.brazo);
+    if (gemelo_)
+        confirmar(*gemelo_, *salida.gemelo);
+    referencia_tramo_ = salida.referencia;
+    if (ruido)
+        ruido_ = *ruido;
+    muestra_ = n + 1;
+    siguiente_programado_ = k;
+    empujon_pendiente_.reset();
+    eventos_.insert(eventos_.end(), hechos.begin(), hechos.end());
+    return salida;
+}
+
+} // namespace nc

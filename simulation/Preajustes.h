@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The laboratory's built-in experiments, each a saved run the window can
+// load like a file.
+
+#include "simulation/AjustesExperimento.h"
+
+#include <string>
+#include <vector>
+
+namespace nc {
+
+struct Preajuste {
+    std::string nombre;
+    ExperimentoGuardado experimento;
+};
+
+// "Empujón", "Brazo en la Luna", "Seguir un seno", "Lazo abierto",
+// "Red contra PID", "Carga y ruido", in that order.
+std::vector<Preajuste> Preajustes();
+
+} // namespace nc

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+#include "tools/trace/TraceExperiment.h"
+
+#include "lab/ExperimentFile.h"
+#include "simulation/Experimento.h"
+
+#include <charconv>
+#include <exception>
+
+namespace nc {
+namespace {
+
+constexpr long double kRadianesAGrados = 57.295779513082320877L;
+constexpr long double kPeriodo = 0.05L;
+constexpr long double kVertical = 90.0L;
+
+template <class T>
+std::string Digits(T value, int significant)
+{
+    char buffer[64];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significant);
+    return std::string(buffer, r.ptr);
+}
+
+// The columns of one arm, as the plain trace writes them for the main loop.
+void Columnas(std::ostream& out, const SalidaBrazo& s, const NumberFormat& format, bool con_angulo)
+{
+    out << '\t' << FormatFixed(s.inicio.posicion * kRadianesAGrados, format) << '\t'
+        << FormatFixed(s.inicio.velocidad * kRadianesAGrados, format) << '\t' << FormatFixed(s.fuerza, format);
+    if (con_angulo)
+        out << '\t' << Digits(static_cast<double>(kVertical - s.estado.posicion * kRadianesAGrados), 17);
+    out << '\t' << Digits(s.estado.posicion, 9) << '\t' << Digits(s.estado.velocidad, 9);
+}
+
+std::string FixedOrDash(const std::optional<double>& value, const NumberFormat& format)
+{
+    return value ? FormatFixed(*value, format) : "-";
+}
+
+void LineaResumen(std::ostream& out, int brazo, int tramo, long double referencia, const StepFigures& f,
+                  const NumberFormat& format)
+{
+    out << brazo << '\t' << tramo << '\t' << FormatFixed(referencia, format) << '\t' << FormatFixed(f.inicial, format)
+        << '\t' << FormatFixed(f.final, format) << '\t' << FormatFixed(referencia - f.final, format) << '\t'
+        << FixedOrDash(f.sobreimpulso, format) << '\t' << FixedOrDash(f.subida, format) << '\t'
+        << FixedOrDash(f.establecimiento, format) << '\t' << FormatFixed(f.pico, format) << '\t'
+        << FormatFixed(f.t_pico, format) << '\n';
+}
+
+} // namespace
+
+int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras, bool resumen, std::ostream& out,
+                       std::ostream& err, const NumberFormat& format)
+{
+    try {
+        const ExperimentoGuardado guardado = CargarExperimento(ruta);
+        Experimento lab(guardado.ajustes);
+        lab.Programar(guardado.eventos, guardado.cambios);
+        const bool gemelo = guardado.ajustes.comparar.has_value();
+        const int64_t total = muestras.value_or(guardado.muestras);
+        if (resumen) {
+            out << "brazo\ttramo\treferencia\tinicial\tfinal\terror\tsobreimpulso\tsubida\testablecimiento\tpico\t"
+                   "t_pico\n";
+            int tramo = 0;
+            long double referencia = 0;
+            auto cerrar = [&] {
+                ++tramo;
+                LineaResumen(out, 1, tramo, referencia, *lab.FigurasTramo(), format);
+                if (gemelo)
+                    LineaResumen(out, 2, tramo, referencia, *lab.FigurasTramo(true), format);
+            };
+            for (int64_t k = 0; k < total; ++k) {
+                // A segment ends where the next tick's reference takes a new
+                // value; the programme is a function of the sample alone.
+                const long double siguiente = GradosReferencia(guardado.ajustes.referencia, lab.muestra());
+                if (k > 0 && siguiente != referencia)
+                    cerrar();
+                referencia = lab.Paso().referencia;
+            }
+            if (total > 0)
+                cerrar();
+            return 0;
+        }
+        out << "muestra\ttiempo\tposicion\tvelocidad\tfuerza\tangulo\tposicion_rad\tvelocidad_rad\treferencia\t"
+               "fuerza_exacta";
+        if (gemelo)
+            out << "\tposicion_2\tvelocidad_2\tfuerza_2\tposicion_rad_2\tvelocidad_rad_2\tfuerza_exacta_2";
+        out << '\n';
+        for (int64_t k = 0; k < total; ++k) {
+            const SalidaPaso s = lab.Paso();
+            out << lab.muestra() << '\t' << FormatGeneral(lab.muestra() * kPeriodo, format);
+            Columnas(out, s.brazo, format, true);
+            out << '\t' << FormatGeneral(s.referencia, format) << '\t' << Digits(s.brazo.fuerza, 9);
+            if (s.gemelo) {
+                Columnas(out, *s.gemelo, format, false);
+                out << '\t' << Digits(s.gemelo->fuerza, 9);
+            }
+            out << '\n';
+        }
+    } catch (const std::exception& e) {
+        out.flush();
+        err << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace nc
