@@ -20,10 +20,25 @@ const QString kPrograma = QStringLiteral("neurocontrol");
 
 // The options QGuiApplication and QApplication read, with and without a
 // value, so that the parser lets them pass; Qt takes them out of argv itself.
-const char* const kQtOptionsWithValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
-                                           "qwindowgeometry", "qwindowicon", "qwindowtitle", "geometry",
-                                           "title", "icon", "session", "display", "name", "visual",
-                                           "ncols", "cmap", "style", "stylesheet", "qmljsdebugger"};
+const char* const kQtOptionsWithValue[] = {"platform",
+                                           "platformpluginpath",
+                                           "platformtheme",
+                                           "plugin",
+                                           "qwindowgeometry",
+                                           "qwindowicon",
+                                           "qwindowtitle",
+                                           "geometry",
+                                           "title",
+                                           "icon",
+                                           "session",
+                                           "display",
+                                           "name",
+                                           "visual",
+                                           "ncols",
+                                           "cmap",
+                                           "style",
+                                           "stylesheet",
+                                           "qmljsdebugger"};
 const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
 
 LaunchCommand Fail(const QString& message)
@@ -90,31 +105,30 @@ QString AsTyped(const QString& name, const QStringList& arguments)
 
 QString HelpText()
 {
-    return QStringLiteral(
-        "Uso: neurocontrol [OPCIÓN]...\n"
-        "Demostración de control neuronal: un perceptrón multicapa ya entrenado lleva un\n"
-        "brazo posicionador simulado hacia un ángulo de referencia. La ventana muestra\n"
-        "el diagrama de bloques del lazo, una animación del brazo, la gráfica de la\n"
-        "posición y de la referencia, y las lecturas de tiempo, fuerza, posición y\n"
-        "velocidad.\n"
-        "\n"
-        "Opciones:\n"
-        "  --referencia GRADOS  pone GRADOS (de 0 a 360) en la casilla \"Ref.\", escritos\n"
-        "                       como ella los lee: con el separador decimal regional\n"
-        "  --velocidad N        pone N pasos de control por segundo (de 1 a 2000) en la\n"
-        "                       casilla \"Vel. de simulación\"\n"
-        "  --iniciar            tras la ventana de bienvenida, pulsa \"Inicializar\" y\n"
-        "                       después \"Controlar\"\n"
-        "  -h, --help           muestra esta ayuda y termina\n"
-        "  --version            muestra la versión y termina\n"
-        "\n"
-        "Acepta también las opciones propias de Qt, como -platform NOMBRE o\n"
-        "-style NOMBRE.\n"
-        "\n"
-        "Ejemplo: neurocontrol --referencia 60 --velocidad 20 --iniciar\n"
-        "\n"
-        "Estado de salida: 0 bien, 1 no se pudo escribir la salida, 2 opciones erróneas\n"
-        "(con un mensaje en stderr).\n");
+    return QStringLiteral("Uso: neurocontrol [OPCIÓN]...\n"
+                          "Demostración de control neuronal: un perceptrón multicapa ya entrenado lleva un\n"
+                          "brazo posicionador simulado hacia un ángulo de referencia. La ventana muestra\n"
+                          "el diagrama de bloques del lazo, una animación del brazo, la gráfica de la\n"
+                          "posición y de la referencia, y las lecturas de tiempo, fuerza, posición y\n"
+                          "velocidad.\n"
+                          "\n"
+                          "Opciones:\n"
+                          "  --referencia GRADOS  pone GRADOS (de 0 a 360) en la casilla \"Ref.\", escritos\n"
+                          "                       como ella los lee: con el separador decimal regional\n"
+                          "  --velocidad N        pone N pasos de control por segundo (de 1 a 2000) en la\n"
+                          "                       casilla \"Vel. de simulación\"\n"
+                          "  --iniciar            tras la ventana de bienvenida, pulsa \"Inicializar\" y\n"
+                          "                       después \"Controlar\"\n"
+                          "  -h, --help           muestra esta ayuda y termina\n"
+                          "  --version            muestra la versión y termina\n"
+                          "\n"
+                          "Acepta también las opciones propias de Qt, como -platform NOMBRE o\n"
+                          "-style NOMBRE.\n"
+                          "\n"
+                          "Ejemplo: neurocontrol --referencia 60 --velocidad 20 --iniciar\n"
+                          "\n"
+                          "Estado de salida: 0 bien, 1 no se pudo escribir la salida, 2 opciones erróneas\n"
+                          "(con un mensaje en stderr).\n");
 }
 
 QString VersionText()
@@ -185,12 +199,12 @@ int PrintAnswer(const LaunchCommand& command, std::FILE* out, std::FILE* err)
     const QByteArray text = command.out.toUtf8();
     errno = 0;
     const bool whole = std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), out)
-                           == static_cast<std::size_t>(text.size())
-                       && std::fflush(out) == 0;
+            == static_cast<std::size_t>(text.size())
+        && std::fflush(out) == 0;
     if (!whole) {
         const int error = errno != 0 ? errno : EIO;
-        const std::string line =
-            kPrograma.toStdString() + ": Error al escribir la salida: " + std::system_category().message(error) + '\n';
+        const std::string line = kPrograma.toStdString()
+            + ": Error al escribir la salida: " + std::system_category().message(error) + '\n';
         std::fputs(line.c_str(), err);
         return 1;
     }

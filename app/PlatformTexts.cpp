@@ -15,8 +15,7 @@ QString QtSpanishCatalogue()
 
 bool LoadSpanishPlatformTexts(QCoreApplication& app, const QString& folder)
 {
-    const QString where =
-        folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : folder;
+    const QString where = folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : folder;
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(QtSpanishCatalogue(), where))
         return false;

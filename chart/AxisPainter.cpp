@@ -16,10 +16,14 @@
 namespace nc {
 namespace {
 
-bool Straight(int angle) { return angle == 0 || angle == 180; }
+bool Straight(int angle)
+{
+    return angle == 0 || angle == 180;
+}
 
 // Round to nearest, ties to even, of a value computed in extended precision.
-int RoundTies(long double v) {
+int RoundTies(long double v)
+{
     return std::fabs(v) < 2147483647.0L ? NearestInt32(v) : static_cast<int>(NearestInteger(v));
 }
 
@@ -28,39 +32,43 @@ constexpr unsigned kLeftTop = TA_LEFT | TA_TOP;
 constexpr unsigned kCentreTop = TA_CENTER | TA_TOP;
 constexpr unsigned kCentreBottom = TA_CENTER | TA_BOTTOM;
 
-TCustomAxisPanel& ChartOf(const TCustomChartAxis& axis) {
+TCustomAxisPanel& ChartOf(const TCustomChartAxis& axis)
+{
     assert(axis.ParentChart() != nullptr && "an axis is measured and drawn on its chart: give it one");
     return *axis.ParentChart();
 }
 
-}  // namespace
+} // namespace
 
 AxisPainter::AxisPainter(TCustomChartAxis& axis)
-    : axis_(axis),
-      chart_(ChartOf(axis)),
-      canvas_(chart_.Canvas()),
-      horizontal_(axis.Horizontal()),
-      otherSide_(axis.OtherSide()),
-      depth_(axis.IsDepthAxis()),
-      wallSize_(chart_.AxisWallSize(axis)) {}
+    : axis_(axis), chart_(ChartOf(axis)), canvas_(chart_.Canvas()), horizontal_(axis.Horizontal()),
+      otherSide_(axis.OtherSide()), depth_(axis.IsDepthAxis()), wallSize_(chart_.AxisWallSize(axis))
+{}
 
 // --------------------------------------------------------------- measuring
 
-int AxisPainter::LabelSpan(double value) {
+int AxisPainter::LabelSpan(double value)
+{
     TChartCanvas3D& c = canvas_;
-    if (c.Font() != nullptr) c.Font()->Assign(axis_.LabelsFont());
+    if (c.Font() != nullptr)
+        c.Font()->Assign(axis_.LabelsFont());
     const bool width = horizontal_ == Straight(axis_.LabelsAngle());
     return width ? c.TextWidth(axis_.FormatLabel(value)) : c.FontHeight();
 }
 
-double AxisPainter::CalcLabelIncrement() {
+double AxisPainter::CalcLabelIncrement()
+{
     const int span = std::max(LabelSpan(axis_.EffectiveMax), LabelSpan(axis_.EffectiveMin));
     return axis_.IncrementForSizes(span, horizontal_ ? chart_.PlotWidth : chart_.PlotHeight);
 }
 
-std::vector<double> AxisPainter::ValueLabelSequence() { return axis_.ValueLabelSequence(CalcLabelIncrement()); }
+std::vector<double> AxisPainter::ValueLabelSequence()
+{
+    return axis_.ValueLabelSequence(CalcLabelIncrement());
+}
 
-void AxisPainter::SettleLabelDecimals() {
+void AxisPainter::SettleLabelDecimals()
+{
     // The step is found with labels of three decimals, as always. It only
     // climbs from where its search starts, so from a start of a thousandth
     // or more it needs no more decimals, and nothing is measured here.
@@ -70,19 +78,21 @@ void AxisPainter::SettleLabelDecimals() {
         axis_.SetLabelTextDecimals(LabelDecimals(axis_.Effective(), CalcLabelIncrement()));
 }
 
-int AxisPainter::WidestLabel() {
+int AxisPainter::WidestLabel()
+{
     TChartCanvas3D& c = canvas_;
     switch (axis_.EffectiveLabelStyle()) {
     case talNone:
-    case talAuto:
-        return 0;
+    case talAuto: return 0;
     case talMark:
     case talText: {
         int widest = 0;
-        if (c.Font() != nullptr) c.Font()->Assign(axis_.LabelsFont());
+        if (c.Font() != nullptr)
+            c.Font()->Assign(axis_.LabelsFont());
         for (int i = 0; i < chart_.SeriesCount(); ++i) {
             TChartSeries& s = chart_.Series(i);
-            if (!s.Active()) continue;
+            if (!s.Active())
+                continue;
             for (int j = 0; j < s.PointCount(); ++j) {
                 const std::string t = axis_.EffectiveLabelStyle() == talMark ? s.MarkText(j) : s.PointLabel(j);
                 widest = std::max(widest, c.TextWidth(t));
@@ -90,8 +100,7 @@ int AxisPainter::WidestLabel() {
         }
         return widest;
     }
-    case talValue:
-        break;
+    case talValue: break;
     }
     SettleLabelDecimals();
     const AxisRange r = axis_.Effective();
@@ -104,21 +113,24 @@ int AxisPainter::WidestLabel() {
     const std::string hi = axis_.FormatLabel(ends.hi);
     const std::string lo = axis_.FormatLabel(ends.lo);
     chart_.OnGetAxisLabel = std::move(handler);
-    if (c.Font() != nullptr) c.Font()->Assign(axis_.LabelsFont());
+    if (c.Font() != nullptr)
+        c.Font()->Assign(axis_.LabelsFont());
     return std::max(c.TextWidth(hi), c.TextWidth(lo)) + c.TextWidth(" ");
 }
 
 // ------------------------------------------------------------------ layout
 
-TRect AxisPainter::ReserveAxisSpace(const TRect& plotRect) {
+TRect AxisPainter::ReserveAxisSpace(const TRect& plotRect)
+{
     TRect r = plotRect;
     axis_.RecalcIsDateTime();
     TChartCanvas3D& c = canvas_;
     // Shrinks r by t on the axis' side and answers the edge there.
     auto shrink = [&](long long t) {
-        if (depth_) return r.Right;
+        if (depth_)
+            return r.Right;
         int& edge = horizontal_ ? (otherSide_ ? r.Top : r.Bottom) : (otherSide_ ? r.Right : r.Left);
-        const bool grows = horizontal_ == otherSide_;  // the top and left edges move inwards by growing
+        const bool grows = horizontal_ == otherSide_; // the top and left edges move inwards by growing
         edge = Saturated(grows ? edge + t : edge - t);
         return edge;
     };
@@ -129,7 +141,8 @@ TRect AxisPainter::ReserveAxisSpace(const TRect& plotRect) {
         } else {
             int t = axis_.TitleSize();
             if (t == 0) {
-                if (c.Font() != nullptr) c.Font()->Assign(title.Font());
+                if (c.Font() != nullptr)
+                    c.Font()->Assign(title.Font());
                 const bool height = horizontal_ == Straight(title.Angle());
                 t = height ? c.FontHeight() : c.TextWidth(title.Caption());
             }
@@ -140,7 +153,8 @@ TRect AxisPainter::ReserveAxisSpace(const TRect& plotRect) {
         int t = axis_.LabelsSize();
         if (t == 0) {
             if (horizontal_ == Straight(axis_.LabelsAngle())) {
-                if (c.Font() != nullptr) c.Font()->Assign(axis_.LabelsFont());
+                if (c.Font() != nullptr)
+                    c.Font()->Assign(axis_.LabelsFont());
                 t = c.FontHeight();
             } else {
                 t = WidestLabel();
@@ -149,16 +163,20 @@ TRect AxisPainter::ReserveAxisSpace(const TRect& plotRect) {
         axis_.LabelsPos = shrink(t);
     }
     long long t = axis_.Axis().Visible() ? axis_.Axis().Width() : 0;
-    if (axis_.Ticks().Visible()) t += axis_.TickLength();
-    if (axis_.MinorTicks().Visible()) t = std::max<long long>(t, axis_.MinorTickLength());
+    if (axis_.Ticks().Visible())
+        t += axis_.TickLength();
+    if (axis_.MinorTicks().Visible())
+        t = std::max<long long>(t, axis_.MinorTickLength());
     t += chart_.AxisWallSize(axis_);
-    if (t > 0) shrink(t);
+    if (t > 0)
+        shrink(t);
     return r;
 }
 
 // ----------------------------------------------------------------- drawing
 
-void AxisPainter::PaintAxis() {
+void AxisPainter::PaintAxis()
+{
     const TRect& plot = chart_.PlotRect;
     axis_.HoldSeparators(true);
     struct Release {
@@ -167,65 +185,85 @@ void AxisPainter::PaintAxis() {
     } release{axis_};
     axis_.RecalcIsDateTime();
     TChartCanvas3D& c = canvas_;
-    if (c.Font() != nullptr) c.Font()->Assign(axis_.LabelsFont());
+    if (c.Font() != nullptr)
+        c.Font()->Assign(axis_.LabelsFont());
     SettleLabelDecimals();
     const double step = CalcLabelIncrement();
-    if (depth_) axis_.AxisLinePos = plot.Right;
-    else if (horizontal_) axis_.AxisLinePos = otherSide_ ? plot.Top : plot.Bottom;
-    else axis_.AxisLinePos = otherSide_ ? plot.Right : plot.Left;
-    if (!axis_.Title().Caption().empty()) DrawAxisTitle();
+    if (depth_)
+        axis_.AxisLinePos = plot.Right;
+    else if (horizontal_)
+        axis_.AxisLinePos = otherSide_ ? plot.Top : plot.Bottom;
+    else
+        axis_.AxisLinePos = otherSide_ ? plot.Right : plot.Left;
+    if (!axis_.Title().Caption().empty())
+        DrawAxisTitle();
     if (step > 0 && axis_.EffectiveMax >= axis_.EffectiveMin) {
         lastLabelPos_ = -1;
         lastLabelHalf_ = 0;
         prevTickPos_ = -1;
         const TAxisLabelStyle style = axis_.EffectiveLabelStyle();
         if (style == talValue) {
-            for (double v : ValueLabelSequence()) DrawValueLabel(v);
+            for (double v : ValueLabelSequence())
+                DrawValueLabel(v);
         } else if (style == talMark || style == talText) {
             DrawPointLabels(style);
         }
     }
-    if (axis_.Axis().Visible()) DrawAxisLine();
+    if (axis_.Axis().Visible())
+        DrawAxisLine();
 }
 
-void AxisPainter::DrawValueLabel(double value) {
+void AxisPainter::DrawValueLabel(double value)
+{
     labelValue_ = value;
     const int pos = axis_.ValueToPixel(value);
-    if (!axis_.TickOnLabelsOnly()) TicksAndGrid(pos, value);
-    if (axis_.Labels()) PlaceLabel(pos, axis_.FormatLabel(value), false);
+    if (!axis_.TickOnLabelsOnly())
+        TicksAndGrid(pos, value);
+    if (axis_.Labels())
+        PlaceLabel(pos, axis_.FormatLabel(value), false);
 }
 
-void AxisPainter::DrawPointLabels(TAxisLabelStyle style) {
+void AxisPainter::DrawPointLabels(TAxisLabelStyle style)
+{
     TChartSeries* series = nullptr;
     for (int i = 0; i < chart_.SeriesCount() && series == nullptr; ++i) {
         TChartSeries& s = chart_.Series(i);
-        if (!s.Active()) continue;
+        if (!s.Active())
+            continue;
         if (style == talMark ? s.AssociatedToAxis(axis_)
                              : (horizontal_ ? s.ResolvedHorizAxis() : s.ResolvedVertAxis()) == &axis_) {
             series = &s;
         }
     }
-    if (series == nullptr) return;
+    if (series == nullptr)
+        return;
     series->CalcVisibleRange();
-    if (series->FirstVisibleIndex < 0) return;
+    if (series->FirstVisibleIndex < 0)
+        return;
     bool drawn = false;
     for (int i = series->FirstVisibleIndex; i <= series->LastVisibleIndex; ++i) {
         const double value = horizontal_ ? series->XValue(i) : series->YValue(i);
-        if (value < axis_.EffectiveMin || value > axis_.EffectiveMax) continue;
+        if (value < axis_.EffectiveMin || value > axis_.EffectiveMax)
+            continue;
         labelValue_ = value;
         const int pos = axis_.ValueToPixel(value);
-        if (!axis_.TickOnLabelsOnly()) TicksAndGrid(pos, value);
-        if (!axis_.Labels()) continue;
+        if (!axis_.TickOnLabelsOnly())
+            TicksAndGrid(pos, value);
+        if (!axis_.Labels())
+            continue;
         std::string text = style == talMark ? series->MarkText(i) : series->PointLabel(i);
-        if (chart_.OnGetAxisLabel) chart_.OnGetAxisLabel(axis_, series, i, text);
+        if (chart_.OnGetAxisLabel)
+            chart_.OnGetAxisLabel(axis_, series, i, text);
         PlaceLabel(pos, text, axis_.LabelsSeparation() != 0 && drawn);
         drawn = true;
     }
 }
 
-void AxisPainter::PlaceLabel(int pos, const std::string& text, bool check) {
+void AxisPainter::PlaceLabel(int pos, const std::string& text, bool check)
+{
     TChartCanvas3D& c = canvas_;
-    if (c.Font() != nullptr) c.Font()->Assign(axis_.LabelsFont());
+    if (c.Font() != nullptr)
+        c.Font()->Assign(axis_.LabelsFont());
     int extent = horizontal_ == Straight(axis_.LabelsAngle()) ? c.TextWidth(text) : c.FontHeight();
     // A separation of millions of percent widens a label past int's range:
     // the extent stops at the largest int (one label fits), where the sum
@@ -240,9 +278,12 @@ void AxisPainter::PlaceLabel(int pos, const std::string& text, bool check) {
                                   : lastLabelPos_ - lastLabelHalf_ >= pos + half;
     }
     lastLabelHalf_ = half;
-    if (!ok) return;
-    if (axis_.TickOnLabelsOnly()) TicksAndGrid(pos, labelValue_);
-    if (c.Font() != nullptr) c.Font()->Assign(axis_.LabelsFont());
+    if (!ok)
+        return;
+    if (axis_.TickOnLabelsOnly())
+        TicksAndGrid(pos, labelValue_);
+    if (c.Font() != nullptr)
+        c.Font()->Assign(axis_.LabelsFont());
     if (c.Brush() != nullptr) {
         c.Brush()->SetColor(chart_.Color());
         c.Brush()->SetStyle(bsClear);
@@ -258,7 +299,8 @@ void AxisPainter::PlaceLabel(int pos, const std::string& text, bool check) {
     lastLabelPos_ = pos;
 }
 
-void AxisPainter::TicksAndGrid(int pos, double value) {
+void AxisPainter::TicksAndGrid(int pos, double value)
+{
     TChartCanvas3D& c = canvas_;
     if (axis_.Ticks().Visible()) {
         c.ApplyChartPen(axis_.Ticks());
@@ -266,7 +308,8 @@ void AxisPainter::TicksAndGrid(int pos, double value) {
     }
     if (axis_.Grid().Visible() && value != axis_.EffectiveMax && value != axis_.EffectiveMin) {
         if (axis_.GridCentered()) {
-            if (prevTickPos_ >= 0) DrawGridLine(RoundTies((static_cast<long double>(pos) + prevTickPos_) * 0.5L));
+            if (prevTickPos_ >= 0)
+                DrawGridLine(RoundTies((static_cast<long double>(pos) + prevTickPos_) * 0.5L));
         } else {
             DrawGridLine(pos);
         }
@@ -284,7 +327,8 @@ void AxisPainter::TicksAndGrid(int pos, double value) {
 
 // The minor ticks between the previous tick and this one, at
 // pos - Round(i x d) for i = 1 to MinorTickCount.
-void AxisPainter::DrawMinorTicks(int pos) {
+void AxisPainter::DrawMinorTicks(int pos)
+{
     // The count plus one, and the indices, stay clear of int's end at the
     // largest count.
     const double d = (pos - prevTickPos_) * 1.0 / (axis_.MinorTickCount() + 1.0);
@@ -297,8 +341,10 @@ void AxisPainter::DrawMinorTicks(int pos) {
         long long z = axis_.MinorTickCount() + 1LL;
         while (a < z) {
             const long long m = a + (z - a) / 2;
-            if (key(m) >= k) z = m;
-            else a = m + 1;
+            if (key(m) >= k)
+                z = m;
+            else
+                a = m + 1;
         }
         return a;
     };
@@ -329,66 +375,79 @@ void AxisPainter::DrawMinorTicks(int pos) {
     // time that follows the gap's width, not the count.
     int at = first < end ? offset(first) : 0;
     for (long long i = first; i < end;) {
-        long long next = i + 1;  // the start of the next run
+        long long next = i + 1; // the start of the next run
         int nextAt = next < end ? offset(next) : 0;
         if (next < end && nextAt == at) {
             next = std::min(end, firstFrom(key(i) + 1, next));
             nextAt = next < end ? offset(next) : 0;
         }
         DrawTick(pos - at, 1, axis_.MinorTickLength());
-        if ((next - i) % 2 == 0) DrawTick(pos - at, 1, axis_.MinorTickLength());
+        if ((next - i) % 2 == 0)
+            DrawTick(pos - at, 1, axis_.MinorTickLength());
         i = next;
         at = nextAt;
     }
 }
 
-void AxisPainter::DrawTick(int pos, int from, long long length) {
+void AxisPainter::DrawTick(int pos, int from, long long length)
+{
     TChartCanvas3D& c = canvas_;
     const long long a = axis_.AxisLinePos;
     const int z = chart_.Depth3D;
-    auto horiz = [&](long long x0, long long x1, int y, int depth) {
-        c.HorizLineZ(Saturated(x0), Saturated(x1), y, depth);
-    };
-    auto vert = [&](int x, long long y0, long long y1, int depth) {
-        c.VertLineZ(x, Saturated(y0), Saturated(y1), depth);
-    };
+    auto horiz
+        = [&](long long x0, long long x1, int y, int depth) { c.HorizLineZ(Saturated(x0), Saturated(x1), y, depth); };
+    auto vert
+        = [&](int x, long long y0, long long y1, int depth) { c.VertLineZ(x, Saturated(y0), Saturated(y1), depth); };
     if (depth_) {
         horiz(a + from, a + from + length, chart_.PlotRect.Bottom, pos);
     } else if (horizontal_) {
-        if (otherSide_) vert(pos, a - from, a - from - length, z);
-        else vert(pos, a + from + wallSize_, a + from + wallSize_ + length, 0);
+        if (otherSide_)
+            vert(pos, a - from, a - from - length, z);
+        else
+            vert(pos, a + from + wallSize_, a + from + wallSize_ + length, 0);
     } else {
-        if (otherSide_) horiz(a + from, a + from + length, pos, z);
-        else horiz(a - from - wallSize_, a - from - wallSize_ - length, pos, 0);
+        if (otherSide_)
+            horiz(a + from, a + from + length, pos, z);
+        else
+            horiz(a - from - wallSize_, a - from - wallSize_ - length, pos, 0);
     }
 }
 
-void AxisPainter::DrawGridLine(int pos) {
+void AxisPainter::DrawGridLine(int pos)
+{
     TChartCanvas3D& c = canvas_;
     const TRect& plot = chart_.PlotRect;
-    if (c.Brush() != nullptr) c.Brush()->SetStyle(bsClear);
+    if (c.Brush() != nullptr)
+        c.Brush()->SetStyle(bsClear);
     // Transparent, so that the gaps of a dotted pen stay unpainted.
     c.SetBackMode(TRANSPARENT);
     c.ApplyChartPen(axis_.Grid());
-    if (c.Pen() != nullptr && axis_.Grid().Visible() && axis_.Grid().Color() == UnsetColor) c.Pen()->SetColor(clGray);
+    if (c.Pen() != nullptr && axis_.Grid().Visible() && axis_.Grid().Color() == UnsetColor)
+        c.Pen()->SetColor(clGray);
     const int a = axis_.AxisLinePos;
     const int z = chart_.Depth3D;
     if (depth_) {
         c.HorizLineZ(plot.Left, plot.Right, plot.Bottom, pos);
     } else if (horizontal_) {
-        if (otherSide_) c.VertLineZ(pos, a + 1, plot.Bottom, z);
-        else c.VertLineZ(pos, a - 1, plot.Top, z);
+        if (otherSide_)
+            c.VertLineZ(pos, a + 1, plot.Bottom, z);
+        else
+            c.VertLineZ(pos, a - 1, plot.Top, z);
     } else {
-        if (otherSide_) c.HorizLineZ(a - 1, plot.Left, pos, z);
-        else c.HorizLineZ(a + 1, plot.Right, pos, z);
+        if (otherSide_)
+            c.HorizLineZ(a - 1, plot.Left, pos, z);
+        else
+            c.HorizLineZ(a + 1, plot.Right, pos, z);
     }
     c.SetBackMode(OPAQUE);
 }
 
-void AxisPainter::DrawAxisTitle() {
+void AxisPainter::DrawAxisTitle()
+{
     TChartCanvas3D& c = canvas_;
     TCustomAxisPanel& p = chart_;
-    if (c.Font() != nullptr) c.Font()->Assign(axis_.Title().Font());
+    if (c.Font() != nullptr)
+        c.Font()->Assign(axis_.Title().Font());
     if (c.Brush() != nullptr) {
         c.Brush()->SetColor(p.Color());
         c.Brush()->SetStyle(bsClear);
@@ -403,7 +462,8 @@ void AxisPainter::DrawAxisTitle() {
     }
 }
 
-void AxisPainter::DrawAxisLine() {
+void AxisPainter::DrawAxisLine()
+{
     TChartCanvas3D& c = canvas_;
     TCustomAxisPanel& p = chart_;
     const TRect& plot = p.PlotRect;
@@ -415,17 +475,22 @@ void AxisPainter::DrawAxisLine() {
         const TPoint far = c.ProjectPoint(plot.Right, y, p.Depth3D);
         c.Line(near.X, near.Y, far.X, far.Y);
     } else if (horizontal_) {
-        if (otherSide_) c.HorizLineZ(plot.Left, plot.Right, a, p.Depth3D);
-        else c.HorizLineZ(Saturated(plot.Left - 1LL * p.AxisWallSize(p.LeftAxis())), plot.Right,
-                          Saturated(a + 1LL * wallSize_), 0);
+        if (otherSide_)
+            c.HorizLineZ(plot.Left, plot.Right, a, p.Depth3D);
+        else
+            c.HorizLineZ(Saturated(plot.Left - 1LL * p.AxisWallSize(p.LeftAxis())), plot.Right,
+                         Saturated(a + 1LL * wallSize_), 0);
     } else {
-        if (otherSide_) c.VertLineZ(a, plot.Top, plot.Bottom, p.Depth3D);
-        else c.VertLineZ(Saturated(a - 1LL * wallSize_), plot.Top,
-                         Saturated(plot.Bottom + 1LL * p.AxisWallSize(p.BottomAxis())), 0);
+        if (otherSide_)
+            c.VertLineZ(a, plot.Top, plot.Bottom, p.Depth3D);
+        else
+            c.VertLineZ(Saturated(a - 1LL * wallSize_), plot.Top,
+                        Saturated(plot.Bottom + 1LL * p.AxisWallSize(p.BottomAxis())), 0);
     }
 }
 
-void AxisPainter::DrawAxisText(long long x, long long y, const std::string& text, int angle) {
+void AxisPainter::DrawAxisText(long long x, long long y, const std::string& text, int angle)
+{
     TChartCanvas3D& c = canvas_;
     const int fontHeight = c.FontHeight();
     const int halfHeight = fontHeight / 2;
@@ -435,31 +500,46 @@ void AxisPainter::DrawAxisText(long long x, long long y, const std::string& text
     unsigned align = kLeftTop;
     switch (angle) {
     case 0:
-        if (bottom) align = kCentreTop;
-        else if (top) align = kCentreBottom;
-        else if (left) align = kRightTop, y -= halfHeight;
-        else align = kLeftTop, y -= halfHeight;
+        if (bottom)
+            align = kCentreTop;
+        else if (top)
+            align = kCentreBottom;
+        else if (left)
+            align = kRightTop, y -= halfHeight;
+        else
+            align = kLeftTop, y -= halfHeight;
         break;
     case 90:
-        if (bottom) align = kRightTop, x -= halfHeight;
-        else if (top) align = kLeftTop, x -= halfHeight;
-        else if (left) align = kCentreBottom;
-        else align = kCentreTop;
+        if (bottom)
+            align = kRightTop, x -= halfHeight;
+        else if (top)
+            align = kLeftTop, x -= halfHeight;
+        else if (left)
+            align = kCentreBottom;
+        else
+            align = kCentreTop;
         break;
     case 180:
-        if (bottom) align = kCentreBottom;
-        else if (top) align = kCentreTop;
-        else if (left) align = kLeftTop, y += halfHeight;
-        else align = kRightTop, y += halfHeight;
+        if (bottom)
+            align = kCentreBottom;
+        else if (top)
+            align = kCentreTop;
+        else if (left)
+            align = kLeftTop, y += halfHeight;
+        else
+            align = kRightTop, y += halfHeight;
         break;
     case 270:
-        if (bottom) align = kLeftTop, x += halfHeight;
-        else if (top) align = kRightTop, x += halfHeight;
-        else if (left) align = kCentreTop;
-        else align = kCentreBottom;
+        if (bottom)
+            align = kLeftTop, x += halfHeight;
+        else if (top)
+            align = kRightTop, x += halfHeight;
+        else if (left)
+            align = kCentreTop;
+        else
+            align = kCentreBottom;
         break;
-    default:
-        break;
+    default: break;
     }
     const int z = otherSide_ ? chart_.Depth3D : 0;
     c.SetTextAlign(align);
@@ -475,23 +555,31 @@ void AxisPainter::DrawAxisText(long long x, long long y, const std::string& text
                 start = i + 1;
             }
         }
-        if (start < text.size()) split.push_back(text.substr(start));
+        if (start < text.size())
+            split.push_back(text.substr(start));
     }
-    const std::span<const std::string> lines =
-        oneLine ? std::span<const std::string>(&text, text.empty() ? 0 : 1) : std::span<const std::string>(split);
+    const std::span<const std::string> lines
+        = oneLine ? std::span<const std::string>(&text, text.empty() ? 0 : 1) : std::span<const std::string>(split);
     const long double n = static_cast<long double>(lines.size());
 
     int h = fontHeight;
-    if (angle == 180 || angle == 270) h = -h;
+    if (angle == 180 || angle == 270)
+        h = -h;
     const bool vertical90 = angle == 90 || angle == 270;
     if (horizontal_) {
-        if (angle == 0) y -= bottom ? h : RoundTies(h * n);
-        else if (angle == 180) y -= bottom ? RoundTies(h * n) : h;
-        else if (vertical90) x -= RoundTies(h * 0.5L * (n + 1));
+        if (angle == 0)
+            y -= bottom ? h : RoundTies(h * n);
+        else if (angle == 180)
+            y -= bottom ? RoundTies(h * n) : h;
+        else if (vertical90)
+            x -= RoundTies(h * 0.5L * (n + 1));
     } else {
-        if (Straight(angle)) y -= RoundTies(h * 0.5L * (n + 1));
-        else if (angle == 90) x -= left ? RoundTies(h * n) : h;
-        else if (angle == 270) x -= left ? h : RoundTies(h * n);
+        if (Straight(angle))
+            y -= RoundTies(h * 0.5L * (n + 1));
+        else if (angle == 90)
+            x -= left ? RoundTies(h * n) : h;
+        else if (angle == 270)
+            x -= left ? h : RoundTies(h * n);
     }
     for (const std::string& line : lines) {
         if (angle == 0) {
@@ -499,11 +587,13 @@ void AxisPainter::DrawAxisText(long long x, long long y, const std::string& text
             c.TextOutZ(Saturated(x), Saturated(y), z, line);
             continue;
         }
-        if (angle == 180) y += h;
-        else if (vertical90) x += h;
+        if (angle == 180)
+            y += h;
+        else if (vertical90)
+            x += h;
         c.TextOutRotatedZ(Saturated(x), Saturated(y), z, line, angle);
     }
     c.SetTextAlign(kLeftTop);
 }
 
-}  // namespace nc
+} // namespace nc

@@ -88,4 +88,4 @@ private:
     int lastLabelHalf_ = 0;
 };
 
-}  // namespace nc
+} // namespace nc

@@ -227,8 +227,8 @@ int LabelDecimals(const AxisRange& r, double step)
     constexpr int kMostDecimals = 18;
     if (!(step > 0) || step >= kLabelFormatStep * (1 - 1e-9) || r.min == r.max)
         return kLabelFormatDecimals;
-    if (std::fabs(r.max / static_cast<long double>(step)) >= kIntegerLimit ||
-        !(std::fabs(r.range / static_cast<long double>(step)) < kMaxLabels))
+    if (std::fabs(r.max / static_cast<long double>(step)) >= kIntegerLimit
+        || !(std::fabs(r.range / static_cast<long double>(step)) < kMaxLabels))
         return kLabelFormatDecimals;
     // The steps are 1, 2 or 5 times a power of ten, or an Increment as set:
     // the first count of decimals that writes the step itself exactly.

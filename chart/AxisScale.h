@@ -48,7 +48,7 @@ inline int32_t NearestInt32(long double value)
     // The x87 format: a 64-bit significand with its integer bit, stored first.
     static_assert(std::numeric_limits<long double>::digits == 64);
     constexpr long double kShift = 1.5L * 9223372036854775808.0L;
-    const long double shifted = value + kShift;  // in [2^63, 2^64): the significand is the sum
+    const long double shifted = value + kShift; // in [2^63, 2^64): the significand is the sum
     uint64_t significand = 0;
     std::memcpy(&significand, &shifted, sizeof significand);
     return static_cast<int32_t>(static_cast<int64_t>(significand - 0xC000000000000000u));
@@ -181,7 +181,7 @@ LabelExtremes WidestLabelValues(const AxisRange& r, double step, bool round_firs
 // as many as the step has (at most 18), so that no two labels read alike.
 // Three also where the step produces no labels at all.
 constexpr int kLabelFormatDecimals = 3;
-constexpr double kLabelFormatStep = 1e-3;  // the format's last decimal
+constexpr double kLabelFormatStep = 1e-3; // the format's last decimal
 int LabelDecimals(const AxisRange& r, double step);
 
 } // namespace nc

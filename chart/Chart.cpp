@@ -5,7 +5,8 @@
 
 namespace nc {
 
-TCustomChart::TCustomChart(QWidget* parent) : TCustomAxisPanel(parent) {
+TCustomChart::TCustomChart(QWidget* parent) : TCustomAxisPanel(parent)
+{
     BeginCreation();
     title_ = std::make_unique<TChartTitle>(this);
     foot_ = std::make_unique<TChartTitle>(this);
@@ -22,17 +23,20 @@ TCustomChart::TCustomChart(QWidget* parent) : TCustomAxisPanel(parent) {
 
 TCustomChart::~TCustomChart() = default;
 
-void TCustomChart::SetBackColor(TColor value) {
+void TCustomChart::SetBackColor(TColor value)
+{
     backWall_->SetColor(value);
     backWall_->Brush().SetStyle(bsSolid);
 }
 
-void TCustomChart::SetBackImage(const QImage& value) {
+void TCustomChart::SetBackImage(const QImage& value)
+{
     backImage_ = value;
     Invalidate();
 }
 
-void TCustomChart::DrawPanelBackground(const TRect& rect) {
+void TCustomChart::DrawPanelBackground(const TRect& rect)
+{
     TChartCanvas3D& canvas = Canvas();
     if (gradient_->Visible()) {
         canvas.GradientFill(rect, gradient_->StartColor(), gradient_->EndColor(), gradient_->Direction());
@@ -43,8 +47,10 @@ void TCustomChart::DrawPanelBackground(const TRect& rect) {
     canvas.FillRect(rect);
 }
 
-void TCustomChart::DrawBackImage(const TRect& rect) {
-    if (backImage_.isNull()) return;
+void TCustomChart::DrawBackImage(const TRect& rect)
+{
+    if (backImage_.isNull())
+        return;
     TChartCanvas3D& canvas = Canvas();
     if (backImageMode_ == pbmStretch) {
         canvas.StretchDraw(rect, backImage_);
@@ -56,7 +62,8 @@ void TCustomChart::DrawBackImage(const TRect& rect) {
     if (backImageMode_ == pbmTile) {
         if (w > 0 && h > 0) {
             for (int dy = 0; dy < rect.Height(); dy += h)
-                for (int dx = 0; dx < rect.Width(); dx += w) canvas.Draw(rect.Left + dx, rect.Top + dy, backImage_);
+                for (int dx = 0; dx < rect.Width(); dx += w)
+                    canvas.Draw(rect.Left + dx, rect.Top + dy, backImage_);
         }
     } else {
         DrawPanelBackground(rect);
@@ -65,7 +72,8 @@ void TCustomChart::DrawBackImage(const TRect& rect) {
     canvas.ResetClip();
 }
 
-void TCustomChart::DrawBevels(const TRect& rect) {
+void TCustomChart::DrawBevels(const TRect& rect)
+{
     TChartCanvas3D& canvas = Canvas();
     canvas.Pen()->SetStyle(psSolid);
     canvas.Pen()->SetWidth(1);
@@ -73,35 +81,45 @@ void TCustomChart::DrawBevels(const TRect& rect) {
     canvas.Brush()->SetStyle(bsClear);
     TRect r = rect;
     auto bevel = [&](TPanelBevel kind) {
-        if (kind == bvNone) return;
+        if (kind == bvNone)
+            return;
         TColor top = clBtnHighlight;
         TColor bottom = clBtnShadow;
-        if (kind == bvLowered) std::swap(top, bottom);
-        if (kind == bvSpace) bottom = top;
+        if (kind == bvLowered)
+            std::swap(top, bottom);
+        if (kind == bvSpace)
+            bottom = top;
         canvas.Frame3D(r, top, bottom, BevelWidth());
     };
     bevel(BevelOuter());
-    if (BorderWidth() > 0) canvas.Frame3D(r, Color(), Color(), BorderWidth());
+    if (BorderWidth() > 0)
+        canvas.Frame3D(r, Color(), Color(), BorderWidth());
     bevel(BevelInner());
 }
 
 // The legend is not drawn yet, so the titles are drawn alone whether or not
 // it is visible.
-void TCustomChart::DrawTitles() {
-    if (title_->Visible()) DrawTitle(*title_, true);
-    if (foot_->Visible()) DrawTitle(*foot_, false);
+void TCustomChart::DrawTitles()
+{
+    if (title_->Visible())
+        DrawTitle(*title_, true);
+    if (foot_->Visible())
+        DrawTitle(*foot_, false);
 }
 
-void TCustomChart::DrawTitle(TChartTitle& title, bool atTop) {
+void TCustomChart::DrawTitle(TChartTitle& title, bool atTop)
+{
     const bool frameCounts = title.Frame().Visible() && title.Frame().Color() != UnsetColor;
     const auto& lines = title.Text();
     // Without lines and without a frame a title draws nothing and takes no room.
-    if (lines.empty() && !frameCounts) return;
+    if (lines.empty() && !frameCounts)
+        return;
     TChartCanvas3D& canvas = Canvas();
     canvas.Font()->Assign(title.Font());
     const int h = canvas.FontHeight();
     canvas.Brush()->Assign(title.Brush());
-    if (title.Brush().Color() == UnsetColor) canvas.Brush()->SetStyle(bsClear);
+    if (title.Brush().Color() == UnsetColor)
+        canvas.Brush()->SetStyle(bsClear);
 
     const int f = frameCounts ? title.Frame().Width() : 0;
     const int n = static_cast<int>(lines.size());
@@ -117,7 +135,8 @@ void TCustomChart::DrawTitle(TChartTitle& title, bool atTop) {
     InflateRect(r, f, f);
     if (frameCounts && title.AdjustFrame()) {
         int widest = 0;
-        for (const auto& line : lines) widest = std::max(widest, canvas.TextWidth(line));
+        for (const auto& line : lines)
+            widest = std::max(widest, canvas.TextWidth(line));
         const int w = widest + 2 * f;
         switch (title.Alignment()) {
         case taLeftJustify: r.Right = r.Left + w; break;
@@ -146,26 +165,33 @@ void TCustomChart::DrawTitle(TChartTitle& title, bool atTop) {
         const std::string& line = lines[static_cast<std::size_t>(i)];
         const int w = canvas.TextWidth(line);
         int x = left;
-        if (title.Alignment() == taRightJustify) x = right - w;
-        else if (title.Alignment() == taCenter) x = (left + right) / 2 - w / 2;
+        if (title.Alignment() == taRightJustify)
+            x = right - w;
+        else if (title.Alignment() == taCenter)
+            x = (left + right) / 2 - w / 2;
         const int y = atTop ? PlotRect.Top + f + i * h : PlotRect.Bottom - f - (n - i) * h;
         canvas.TextOut(x, y, line);
     }
 
     const int taken = f + n * h + (frameCounts ? 2 * f : 0) + 5;
-    if (atTop) PlotRect.Top += taken;
-    else PlotRect.Bottom -= taken;
+    if (atTop)
+        PlotRect.Top += taken;
+    else
+        PlotRect.Bottom -= taken;
     RecalcPlotSize();
 }
 
-void TCustomChart::PaintWalls() {
+void TCustomChart::PaintWalls()
+{
     PrepareWall(*backWall_);
     Canvas().Rectangle(PlotRect.Left, PlotRect.Top, PlotRect.Right + 1, PlotRect.Bottom);
-    if (backImageInside_) DrawBackImage(PlotRect);
+    if (backImageInside_)
+        DrawBackImage(PlotRect);
     // The left and bottom walls belong to the 3D view, which is not built.
 }
 
-void TCustomChart::PrepareWall(const TChartWall& wall) {
+void TCustomChart::PrepareWall(const TChartWall& wall)
+{
     TChartCanvas3D& canvas = Canvas();
     canvas.ApplyChartPen(wall.Pen());
     if (!wall.Brush().Bitmap().isNull()) {
@@ -180,9 +206,11 @@ void TCustomChart::PrepareWall(const TChartWall& wall) {
     }
 }
 
-void TCustomChart::SetFillStyle(TColor color, TBrushStyle style, TColor background) {
+void TCustomChart::SetFillStyle(TColor color, TBrushStyle style, TColor background)
+{
     TChartCanvas3D& canvas = Canvas();
-    if (style != bsSolid && color == background) color = background == clBlack ? clWhite : clBlack;
+    if (style != bsSolid && color == background)
+        color = background == clBlack ? clWhite : clBlack;
     canvas.Brush()->SetColor(color);
     canvas.Brush()->SetStyle(style);
     if (style == bsSolid) {
@@ -193,4 +221,4 @@ void TCustomChart::SetFillStyle(TColor color, TBrushStyle style, TColor backgrou
     }
 }
 
-}  // namespace nc
+} // namespace nc

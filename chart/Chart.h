@@ -99,8 +99,8 @@ public:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     void MouseMove(TShiftState shift, int x, int y);
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
-    void ZoomToValues(double leftMax, double leftMin, double rightMax, double rightMin, double topMax,
-                      double topMin, double bottomMax, double bottomMin);
+    void ZoomToValues(double leftMax, double leftMin, double rightMax, double rightMin, double topMax, double topMin,
+                      double bottomMax, double bottomMin);
     void UndoZoom();
     // The wheel's zoom: every axis's range scaled by `factor` (below 1 in,
     // above 1 out) about the value at (x, y), which stays under the pointer;
@@ -164,8 +164,7 @@ private:
     bool ScrollAxis(TCustomChartAxis& axis, int from, int to);
     void SaveAxes();
     void BackgroundDispatch(TMouseButton button, TShiftState shift, int x, int y, bool& handled);
-    template <class F>
-    void Guard(F&& body);
+    template <class F> void Guard(F&& body);
 
     std::unique_ptr<TChartTitle> title_;
     std::unique_ptr<TChartTitle> foot_;
@@ -202,4 +201,4 @@ public:
     using TCustomChart::TCustomChart;
 };
 
-}  // namespace nc
+} // namespace nc

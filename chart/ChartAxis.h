@@ -276,4 +276,4 @@ public:
     explicit TChartDepthAxis(TCustomAxisPanel* parent) : TCustomChartAxis(parent, false, true, true) {}
 };
 
-}  // namespace nc
+} // namespace nc

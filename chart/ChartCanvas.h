@@ -92,8 +92,10 @@ public:
     void Assign(const TView3DOptions& source);
 
     void SetRepaintHandler(std::function<void()> handler) { repaint_ = std::move(handler); }
-    void Repaint() const {
-        if (repaint_) repaint_();
+    void Repaint() const
+    {
+        if (repaint_)
+            repaint_();
     }
 
 private:
@@ -110,7 +112,13 @@ private:
 };
 
 enum TGradientDirection {
-    gdTopBottom, gdBottomTop, gdLeftRight, gdRightLeft, gdFromCenter, gdFromTopLeft, gdFromBottomLeft
+    gdTopBottom,
+    gdBottomTop,
+    gdLeftRight,
+    gdRightLeft,
+    gdFromCenter,
+    gdFromTopLeft,
+    gdFromBottomLeft
 };
 
 // ------------------------------------------------------------ canvases
@@ -161,8 +169,10 @@ public:
     virtual void Frame3D(TRect& r, TColor topColor, TColor bottomColor, int width) = 0;
     virtual void LineTo(int x, int y) = 0;
     // LineTo to each point in turn, for drawing loops that make many.
-    virtual void PolyLineTo(std::span<const TPoint> points) {
-        for (const TPoint& p : points) LineTo(p.X, p.Y);
+    virtual void PolyLineTo(std::span<const TPoint> points)
+    {
+        for (const TPoint& p : points)
+            LineTo(p.X, p.Y);
     }
     virtual void MoveTo(int x, int y) = 0;
     virtual void Rectangle(int x0, int y0, int x1, int y1) = 0;
@@ -195,7 +205,8 @@ public:
 
     virtual TPoint ProjectPoint(int x, int y, int z) const = 0;
     virtual TRect BeginDrawing(TCanvas* userCanvas, TView3DOptions* options, TColor backColor, bool is3D,
-                               const TRect& userRect) = 0;
+                               const TRect& userRect)
+        = 0;
     // Copies the settings of another canvas (its Monochrome).
     virtual void AssignSettings(const TCanvas3D& other) { SetMonochrome(other.Monochrome()); }
     virtual void SetProjection(int depth, const TRect& panelRect, const TRect& plotRect) = 0;
@@ -311,7 +322,7 @@ private:
     std::unique_ptr<TBitmap> bitmap_;
     bool buffered_ = true;
     bool monochrome_ = false;
-    bool dirty_ = true;  // the bitmap does not show the chart's current state
+    bool dirty_ = true; // the bitmap does not show the chart's current state
     DeviceFactory factory_;
 };
 
@@ -320,4 +331,4 @@ private:
 void InitDefaultChartFont(TFont& font);
 std::unique_ptr<TFont> DefaultChartFont();
 
-}  // namespace nc
+} // namespace nc

@@ -5,28 +5,40 @@
 
 namespace nc {
 
-void InvalidateChartPanel(TCustomChartPanel* panel) {
-    if (panel != nullptr) panel->Invalidate();
+void InvalidateChartPanel(TCustomChartPanel* panel)
+{
+    if (panel != nullptr)
+        panel->Invalidate();
 }
 
-TChartFontObject::TChartFontObject(TCustomChartPanel* parent) : parent_(parent), font_(DefaultChartFont()) {
+TChartFontObject::TChartFontObject(TCustomChartPanel* parent) : parent_(parent), font_(DefaultChartFont())
+{
     font_->OnChange = [this] { Repaint(); };
 }
 
-void TChartFontObject::Repaint() const { InvalidateChartPanel(parent_); }
+void TChartFontObject::Repaint() const
+{
+    InvalidateChartPanel(parent_);
+}
 
 // ------------------------------------------------------------------ walls
 
 TChartWall::TChartWall(TCustomChartPanel* parent)
-    : parent_(parent), brush_(std::make_unique<TBrush>()), pen_(std::make_unique<TChartPen>()) {
+    : parent_(parent), brush_(std::make_unique<TBrush>()), pen_(std::make_unique<TChartPen>())
+{
     brush_->OnChange = [this] { Repaint(); };
     pen_->OnChange = [this] { Repaint(); };
 }
 
-void TChartWall::Repaint() const { InvalidateChartPanel(parent_); }
+void TChartWall::Repaint() const
+{
+    InvalidateChartPanel(parent_);
+}
 
-void TChartWall::Assign(const TChartWall& source) {
-    if (&source == this) return;
+void TChartWall::Assign(const TChartWall& source)
+{
+    if (&source == this)
+        return;
     SetColor(source.color_);
     brush_->Assign(*source.brush_);
     pen_->Assign(*source.pen_);
@@ -36,15 +48,17 @@ void TChartWall::Assign(const TChartWall& source) {
 // ------------------------------------------------------------------ title
 
 TChartTitle::TChartTitle(TCustomChartPanel* parent)
-    : TChartFontObject(parent), brush_(std::make_unique<TChartBrush>()), frame_(std::make_unique<TChartHiddenPen>()) {
+    : TChartFontObject(parent), brush_(std::make_unique<TChartBrush>()), frame_(std::make_unique<TChartHiddenPen>())
+{
     Font().SetColor(clBlue);
     brush_->OnChange = [this] { Repaint(); };
     frame_->OnChange = [this] { Repaint(); };
 }
 
-void TChartTitle::SetText(const std::vector<std::string>& lines) {
+void TChartTitle::SetText(const std::vector<std::string>& lines)
+{
     text_ = lines;
     Repaint();
 }
 
-}  // namespace nc
+} // namespace nc

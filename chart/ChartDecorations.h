@@ -143,4 +143,4 @@ private:
     bool visible_ = true;
 };
 
-}  // namespace nc
+} // namespace nc

@@ -139,7 +139,7 @@ private:
     int stylePhase_ = 0;
 };
 
-}  // namespace nc
+} // namespace nc
 
 // The two devices come with their interface, so that code that makes a
 // device (the canvas's bitmap, the panel's screen, a test's recorder) needs

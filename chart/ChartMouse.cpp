@@ -68,12 +68,9 @@ bool ScaledAbout(const TCustomChartAxis& axis, int pixel, double factor, double&
 TMouseButton ButtonOf(Qt::MouseButton button)
 {
     switch (button) {
-    case Qt::RightButton:
-        return mbRight;
-    case Qt::MiddleButton:
-        return mbMiddle;
-    default:
-        return mbLeft;
+    case Qt::RightButton: return mbRight;
+    case Qt::MiddleButton: return mbMiddle;
+    default: return mbLeft;
     }
 }
 
@@ -109,8 +106,7 @@ void FixRange(TCustomChartAxis& axis, double a, double b)
     }
 }
 
-template <class F>
-void TCustomChart::Guard(F&& body)
+template <class F> void TCustomChart::Guard(F&& body)
 {
     try {
         body();
@@ -132,14 +128,15 @@ TChartClickedPart TCustomChart::ClickedPart(int x, int y)
         if (index != -1)
             return {cpSeries, index, &s, nullptr};
     }
-    for (TCustomChartAxis* axis : {static_cast<TCustomChartAxis*>(&TopAxis()), static_cast<TCustomChartAxis*>(&BottomAxis()),
-                                   static_cast<TCustomChartAxis*>(&LeftAxis()), static_cast<TCustomChartAxis*>(&RightAxis()),
-                                   static_cast<TCustomChartAxis*>(&DepthAxis())}) {
+    for (TCustomChartAxis* axis :
+         {static_cast<TCustomChartAxis*>(&TopAxis()), static_cast<TCustomChartAxis*>(&BottomAxis()),
+          static_cast<TCustomChartAxis*>(&LeftAxis()), static_cast<TCustomChartAxis*>(&RightAxis()),
+          static_cast<TCustomChartAxis*>(&DepthAxis())}) {
         if (!AxisInUse(*axis))
             continue;
         const bool near = axis->IsHorizontal()
-                              ? PlotRect.Left <= x && x <= PlotRect.Right && Distance(y, axis->AxisLinePos) < kAxisReach
-                              : PlotRect.Top <= y && y <= PlotRect.Bottom && Distance(x, axis->AxisLinePos) < kAxisReach;
+            ? PlotRect.Left <= x && x <= PlotRect.Right && Distance(y, axis->AxisLinePos) < kAxisReach
+            : PlotRect.Top <= y && y <= PlotRect.Bottom && Distance(x, axis->AxisLinePos) < kAxisReach;
         if (near)
             return {cpAxis, -1, nullptr, axis};
     }
@@ -211,8 +208,7 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int x, int 
         break;
     case cpNone:
     case cpTitle:
-    case cpFoot:
-        break;
+    case cpFoot: break;
     }
     if (!handled)
         BackgroundDispatch(button, shift, x, y, handled);
@@ -383,8 +379,8 @@ bool TCustomChart::ZoomAbout(int x, int y, double factor)
         return true;
     };
     double l0, l1, r0, r1, t0, t1, b0, b1;
-    if (!scale(LeftAxis(), y, l0, l1) || !scale(RightAxis(), y, r0, r1) || !scale(TopAxis(), x, t0, t1) ||
-        !scale(BottomAxis(), x, b0, b1) || kept == 4)
+    if (!scale(LeftAxis(), y, l0, l1) || !scale(RightAxis(), y, r0, r1) || !scale(TopAxis(), x, t0, t1)
+        || !scale(BottomAxis(), x, b0, b1) || kept == 4)
         return false;
     ZoomToValues(l1, l0, r1, r0, t1, t0, b1, b0);
     Invalidate();

@@ -11,13 +11,14 @@
 namespace {
 // The shortest time between two repaints caused by changes: 50 frames a second.
 constexpr int kFrameIntervalMs = 20;
-}
+} // namespace
 
 namespace nc {
 
 // --------------------------------------------------------- TCustomChartPanel
 
-TCustomChartPanel::TCustomChartPanel(QWidget* parent) : QWidget(parent) {
+TCustomChartPanel::TCustomChartPanel(QWidget* parent) : QWidget(parent)
+{
     // Every paint covers the whole control, so Qt never erases it first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -42,34 +43,45 @@ TCustomChartPanel::TCustomChartPanel(QWidget* parent) : QWidget(parent) {
 
 TCustomChartPanel::~TCustomChartPanel() = default;
 
-void TCustomChartPanel::SetMonochrome(bool value) { canvas_->SetMonochrome(value); }
+void TCustomChartPanel::SetMonochrome(bool value)
+{
+    canvas_->SetMonochrome(value);
+}
 
-void TCustomChartPanel::FitScreenToWidget() {
-    if (!ownScreen_ || (screen_->Width() == width() && screen_->Height() == height())) return;
+void TCustomChartPanel::FitScreenToWidget()
+{
+    if (!ownScreen_ || (screen_->Width() == width() && screen_->Height() == height()))
+        return;
     screen_ = std::make_unique<ImageDevice>(width(), height());
     controlCanvas_->SetDevice(screen_.get());
 }
 
-TCanvas& TCustomChartPanel::ControlCanvas() {
+TCanvas& TCustomChartPanel::ControlCanvas()
+{
     FitScreenToWidget();
     return *controlCanvas_;
 }
 
-DrawDevice& TCustomChartPanel::ControlDevice() {
+DrawDevice& TCustomChartPanel::ControlDevice()
+{
     FitScreenToWidget();
     return *screen_;
 }
 
-void TCustomChartPanel::SetControlDevice(std::unique_ptr<DrawDevice> device) {
+void TCustomChartPanel::SetControlDevice(std::unique_ptr<DrawDevice> device)
+{
     screen_ = std::move(device);
     ownScreen_ = false;
     controlCanvas_->SetDevice(screen_.get());
 }
 
-void TCustomChartPanel::RequestPaint() {
-    if (!creationComplete_) return;
+void TCustomChartPanel::RequestPaint()
+{
+    if (!creationComplete_)
+        return;
     canvas_->MarkDirty();
-    if (repaintPending_) return;
+    if (repaintPending_)
+        return;
     repaintPending_ = true;
     ++repaintRequests_;
     const qint64 since = sinceLastPaint_.isValid() ? sinceLastPaint_.elapsed() : kFrameIntervalMs;
@@ -79,16 +91,19 @@ void TCustomChartPanel::RequestPaint() {
         frameTimer_->start(static_cast<int>(kFrameIntervalMs - since));
 }
 
-void TCustomChartPanel::Paint() {
+void TCustomChartPanel::Paint()
+{
     // Changes from here on need a new request; Qt merges it with any still queued.
     repaintPending_ = false;
     sinceLastPaint_.start();
     FitScreenToWidget();
-    if (canvas_->ShowBufferedImage()) return;
+    if (canvas_->ShowBufferedImage())
+        return;
     DrawChart(*controlCanvas_, ClientRect());
 }
 
-void TCustomChartPanel::DrawChart(TCanvas& userCanvas, const TRect& userRect) {
+void TCustomChartPanel::DrawChart(TCanvas& userCanvas, const TRect& userRect)
+{
     const TRect r = canvas_->BeginDrawing(&userCanvas, view3DOptions_.get(), color_, view3D_, userRect);
     PanelRect = r;
     const int w = r.Width();
@@ -114,7 +129,8 @@ void TCustomChartPanel::DrawChart(TCanvas& userCanvas, const TRect& userRect) {
     canvas_->EndDrawing(&userCanvas, controlCanvas_.get(), userRect);
 }
 
-void TCustomChartPanel::RecalcPlotSize() {
+void TCustomChartPanel::RecalcPlotSize()
+{
     PlotRect.Left = std::max(PlotRect.Left, PanelRect.Left);
     PlotRect.Top = std::max(PlotRect.Top, PanelRect.Top);
     if (PlotRect.Right < PlotRect.Left) {
@@ -133,7 +149,8 @@ void TCustomChartPanel::RecalcPlotSize() {
     PlotCenterY = (PlotRect.Top + PlotRect.Bottom) / 2;
 }
 
-void TCustomChartPanel::DropBitmap() {
+void TCustomChartPanel::DropBitmap()
+{
     if (canvas_->Buffered()) {
         canvas_->SetBuffered(false);
         canvas_->SetBuffered(true);
@@ -142,27 +159,32 @@ void TCustomChartPanel::DropBitmap() {
     }
 }
 
-void TCustomChartPanel::SetBounds(int left, int top, int width, int height) {
+void TCustomChartPanel::SetBounds(int left, int top, int width, int height)
+{
     DropBitmap();
     setGeometry(left, top, width, height);
 }
 
-void TCustomChartPanel::resizeEvent(QResizeEvent* event) {
+void TCustomChartPanel::resizeEvent(QResizeEvent* event)
+{
     DropBitmap();
     QWidget::resizeEvent(event);
 }
 
-void TCustomChartPanel::leaveEvent(QEvent* event) {
+void TCustomChartPanel::leaveEvent(QEvent* event)
+{
     setCursor(loadedCursor_);
     QWidget::leaveEvent(event);
 }
 
-void TCustomChartPanel::ShowScreen() {
+void TCustomChartPanel::ShowScreen()
+{
     screenOnly_ = true;
     update();
 }
 
-void TCustomChartPanel::paintEvent(QPaintEvent* /*event*/) {
+void TCustomChartPanel::paintEvent(QPaintEvent* /*event*/)
+{
     // After a drawing straight on the control the screen image is already
     // the picture to show, unless a change since asks for a new one.
     if (!screenOnly_ || repaintPending_ || canvas_->Dirty())
@@ -174,12 +196,15 @@ void TCustomChartPanel::paintEvent(QPaintEvent* /*event*/) {
     }
 }
 
-void TCustomChartPanel::DrawZoomBox() {
+void TCustomChartPanel::DrawZoomBox()
+{
     TPen* pen = canvas_->Pen();
     TBrush* brush = canvas_->Brush();
-    if (pen == nullptr || brush == nullptr) return;
+    if (pen == nullptr || brush == nullptr)
+        return;
     TColor color = ColorToRGB(color_);
-    if (color == clWhite) color = clRed;
+    if (color == clWhite)
+        color = clRed;
     pen->SetColor(color);
     pen->SetMode(pmNotXor);
     pen->SetStyle(psSolid);
@@ -190,7 +215,8 @@ void TCustomChartPanel::DrawZoomBox() {
 
 // ---------------------------------------------------------- TCustomAxisPanel
 
-TCustomAxisPanel::TCustomAxisPanel(QWidget* parent) : TCustomChartPanel(parent) {
+TCustomAxisPanel::TCustomAxisPanel(QWidget* parent) : TCustomChartPanel(parent)
+{
     BeginCreation();
     leftAxis_ = std::make_unique<TChartAxis>(this, false, false);
     topAxis_ = std::make_unique<TChartAxis>(this, true, true);
@@ -203,31 +229,38 @@ TCustomAxisPanel::TCustomAxisPanel(QWidget* parent) : TCustomChartPanel(parent) 
     EndCreation();
 }
 
-TCustomAxisPanel::~TCustomAxisPanel() {
+TCustomAxisPanel::~TCustomAxisPanel()
+{
     destroying_ = true;
-    for (auto& series : series_) series->parent_ = nullptr;
+    for (auto& series : series_)
+        series->parent_ = nullptr;
     series_.clear();
 }
 
-TChartSeries* TCustomAxisPanel::AddSeries(std::unique_ptr<TChartSeries> series) {
-    if (!series) return nullptr;
+TChartSeries* TCustomAxisPanel::AddSeries(std::unique_ptr<TChartSeries> series)
+{
+    if (!series)
+        return nullptr;
     TChartSeries* raw = series.get();
     for (const auto& held : series_) {
         if (held.get() == raw) {
-            (void)series.release();  // already ours: keep the one owner
+            (void)series.release(); // already ours: keep the one owner
             return raw;
         }
     }
-    if (raw->SeriesColor() == UnsetColor) raw->SetSeriesColor(FreeSeriesColor());
+    if (raw->SeriesColor() == UnsetColor)
+        raw->SetSeriesColor(FreeSeriesColor());
     raw->parent_ = this;
     series_.push_back(std::move(series));
     Invalidate();
     return raw;
 }
 
-std::unique_ptr<TChartSeries> TCustomAxisPanel::RemoveSeries(TChartSeries* series) {
+std::unique_ptr<TChartSeries> TCustomAxisPanel::RemoveSeries(TChartSeries* series)
+{
     const auto it = std::find_if(series_.begin(), series_.end(), [&](const auto& s) { return s.get() == series; });
-    if (it == series_.end()) return nullptr;
+    if (it == series_.end())
+        return nullptr;
     std::unique_ptr<TChartSeries> removed = std::move(*it);
     series_.erase(it);
     removed->parent_ = nullptr;
@@ -238,33 +271,41 @@ std::unique_ptr<TChartSeries> TCustomAxisPanel::RemoveSeries(TChartSeries* serie
     return removed;
 }
 
-TColor TCustomAxisPanel::FreeSeriesColor() const {
+TColor TCustomAxisPanel::FreeSeriesColor() const
+{
     for (TColor candidate : ChartPalette) {
-        if (candidate == Color() || candidate == BackColor()) continue;
-        const bool taken = std::any_of(series_.begin(), series_.end(),
-                                       [&](const auto& s) { return s->SeriesColor() == candidate; });
-        if (!taken) return candidate;
+        if (candidate == Color() || candidate == BackColor())
+            continue;
+        const bool taken
+            = std::any_of(series_.begin(), series_.end(), [&](const auto& s) { return s->SeriesColor() == candidate; });
+        if (!taken)
+            return candidate;
     }
     return clRed;
 }
 
-bool TCustomAxisPanel::AxisInUse(const TCustomChartAxis& axis) const {
-    if (!axisVisible_ || !axis.Visible()) return false;
-    if (axis.IsDepthAxis()) return true;
-    return std::any_of(series_.begin(), series_.end(), [&](const auto& s) {
-        return s->Active() && s->UseAxis() && s->AssociatedToAxis(axis);
-    });
+bool TCustomAxisPanel::AxisInUse(const TCustomChartAxis& axis) const
+{
+    if (!axisVisible_ || !axis.Visible())
+        return false;
+    if (axis.IsDepthAxis())
+        return true;
+    return std::any_of(series_.begin(), series_.end(),
+                       [&](const auto& s) { return s->Active() && s->UseAxis() && s->AssociatedToAxis(axis); });
 }
 
-double TCustomAxisPanel::AxisDataExtreme(const TCustomChartAxis& axis, bool highest) const {
+double TCustomAxisPanel::AxisDataExtreme(const TCustomChartAxis& axis, bool highest) const
+{
     if (axis.IsDepthAxis()) {
         if (axis.EffectiveLabelStyle() != talValue) {
             int depths = 0;
-            for (const auto& s : series_) depths += s->Active() ? 1 : 0;
+            for (const auto& s : series_)
+                depths += s->Active() ? 1 : 0;
             return highest ? depths + 0.5 : -0.5;
         }
         for (const auto& s : series_) {
-            if (s->Active()) return highest ? s->HighestZ() : s->LowestZ();
+            if (s->Active())
+                return highest ? s->HighestZ() : s->LowestZ();
         }
         return 0;
     }
@@ -278,7 +319,8 @@ double TCustomAxisPanel::AxisDataExtreme(const TCustomChartAxis& axis, bool high
                 break;
             }
         }
-        if (first == nullptr || first->PointCount() == 0) return 0;
+        if (first == nullptr || first->PointCount() == 0)
+            return 0;
         const bool yMandatory = first->IsYMandatory();
         const TCustomChartAxis* pagedAxis = yMandatory ? first->ResolvedHorizAxis() : first->ResolvedVertAxis();
         if (pagedAxis == &axis) {
@@ -286,11 +328,14 @@ double TCustomAxisPanel::AxisDataExtreme(const TCustomChartAxis& axis, bool high
             const long long n = first->PointCount();
             const long long m = maxPointsPerPage_;
             long long from = m * (page_ - 1);
-            if (from >= n) from = std::max(0LL, n / m - 1) * m;
+            if (from >= n)
+                from = std::max(0LL, n / m - 1) * m;
             long long last = from + m - 1;
-            if (last >= n) last = from + (n % m) - 1;
+            if (last >= n)
+                last = from + (n % m) - 1;
             const double lowest = list.Value(static_cast<int>(from));
-            if (!highest) return lowest;
+            if (!highest)
+                return lowest;
             const double top = list.Value(static_cast<int>(last));
             const long long held = last - from + 1;
             if (!scaleLastPage_ && held < m) {
@@ -302,68 +347,86 @@ double TCustomAxisPanel::AxisDataExtreme(const TCustomChartAxis& axis, bool high
     bool found = false;
     double result = 0;
     for (const auto& s : series_) {
-        if (!s->Active() || s->PointCount() == 0) continue;
+        if (!s->Active() || s->PointCount() == 0)
+            continue;
         double v;
         if (axis.Horizontal()) {
-            if (s->ResolvedHorizAxis() != &axis) continue;
+            if (s->ResolvedHorizAxis() != &axis)
+                continue;
             v = highest ? s->HighestX() : s->LowestX();
         } else {
-            if (s->ResolvedVertAxis() != &axis) continue;
+            if (s->ResolvedVertAxis() != &axis)
+                continue;
             v = highest ? s->HighestY() : s->LowestY();
         }
-        if (!found || (highest ? v > result : v < result)) result = v;
+        if (!found || (highest ? v > result : v < result))
+            result = v;
         found = true;
     }
     return result;
 }
 
-int TCustomAxisPanel::AxisWallSize(const TCustomChartAxis& axis) {
-    if (!View3D() || !view3DWalls_) return 0;
-    if (&axis == leftAxis_.get()) return WallSize(true);
-    if (&axis == bottomAxis_.get()) return WallSize(false);
+int TCustomAxisPanel::AxisWallSize(const TCustomChartAxis& axis)
+{
+    if (!View3D() || !view3DWalls_)
+        return 0;
+    if (&axis == leftAxis_.get())
+        return WallSize(true);
+    if (&axis == bottomAxis_.get())
+        return WallSize(false);
     return 0;
 }
 
-void TCustomAxisPanel::SetChart3DPercent(int value) {
+void TCustomAxisPanel::SetChart3DPercent(int value)
+{
     if (value < 1 || value > 100) {
-        throw ChartException("3D effect percent must be between " + std::to_string(1) + " and " +
-                             std::to_string(100));
+        throw ChartException("3D effect percent must be between " + std::to_string(1) + " and " + std::to_string(100));
     }
     Store(chart3DPercent_, value);
 }
 
-void TCustomAxisPanel::SetMaxPointsPerPage(int value) {
-    if (value < 0) throw ChartException("MaxPointsPerPage must be >= 0");
+void TCustomAxisPanel::SetMaxPointsPerPage(int value)
+{
+    if (value < 0)
+        throw ChartException("MaxPointsPerPage must be >= 0");
     Store(maxPointsPerPage_, value);
 }
 
 // Pages are counted on the first active series, the one paging scales to.
-int TCustomAxisPanel::NumPages() const {
-    if (maxPointsPerPage_ <= 0) return 1;
+int TCustomAxisPanel::NumPages() const
+{
+    if (maxPointsPerPage_ <= 0)
+        return 1;
     for (const auto& s : series_) {
-        if (!s->Active()) continue;
+        if (!s->Active())
+            continue;
         const int n = s->PointCount();
         return std::max(1, n / maxPointsPerPage_ + (n % maxPointsPerPage_ > 0 ? 1 : 0));
     }
     return 1;
 }
 
-void TCustomAxisPanel::SetPage(int value) {
+void TCustomAxisPanel::SetPage(int value)
+{
     value = std::min(value, NumPages());
     value = std::max(value, 1);
-    if (Store(page_, value) && OnPageChange) OnPageChange(*this);
+    if (Store(page_, value) && OnPageChange)
+        OnPageChange(*this);
 }
 
-void TCustomAxisPanel::DrawContents(const TRect& panelRect) {
+void TCustomAxisPanel::DrawContents(const TRect& panelRect)
+{
     // 1. Panel.
     DrawPanelBackground(panelRect);
-    if (!BackImageInside()) DrawBackImage(panelRect);
+    if (!BackImageInside())
+        DrawBackImage(panelRect);
     DrawBevels(panelRect);
 
     // Handlers may add or remove series while we draw: walk by index.
     auto forEachActive = [this](auto&& action) {
         for (std::size_t i = 0; i < series_.size(); ++i) {
-            if (series_[i]->Active()) action(*series_[i]);
+            if (series_[i]->Active())
+                action(*series_[i]);
         }
     };
 
@@ -375,17 +438,20 @@ void TCustomAxisPanel::DrawContents(const TRect& panelRect) {
     forEachActive([&](TChartSeries& s) { s.DepthIndex = View3D() ? depth++ : 0; });
 
     // 5. Axes fitting.
-    TCustomChartAxis* const rangeOrder[] = {leftAxis_.get(), rightAxis_.get(), topAxis_.get(), bottomAxis_.get(),
-                                            depthAxis_.get()};
-    for (TCustomChartAxis* axis : rangeOrder) axis->UpdateRange();
+    TCustomChartAxis* const rangeOrder[]
+        = {leftAxis_.get(), rightAxis_.get(), topAxis_.get(), bottomAxis_.get(), depthAxis_.get()};
+    for (TCustomChartAxis* axis : rangeOrder)
+        axis->UpdateRange();
     Depth3D = 0;
     RecalcPlotSize();
     TRect room = PlotRect;
     for (TCustomChartAxis* axis : rangeOrder) {
-        if (!AxisInUse(*axis)) continue;
+        if (!AxisInUse(*axis))
+            continue;
         const TRect left = AxisPainter(*axis).ReserveAxisSpace(room);
         TRect both;
-        if (IntersectRect(both, room, left)) room = both;
+        if (IntersectRect(both, room, left))
+            room = both;
     }
     PlotRect = room;
     RecalcPlotSize();
@@ -396,51 +462,68 @@ void TCustomAxisPanel::DrawContents(const TRect& panelRect) {
         int before = 0;
         int after = 0;
         forEachActive([&](TChartSeries& s) {
-            if (!s.AssociatedToAxis(*axis)) return;
+            if (!s.AssociatedToAxis(*axis))
+                return;
             int a = 0;
             int b = 0;
-            if (axis->Horizontal()) s.CalcHorizMargins(a, b);
-            else s.CalcVerticalMargins(a, b);
+            if (axis->Horizontal())
+                s.CalcHorizMargins(a, b);
+            else
+                s.CalcVerticalMargins(a, b);
             before = std::max(before, a);
             after = std::max(after, b);
         });
-        if (axis->Horizontal()) axis->RangeFromMargins(before, 0, after, 0);
-        else axis->RangeFromMargins(0, before, 0, after);
+        if (axis->Horizontal())
+            axis->RangeFromMargins(before, 0, after, 0);
+        else
+            axis->RangeFromMargins(0, before, 0, after);
     }
 
     // 8-11. Projection, walls, axes.
     Canvas().SetProjection(Depth3D, PanelRect, PlotRect);
-    if (OnBeforeDrawAxes) OnBeforeDrawAxes(*this);
+    if (OnBeforeDrawAxes)
+        OnBeforeDrawAxes(*this);
     PaintWalls();
     if (axisVisible_) {
         for (TCustomChartAxis* axis : {topAxis_.get(), bottomAxis_.get(), leftAxis_.get(), rightAxis_.get()}) {
-            if (AxisInUse(*axis)) AxisPainter(*axis).PaintAxis();
+            if (AxisInUse(*axis))
+                AxisPainter(*axis).PaintAxis();
         }
-        if (View3D() && depthAxis_->Visible()) AxisPainter(*depthAxis_).PaintAxis();
+        if (View3D() && depthAxis_->Visible())
+            AxisPainter(*depthAxis_).PaintAxis();
     }
 
     // 12-16. Series, zoom box, clean state.
-    if (OnBeforeDrawSeries) OnBeforeDrawSeries(*this);
+    if (OnBeforeDrawSeries)
+        OnBeforeDrawSeries(*this);
     forEachActive([this](TChartSeries& s) { PaintSeries(s); });
-    if (Zoom().Active) DrawZoomBox();
+    if (Zoom().Active)
+        DrawZoomBox();
     Canvas().ResetDrawingState();
-    if (OnAfterDraw) OnAfterDraw(*this);
+    if (OnAfterDraw)
+        OnAfterDraw(*this);
 }
 
-void TCustomAxisPanel::PaintSeries(TChartSeries& series) {
+void TCustomAxisPanel::PaintSeries(TChartSeries& series)
+{
     series.CalcVisibleRange();
-    if (series.FirstVisibleIndex == -1) return;
+    if (series.FirstVisibleIndex == -1)
+        return;
     series.DoBeforeDrawValues();
-    if (clipPoints_) Canvas().ClipToPlotArea(PlotRect, 0, Depth3D);
+    if (clipPoints_)
+        Canvas().ClipToPlotArea(PlotRect, 0, Depth3D);
     series.DrawPoints();
-    if (clipPoints_) Canvas().ResetClip();
+    if (clipPoints_)
+        Canvas().ResetClip();
     if (series.Marks().Visible()) {
         const bool clip = series.Marks().Clip();
-        if (clip) Canvas().ClipToPlotArea(PlotRect, 0, Depth3D);
+        if (clip)
+            Canvas().ClipToPlotArea(PlotRect, 0, Depth3D);
         series.DrawMarks();
-        if (clip) Canvas().ResetClip();
+        if (clip)
+            Canvas().ResetClip();
     }
     series.DoAfterDrawValues();
 }
 
-}  // namespace nc
+} // namespace nc

@@ -122,8 +122,10 @@ public:
     // chart is fully constructed. Inline for the commonest call by far: a
     // point added while a repaint is already asked for and the canvas
     // already marked, where there is nothing left to do.
-    void Invalidate() {
-        if (repaintPending_ && creationComplete_ && canvas_->Dirty()) return;
+    void Invalidate()
+    {
+        if (repaintPending_ && creationComplete_ && canvas_->Dirty())
+            return;
         RequestPaint();
     }
     // True from the first invalidation after a Paint until the next Paint.
@@ -182,7 +184,7 @@ private:
 
     std::unique_ptr<TView3DOptions> view3DOptions_;
     std::unique_ptr<DrawDevice> screen_;
-    bool ownScreen_ = true;  // false once a test installed its own device
+    bool ownScreen_ = true; // false once a test installed its own device
     std::unique_ptr<TCanvas> controlCanvas_;
     std::unique_ptr<TChartCanvas3D> canvas_;
     std::unique_ptr<TZoomPanningRecord> zoom_;
@@ -208,8 +210,8 @@ public:
     // Attaches series: gives it a palette colour when it has none, appends
     // it and invalidates. Answers the series.
     TChartSeries* AddSeries(std::unique_ptr<TChartSeries> series);
-    template <class S, class... Args>
-    S* AddSeries(Args&&... args) {
+    template <class S, class... Args> S* AddSeries(Args&&... args)
+    {
         auto series = std::make_unique<S>(std::forward<Args>(args)...);
         S* raw = series.get();
         AddSeries(std::unique_ptr<TChartSeries>(std::move(series)));
@@ -305,4 +307,4 @@ private:
     bool destroying_ = false;
 };
 
-}  // namespace nc
+} // namespace nc

@@ -77,9 +77,11 @@ public:
 
     // Adds one point; answers its index, or -1 when OnBeforeAdd vetoed it.
     // A colour of clDefault is stored as UnsetColor.
-    virtual int AddPoint(double x, double y, const std::string& label = {}, TColor color = clDefault) {
+    virtual int AddPoint(double x, double y, const std::string& label = {}, TColor color = clDefault)
+    {
         const int index = StorePoint(x, y, label, color);
-        if (index >= 0) PointAdded(index);
+        if (index >= 0)
+            PointAdded(index);
         return index;
     }
     // Adds a point with X = PointCount.
@@ -89,8 +91,10 @@ public:
     virtual void Delete(int index);
     virtual void EmptyAllLists();
     // Run at the end of every addition: OnAfterAdd, dependents, repaint.
-    virtual void PointAdded(int index) {
-        if (AfterAddSteps(index)) RequestRepaint();
+    virtual void PointAdded(int index)
+    {
+        if (AfterAddSteps(index))
+            RequestRepaint();
     }
 
     int PointCount() const { return xValues_->Count(); }
@@ -159,8 +163,10 @@ public:
     void RemoveDataSource(TChartSeries* source);
     const std::vector<TChartSeries*>& DataSources() const { return sources_; }
     const std::vector<TChartSeries*>& Dependents() const { return dependents_; }
-    void NotifyDependents(TSeriesChange change, int index = -1) {
-        if (!dependents_.empty()) TellDependents(change, index);
+    void NotifyDependents(TSeriesChange change, int index = -1)
+    {
+        if (!dependents_.empty())
+            TellDependents(change, index);
     }
     // Told by a source of each change. The base keeps no derived data.
     virtual void SourceChanged(TChartSeries& /*source*/, TSeriesChange /*change*/, int /*index*/) {}
@@ -206,14 +212,17 @@ protected:
     // PointAdded's steps before the repaint; whether the repaint is due. The
     // event and the dependents live out of line, so that an addition with
     // neither pays for no call frame.
-    bool AfterAddSteps(int index) {
-        if (OnAfterAdd || !dependents_.empty()) [[unlikely]] AfterAdd(index);
+    bool AfterAddSteps(int index)
+    {
+        if (OnAfterAdd || !dependents_.empty()) [[unlikely]]
+            AfterAdd(index);
         return active_;
     }
     // AddPoint without PointAdded: the lists take the point (the usual
     // addition, X and Y only with no event or labels, takes the short road);
     // -1 when OnBeforeAdd vetoed it.
-    int StorePoint(double x, double y, const std::string& label, TColor color) {
+    int StorePoint(double x, double y, const std::string& label, TColor color)
+    {
         if (OnBeforeAdd || !label.empty() || !labels_.empty() || valueLists_.size() > 2) [[unlikely]]
             return StorePointGeneral(x, y, label, color);
         const int index = xValues_->AddValue(x);
@@ -234,7 +243,7 @@ private:
     void AfterAdd(int index);
 
     TCustomAxisPanel* parent_ = nullptr;
-    std::vector<TChartValueList*> valueLists_;  // not owned: the lists below and those of series kinds
+    std::vector<TChartValueList*> valueLists_; // not owned: the lists below and those of series kinds
     // The staged values of the point being added, one per list in ValueLists.
     std::vector<double> pending_;
     std::unique_ptr<TChartValueList> xValues_;
@@ -259,4 +268,4 @@ private:
     int cursor_ = 0;
 };
 
-}  // namespace nc
+} // namespace nc

@@ -14,9 +14,10 @@ namespace nc {
 
 // Stores value in field and answers whether that changed it: the compare and
 // assign of every setter of the chart, so that the setter notifies only then.
-template <class T>
-constexpr bool StoreChanged(T& field, const T& value) {
-    if (field == value) return false;
+template <class T> constexpr bool StoreChanged(T& field, const T& value)
+{
+    if (field == value)
+        return false;
     field = value;
     return true;
 }
@@ -31,14 +32,13 @@ protected:
     virtual void RepaintOnChange() = 0;
 
     // Answers whether the value changed (and so the chart was repainted).
-    template <class T>
-    bool Store(T& field, const T& value) {
-        return RepaintIf(StoreChanged(field, value));
-    }
+    template <class T> bool Store(T& field, const T& value) { return RepaintIf(StoreChanged(field, value)); }
     // For a setter that stores several fields at once: one repaint when any
     // of them changed.
-    bool RepaintIf(bool changed) {
-        if (changed) RepaintOnChange();
+    bool RepaintIf(bool changed)
+    {
+        if (changed)
+            RepaintOnChange();
         return changed;
     }
 };
@@ -56,8 +56,10 @@ public:
     std::function<void()> OnChange;
 
 protected:
-    void RepaintOnChange() override {
-        if (OnChange) OnChange();
+    void RepaintOnChange() override
+    {
+        if (OnChange)
+            OnChange();
     }
 };
 
@@ -65,9 +67,9 @@ protected:
 // high bit marks a system colour whose low byte is its index.
 using TColor = std::uint32_t;
 
-inline constexpr TColor UnsetColor = 0x80000000u;    // no colour of its own
-inline constexpr TColor clDefault = 0x20000000u;     // stored by AddPoint as UnsetColor
-inline constexpr TColor clNone = 0x1FFFFFFFu;        // nothing is filled
+inline constexpr TColor UnsetColor = 0x80000000u; // no colour of its own
+inline constexpr TColor clDefault = 0x20000000u;  // stored by AddPoint as UnsetColor
+inline constexpr TColor clNone = 0x1FFFFFFFu;     // nothing is filled
 inline constexpr TColor clBlack = 0x000000u;
 inline constexpr TColor clWhite = 0xFFFFFFu;
 inline constexpr TColor clRed = 0x0000FFu;
@@ -88,10 +90,20 @@ inline constexpr TColor clBtnHighlight = 0x80000014u;
 // pass through with the unused top byte cleared.
 TColor ColorToRGB(TColor color);
 
-inline constexpr std::uint8_t RedOf(TColor c) { return static_cast<std::uint8_t>(c & 0xFF); }
-inline constexpr std::uint8_t GreenOf(TColor c) { return static_cast<std::uint8_t>((c >> 8) & 0xFF); }
-inline constexpr std::uint8_t BlueOf(TColor c) { return static_cast<std::uint8_t>((c >> 16) & 0xFF); }
-inline constexpr TColor RGBColor(int r, int g, int b) {
+inline constexpr std::uint8_t RedOf(TColor c)
+{
+    return static_cast<std::uint8_t>(c & 0xFF);
+}
+inline constexpr std::uint8_t GreenOf(TColor c)
+{
+    return static_cast<std::uint8_t>((c >> 8) & 0xFF);
+}
+inline constexpr std::uint8_t BlueOf(TColor c)
+{
+    return static_cast<std::uint8_t>((c >> 16) & 0xFF);
+}
+inline constexpr TColor RGBColor(int r, int g, int b)
+{
     return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
 
@@ -155,4 +167,4 @@ inline constexpr TColor ChartPalette[16] = {
 
 TColor GetDefaultColor(int index);
 
-}  // namespace nc
+} // namespace nc

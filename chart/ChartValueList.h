@@ -72,20 +72,25 @@ public:
     double RuleGapBound() const { return store_.RuleGapBound(); }
 
     // Ordered insertion (see Order); answers the index given to value.
-    int AddValue(double value) {
+    int AddValue(double value)
+    {
         // The next value of the rule, in the list's order: nothing to store.
         if ((order_ == loNone || (order_ == loAscending) == (store_.RuleStep() >= 0)) && store_.AppendToRule(value))
             return Count() - 1;
         if (order_ != loNone && Count() > 0) {
             const double last = store_.At(Count() - 1);
-            if (order_ == loAscending ? !(last <= value) : !(last >= value)) return InsertOrdered(value);
+            if (order_ == loAscending ? !(last <= value) : !(last >= value))
+                return InsertOrdered(value);
         }
         store_.Append(value);
         return Count() - 1;
     }
-    void InsertValue(int index, double value) {
-        if (index == Count()) store_.Append(value);
-        else InsertInside(index, value);
+    void InsertValue(int index, double value)
+    {
+        if (index == Count())
+            store_.Append(value);
+        else
+            InsertInside(index, value);
     }
     void DeleteValue(int index);
     void IncludeInRange(double value);
@@ -100,7 +105,8 @@ public:
     double Multiplier() const { return multiplier_; }
     // Rescans the range and repaints; Sum and AbsSum keep the multipliers in
     // force when their values were added.
-    void SetMultiplier(double value) {
+    void SetMultiplier(double value)
+    {
         FlushStatistics();
         Store(multiplier_, value);
     }
@@ -158,8 +164,10 @@ private:
     // The product is formed with a 64-bit significand and then rounded to
     // double, as the rest of the program's arithmetic is; a multiplier of 1
     // leaves every value as it is, and the usual case skips the product.
-    double Scaled(double raw) const {
-        if (multiplier_ == 1.0) return raw;
+    double Scaled(double raw) const
+    {
+        if (multiplier_ == 1.0)
+            return raw;
         return static_cast<double>(static_cast<long double>(raw) * multiplier_);
     }
     void CheckIndex(int index, int limit) const;
@@ -175,11 +183,13 @@ private:
     struct TSums {
         double Sum = 0;
         double AbsSum = 0;
-        void Add(double s) {
+        void Add(double s)
+        {
             Sum = static_cast<double>(static_cast<long double>(Sum) + s);
             AbsSum = static_cast<double>(static_cast<long double>(AbsSum) + std::fabs(s));
         }
-        void Take(double s) {
+        void Take(double s)
+        {
             Sum = static_cast<double>(static_cast<long double>(Sum) - s);
             AbsSum = static_cast<double>(static_cast<long double>(AbsSum) - std::fabs(s));
         }
@@ -189,15 +199,18 @@ private:
     // NaN count and ascending flag), or into the sums.
     void FlushRange() const;
     void FlushSums() const;
-    void FlushStatistics() const {
+    void FlushStatistics() const
+    {
         FlushRange();
         FlushSums();
     }
-    const TRange& FoldedRange() const {
+    const TRange& FoldedRange() const
+    {
         FlushRange();
         return range_;
     }
-    const TSums& FoldedSums() const {
+    const TSums& FoldedSums() const
+    {
         FlushSums();
         return sums_;
     }
@@ -230,4 +243,4 @@ private:
     std::function<void(TValueListChange)> changed_;
 };
 
-}  // namespace nc
+} // namespace nc

@@ -17,8 +17,10 @@ class TColorRuns {
 public:
     bool Empty() const { return starts_.empty(); }
     // Inserts a colour at index of a list of count colours (count before).
-    void Insert(int index, TColor color, int count) {
-        if (index == count && (starts_.empty() ? color == UnsetColor : colors_.back() == color)) return;
+    void Insert(int index, TColor color, int count)
+    {
+        if (index == count && (starts_.empty() ? color == UnsetColor : colors_.back() == color))
+            return;
         InsertSlow(index, color, count);
     }
     void Erase(int index, int count);
@@ -36,4 +38,4 @@ private:
     std::vector<TColor> colors_;
 };
 
-}  // namespace nc
+} // namespace nc

@@ -5,7 +5,8 @@
 
 namespace nc {
 
-CoverageMask ClearMask(const TRect& area) {
+CoverageMask ClearMask(const TRect& area)
+{
     CoverageMask mask;
     mask.Left = area.Left;
     mask.Top = area.Top;
@@ -14,14 +15,17 @@ CoverageMask ClearMask(const TRect& area) {
     return mask;
 }
 
-CoverageMask ClearMaskWithin(const TRect& bounds, const TRect& clip) {
+CoverageMask ClearMaskWithin(const TRect& bounds, const TRect& clip)
+{
     TRect area;
-    if (!IntersectRect(area, bounds, clip)) return CoverageMask{};
+    if (!IntersectRect(area, bounds, clip))
+        return CoverageMask{};
     return ClearMask(area);
 }
 
-void AimPainter(QPainter& painter, const CoverageMask& mask, const QTransform& place) {
+void AimPainter(QPainter& painter, const CoverageMask& mask, const QTransform& place)
+{
     painter.setTransform(place * QTransform::fromTranslate(-mask.Left, -mask.Top));
 }
 
-}  // namespace nc
+} // namespace nc

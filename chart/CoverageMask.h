@@ -20,7 +20,7 @@ class QPainter;
 namespace nc {
 
 struct CoverageMask {
-    QImage Image;  // premultiplied ARGB; a pixel is set when its word is not 0
+    QImage Image; // premultiplied ARGB; a pixel is set when its word is not 0
     int Left = 0;
     int Top = 0;
 };
@@ -38,8 +38,8 @@ void AimPainter(QPainter& painter, const CoverageMask& mask, const QTransform& p
 
 // Calls visit (y, x0, x1) for every run of set pixels x0 .. x1 - 1 of row y
 // of a mask's image, rows from the top, runs from the left.
-template <class Visit>
-void ForEachRun(const QImage& mask, Visit visit) {
+template <class Visit> void ForEachRun(const QImage& mask, Visit visit)
+{
     const int width = mask.width();
     for (int y = 0; y < mask.height(); ++y) {
         const auto* m = reinterpret_cast<const std::uint32_t*>(mask.constScanLine(y));
@@ -50,11 +50,12 @@ void ForEachRun(const QImage& mask, Visit visit) {
                 continue;
             }
             int end = x;
-            while (end < width && m[end] != 0) ++end;
+            while (end < width && m[end] != 0)
+                ++end;
             visit(y, x, end);
             x = end;
         }
     }
 }
 
-}  // namespace nc
+} // namespace nc

@@ -26,9 +26,13 @@ constexpr long long kMaxKeptTextPixels = 1LL << 18;
 // whole, is drawn at this size.
 constexpr int kFontPixelLimit = 8192;
 
-int FontPixels(long long pixels) { return static_cast<int>(std::clamp<long long>(pixels, 1, kFontPixelLimit)); }
+int FontPixels(long long pixels)
+{
+    return static_cast<int>(std::clamp<long long>(pixels, 1, kFontPixelLimit));
+}
 
-QFont ToQFont(const DeviceFont& f) {
+QFont ToQFont(const DeviceFont& f)
+{
     QFont q(QString::fromStdString(f.Name));
     q.setStyleStrategy(QFont::NoAntialias);
     q.setBold(f.Bold);
@@ -45,20 +49,23 @@ QFont ToQFont(const DeviceFont& f) {
         const int asked = FontPixels(f.Height);
         q.setPixelSize(asked);
         const int cell = QFontMetrics(q).height();
-        if (cell > 0) q.setPixelSize(FontPixels(1LL * asked * asked / cell));
+        if (cell > 0)
+            q.setPixelSize(FontPixels(1LL * asked * asked / cell));
     }
     return q;
 }
 
 // Qt turns by exactly these angles (its rotation has exact sines and cosines
 // for them); any other angle is rendered afresh at its position every time.
-bool ExactTurn(double angle) {
+bool ExactTurn(double angle)
+{
     return angle == 0 || angle == 90 || angle == -90 || angle == 180 || angle == 270 || angle == -270;
 }
 
 // The set pixels of a mask as runs relative to the reference point, and
 // their bounds.
-void AppendRuns(TextRuns& runs, const CoverageMask& mask) {
+void AppendRuns(TextRuns& runs, const CoverageMask& mask)
+{
     ForEachRun(mask.Image, [&](int y, int x0, int x1) {
         const TRect run{mask.Left + x0, mask.Top + y, mask.Left + x1, mask.Top + y + 1};
         if (runs.Runs.empty()) {
@@ -66,34 +73,39 @@ void AppendRuns(TextRuns& runs, const CoverageMask& mask) {
         } else {
             runs.Box.Left = std::min(runs.Box.Left, run.Left);
             runs.Box.Right = std::max(runs.Box.Right, run.Right);
-            runs.Box.Bottom = run.Bottom;  // rows come from the top
+            runs.Box.Bottom = run.Bottom; // rows come from the top
         }
         runs.Runs.push_back({run.Top, run.Left, run.Right});
     });
 }
 
-}  // namespace
+} // namespace
 
-FontTexts::FontTexts(const DeviceFont& font) : shape_(font), qtFont_(ToQFont(font)) {
+FontTexts::FontTexts(const DeviceFont& font) : shape_(font), qtFont_(ToQFont(font))
+{
     const QFontMetrics fm(qtFont_);
     ascent_ = fm.ascent();
     cell_ = fm.height();
 }
 
-const RenderedText* FontTexts::Text::Find(int escapement, int ox, int oy) const {
+const RenderedText* FontTexts::Text::Find(int escapement, int ox, int oy) const
+{
     // Found by the placement among the text's few: no key is built per call.
     for (const Placed& p : placed_) {
-        if (p.Escapement == escapement && p.Ox == ox && p.Oy == oy) return &p.Runs;
+        if (p.Escapement == escapement && p.Ox == ox && p.Oy == oy)
+            return &p.Runs;
     }
     return nullptr;
 }
 
-const RenderedText& FontTexts::Text::Keep(int escapement, int ox, int oy, RenderedText runs) {
+const RenderedText& FontTexts::Text::Keep(int escapement, int ox, int oy, RenderedText runs)
+{
     placed_.push_back(Placed{escapement, ox, oy, std::move(runs)});
     return placed_.back().Runs;
 }
 
-FontTexts::Text& FontTexts::Lookup(const std::string& text) {
+FontTexts::Text& FontTexts::Lookup(const std::string& text)
+{
     Recent* recent = recents_;
     if (recent[1].Key != nullptr && *recent[1].Key == text) {
         std::swap(recent[0], recent[1]);
@@ -115,7 +127,8 @@ FontTexts::Text& FontTexts::Lookup(const std::string& text) {
     return found->second;
 }
 
-bool FontTexts::Keeps(double angle, int advance) const {
+bool FontTexts::Keeps(double angle, int advance) const
+{
     // A text kept for reuse is rendered whole, on a mask a cell wider on each
     // side; one far larger than any picture (a huge font, a long caption)
     // would need gigabytes for it.
@@ -123,11 +136,13 @@ bool FontTexts::Keeps(double angle, int advance) const {
     return ExactTurn(angle) && side * side <= kMaxKeptTextPixels;
 }
 
-QRect FontTexts::KeptArea(const QTransform& place, int ox, int oy, int advance) const {
+QRect FontTexts::KeptArea(const QTransform& place, int ox, int oy, int advance) const
+{
     return place.mapRect(QRectF(ox, oy, advance, cell_)).toAlignedRect().adjusted(-cell_, -cell_, cell_, cell_);
 }
 
-void FontTexts::PaintCell(CoverageMask& mask, const QTransform& place, int ox, int oy, int advance) const {
+void FontTexts::PaintCell(CoverageMask& mask, const QTransform& place, int ox, int oy, int advance) const
+{
     QPainter painter(&mask.Image);
     AimPainter(painter, mask, place);
     painter.setPen(Qt::NoPen);
@@ -135,8 +150,8 @@ void FontTexts::PaintCell(CoverageMask& mask, const QTransform& place, int ox, i
     painter.drawRect(QRect(ox, oy, advance, cell_));
 }
 
-void FontTexts::PaintGlyphs(CoverageMask& mask, const QTransform& place, const QString& text, int ox,
-                            int oy) const {
+void FontTexts::PaintGlyphs(CoverageMask& mask, const QTransform& place, const QString& text, int ox, int oy) const
+{
     QPainter painter(&mask.Image);
     AimPainter(painter, mask, place);
     painter.setFont(qtFont_);
@@ -148,9 +163,10 @@ void FontTexts::PaintGlyphs(CoverageMask& mask, const QTransform& place, const Q
 // painter's integer translation differs, and with an exact turn that moves
 // every pixel by the same whole amount.
 RenderedText FontTexts::Render(const QString& text, const QTransform& place, const QRect& area, int ox, int oy,
-                               int advance) const {
-    CoverageMask mask =
-        ClearMask(TRect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()});
+                               int advance) const
+{
+    CoverageMask mask
+        = ClearMask(TRect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()});
     RenderedText rendered;
     PaintCell(mask, place, ox, oy, advance);
     AppendRuns(rendered.Background, mask);
@@ -160,13 +176,16 @@ RenderedText FontTexts::Render(const QString& text, const QTransform& place, con
     return rendered;
 }
 
-FontTexts& DeviceTextCache::Find(const DeviceFont& font) {
+FontTexts& DeviceTextCache::Find(const DeviceFont& font)
+{
     for (const auto& texts : fonts_) {
-        if (SameShape(texts->Shape(), font)) return *(current_ = texts.get());
+        if (SameShape(texts->Shape(), font))
+            return *(current_ = texts.get());
     }
-    if (fonts_.size() >= kMaxFonts) fonts_.clear();
+    if (fonts_.size() >= kMaxFonts)
+        fonts_.clear();
     fonts_.push_back(std::make_unique<FontTexts>(font));
     return *(current_ = fonts_.back().get());
 }
 
-}  // namespace nc
+} // namespace nc

@@ -35,8 +35,8 @@
 namespace nc {
 
 struct TextRun {
-    int Dy;   // row, relative to the reference point
-    int Dx0;  // columns Dx0 .. Dx1 - 1
+    int Dy;  // row, relative to the reference point
+    int Dx0; // columns Dx0 .. Dx1 - 1
     int Dx1;
 };
 
@@ -48,7 +48,7 @@ struct TextRuns {
 };
 
 struct RenderedText {
-    TextRuns Background;  // the text cell, for an opaque background
+    TextRuns Background; // the text cell, for an opaque background
     TextRuns Glyphs;
 };
 
@@ -57,9 +57,9 @@ class FontTexts {
 public:
     explicit FontTexts(const DeviceFont& font);
 
-    const DeviceFont& Shape() const { return shape_; }  // colour and escapement are not part of the key
+    const DeviceFont& Shape() const { return shape_; } // colour and escapement are not part of the key
     int Ascent() const { return ascent_; }
-    int Cell() const { return cell_; }  // ascent + descent
+    int Cell() const { return cell_; } // ascent + descent
 
     // What is known of a text: its advance, and its renderings, one per turn
     // and cell offset (which follow from the alignment and the font); a text
@@ -81,8 +81,10 @@ public:
     // The entry of text, measured on first use: one lookup per text drawn.
     // An axis asks for a label's width, the font's height (by "W") and the
     // label again, so the last two texts asked for are found first.
-    Text& Measured(const std::string& text) {
-        if (recents_[0].Key != nullptr && *recents_[0].Key == text) return *recents_[0].Entry;
+    Text& Measured(const std::string& text)
+    {
+        if (recents_[0].Key != nullptr && *recents_[0].Key == text)
+            return *recents_[0].Entry;
         return Lookup(text);
     }
 
@@ -126,14 +128,17 @@ private:
 class DeviceTextCache {
 public:
     // Fonts that Qt draws alike: everything but colour and escapement.
-    static bool SameShape(const DeviceFont& a, const DeviceFont& b) {
-        return a.Height == b.Height && a.Bold == b.Bold && a.Italic == b.Italic && a.Underline == b.Underline &&
-               a.StrikeOut == b.StrikeOut && a.Name == b.Name;
+    static bool SameShape(const DeviceFont& a, const DeviceFont& b)
+    {
+        return a.Height == b.Height && a.Bold == b.Bold && a.Italic == b.Italic && a.Underline == b.Underline
+            && a.StrikeOut == b.StrikeOut && a.Name == b.Name;
     }
 
     // The device selected font.
-    void Select(const DeviceFont& font) {
-        if (current_ != nullptr && !SameShape(font, current_->Shape())) current_ = nullptr;
+    void Select(const DeviceFont& font)
+    {
+        if (current_ != nullptr && !SameShape(font, current_->Shape()))
+            current_ = nullptr;
     }
     // The texts of font, the one last selected, created on first use.
     FontTexts& Current(const DeviceFont& font) { return current_ != nullptr ? *current_ : Find(font); }
@@ -145,4 +150,4 @@ private:
     FontTexts* current_ = nullptr;
 };
 
-}  // namespace nc
+} // namespace nc

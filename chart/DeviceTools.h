@@ -16,8 +16,22 @@ namespace nc {
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 
 enum TPenMode {
-    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+    pmBlack,
+    pmWhite,
+    pmNop,
+    pmNot,
+    pmCopy,
+    pmNotCopy,
+    pmMergePenNot,
+    pmMaskPenNot,
+    pmMergeNotPen,
+    pmMaskNotPen,
+    pmMerge,
+    pmNotMerge,
+    pmMask,
+    pmNotMask,
+    pmXor,
+    pmNotXor
 };
 
 enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
@@ -47,8 +61,9 @@ struct DevicePen {
 struct DeviceBrush {
     TColor Color = clWhite;
     TBrushStyle Style = bsSolid;
-    QImage Pattern;  // tiled instead of the colour when not null
-    friend bool operator==(const DeviceBrush& a, const DeviceBrush& b) {
+    QImage Pattern; // tiled instead of the colour when not null
+    friend bool operator==(const DeviceBrush& a, const DeviceBrush& b)
+    {
         return a.Color == b.Color && a.Style == b.Style && a.Pattern == b.Pattern;
     }
 };
@@ -62,9 +77,9 @@ struct DeviceFont {
     bool Italic = false;
     bool Underline = false;
     bool StrikeOut = false;
-    int Escapement = 0;  // tenths of a degree, counter-clockwise
+    int Escapement = 0; // tenths of a degree, counter-clockwise
     TColor Color = clBlack;
     friend bool operator==(const DeviceFont&, const DeviceFont&) = default;
 };
 
-}  // namespace nc
+} // namespace nc

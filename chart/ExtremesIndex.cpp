@@ -10,7 +10,8 @@ namespace nc {
 namespace {
 
 // NaN takes no part: a comparison with it fails.
-void WidenBy(const double* d, std::size_t from, std::size_t to, double& lo, double& hi) {
+void WidenBy(const double* d, std::size_t from, std::size_t to, double& lo, double& hi)
+{
     double l = lo;
     double h = hi;
     for (std::size_t i = from; i < to; ++i) {
@@ -22,23 +23,28 @@ void WidenBy(const double* d, std::size_t from, std::size_t to, double& lo, doub
     hi = h;
 }
 
-}  // namespace
+} // namespace
 
-void TExtremesIndex::Resize(std::size_t capacity) {
+void TExtremesIndex::Resize(std::size_t capacity)
+{
     std::size_t levels = 0;
-    while (levels == 0 || (capacity >> LevelShift(levels - 1)) > 1) ++levels;
+    while (levels == 0 || (capacity >> LevelShift(levels - 1)) > 1)
+        ++levels;
     const std::size_t had = levels_.size();
     levels_.resize(levels);
     for (std::size_t k = 0; k < levels; ++k) {
         const std::size_t blocks = ((capacity - 1) >> LevelShift(k)) + 1;
         levels_[k].resize(blocks, TBlockExtremes{HUGE_VAL, -HUGE_VAL});
-        if (k < had || k == 0) continue;
+        if (k < had || k == 0)
+            continue;
         // A new top level starts from the level below.
-        for (std::size_t b = 0; b < blocks; ++b) levels_[k][b] = ChildExtremes(k, b);
+        for (std::size_t b = 0; b < blocks; ++b)
+            levels_[k][b] = ChildExtremes(k, b);
     }
 }
 
-void TExtremesIndex::Clear() {
+void TExtremesIndex::Clear()
+{
     levels_.clear();
     levels_.shrink_to_fit();
     dirtyLo_ = SIZE_MAX;
@@ -46,13 +52,16 @@ void TExtremesIndex::Clear() {
 }
 
 // Recomputes the blocks over the dirty slots, level by level.
-void TExtremesIndex::Refresh(const TSlots& slots) {
-    if (dirtyLo_ >= dirtyHi_) return;
+void TExtremesIndex::Refresh(const TSlots& slots)
+{
+    if (dirtyLo_ >= dirtyHi_)
+        return;
     const std::size_t lo = dirtyLo_;
     const std::size_t hi = std::min(dirtyHi_, slots.Capacity);
     dirtyLo_ = SIZE_MAX;
     dirtyHi_ = 0;
-    if (lo >= hi) return;
+    if (lo >= hi)
+        return;
     const double* d = slots.Data;
     for (std::size_t b = lo >> kLeafShift; b <= (hi - 1) >> kLeafShift; ++b) {
         double bl = HUGE_VAL;
@@ -66,27 +75,33 @@ void TExtremesIndex::Refresh(const TSlots& slots) {
     }
     for (std::size_t k = 1; k < levels_.size(); ++k) {
         const int shift = LevelShift(k);
-        for (std::size_t b = lo >> shift; b <= (hi - 1) >> shift; ++b) levels_[k][b] = ChildExtremes(k, b);
+        for (std::size_t b = lo >> shift; b <= (hi - 1) >> shift; ++b)
+            levels_[k][b] = ChildExtremes(k, b);
     }
 }
 
-TExtremesIndex::TBlockExtremes TExtremesIndex::ChildExtremes(std::size_t k, std::size_t b) const {
+TExtremesIndex::TBlockExtremes TExtremesIndex::ChildExtremes(std::size_t k, std::size_t b) const
+{
     TBlockExtremes e{HUGE_VAL, -HUGE_VAL};
     const std::vector<TBlockExtremes>& below = levels_[k - 1];
     const std::size_t from = b << kFanShift;
     const std::size_t to = std::min(from + (std::size_t{1} << kFanShift), below.size());
     for (std::size_t c = from; c < to; ++c) {
-        if (below[c].Lo < e.Lo) e.Lo = below[c].Lo;
-        if (below[c].Hi > e.Hi) e.Hi = below[c].Hi;
+        if (below[c].Lo < e.Lo)
+            e.Lo = below[c].Lo;
+        if (below[c].Hi > e.Hi)
+            e.Hi = below[c].Hi;
     }
     return e;
 }
 
 // A level-k block holds 2^(6 + 3k) slots: the level follows from the
 // trailing zero bits of i and the bit width of the room up to b.
-int TExtremesIndex::LargestBlock(std::size_t i, std::size_t b) const {
+int TExtremesIndex::LargestBlock(std::size_t i, std::size_t b) const
+{
     constexpr std::size_t leaf = std::size_t{1} << kLeafShift;
-    if (i > b || b - i + 1 < leaf || (i & (leaf - 1)) != 0) return -1;
+    if (i > b || b - i + 1 < leaf || (i & (leaf - 1)) != 0)
+        return -1;
     const int bySize = (static_cast<int>(std::bit_width(b - i + 1)) - 1 - kLeafShift) / kFanShift;
     const int byAlignment = i == 0 ? bySize : (std::countr_zero(i) - kLeafShift) / kFanShift;
     return std::min({bySize, byAlignment, static_cast<int>(levels_.size()) - 1});
@@ -94,28 +109,33 @@ int TExtremesIndex::LargestBlock(std::size_t i, std::size_t b) const {
 
 // The slots up to the first block border one by one, then the largest blocks
 // that fit, then the rest.
-void TExtremesIndex::Extremes(const double* d, std::size_t a, std::size_t b, double& lo, double& hi) const {
+void TExtremesIndex::Extremes(const double* d, std::size_t a, std::size_t b, double& lo, double& hi) const
+{
     constexpr std::size_t leaf = std::size_t{1} << kLeafShift;
     const std::size_t head = std::min(b + 1, (a + leaf - 1) & ~(leaf - 1));
     WidenBy(d, a, head, lo, hi);
     std::size_t i = head;
     while (i <= b) {
         const int level = LargestBlock(i, b);
-        if (level < 0) break;
+        if (level < 0)
+            break;
         const int shift = LevelShift(static_cast<std::size_t>(level));
         const TBlockExtremes& e = levels_[static_cast<std::size_t>(level)][i >> shift];
         lo = e.Lo < lo ? e.Lo : lo;
         hi = e.Hi > hi ? e.Hi : hi;
         i += std::size_t{1} << shift;
     }
-    if (i <= b) WidenBy(d, i, b + 1, lo, hi);
+    if (i <= b)
+        WidenBy(d, i, b + 1, lo, hi);
 }
 
-void TExtremesIndex::Prefetch(const double* d, std::size_t capacity, std::size_t slot) const {
+void TExtremesIndex::Prefetch(const double* d, std::size_t capacity, std::size_t slot) const
+{
     constexpr std::size_t leaf = std::size_t{1} << kLeafShift;
     constexpr std::size_t perLine = 64 / sizeof(double);
     const std::size_t from = slot & ~(leaf - 1);
-    for (std::size_t s = from; s < std::min(from + leaf, capacity); s += perLine) __builtin_prefetch(d + s);
+    for (std::size_t s = from; s < std::min(from + leaf, capacity); s += perLine)
+        __builtin_prefetch(d + s);
     // A query that ends here walks a level's entries from the start of the
     // next level's block up to this one: at most 8 entries of 16 bytes,
     // which may straddle three cache lines. The levels shrink eightfold each,
@@ -124,7 +144,8 @@ void TExtremesIndex::Prefetch(const double* d, std::size_t capacity, std::size_t
     constexpr std::size_t kCachedLevelBytes = 256 * 1024;
     for (std::size_t k = 0; k < levels_.size(); ++k) {
         const std::size_t b = slot >> LevelShift(k);
-        if (b >= levels_[k].size() || levels_[k].size() * sizeof(TBlockExtremes) < kCachedLevelBytes) break;
+        if (b >= levels_[k].size() || levels_[k].size() * sizeof(TBlockExtremes) < kCachedLevelBytes)
+            break;
         const std::size_t start = b & ~((std::size_t{1} << kFanShift) - 1);
         __builtin_prefetch(&levels_[k][start]);
         __builtin_prefetch(&levels_[k][start + 4 <= b ? start + 4 : start]);
@@ -139,11 +160,13 @@ void TExtremesIndex::Prefetch(const double* d, std::size_t capacity, std::size_t
 // tried at the next smaller size, down to a leaf block, whose slots hold the
 // first one outside. The slots after the last whole block are read as those
 // before the first.
-std::size_t TExtremesIndex::LastWithin(const double* d, std::size_t a, std::size_t b, double lo, double hi) const {
+std::size_t TExtremesIndex::LastWithin(const double* d, std::size_t a, std::size_t b, double lo, double hi) const
+{
     // The first slot in from..to-1 outside the bounds, or to. A - 1 wraps
     // only when a is 0, and comes back by +1.
     auto firstOutside = [&](std::size_t from, std::size_t to) {
-        while (from < to && d[from] >= lo && d[from] <= hi) ++from;
+        while (from < to && d[from] >= lo && d[from] <= hi)
+            ++from;
         return from;
     };
     auto inside = [&](const TBlockExtremes& e) { return e.Lo >= lo && e.Hi <= hi; };
@@ -155,7 +178,8 @@ std::size_t TExtremesIndex::LastWithin(const double* d, std::size_t a, std::size
     constexpr std::size_t leaf = std::size_t{1} << kLeafShift;
     const std::size_t head = std::min(b + 1, (a + leaf - 1) & ~(leaf - 1));
     std::size_t i = looseOutside(a, head);
-    if (i < head) return i - 1;
+    if (i < head)
+        return i - 1;
     for (int level = LargestBlock(i, b); level >= 0; level = LargestBlock(i, b)) {
         bool passed = false;
         for (int k = level; k >= 0 && !passed; --k) {
@@ -165,9 +189,10 @@ std::size_t TExtremesIndex::LastWithin(const double* d, std::size_t a, std::size
                 passed = true;
             }
         }
-        if (!passed) return firstOutside(i, i + leaf) - 1;
+        if (!passed)
+            return firstOutside(i, i + leaf) - 1;
     }
     return looseOutside(i, b + 1) - 1;
 }
 
-}  // namespace nc
+} // namespace nc

@@ -37,9 +37,12 @@ public:
     // Forgets every block and the dirty interval.
     void Clear();
     // Slots lo..hi-1 were written.
-    void Touch(std::size_t lo, std::size_t hi) {
-        if (lo < dirtyLo_) dirtyLo_ = lo;
-        if (hi > dirtyHi_) dirtyHi_ = hi;
+    void Touch(std::size_t lo, std::size_t hi)
+    {
+        if (lo < dirtyLo_)
+            dirtyLo_ = lo;
+        if (hi > dirtyHi_)
+            dirtyHi_ = hi;
     }
     // Recomputes the blocks over the slots written since the last refresh.
     void Refresh(const TSlots& slots);
@@ -55,8 +58,8 @@ public:
     void Prefetch(const double* data, std::size_t capacity, std::size_t slot) const;
 
 private:
-    static constexpr int kLeafShift = 6;  // 64 slots per level-0 block
-    static constexpr int kFanShift = 3;   // 8 blocks of a level per block of the next
+    static constexpr int kLeafShift = 6; // 64 slots per level-0 block
+    static constexpr int kFanShift = 3;  // 8 blocks of a level per block of the next
     static int LevelShift(std::size_t level) { return kLeafShift + kFanShift * static_cast<int>(level); }
     // A block's lowest and highest value side by side: one cache line holds
     // both for four blocks, so a query's walk misses half as often as with
@@ -76,4 +79,4 @@ private:
     std::size_t dirtyHi_ = 0;
 };
 
-}  // namespace nc
+} // namespace nc

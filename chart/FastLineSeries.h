@@ -39,11 +39,13 @@ public:
     // settled at the top would vanish. One above and two below put the ends
     // on the first drawable row (the bottom edge is excluded, the row above
     // it is the outline's).
-    void SetVerticalMargins(int top, int bottom) {
+    void SetVerticalMargins(int top, int bottom)
+    {
         Store(marginTop_, std::clamp(top, 0, kLargestMargin));
         Store(marginBottom_, std::clamp(bottom, 0, kLargestMargin));
     }
-    void CalcVerticalMargins(int& top, int& bottom) const override {
+    void CalcVerticalMargins(int& top, int& bottom) const override
+    {
         top = marginTop_;
         bottom = marginBottom_;
     }
@@ -56,17 +58,22 @@ public:
     // The base's addition, with PointAdded bound here (the class is final),
     // so that the commonest call of a running chart makes no second virtual
     // call.
-    int AddPoint(double x, double y, const std::string& label = {}, TColor color = clDefault) override {
+    int AddPoint(double x, double y, const std::string& label = {}, TColor color = clDefault) override
+    {
         const int index = StorePoint(x, y, label, color);
-        if (index >= 0) PointAdded(index);
+        if (index >= 0)
+            PointAdded(index);
         return index;
     }
     // The base's steps, with RequestRepaint's call to the chart made inline
     // (the chart's class is complete here): a running chart does this for
     // every point.
-    void PointAdded(int index) override {
-        if (!autoRepaint_) DrawAddedPoint(index);
-        else if (AfterAddSteps(index) && ParentChart() != nullptr) ParentChart()->Invalidate();
+    void PointAdded(int index) override
+    {
+        if (!autoRepaint_)
+            DrawAddedPoint(index);
+        else if (AfterAddSteps(index) && ParentChart() != nullptr)
+            ParentChart()->Invalidate();
     }
     // The value whose pixel, or whose incoming segment, lies under (x, y);
     // -1 when none.
@@ -106,4 +113,4 @@ private:
 // than about a pixel from its line and within its bounding box.
 bool PointOnSegment(int px, int py, int x, int y, int xp, int yp);
 
-}  // namespace nc
+} // namespace nc

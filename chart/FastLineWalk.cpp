@@ -25,18 +25,20 @@ constexpr int kShortRun = 4;
 // With monotone pixels a predicate "all points from+1..m are on one pixel"
 // holds for every m up to some end and for none beyond: found by doubling
 // the step, then halving it.
-template <class Holds>
-int LastHolding(int from, int last, Holds holds) {
+template <class Holds> int LastHolding(int from, int last, Holds holds)
+{
     int good = from;
-    long long step = 1;  // wide: it doubles past half of any index range
+    long long step = 1; // wide: it doubles past half of any index range
     while (good < last) {
         const int probe = good + static_cast<int>(std::min<long long>(step, last - good));
         if (!holds(probe)) {
             int bad = probe;
             while (bad - good > 1) {
                 const int mid = good + (bad - good) / 2;
-                if (holds(mid)) good = mid;
-                else bad = mid;
+                if (holds(mid))
+                    good = mid;
+                else
+                    bad = mid;
             }
             return good;
         }
@@ -48,12 +50,14 @@ int LastHolding(int from, int last, Holds holds) {
 
 // The doubles in their order as unsigned integers (NaN aside): negative
 // values below -0, -0 next to +0, infinities at the ends.
-std::uint64_t OrderedKey(double v) {
+std::uint64_t OrderedKey(double v)
+{
     const auto bits = std::bit_cast<std::uint64_t>(v);
     return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
 }
 
-double FromOrderedKey(std::uint64_t key) {
+double FromOrderedKey(std::uint64_t key)
+{
     return std::bit_cast<double>((key >> 63) != 0 ? key & ~(std::uint64_t{1} << 63) : ~key);
 }
 
@@ -61,9 +65,10 @@ double FromOrderedKey(std::uint64_t key) {
 // for which on holds, given that it holds at in: on holds for one interval
 // of keys. The direction is a template argument, so that the bisection's
 // only data-dependent choice is which end moves.
-template <bool Up, class On>
-std::uint64_t LastKeyOn(std::uint64_t in, std::uint64_t off, On on) {
-    if (on(off)) return off;
+template <bool Up, class On> std::uint64_t LastKeyOn(std::uint64_t in, std::uint64_t off, On on)
+{
+    if (on(off))
+        return off;
     while ((Up ? off - in : in - off) > 1) {
         const std::uint64_t mid = Up ? in + (off - in) / 2 : off + (in - off) / 2;
         (on(mid) ? in : off) = mid;
@@ -71,35 +76,44 @@ std::uint64_t LastKeyOn(std::uint64_t in, std::uint64_t off, On on) {
     return in;
 }
 
-}  // namespace
+} // namespace
 
-bool TFastLineWalk::Applies(const TChartValueList& xs, const TChartValueList& ys) {
+bool TFastLineWalk::Applies(const TChartValueList& xs, const TChartValueList& ys)
+{
     return xs.Multiplier() > 0 && ys.Multiplier() > 0 && xs.IsAscending() && !xs.HasNaN() && !ys.HasNaN();
 }
 
 TFastLineWalk::TFastLineWalk(const TChartValueList& xs, const TChartValueList& ys, const LinearPixelMapper& xMap,
                              const LinearPixelMapper& yMap, TLineSink& sink, TRowBands& bands)
-    : xs_(xs), ys_(ys), xPixels_(xMap, xs), yPixels_(yMap, ys), sink_(sink), bands_(bands) {}
+    : xs_(xs), ys_(ys), xPixels_(xMap, xs), yPixels_(yMap, ys), sink_(sink), bands_(bands)
+{}
 
 // ------------------------------------------------------------ the calls
 
-void TFastLineWalk::Start(int first) {
+void TFastLineWalk::Start(int first)
+{
     const int x = xPixels_.At(first);
     const int y = yPixels_.At(first);
     // The line enters from the value just before the first one drawn.
-    if (first <= 0) sink_.MoveTo(x, y);
-    else sink_.Line(xPixels_.At(first - 1), yPixels_.At(first - 1), x, y);
+    if (first <= 0)
+        sink_.MoveTo(x, y);
+    else
+        sink_.Line(xPixels_.At(first - 1), yPixels_.At(first - 1), x, y);
     last_ = TPoint{x, y};
 }
 
-void TFastLineWalk::Flush() {
-    if (batched_ > 0) sink_.PolyLineTo(std::span<const TPoint>(batch_, static_cast<std::size_t>(batched_)));
+void TFastLineWalk::Flush()
+{
+    if (batched_ > 0)
+        sink_.PolyLineTo(std::span<const TPoint>(batch_, static_cast<std::size_t>(batched_)));
     batched_ = 0;
 }
 
-void TFastLineWalk::WalkPlain(int first, int last) {
+void TFastLineWalk::WalkPlain(int first, int last)
+{
     Start(first);
-    for (int i = first + 1; i <= last; ++i) Next(xPixels_.At(i), yPixels_.At(i));
+    for (int i = first + 1; i <= last; ++i)
+        Next(xPixels_.At(i), yPixels_.At(i));
     Flush();
 }
 
@@ -113,17 +127,20 @@ void TFastLineWalk::WalkPlain(int first, int last) {
 // A point about kShortRun columns on and the next one tell most misses
 // without the row's band, whose search costs a hundred pixel computations
 // for each new row.
-NC_WALK_STEP bool TFastLineWalk::RunAcrossColumns(int& i, int last) {
+NC_WALK_STEP bool TFastLineWalk::RunAcrossColumns(int& i, int last)
+{
     if (runWait_ > 0) {
         --runWait_;
         return false;
     }
-    if (!reduceColumns_ && !denseColumns_) return false;
+    if (!reduceColumns_ && !denseColumns_)
+        return false;
     const int probe = static_cast<int>(std::min<long long>(last, i + 1LL * kShortRun * column_.Width));
     int m = i;
     // The probe bypasses At, whose two remembered pixels serve the column
     // search.
-    if (yPixels_.OfRaw(ys_.RawAt(probe)) == last_.Y && yPixels_.At(i + 1) == last_.Y) m = RunEnd(i, last);
+    if (yPixels_.OfRaw(ys_.RawAt(probe)) == last_.Y && yPixels_.At(i + 1) == last_.Y)
+        m = RunEnd(i, last);
     const int xm = m > i ? xPixels_.At(m) : last_.X;
     if (std::abs(xm - last_.X) < kShortRun) {
         runWait_ = runBackoff_;
@@ -134,7 +151,8 @@ NC_WALK_STEP bool TFastLineWalk::RunAcrossColumns(int& i, int last) {
         LineTo(xm, last_.Y);
     } else {
         const int step = xm > last_.X ? 1 : -1;
-        for (int x = last_.X + step; x != xm + step; x += step) Next(x, last_.Y);
+        for (int x = last_.X + step; x != xm + step; x += step)
+            Next(x, last_.Y);
     }
     i = m;
     // Point m ends the run: the next row change is in its column.
@@ -143,7 +161,8 @@ NC_WALK_STEP bool TFastLineWalk::RunAcrossColumns(int& i, int last) {
     return true;
 }
 
-NC_WALK_STEP void TFastLineWalk::OpenColumn(int i, int last) {
+NC_WALK_STEP void TFastLineWalk::OpenColumn(int i, int last)
+{
     column_.Open = true;
     column_.X = last_.X;
     column_.End = ColumnEnd(i, last, column_.Width);
@@ -158,31 +177,39 @@ NC_WALK_STEP void TFastLineWalk::OpenColumn(int i, int last) {
     }
 }
 
-NC_WALK_STEP void TFastLineWalk::ReduceColumn(int i, int j) {
+NC_WALK_STEP void TFastLineWalk::ReduceColumn(int i, int j)
+{
     double lo;
     double hi;
     ys_.RawExtremes(i + 1, j - 1, lo, hi);
     for (int y : {yPixels_.OfRaw(lo), yPixels_.OfRaw(hi)}) {
-        if (y != last_.Y) LineTo(last_.X, y);
+        if (y != last_.Y)
+            LineTo(last_.X, y);
     }
     Next(xPixels_.At(j), yPixels_.At(j));
 }
 
-void TFastLineWalk::DrawLastColumn(int i, int j) {
+void TFastLineWalk::DrawLastColumn(int i, int j)
+{
     int rows[3];
     const int count = LastColumnRows(i, j, rows);
-    for (int k = 0; k < count; ++k) Next(last_.X, rows[k]);
+    for (int k = 0; k < count; ++k)
+        Next(last_.X, rows[k]);
 }
 
-NC_WALK_STEP int TFastLineWalk::StepInColumn(int i, int last) {
-    if (onPixel_) i = RunEnd(i, column_.End);
-    if (i >= last) return i;
+NC_WALK_STEP int TFastLineWalk::StepInColumn(int i, int last)
+{
+    if (onPixel_)
+        i = RunEnd(i, column_.End);
+    if (i >= last)
+        return i;
     ++i;
     onPixel_ = !Next(xPixels_.At(i), yPixels_.At(i));
     return i;
 }
 
-void TFastLineWalk::Walk(int first, int last, bool reduceColumns) {
+void TFastLineWalk::Walk(int first, int last, bool reduceColumns)
+{
     reduceColumns_ = reduceColumns;
     // X values kept as a rule less than a pixel apart leave no pixel column
     // between two points empty: the plain walk along a run of points on one
@@ -236,12 +263,14 @@ void TFastLineWalk::Walk(int first, int last, bool reduceColumns) {
 // Columns hold about as many points as the one before, so the search starts
 // there: with evenly spaced X it costs two or three pixel computations
 // instead of a doubling and a bisection over the whole column.
-int TFastLineWalk::ColumnEnd(int from, int last, int guess) {
+int TFastLineWalk::ColumnEnd(int from, int last, int guess)
+{
     const int x = xPixels_.At(from);
     auto holds = [&](int m) { return xPixels_.At(m) == x; };
     const int g = from + std::clamp(guess, 0, last - from);
     if (holds(g)) {
-        if (g == last || !holds(g + 1)) return g;
+        if (g == last || !holds(g + 1))
+            return g;
         return LastHolding(g + 1, last, holds);
     }
     // Down from the guess by doubling steps to a point of the column, then
@@ -263,8 +292,10 @@ int TFastLineWalk::ColumnEnd(int from, int last, int guess) {
     return good;
 }
 
-TFastLineWalk::TRawBand TFastLineWalk::BandOf(int y, double raw) {
-    if (const auto found = bands_.find(y); found != bands_.end()) return found->second;
+TFastLineWalk::TRawBand TFastLineWalk::BandOf(int y, double raw)
+{
+    if (const auto found = bands_.find(y); found != bands_.end())
+        return found->second;
     auto on = [&](std::uint64_t key) { return yPixels_.OfRaw(FromOrderedKey(key)) == y; };
     const std::uint64_t at = OrderedKey(raw);
     // The lowest value on the row: keys from raw down to -infinity; the
@@ -278,7 +309,8 @@ TFastLineWalk::TRawBand TFastLineWalk::BandOf(int y, double raw) {
 // Within one pixel column only the rows need testing: the run goes on while
 // the values stay within the raw band of the row, which the extremes index
 // passes over a block at a time.
-int TFastLineWalk::RunEnd(int from, int end) {
+int TFastLineWalk::RunEnd(int from, int end)
+{
     const TRawBand band = BandOf(last_.Y, ys_.RawAt(from));
     return ys_.LastWithin(from, end, band.Lo, band.Hi);
 }
@@ -292,7 +324,8 @@ int TFastLineWalk::RunEnd(int from, int end) {
 // segment. The first visit and its end come from the extremes index, so a
 // column of a million points costs a few searches instead of a run search at
 // every row change.
-int TFastLineWalk::LastColumnRows(int from, int last, int (&rows)[3]) {
+int TFastLineWalk::LastColumnRows(int from, int last, int (&rows)[3])
+{
     double lo;
     double hi;
     ys_.RawExtremes(from, last - 1, lo, hi);
@@ -338,4 +371,4 @@ int TFastLineWalk::LastColumnRows(int from, int last, int (&rows)[3]) {
     return 2;
 }
 
-}  // namespace nc
+} // namespace nc

@@ -100,9 +100,11 @@ private:
         // How far apart, in pixels, two raw values at most gap apart land
         // before rounding (the multiplier is positive here).
         double PixelSpan(double gap) const { return gap * list_.Multiplier() * map_.PixelsPerUnit(); }
-        int At(int index) {
+        int At(int index)
+        {
             Memo& m = memo_[index & 1];
-            if (m.Index != index) m = Memo{index, OfRaw(list_.RawAt(index))};
+            if (m.Index != index)
+                m = Memo{index, OfRaw(list_.RawAt(index))};
             return m.Pixel;
         }
 
@@ -120,23 +122,27 @@ private:
     struct TColumn {
         bool Open = false;
         int X = 0;
-        int End = 0;     // its last index
-        int Width = 1;   // its points after the first, at least 1
-        bool Reduced = false;  // column reduction tried
+        int End = 0;          // its last index
+        int Width = 1;        // its points after the first, at least 1
+        bool Reduced = false; // column reduction tried
     };
 
     // ---- the line's calls
     // The first point: MoveTo, or the line from the point before.
     void Start(int first);
     // LineTo (x, y), unless it is the pixel drawn last; whether it drew.
-    bool Next(int x, int y) {
-        if (x == last_.X && y == last_.Y) return false;
+    bool Next(int x, int y)
+    {
+        if (x == last_.X && y == last_.Y)
+            return false;
         LineTo(x, y);
         return true;
     }
-    void LineTo(int x, int y) {
+    void LineTo(int x, int y)
+    {
         batch_[batched_++] = TPoint{x, y};
-        if (batched_ == kLineBatch) Flush();
+        if (batched_ == kLineBatch)
+            Flush();
         last_ = TPoint{x, y};
     }
     void Flush();
@@ -197,4 +203,4 @@ private:
     TRowBands& bands_;
 };
 
-}  // namespace nc
+} // namespace nc

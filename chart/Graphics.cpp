@@ -10,12 +10,15 @@ namespace nc {
 
 // ---------------------------------------------------------------------- TPen
 
-void TPen::Assign(const TPen& source) {
-    if (&source == this) return;
+void TPen::Assign(const TPen& source)
+{
+    if (&source == this)
+        return;
     RepaintIf(AssignFields(source));
 }
 
-bool TPen::AssignFields(const TPen& source) {
+bool TPen::AssignFields(const TPen& source)
+{
     bool changed = StoreChanged(color_, source.color_);
     changed |= StoreChanged(mode_, source.mode_);
     changed |= StoreChanged(style_, source.style_);
@@ -25,8 +28,10 @@ bool TPen::AssignFields(const TPen& source) {
 
 // -------------------------------------------------------------------- TBrush
 
-void TBrush::Assign(const TBrush& source) {
-    if (&source == this) return;
+void TBrush::Assign(const TBrush& source)
+{
+    if (&source == this)
+        return;
     bool changed = StoreChanged(color_, source.color_);
     changed |= StoreChanged(style_, source.style_);
     changed |= StoreChanged(bitmap_, source.bitmap_);
@@ -35,8 +40,10 @@ void TBrush::Assign(const TBrush& source) {
 
 // --------------------------------------------------------------------- TFont
 
-void TFont::Assign(const TFont& source) {
-    if (&source == this) return;
+void TFont::Assign(const TFont& source)
+{
+    if (&source == this)
+        return;
     bool changed = StoreChanged(name_, source.name_);
     changed |= StoreChanged(height_, source.height_);
     changed |= StoreChanged(color_, source.color_);
@@ -45,7 +52,8 @@ void TFont::Assign(const TFont& source) {
     RepaintIf(changed);
 }
 
-DeviceFont TFont::ToDeviceFont() const {
+DeviceFont TFont::ToDeviceFont() const
+{
     DeviceFont f;
     f.Name = name_;
     f.Height = height_;
@@ -60,19 +68,23 @@ DeviceFont TFont::ToDeviceFont() const {
 
 // ------------------------------------------------------------------- TCanvas
 
-TCanvas::TCanvas(DrawDevice* device) : device_(device) {
+TCanvas::TCanvas(DrawDevice* device) : device_(device)
+{
     pen_.OnChange = [this] { penValid_ = false; };
     brush_.OnChange = [this] { brushValid_ = false; };
     font_.OnChange = [this] { fontValid_ = false; };
 }
 
-void TCanvas::SetDevice(DrawDevice* device) {
+void TCanvas::SetDevice(DrawDevice* device)
+{
     device_ = device;
     penValid_ = brushValid_ = fontValid_ = false;
 }
 
-DrawDevice* TCanvas::Handle() {
-    if (device_ == nullptr) return nullptr;
+DrawDevice* TCanvas::Handle()
+{
+    if (device_ == nullptr)
+        return nullptr;
     if (!penValid_) {
         device_->SelectPen(DevicePen{ColorToRGB(pen_.Color()), pen_.Style(), pen_.Width(), pen_.Mode()});
         penValid_ = true;
@@ -97,7 +109,8 @@ DrawDevice* TCanvas::Handle() {
 // ------------------------------------------------------------------- TBitmap
 
 TBitmap::TBitmap(std::unique_ptr<DrawDevice> device, bool monochrome)
-    : device_(std::move(device)), canvas_(std::make_unique<TCanvas>(device_.get())), monochrome_(monochrome) {}
+    : device_(std::move(device)), canvas_(std::make_unique<TCanvas>(device_.get())), monochrome_(monochrome)
+{}
 
 void DrawPixelPicture(QPainter& painter, QPoint at, const QImage& picture)
 {
@@ -112,4 +125,4 @@ void DrawPixelPicture(QPainter& painter, QPoint at, const QImage& picture)
     painter.restore();
 }
 
-}  // namespace nc
+} // namespace nc

@@ -92,7 +92,7 @@ public:
 
 private:
     std::string name_ = "Arial";
-    int height_ = -11;  // 8 points at 96 pixels per inch
+    int height_ = -11; // 8 points at 96 pixels per inch
     TColor color_ = clBlack;
     TFontStyles style_ = 0;
     int pixelsPerInch_ = 96;
@@ -155,4 +155,4 @@ private:
 // the picture is resampled smoothly there instead.
 void DrawPixelPicture(QPainter& painter, QPoint at, const QImage& picture);
 
-}  // namespace nc
+} // namespace nc

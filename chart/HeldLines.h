@@ -26,7 +26,7 @@ class HeldLines {
 public:
     struct Column {
         int X;
-        int Top;  // rows Top .. Bottom - 1, inside the picture
+        int Top; // rows Top .. Bottom - 1, inside the picture
         int Bottom;
         std::uint32_t Rgb;
         // The pen's pattern as met going down the rows (a line walked upwards
@@ -34,13 +34,13 @@ public:
         // starts at phase 0 is drawn. One bit, period 1, for a solid pen.
         std::uint32_t Pattern;
         int Period;
-        int Phase;  // the pattern's phase at row Top
+        int Phase; // the pattern's phase at row Top
     };
     // The line of column x over rows top .. bottom - 1 in colour rgb, whose
     // pattern (on bits and period) is at phase at row top and walks forward
     // going down when down is set, backwards otherwise.
-    static Column ColumnOf(int x, int top, int bottom, std::uint32_t rgb, std::uint32_t onBits, int period,
-                           int phase, bool down);
+    static Column ColumnOf(int x, int top, int bottom, std::uint32_t rgb, std::uint32_t onBits, int period, int phase,
+                           bool down);
 
     // Shorter lines are better written at once: holding them saves nothing,
     // and a dense dotted curve draws one per point.
@@ -50,7 +50,8 @@ public:
     // As many are held as writing them in a short loop per band allows: the
     // owner should write them now.
     bool Full() const { return held_.size() >= kMaxHeld; }
-    bool Overlaps(const TRect& r) const {
+    bool Overlaps(const TRect& r) const
+    {
         TRect common;
         return !held_.empty() && IntersectRect(common, r, box_);
     }
@@ -67,8 +68,8 @@ private:
     static constexpr int kBand = 16;
     static constexpr std::size_t kMaxHeld = 128;
 
-    std::vector<Column> held_;  // in the order held
-    TRect box_;                 // bounds them while there are any
+    std::vector<Column> held_; // in the order held
+    TRect box_;                // bounds them while there are any
 };
 
-}  // namespace nc
+} // namespace nc

@@ -24,19 +24,25 @@ namespace {
 // Rows up to this long are drawn pixel by pixel by LineTo itself.
 constexpr int kShortRow = 16;
 
-bool HaveGuiApplication() {
+bool HaveGuiApplication()
+{
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
 // A coordinate summed wide, held to 2^30 either side: far-off positions only
 // need to stay far off, not exact, and the room left keeps later sums in int.
-int FarOff(long long v) { return static_cast<int>(std::clamp(v, -(1LL << 30), 1LL << 30)); }
+int FarOff(long long v)
+{
+    return static_cast<int>(std::clamp(v, -(1LL << 30), 1LL << 30));
+}
 
 // A run of pixels lo .. hi - 1 along a row or column at fixed across it,
 // narrowed to the clip's alongLo .. alongHi - 1; false when nothing of it is
 // inside the clip, whose other edges are acrossLo .. acrossHi - 1.
-bool ClipRun(int fixed, int acrossLo, int acrossHi, int& lo, int& hi, int alongLo, int alongHi) {
-    if (fixed < acrossLo || fixed >= acrossHi) return false;
+bool ClipRun(int fixed, int acrossLo, int acrossHi, int& lo, int& hi, int alongLo, int alongHi)
+{
+    if (fixed < acrossLo || fixed >= acrossHi)
+        return false;
     lo = std::max(lo, alongLo);
     hi = std::min(hi, alongHi);
     return hi > lo;
@@ -47,8 +53,9 @@ bool ClipRun(int fixed, int acrossLo, int acrossHi, int& lo, int& hi, int alongL
 // positive. Kept out of WalkLine, whose many values otherwise push the
 // colour out of the registers and into a load per pixel (bench_chart's
 // BM_ImageDeviceLongDiagonal); called once per line, not per pixel.
-[[gnu::noinline]] void WalkSolid(std::uint32_t* p, long long major, long long minor, int pixelMajor,
-                                 int pixelMinor, std::uint32_t rgb) {
+[[gnu::noinline]] void WalkSolid(std::uint32_t* p, long long major, long long minor, int pixelMajor, int pixelMinor,
+                                 std::uint32_t rgb)
+{
     long long e = 2 * minor - major;
     for (long long i = 0; i < major; ++i) {
         *p = rgb;
@@ -61,36 +68,45 @@ bool ClipRun(int fixed, int acrossLo, int acrossHi, int& lo, int& hi, int alongL
     }
 }
 
-}  // namespace
+} // namespace
 
-ImageDevice::ImageDevice(int width, int height, bool monochrome) : DrawDevice(width, height), picture_(width, height) {
+ImageDevice::ImageDevice(int width, int height, bool monochrome) : DrawDevice(width, height), picture_(width, height)
+{
     SetMonochromeFlag(monochrome);
 }
 
-TColor ImageDevice::PixelAt(int x, int y) const {
-    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return clBlack;
+TColor ImageDevice::PixelAt(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= Width() || y >= Height())
+        return clBlack;
     return FromRgb32(reinterpret_cast<const std::uint32_t*>(ImageDevice::Image()->constScanLine(y))[x]);
 }
 
-void ImageDevice::PlotPixel(int x, int y, std::uint32_t rgb, TPenMode mode) {
+void ImageDevice::PlotPixel(int x, int y, std::uint32_t rgb, TPenMode mode)
+{
     const TRect& c = ClipRect();
-    if (x < c.Left || x >= c.Right || y < c.Top || y >= c.Bottom) return;
-    std::uint32_t* p = BitsBeside(TRect{x, y, x + 1, y + 1});  // sets the stride first
+    if (x < c.Left || x >= c.Right || y < c.Top || y >= c.Bottom)
+        return;
+    std::uint32_t* p = BitsBeside(TRect{x, y, x + 1, y + 1}); // sets the stride first
     p += y * Stride() + x;
     *p = mode == pmCopy ? rgb : ApplyMode(*p, rgb, mode);
 }
 
-void ImageDevice::StyledPixel(int x, int y, std::uint32_t rgb) {
+void ImageDevice::StyledPixel(int x, int y, std::uint32_t rgb)
+{
     const StylePattern pattern = PatternOf(Pen().Style);
     const int phase = StylePhase();
-    if ((pattern.OnBits >> phase) & 1u) PlotPixel(x, y, rgb, Pen().Mode);
+    if ((pattern.OnBits >> phase) & 1u)
+        PlotPixel(x, y, rgb, Pen().Mode);
     SetStylePhase(phase + 1 == pattern.Period ? 0 : phase + 1);
 }
 
-void ImageDevice::LineTo(int x, int y) {
+void ImageDevice::LineTo(int x, int y)
+{
     const TPoint from = CurrentPoint();
     SetCurrentPoint(x, y);
-    if (Pen().Style == psClear || (from.X == x && from.Y == y)) return;
+    if (Pen().Style == psClear || (from.X == x && from.Y == y))
+        return;
     if (Pen().Width > 1) {
         WideLine(from.X, from.Y, x, y);
         return;
@@ -98,14 +114,18 @@ void ImageDevice::LineTo(int x, int y) {
     const bool plain = Pen().Mode == pmCopy && (Pen().Style == psSolid || Pen().Style == psInsideFrame);
     if (plain && from.Y == y) {
         // Horizontal runs are the commonest chart line: one clipped fill.
-        if (x > from.X) SpanRow(y, from.X, x);
-        else SpanRow(y, x + 1, from.X + 1);
+        if (x > from.X)
+            SpanRow(y, from.X, x);
+        else
+            SpanRow(y, x + 1, from.X + 1);
         return;
     }
     if (plain && from.X == x) {
         // Vertical ones come next: a dense curve's columns are drawn as them.
-        if (y > from.Y) SpanColumn(x, from.Y, y);
-        else SpanColumn(x, y + 1, from.Y + 1);
+        if (y > from.Y)
+            SpanColumn(x, from.Y, y);
+        else
+            SpanColumn(x, y + 1, from.Y + 1);
         return;
     }
     if (from.Y == y && x > from.X && x - from.X <= kShortRow && Pen().Mode == pmCopy) {
@@ -121,7 +141,8 @@ void ImageDevice::LineTo(int x, int y) {
 // pixels are the segments' (each leaves out its end, where the next starts),
 // and a pattern's phase runs on from segment to segment as along one line. A
 // flat dotted curve thus costs one styled row, not one per pixel column.
-void ImageDevice::PolyLineTo(std::span<const TPoint> points) {
+void ImageDevice::PolyLineTo(std::span<const TPoint> points)
+{
     const bool thin = Pen().Width <= 1;
     const std::size_t n = points.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -129,8 +150,8 @@ void ImageDevice::PolyLineTo(std::span<const TPoint> points) {
         std::size_t last = i;
         if (thin && points[i].Y == from.Y && points[i].X != from.X) {
             const bool right = points[i].X > from.X;
-            while (last + 1 < n && points[last + 1].Y == from.Y &&
-                   (right ? points[last + 1].X > points[last].X : points[last + 1].X < points[last].X)) {
+            while (last + 1 < n && points[last + 1].Y == from.Y
+                   && (right ? points[last + 1].X > points[last].X : points[last + 1].X < points[last].X)) {
                 ++last;
             }
         }
@@ -142,7 +163,8 @@ void ImageDevice::PolyLineTo(std::span<const TPoint> points) {
 // WalkLine's pixels for a short styled line to the right along a row (a
 // dotted reference curve draws one per pixel column), without the general
 // walk's set-up, whose two divisions cost more than the pixels.
-void ImageDevice::ShortStyledRow(int x0, int x1, int y) {
+void ImageDevice::ShortStyledRow(int x0, int x1, int y)
+{
     const StylePattern pattern = PatternOf(Pen().Style);
     int phase = StylePhase();
     const TRect& c = ClipRect();
@@ -151,7 +173,8 @@ void ImageDevice::ShortStyledRow(int x0, int x1, int y) {
         std::uint32_t* row = BitsBeside(TRect{std::max(x0, c.Left), y, std::min(x1, c.Right), y + 1});
         row += y * Stride();
         for (int x = x0; x < x1; ++x) {
-            if (x >= c.Left && x < c.Right && ((pattern.OnBits >> phase) & 1u) != 0) row[x] = rgb;
+            if (x >= c.Left && x < c.Right && ((pattern.OnBits >> phase) & 1u) != 0)
+                row[x] = rgb;
             phase = phase + 1 == pattern.Period ? 0 : phase + 1;
         }
     } else {
@@ -160,35 +183,43 @@ void ImageDevice::ShortStyledRow(int x0, int x1, int y) {
     SetStylePhase(phase);
 }
 
-void ImageDevice::SpanRow(int y, int x0, int x1) {
+void ImageDevice::SpanRow(int y, int x0, int x1)
+{
     const TRect& c = ClipRect();
-    if (!ClipRun(y, c.Top, c.Bottom, x0, x1, c.Left, c.Right)) return;
-    std::uint32_t* row = BitsBeside(TRect{x0, y, x1, y + 1});  // sets the stride first
+    if (!ClipRun(y, c.Top, c.Bottom, x0, x1, c.Left, c.Right))
+        return;
+    std::uint32_t* row = BitsBeside(TRect{x0, y, x1, y + 1}); // sets the stride first
     row += y * Stride();
     FillPixels(row + x0, x1 - x0, ToRgb32(DeviceColor(Pen().Color)));
 }
 
-void ImageDevice::SpanColumn(int x, int y0, int y1) {
+void ImageDevice::SpanColumn(int x, int y0, int y1)
+{
     const TRect& c = ClipRect();
-    if (!ClipRun(x, c.Left, c.Right, y0, y1, c.Top, c.Bottom)) return;
+    if (!ClipRun(x, c.Left, c.Right, y0, y1, c.Top, c.Bottom))
+        return;
     const std::uint32_t rgb = ToRgb32(DeviceColor(Pen().Color));
     if (y1 - y0 >= HeldLines::kMinRows) {
         HoldColumn(HeldLines::ColumnOf(x, y0, y1, rgb, 1u, 1, 0, true));
         return;
     }
-    std::uint32_t* p = BitsBeside(TRect{x, y0, x + 1, y1});  // detaches first: the stride is known from then on
+    std::uint32_t* p = BitsBeside(TRect{x, y0, x + 1, y1}); // detaches first: the stride is known from then on
     const qsizetype stride = Stride();
     p += y0 * stride + x;
-    for (int y = y0; y < y1; ++y, p += stride) *p = rgb;
+    for (int y = y0; y < y1; ++y, p += stride)
+        *p = rgb;
 }
 
-void ImageDevice::HoldColumn(const HeldLines::Column& column) {
-    picture_.MarkChanged();  // a whole fill of the old colour must still cover the line
+void ImageDevice::HoldColumn(const HeldLines::Column& column)
+{
+    picture_.MarkChanged(); // a whole fill of the old colour must still cover the line
     held_.Hold(column);
-    if (held_.Full()) WriteHeldLinesNow();
+    if (held_.Full())
+        WriteHeldLinesNow();
 }
 
-void ImageDevice::WriteHeldLinesNow() const {
+void ImageDevice::WriteHeldLinesNow() const
+{
     // Lines are held only by non-const calls, so this device is not a const
     // object: writing them out from a read is allowed.
     auto& self = const_cast<ImageDevice&>(*this);
@@ -198,7 +229,8 @@ void ImageDevice::WriteHeldLinesNow() const {
 
 // Bresenham's walk over every pixel from (x0, y0) to (x1, y1) except the
 // last. At an exact half-way point the minor coordinate stays where it was.
-void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
+void ImageDevice::WalkLine(int x0, int y0, int x1, int y1)
+{
     const std::uint32_t rgb = ToRgb32(DeviceColor(Pen().Color));
     const bool plain = Pen().Mode == pmCopy && (Pen().Style == psSolid || Pen().Style == psInsideFrame);
     const long long dx = std::llabs(static_cast<long long>(x1) - x0);
@@ -206,12 +238,14 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     const int sx = x1 > x0 ? 1 : -1;
     const int sy = y1 > y0 ? 1 : -1;
     const TRect& c = ClipRect();
-    const bool inside = std::min(x0, x1) >= c.Left && std::max(x0, x1) < c.Right && std::min(y0, y1) >= c.Top &&
-                        std::max(y0, y1) < c.Bottom;
+    const bool inside = std::min(x0, x1) >= c.Left && std::max(x0, x1) < c.Right && std::min(y0, y1) >= c.Top
+        && std::max(y0, y1) < c.Bottom;
     if (plain && inside && dx == 0) {
         // A rectangle's side: the column rule, which holds long ones.
-        if (y1 > y0) SpanColumn(x0, y0, y1);
-        else SpanColumn(x0, y1 + 1, y0 + 1);
+        if (y1 > y0)
+            SpanColumn(x0, y0, y1);
+        else
+            SpanColumn(x0, y1 + 1, y0 + 1);
         return;
     }
     const bool xMajor = dx >= dy;
@@ -219,8 +253,8 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     const long long minor = xMajor ? dy : dx;
     if (plain && inside) {
         // Unclipped solid copy: write straight into the rows.
-        std::uint32_t* p =
-            BitsBeside(TRect{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1});
+        std::uint32_t* p
+            = BitsBeside(TRect{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1});
         const int stride = static_cast<int>(Stride());
         p += y0 * stride + x0;
         WalkSolid(p, major, minor, xMajor ? sx : sy * stride, xMajor ? sy * stride : sx, rgb);
@@ -230,7 +264,8 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     // inside the clip, so that a far-away end point costs no more than the
     // clip is wide. The minor coordinate and the error at the first step come
     // from the closed form of the walk; the style phase skips ahead likewise.
-    if (major == 0) return;
+    if (major == 0)
+        return;
     const long long major0 = xMajor ? x0 : y0;
     const long long minor0 = xMajor ? y0 : x0;
     const int stepMajor = xMajor ? sx : sy;
@@ -244,26 +279,28 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
     const StylePattern pattern = PatternOf(Pen().Style);
     const int startPhase = StylePhase();
     SetStylePhase(static_cast<int>((startPhase + major) % pattern.Period));
-    if (first > last) return;
+    if (first > last)
+        return;
     if (minor == 0) {
         // Straight across or down (grid lines, ticks, axis lines): one row or
         // column, tested against the clip once.
         const long long fixed = minor0;
-        if (fixed < (xMajor ? c.Top : c.Left) || fixed >= (xMajor ? c.Bottom : c.Right)) return;
-        const long long lo = stepMajor > 0 ? major0 + first : major0 - last;  // the line's pixels: lo .. hi
+        if (fixed < (xMajor ? c.Top : c.Left) || fixed >= (xMajor ? c.Bottom : c.Right))
+            return;
+        const long long lo = stepMajor > 0 ? major0 + first : major0 - last; // the line's pixels: lo .. hi
         const long long hi = stepMajor > 0 ? major0 + last : major0 - first;
         const TPenMode lineMode = Pen().Mode;
         if (!xMajor && lineMode == pmCopy && hi - lo + 1 >= HeldLines::kMinRows) {
             // Phase at the top row: a line walked upwards meets it last.
             const int topPhase = static_cast<int>((startPhase + (stepMajor > 0 ? first : last)) % pattern.Period);
             HoldColumn(HeldLines::ColumnOf(static_cast<int>(fixed), static_cast<int>(lo), static_cast<int>(hi + 1), rgb,
-                               pattern.OnBits, pattern.Period, topPhase, stepMajor > 0));
+                                           pattern.OnBits, pattern.Period, topPhase, stepMajor > 0));
             return;
         }
         std::uint32_t* bits = BitsBeside(xMajor ? TRect{static_cast<int>(lo), static_cast<int>(fixed),
                                                         static_cast<int>(hi + 1), static_cast<int>(fixed + 1)}
-                                                 : TRect{static_cast<int>(fixed), static_cast<int>(lo),
-                                                         static_cast<int>(fixed + 1), static_cast<int>(hi + 1)});
+                                                : TRect{static_cast<int>(fixed), static_cast<int>(lo),
+                                                        static_cast<int>(fixed + 1), static_cast<int>(hi + 1)});
         const qsizetype stride = Stride();
         const qsizetype step = xMajor ? stepMajor : stepMajor * stride;
         std::uint32_t* p = xMajor ? bits + fixed * stride + (major0 + stepMajor * first)
@@ -279,7 +316,8 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
             return;
         }
         for (long long i = first; i <= last; ++i, p += step) {
-            if ((pattern.OnBits >> phase) & 1u) *p = lineMode == pmCopy ? rgb : ApplyMode(*p, rgb, lineMode);
+            if ((pattern.OnBits >> phase) & 1u)
+                *p = lineMode == pmCopy ? rgb : ApplyMode(*p, rgb, lineMode);
             phase = phase + 1 == pattern.Period ? 0 : phase + 1;
         }
         return;
@@ -313,7 +351,8 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1) {
 
 // As PlotPixel for every set pixel of the mask, with the image's rows and the
 // clip read once rather than per pixel.
-void ImageDevice::PlotMask(const CoverageMask& mask, std::uint32_t rgb, TPenMode mode) {
+void ImageDevice::PlotMask(const CoverageMask& mask, std::uint32_t rgb, TPenMode mode)
+{
     const int width = mask.Image.width();
     const int height = mask.Image.height();
     const TRect& c = ClipRect();
@@ -321,13 +360,16 @@ void ImageDevice::PlotMask(const CoverageMask& mask, std::uint32_t rgb, TPenMode
     const qsizetype stride = Stride();
     for (int y = 0; y < height; ++y) {
         const int dy = mask.Top + y;
-        if (dy < c.Top || dy >= c.Bottom) continue;
+        if (dy < c.Top || dy >= c.Bottom)
+            continue;
         const auto* m = reinterpret_cast<const std::uint32_t*>(mask.Image.constScanLine(y));
         std::uint32_t* row = bits + dy * stride;
         for (int x = 0; x < width; ++x) {
-            if (m[x] == 0) continue;
+            if (m[x] == 0)
+                continue;
             const int dx = mask.Left + x;
-            if (dx < c.Left || dx >= c.Right) continue;
+            if (dx < c.Left || dx >= c.Right)
+                continue;
             row[dx] = mode == pmCopy ? rgb : ApplyMode(row[dx], rgb, mode);
         }
     }
@@ -336,10 +378,11 @@ void ImageDevice::PlotMask(const CoverageMask& mask, std::uint32_t rgb, TPenMode
 // Paints a figure's outline white with pen on a mask aimed at device
 // coordinates over the part of bounds inside the clip, then writes the
 // device pen's colour in its mode wherever the mask is set.
-template <class Paint>
-void ImageDevice::PlotPainted(const TRect& bounds, const QPen& pen, Paint paint) {
+template <class Paint> void ImageDevice::PlotPainted(const TRect& bounds, const QPen& pen, Paint paint)
+{
     CoverageMask mask = ClearMaskWithin(bounds, ClipRect());
-    if (mask.Image.isNull()) return;
+    if (mask.Image.isNull())
+        return;
     {
         QPainter painter(&mask.Image);
         AimPainter(painter, mask);
@@ -349,7 +392,8 @@ void ImageDevice::PlotPainted(const TRect& bounds, const QPen& pen, Paint paint)
     PlotMask(mask, ToRgb32(DeviceColor(Pen().Color)), Pen().Mode);
 }
 
-void ImageDevice::WideLine(int x0, int y0, int x1, int y1) {
+void ImageDevice::WideLine(int x0, int y0, int x1, int y1)
+{
     const int w = Pen().Width;
     const TRect bounds{FarOff(std::min(x0, x1) - 1LL * w), FarOff(std::min(y0, y1) - 1LL * w),
                        FarOff(std::max(x0, x1) + 1LL + w), FarOff(std::max(y0, y1) + 1LL + w)};
@@ -357,26 +401,31 @@ void ImageDevice::WideLine(int x0, int y0, int x1, int y1) {
                 [&](QPainter& painter) { painter.drawLine(QPoint(x0, y0), QPoint(x1, y1)); });
 }
 
-void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
+void ImageDevice::FillArea(const TRect& r, bool withPenMode)
+{
     const DeviceBrush& brush = Brush();
-    if (brush.Style == bsClear) return;
+    if (brush.Style == bsClear)
+        return;
     TRect area;
-    if (!IntersectRect(area, r, ClipRect())) return;
+    if (!IntersectRect(area, r, ClipRect()))
+        return;
     const TPenMode mode = withPenMode ? Pen().Mode : pmCopy;
     const std::uint32_t fg = ToRgb32(DeviceColor(brush.Color));
     const std::uint32_t bg = ToRgb32(DeviceColor(GetBkColor()));
     const bool opaque = GetBkMode() == OPAQUE;
     const bool plainFill = brush.Pattern.isNull() && brush.Style == bsSolid && mode == pmCopy;
-    if (plainFill && picture_.IsUniform(fg)) return;  // already that colour
+    if (plainFill && picture_.IsUniform(fg))
+        return; // already that colour
     if (plainFill && area == Bounds()) {
-        held_.Clear();  // covered whole
+        held_.Clear(); // covered whole
         picture_.ReadyForWholeFill();
         std::uint32_t* bits = picture_.Rows();
         const qsizetype stride = Stride();
         if (stride == area.Right) {
-            FillPixels(bits, stride * area.Bottom, fg);  // rows without padding: one fill
+            FillPixels(bits, stride * area.Bottom, fg); // rows without padding: one fill
         } else {
-            for (int y = 0; y < area.Bottom; ++y) FillPixels(bits + y * stride, area.Right, fg);
+            for (int y = 0; y < area.Bottom; ++y)
+                FillPixels(bits + y * stride, area.Right, fg);
         }
         picture_.MarkUniform(fg);
         return;
@@ -384,8 +433,7 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
     if (!brush.Pattern.isNull()) {
         const QImage pattern = brush.Pattern.convertToFormat(QImage::Format_RGB32);
         for (int y = area.Top; y < area.Bottom; ++y) {
-            const auto* prow =
-                reinterpret_cast<const std::uint32_t*>(pattern.constScanLine(y % pattern.height()));
+            const auto* prow = reinterpret_cast<const std::uint32_t*>(pattern.constScanLine(y % pattern.height()));
             for (int x = area.Left; x < area.Right; ++x) {
                 PlotPixel(x, y, ToRgb32(DeviceColor(FromRgb32(prow[x % pattern.width()]))), mode);
             }
@@ -409,16 +457,21 @@ void ImageDevice::FillArea(const TRect& r, bool withPenMode) {
     }
 }
 
-void ImageDevice::FillMaskWithBrush(const CoverageMask& mask, bool withPenMode) {
+void ImageDevice::FillMaskWithBrush(const CoverageMask& mask, bool withPenMode)
+{
     ForEachRun(mask.Image, [&](int y, int x0, int x1) {
         FillArea(TRect{mask.Left + x0, mask.Top + y, mask.Left + x1, mask.Top + y + 1}, withPenMode);
     });
 }
 
-void ImageDevice::Rectangle(int x0, int y0, int x1, int y1) {
-    if (x1 < x0) std::swap(x0, x1);
-    if (y1 < y0) std::swap(y0, y1);
-    if (x1 == x0 || y1 == y0) return;
+void ImageDevice::Rectangle(int x0, int y0, int x1, int y1)
+{
+    if (x1 < x0)
+        std::swap(x0, x1);
+    if (y1 < y0)
+        std::swap(y0, y1);
+    if (x1 == x0 || y1 == y0)
+        return;
     const DevicePen& pen = Pen();
     if (pen.Style == psClear) {
         FillArea(TRect{x0, y0, x1, y1}, true);
@@ -435,7 +488,8 @@ void ImageDevice::Rectangle(int x0, int y0, int x1, int y1) {
     const std::uint32_t rgb = ToRgb32(DeviceColor(pen.Color));
     const long long width = 1LL * x1 - x0;
     const long long height = 1LL * y1 - y0;
-    if (width > 2 && height > 2) FillArea(TRect{x0 + 1, y0 + 1, x1 - 1, y1 - 1}, true);
+    if (width > 2 && height > 2)
+        FillArea(TRect{x0 + 1, y0 + 1, x1 - 1, y1 - 1}, true);
     const TPoint saved = CurrentPoint();
     SetStylePhase(0);
     if (width == 1 || height == 1) {
@@ -449,8 +503,10 @@ void ImageDevice::Rectangle(int x0, int y0, int x1, int y1) {
         const long long end = std::min<long long>(column ? y1 : x1, column ? c.Bottom : c.Right);
         SetStylePhase(static_cast<int>((first - from) % PatternOf(pen.Style).Period));
         for (long long i = first; i < end; ++i) {
-            if (column) StyledPixel(x0, static_cast<int>(i), rgb);
-            else StyledPixel(static_cast<int>(i), y0, rgb);
+            if (column)
+                StyledPixel(x0, static_cast<int>(i), rgb);
+            else
+                StyledPixel(static_cast<int>(i), y0, rgb);
         }
     } else {
         WalkLine(x0, y0, x1 - 1, y0);
@@ -462,15 +518,20 @@ void ImageDevice::Rectangle(int x0, int y0, int x1, int y1) {
     SetStylePhase(0);
 }
 
-void ImageDevice::FillRect(const TRect& r) { FillArea(r, false); }
+void ImageDevice::FillRect(const TRect& r)
+{
+    FillArea(r, false);
+}
 
 // Masks for the interior and the outline; the interior loses what the
 // outline covers, so that each pixel is written once.
 template <class Inside, class Outline>
-void ImageDevice::DrawFigure(const TRect& bounds, Inside paintInside, Outline paintOutline) {
+void ImageDevice::DrawFigure(const TRect& bounds, Inside paintInside, Outline paintOutline)
+{
     CoverageMask outline = ClearMaskWithin(bounds, ClipRect());
     CoverageMask inside = ClearMaskWithin(bounds, ClipRect());
-    if (inside.Image.isNull()) return;
+    if (inside.Image.isNull())
+        return;
     {
         QPainter painter(&inside.Image);
         AimPainter(painter, inside);
@@ -492,10 +553,14 @@ void ImageDevice::DrawFigure(const TRect& bounds, Inside paintInside, Outline pa
     PlotMask(outline, ToRgb32(DeviceColor(Pen().Color)), Pen().Mode);
 }
 
-void ImageDevice::Ellipse(int x0, int y0, int x1, int y1) {
-    if (x1 < x0) std::swap(x0, x1);
-    if (y1 < y0) std::swap(y0, y1);
-    if (x1 == x0 || y1 == y0) return;
+void ImageDevice::Ellipse(int x0, int y0, int x1, int y1)
+{
+    if (x1 < x0)
+        std::swap(x0, x1);
+    if (y1 < y0)
+        std::swap(y0, y1);
+    if (x1 == x0 || y1 == y0)
+        return;
     const int w = std::max(1, Pen().Width);
     DrawFigure(
         TRect{x0 - w, y0 - w, x1 + w, y1 + w},
@@ -503,10 +568,13 @@ void ImageDevice::Ellipse(int x0, int y0, int x1, int y1) {
         [&](QPainter& painter) { painter.drawEllipse(QRect(x0, y0, x1 - x0 - 1, y1 - y0 - 1)); });
 }
 
-void ImageDevice::Polygon(std::span<const TPoint> points) {
-    if (points.size() < 2) return;
+void ImageDevice::Polygon(std::span<const TPoint> points)
+{
+    if (points.size() < 2)
+        return;
     QPolygon polygon;
-    for (const TPoint& p : points) polygon << QPoint(p.X, p.Y);
+    for (const TPoint& p : points)
+        polygon << QPoint(p.X, p.Y);
     const int w = std::max(1, Pen().Width);
     const QRect box = polygon.boundingRect();
     DrawFigure(
@@ -515,25 +583,33 @@ void ImageDevice::Polygon(std::span<const TPoint> points) {
         [&](QPainter& painter) { painter.drawPolygon(polygon); });
 }
 
-void ImageDevice::SetPixel(int x, int y, TColor color) { PlotPixel(x, y, ToRgb32(DeviceColor(color)), pmCopy); }
+void ImageDevice::SetPixel(int x, int y, TColor color)
+{
+    PlotPixel(x, y, ToRgb32(DeviceColor(color)), pmCopy);
+}
 
-void ImageDevice::SelectFont(const DeviceFont& font) {
+void ImageDevice::SelectFont(const DeviceFont& font)
+{
     texts_.Select(font);
     DrawDevice::SelectFont(font);
 }
 
-TSize ImageDevice::TextExtent(const std::string& text) const {
-    if (!HaveGuiApplication()) return {};
+TSize ImageDevice::TextExtent(const std::string& text) const
+{
+    if (!HaveGuiApplication())
+        return {};
     FontTexts& texts = texts_.Current(Font());
     return TSize{texts.Measured(text).Advance, texts.Cell()};
 }
 
-void ImageDevice::PlotRuns(const TextRuns& runs, int x, int y, std::uint32_t rgb) {
-    if (runs.Runs.empty()) return;
+void ImageDevice::PlotRuns(const TextRuns& runs, int x, int y, std::uint32_t rgb)
+{
+    if (runs.Runs.empty())
+        return;
     const TRect& c = ClipRect();
     const TRect touched{FarOff(1LL * x + runs.Box.Left), FarOff(1LL * y + runs.Box.Top),
                         FarOff(1LL * x + runs.Box.Right), FarOff(1LL * y + runs.Box.Bottom)};
-    std::uint32_t* bits = BitsBeside(touched);  // an axis label beside held grid lines leaves them held
+    std::uint32_t* bits = BitsBeside(touched); // an axis label beside held grid lines leaves them held
     const qsizetype stride = Stride();
     if (touched.Left >= c.Left && touched.Right <= c.Right && touched.Top >= c.Top && touched.Bottom <= c.Bottom) {
         // Wholly inside the clip (the usual case): no run needs a test.
@@ -544,32 +620,41 @@ void ImageDevice::PlotRuns(const TextRuns& runs, int x, int y, std::uint32_t rgb
                 FillPixels(p, n, rgb);
                 continue;
             }
-            for (int i = 0; i < n; ++i) p[i] = rgb;
+            for (int i = 0; i < n; ++i)
+                p[i] = rgb;
         }
         return;
     }
     for (const TextRun& run : runs.Runs) {
         const long long row = static_cast<long long>(y) + run.Dy;
-        if (row < c.Top || row >= c.Bottom) continue;
+        if (row < c.Top || row >= c.Bottom)
+            continue;
         const long long x0 = std::max<long long>(static_cast<long long>(x) + run.Dx0, c.Left);
         const long long x1 = std::min<long long>(static_cast<long long>(x) + run.Dx1, c.Right);
-        if (x1 > x0) FillPixels(bits + row * stride + x0, x1 - x0, rgb);
+        if (x1 > x0)
+            FillPixels(bits + row * stride + x0, x1 - x0, rgb);
     }
 }
 
-void ImageDevice::TextOut(int x, int y, const std::string& text) {
-    if (!HaveGuiApplication() || text.empty()) return;
+void ImageDevice::TextOut(int x, int y, const std::string& text)
+{
+    if (!HaveGuiApplication() || text.empty())
+        return;
     FontTexts& texts = texts_.Current(Font());
     FontTexts::Text& entry = texts.Measured(text);
     const int advance = entry.Advance;
     const int cell = texts.Cell();
     const unsigned align = GetTextAlign();
     int ox = 0;
-    if ((align & TA_CENTER) == TA_CENTER) ox = -advance / 2;
-    else if ((align & TA_RIGHT) == TA_RIGHT) ox = -advance;
+    if ((align & TA_CENTER) == TA_CENTER)
+        ox = -advance / 2;
+    else if ((align & TA_RIGHT) == TA_RIGHT)
+        ox = -advance;
     int oy = 0;
-    if ((align & TA_BASELINE) == TA_BASELINE) oy = -texts.Ascent();
-    else if ((align & TA_BOTTOM) == TA_BOTTOM) oy = -cell;
+    if ((align & TA_BASELINE) == TA_BASELINE)
+        oy = -texts.Ascent();
+    else if ((align & TA_BOTTOM) == TA_BOTTOM)
+        oy = -cell;
 
     const int escapement = Font().Escapement;
     const double angle = -escapement / 10.0;
@@ -590,16 +675,18 @@ void ImageDevice::TextOut(int x, int y, const std::string& text) {
         const TRect at{FarOff(1LL * x + area.left()), FarOff(1LL * y + area.top()),
                        FarOff(1LL * x + area.left() + area.width()), FarOff(1LL * y + area.top() + area.height())};
         TRect shown;
-        if (!IntersectRect(shown, at, ClipRect())) return;
-        runs = &entry.Keep(escapement, ox, oy,
-                           texts.Render(QString::fromStdString(text), place, area, ox, oy, advance));
+        if (!IntersectRect(shown, at, ClipRect()))
+            return;
+        runs
+            = &entry.Keep(escapement, ox, oy, texts.Render(QString::fromStdString(text), place, area, ox, oy, advance));
     }
-    if (GetBkMode() == OPAQUE) PlotRuns(runs->Background, x, y, ToRgb32(DeviceColor(GetBkColor())));
+    if (GetBkMode() == OPAQUE)
+        PlotRuns(runs->Background, x, y, ToRgb32(DeviceColor(GetBkColor())));
     PlotRuns(runs->Glyphs, x, y, ToRgb32(DeviceColor(Font().Color)));
 }
 
-void ImageDevice::TextOutAfresh(int x, int y, const FontTexts& texts, const QString& text, int ox, int oy,
-                                 int advance) {
+void ImageDevice::TextOutAfresh(int x, int y, const FontTexts& texts, const QString& text, int ox, int oy, int advance)
+{
     const int cell = texts.Cell();
     QTransform place;
     place.translate(x, y);
@@ -610,28 +697,33 @@ void ImageDevice::TextOutAfresh(int x, int y, const FontTexts& texts, const QStr
                        FarOff(box.right() + 1LL + cell), FarOff(box.bottom() + 1LL + cell)};
     if (GetBkMode() == OPAQUE) {
         CoverageMask background = ClearMaskWithin(bounds, ClipRect());
-        if (background.Image.isNull()) return;
+        if (background.Image.isNull())
+            return;
         texts.PaintCell(background, place, ox, oy, advance);
         PlotMask(background, ToRgb32(DeviceColor(GetBkColor())), pmCopy);
     }
     CoverageMask glyphs = ClearMaskWithin(bounds, ClipRect());
-    if (glyphs.Image.isNull()) return;
+    if (glyphs.Image.isNull())
+        return;
     texts.PaintGlyphs(glyphs, place, text, ox, oy);
     PlotMask(glyphs, ToRgb32(DeviceColor(Font().Color)), pmCopy);
 }
 
-void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
+void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y)
+{
     const QImage* src = source.Image();
-    if (src == nullptr) return;
+    if (src == nullptr)
+        return;
     const auto* from = dynamic_cast<const ImageDevice*>(&source);
-    if (from != nullptr && from != this && x == 0 && y == 0 && ClipRect() == Bounds() &&
-        src->size() == picture_.Image().size() && src->format() == QImage::Format_RGB32) {
-        held_.Clear();  // the whole picture is replaced
+    if (from != nullptr && from != this && x == 0 && y == 0 && ClipRect() == Bounds()
+        && src->size() == picture_.Image().size() && src->format() == QImage::Format_RGB32) {
+        held_.Clear(); // the whole picture is replaced
         picture_.ShareFrom(from->picture_);
         return;
     }
     TRect area;
-    if (!IntersectRect(area, TRect{x, y, x + src->width(), y + src->height()}, ClipRect())) return;
+    if (!IntersectRect(area, TRect{x, y, x + src->width(), y + src->height()}, ClipRect()))
+        return;
     const QImage converted = src->format() == QImage::Format_RGB32 ? *src : src->convertToFormat(QImage::Format_RGB32);
     std::uint32_t* bits = BitsBeside(area);
     const qsizetype stride = Stride();
@@ -641,8 +733,10 @@ void ImageDevice::CopyFrom(const DrawDevice& source, int x, int y) {
     }
 }
 
-void ImageDevice::DrawImage(const TRect& dest, const QImage& image) {
-    if (image.isNull() || dest.IsEmpty()) return;
+void ImageDevice::DrawImage(const TRect& dest, const QImage& image)
+{
+    if (image.isNull() || dest.IsEmpty())
+        return;
     const TRect& c = ClipRect();
     // The painter detaches the image as it needs.
     QPainter painter(&MutableImage());
@@ -650,4 +744,4 @@ void ImageDevice::DrawImage(const TRect& dest, const QImage& image) {
     painter.drawImage(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), image);
 }
 
-}  // namespace nc
+} // namespace nc

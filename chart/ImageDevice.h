@@ -31,11 +31,13 @@ class ImageDevice : public DrawDevice {
 public:
     ImageDevice(int width, int height, bool monochrome = false);
 
-    const QImage* Image() const override {
+    const QImage* Image() const override
+    {
         WriteHeldLines();
         return &picture_.Image();
     }
-    QImage& MutableImage() {
+    QImage& MutableImage()
+    {
         WriteHeldLines();
         return picture_.Mutable();
     }
@@ -68,16 +70,15 @@ private:
     // Draws one pixel of a styled one-pixel line walk and advances the phase.
     void StyledPixel(int x, int y, std::uint32_t rgb);
     void WalkLine(int x0, int y0, int x1, int y1);
-    void ShortStyledRow(int x0, int x1, int y);  // x0 < x1, copy mode
-    void SpanRow(int y, int x0, int x1);         // x0..x1-1, solid pen fast path
-    void SpanColumn(int x, int y0, int y1);      // rows y0..y1-1, solid pen fast path
+    void ShortStyledRow(int x0, int x1, int y); // x0 < x1, copy mode
+    void SpanRow(int y, int x0, int x1);        // x0..x1-1, solid pen fast path
+    void SpanColumn(int x, int y0, int y1);     // rows y0..y1-1, solid pen fast path
     void WideLine(int x0, int y0, int x1, int y1);
     void FillArea(const TRect& r, bool withPenMode);
 
     // What paint (a QPainter call) covers with pen, inside bounds, written
     // in the device pen's colour and mode.
-    template <class Paint>
-    void PlotPainted(const TRect& bounds, const QPen& pen, Paint paint);
+    template <class Paint> void PlotPainted(const TRect& bounds, const QPen& pen, Paint paint);
     // A figure's interior with the brush and outline with the pen, inside
     // bounds: paintInside and paintOutline draw it with a QPainter whose
     // brush, or pen of the device pen's width, is already set.
@@ -95,17 +96,21 @@ private:
 
     // Holds a vertical line inside the clip (of at least HeldLines::kMinRows rows).
     void HoldColumn(const HeldLines::Column& column);
-    void WriteHeldLines() const {
-        if (!held_.Empty()) WriteHeldLinesNow();
+    void WriteHeldLines() const
+    {
+        if (!held_.Empty())
+            WriteHeldLinesNow();
     }
     void WriteHeldLinesNow() const;
     // The pixels, for writing only inside touched: held lines are written
     // first if they overlap it.
-    std::uint32_t* BitsBeside(const TRect& touched) {
-        if (held_.Overlaps(touched)) WriteHeldLinesNow();
+    std::uint32_t* BitsBeside(const TRect& touched)
+    {
+        if (held_.Overlaps(touched))
+            WriteHeldLinesNow();
         return picture_.Rows();
     }
-    qsizetype Stride() const { return picture_.Stride(); }  // once BitsBeside has answered
+    qsizetype Stride() const { return picture_.Stride(); } // once BitsBeside has answered
 
     PictureBuffer picture_;
     // Mutable: a read writes them out, which changes no pixel a reader can see.
@@ -114,4 +119,4 @@ private:
     mutable DeviceTextCache texts_;
 };
 
-}  // namespace nc
+} // namespace nc

@@ -3,7 +3,8 @@
 
 namespace nc {
 
-std::uint32_t ApplyMode(std::uint32_t dst, std::uint32_t pen, TPenMode mode) {
+std::uint32_t ApplyMode(std::uint32_t dst, std::uint32_t pen, TPenMode mode)
+{
     std::uint32_t r = 0;
     switch (mode) {
     case pmBlack: r = 0; break;
@@ -26,4 +27,4 @@ std::uint32_t ApplyMode(std::uint32_t dst, std::uint32_t pen, TPenMode mode) {
     return 0xFF000000u | (r & 0xFFFFFFu);
 }
 
-}  // namespace nc
+} // namespace nc

@@ -34,21 +34,25 @@ public:
     const QImage& Image() const { return image_; }
     // The image for Qt to change (a painter, an assignment): the row address
     // is asked for again afterwards.
-    QImage& Mutable() {
+    QImage& Mutable()
+    {
         bits_ = nullptr;
         uniform_ = false;
         return image_;
     }
-    std::uint32_t* Rows() {
+    std::uint32_t* Rows()
+    {
         uniform_ = false;
-        if (bits_ == nullptr || !image_.isDetached()) Detach();
+        if (bits_ == nullptr || !image_.isDetached())
+            Detach();
         return bits_;
     }
     qsizetype Stride() const { return stride_; }
 
     bool IsUniform(std::uint32_t rgb) const { return uniform_ && uniformRgb_ == rgb; }
     // Every pixel has just been written rgb.
-    void MarkUniform(std::uint32_t rgb) {
+    void MarkUniform(std::uint32_t rgb)
+    {
         uniformRgb_ = rgb;
         uniform_ = true;
     }
@@ -66,11 +70,11 @@ private:
     void Detach();
 
     QImage image_;
-    mutable QImage spare_;           // set by a copy of this picture, for its next whole fill
-    std::uint32_t* bits_ = nullptr;  // null: not asked for since the image changed
-    qsizetype stride_ = 0;           // words per row, valid with bits_
+    mutable QImage spare_;          // set by a copy of this picture, for its next whole fill
+    std::uint32_t* bits_ = nullptr; // null: not asked for since the image changed
+    qsizetype stride_ = 0;          // words per row, valid with bits_
     bool uniform_ = false;
     std::uint32_t uniformRgb_ = 0;
 };
 
-}  // namespace nc
+} // namespace nc

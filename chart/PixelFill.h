@@ -34,7 +34,8 @@ namespace pixel_fill {
 // slower wherever its code happened to straddle an instruction-fetch
 // boundary (bench_chart's BM_PaintWindowChart, whose fills are rows of a few
 // hundred pixels, shows it).
-__attribute__((target("avx2"))) inline void FillPixels8(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb) {
+__attribute__((target("avx2"))) inline void FillPixels8(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb)
+{
     const __m256i eight = _mm256_set1_epi32(static_cast<int>(rgb));
     std::ptrdiff_t i = 0;
     for (; i + 16 <= n; i += 16) {
@@ -45,13 +46,15 @@ __attribute__((target("avx2"))) inline void FillPixels8(std::uint32_t* p, std::p
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), eight);
         i += 8;
     }
-    for (; i < n; ++i) p[i] = rgb;
+    for (; i < n; ++i)
+        p[i] = rgb;
 }
 
 // Looked up once, on the first fill.
-inline bool HasAvx2() {
+inline bool HasAvx2()
+{
     static const bool has = [] {
-        __builtin_cpu_init();  // may run before the runtime's own start-up look
+        __builtin_cpu_init(); // may run before the runtime's own start-up look
         return __builtin_cpu_supports("avx2") != 0;
     }();
     return has;
@@ -59,7 +62,8 @@ inline bool HasAvx2() {
 
 // The processor's string store, one pixel per step in the instruction's
 // count: any colour, where memset takes only colours whose bytes are alike.
-inline void StorePixelString(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb) {
+inline void StorePixelString(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb)
+{
     asm volatile("rep stosl" : "+D"(p), "+c"(n) : "a"(rgb) : "memory");
 }
 #endif
@@ -69,11 +73,13 @@ inline void StorePixelString(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t r
 // pixels, rows in the caches, its start-up costs more than the vector stores.
 inline constexpr std::ptrdiff_t kStringFillPixels = 2048;
 
-}  // namespace pixel_fill
+} // namespace pixel_fill
 
-inline void FillPixels(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb) {
+inline void FillPixels(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb)
+{
     if (n < 8) {
-        for (std::ptrdiff_t i = 0; i < n; ++i) p[i] = rgb;
+        for (std::ptrdiff_t i = 0; i < n; ++i)
+            p[i] = rgb;
         return;
     }
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -93,11 +99,13 @@ inline void FillPixels(std::uint32_t* p, std::ptrdiff_t n, std::uint32_t rgb) {
 #if defined(__SSE2__)
     const __m128i four = _mm_set1_epi32(static_cast<int>(rgb));
     std::ptrdiff_t i = 0;
-    for (; i + 4 <= n; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), four);
-    for (; i < n; ++i) p[i] = rgb;
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), four);
+    for (; i < n; ++i)
+        p[i] = rgb;
 #else
     std::fill(p, p + n, rgb);
 #endif
 }
 
-}  // namespace nc
+} // namespace nc

@@ -51,4 +51,4 @@ private:
 // Formats a colour as the recording device writes it: "0x0000FF".
 std::string ColorText(TColor c);
 
-}  // namespace nc
+} // namespace nc

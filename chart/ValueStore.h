@@ -37,8 +37,10 @@ public:
 
     int Count() const { return count_; }
     // The value at an index known to be valid.
-    double At(int index) const {
-        if (ruled_) return RuleValue(index);
+    double At(int index) const
+    {
+        if (ruled_)
+            return RuleValue(index);
         return data_.get()[Slot(static_cast<std::size_t>(index))];
     }
     // Slots reserved for stored values (0 while the values follow a rule).
@@ -53,20 +55,26 @@ public:
     // than this: the step, plus a margin for the roundings of first + i * step
     // (a few units in the last place of the largest value). Infinite for
     // stored values.
-    double RuleGapBound() const {
-        if (!ruled_) return HUGE_VAL;
+    double RuleGapBound() const
+    {
+        if (!ruled_)
+            return HUGE_VAL;
         return std::fabs(step_) + 0x1p-48 * (std::fabs(first_) + std::fabs(step_) * count_);
     }
 
     // Appends value when it is the next value of a rule of two values or
     // more (nothing is stored); false, and nothing changes, otherwise.
-    bool AppendToRule(double value) {
-        if (!(ruled_ && count_ >= 2 && SameBits(RuleValue(count_), value))) return false;
+    bool AppendToRule(double value)
+    {
+        if (!(ruled_ && count_ >= 2 && SameBits(RuleValue(count_), value)))
+            return false;
         ++count_;
         return true;
     }
-    void Append(double value) {
-        if (AppendToRule(value)) return;
+    void Append(double value)
+    {
+        if (AppendToRule(value))
+            return;
         if (!ruled_ && gapStart_ == static_cast<std::size_t>(count_) && static_cast<std::size_t>(count_) < capacity_) {
             const std::size_t slot = gapStart_;
             data_.get()[slot] = value;
@@ -98,14 +106,17 @@ private:
     struct FreeDeleter {
         void operator()(double* p) const { std::free(p); }
     };
-    static bool SameBits(double a, double b) {
+    static bool SameBits(double a, double b)
+    {
         return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
     }
     double RuleValue(int index) const { return first_ + static_cast<double>(index) * step_; }
-    std::size_t Slot(std::size_t index) const {
+    std::size_t Slot(std::size_t index) const
+    {
         return index < gapStart_ ? index : index + (capacity_ - static_cast<std::size_t>(count_));
     }
-    TSlots Slots() const {
+    TSlots Slots() const
+    {
         return TSlots{data_.get(), capacity_, gapStart_, gapStart_ + (capacity_ - static_cast<std::size_t>(count_))};
     }
 
@@ -129,4 +140,4 @@ private:
     mutable TExtremesIndex index_;
 };
 
-}  // namespace nc
+} // namespace nc

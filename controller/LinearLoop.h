@@ -34,12 +34,11 @@ struct LinearisedLoop {
     bool estable = false;                  // both real parts negative
 };
 
-LinearisedLoop Linealizar(double posicion, long double du_dposicion, long double du_dvelocidad,
-                          long double g = 9.81L, long double b = 2.0L);
+LinearisedLoop Linealizar(double posicion, long double du_dposicion, long double du_dvelocidad, long double g = 9.81L,
+                          long double b = 2.0L);
 
 // The loop under the network's gains at a state.
-inline LinearisedLoop Linealizar(double posicion, const Gains& ganancias, long double g = 9.81L,
-                                 long double b = 2.0L)
+inline LinearisedLoop Linealizar(double posicion, const Gains& ganancias, long double g = 9.81L, long double b = 2.0L)
 {
     return Linealizar(posicion, ganancias.dposicion, ganancias.dvelocidad, g, b);
 }

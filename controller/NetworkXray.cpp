@@ -35,8 +35,7 @@ long double PendienteActivacion(int32_t tipo, double neta)
     // slope applies.
     const long double n = neta;
     switch (tipo) {
-    case 0:
-        return (n < -1000000.0L || n > 1000000.0L) ? 0.0L : 1.0L;
+    case 0: return (n < -1000000.0L || n > 1000000.0L) ? 0.0L : 1.0L;
     case 1: {
         if (n < -15.0L || n > 15.0L)
             return 0.0L;
@@ -51,8 +50,7 @@ long double PendienteActivacion(int32_t tipo, double neta)
         const long double e = std::exp(-2.0L * n);
         return 4.0L * e / ((1.0L + e) * (1.0L + e));
     }
-    default:
-        return 0.0L; // the steps, and an unknown kind that keeps its output
+    default: return 0.0L; // the steps, and an unknown kind that keeps its output
     }
 }
 

@@ -47,9 +47,7 @@ void neurona::Activar()
         else
             salida = static_cast<double>(2.0L / (1.0L + std::exp(-2.0L * n)) - 1.0L);
         break;
-    case 3:
-        salida = n > 0 ? 1.0 : (n < 0 ? -1.0 : 0.0);
-        break;
+    case 3: salida = n > 0 ? 1.0 : (n < 0 ? -1.0 : 0.0); break;
     case 4:
         if (n > 0)
             salida = 1.0;
@@ -62,8 +60,7 @@ void neurona::Activar()
         else if (n < 0)
             salida = 0.0;
         break;
-    default:
-        break; // an unknown kind keeps its output
+    default: break; // an unknown kind keeps its output
     }
 }
 

@@ -33,7 +33,7 @@ private:
     std::vector<double> pesos;
     std::vector<double> pesos_aux; // zero-filled by Iniciar; nothing reads it
     double neta = 0.0;
-    double salida = 0.0;            // kept between evaluations: kinds 4 and 5 hold it at 0
+    double salida = 0.0; // kept between evaluations: kinds 4 and 5 hold it at 0
     double aux_1 = 0.0;
     int32_t tipo = 0;
     double aux_2 = 0.0;

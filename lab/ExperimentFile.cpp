@@ -80,10 +80,10 @@ public:
             return porDefecto;
         const QJsonValue v = Valor(clave);
         const double d = v.toDouble();
-        if (!v.isDouble() || !(d >= static_cast<double>(minimo) && d <= static_cast<double>(maximo)) ||
-            std::floor(d) != d)
-            Falla("el campo " + Campo(clave) + " debe ser un entero entre " + std::to_string(minimo) + " y " +
-                  std::to_string(maximo));
+        if (!v.isDouble() || !(d >= static_cast<double>(minimo) && d <= static_cast<double>(maximo))
+            || std::floor(d) != d)
+            Falla("el campo " + Campo(clave) + " debe ser un entero entre " + std::to_string(minimo) + " y "
+                  + std::to_string(maximo));
         return static_cast<int64_t>(d);
     }
 
@@ -259,9 +259,10 @@ QJsonObject JsonAjustes(const AjustesExperimento& a)
         {"comparar", a.comparar ? QJsonValue(JsonControlador(*a.comparar)) : QJsonValue()},
         {"brazo", brazo},
         {"carga", a.carga},
-        {"ruido", QJsonObject{{"posicion", a.ruido.posicion},
-                              {"velocidad", a.ruido.velocidad},
-                              {"semilla", static_cast<double>(a.ruido.semilla)}}},
+        {"ruido",
+         QJsonObject{{"posicion", a.ruido.posicion},
+                     {"velocidad", a.ruido.velocidad},
+                     {"semilla", static_cast<double>(a.ruido.semilla)}}},
         {"empujon", a.empujon},
         {"referencia", referencia},
         {"velocidad", a.velocidad},
@@ -274,9 +275,8 @@ std::string EscribirExperimento(const ExperimentoGuardado& g)
 {
     QJsonArray eventos;
     for (const Evento& e : g.eventos)
-        eventos.append(QJsonObject{{"muestra", e.muestra},
-                                   {"tipo", e.tipo == TipoEvento::Empujon ? "empujon" : "mano"},
-                                   {"valor", e.valor}});
+        eventos.append(QJsonObject{
+            {"muestra", e.muestra}, {"tipo", e.tipo == TipoEvento::Empujon ? "empujon" : "mano"}, {"valor", e.valor}});
     QJsonArray cambios;
     for (const CambioAjustes& c : g.cambios)
         cambios.append(QJsonObject{{"muestra", c.muestra}, {"ajustes", JsonAjustes(c.ajustes)}});
@@ -294,8 +294,8 @@ ExperimentoGuardado LeerExperimento(std::string_view texto)
     if (texto.size() > kTamanoMaximo)
         Falla("el fichero pasa de 8 MB");
     QJsonParseError error;
-    const QJsonDocument documento =
-        QJsonDocument::fromJson(QByteArray(texto.data(), static_cast<qsizetype>(texto.size())), &error);
+    const QJsonDocument documento
+        = QJsonDocument::fromJson(QByteArray(texto.data(), static_cast<qsizetype>(texto.size())), &error);
     if (error.error == QJsonParseError::DeepNesting)
         Falla("el JSON está anidado a demasiada profundidad");
     if (error.error != QJsonParseError::NoError)
@@ -330,8 +330,8 @@ ExperimentoGuardado CargarExperimento(const std::string& ruta)
 {
     QFile fichero(QString::fromStdString(ruta));
     if (!fichero.open(QIODevice::ReadOnly))
-        throw ErrorFicheroExperimento("No se puede abrir el experimento " + ruta +
-                                      (fichero.exists() ? ": no se puede leer" : ": no existe"));
+        throw ErrorFicheroExperimento("No se puede abrir el experimento " + ruta
+                                      + (fichero.exists() ? ": no se puede leer" : ": no existe"));
     // At most one byte past the limit: enough to know a file is too big
     // without reading all of it, even from a pipe whose size is unknown.
     const QByteArray datos = fichero.read(static_cast<qint64>(kTamanoMaximo) + 1);
@@ -344,9 +344,9 @@ void GuardarExperimento(const std::string& ruta, const ExperimentoGuardado& guar
 {
     const std::string texto = EscribirExperimento(guardado);
     QFile fichero(QString::fromStdString(ruta));
-    if (!fichero.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        fichero.write(texto.data(), static_cast<qint64>(texto.size())) != static_cast<qint64>(texto.size()) ||
-        !fichero.flush())
+    if (!fichero.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || fichero.write(texto.data(), static_cast<qint64>(texto.size())) != static_cast<qint64>(texto.size())
+        || !fichero.flush())
         throw ErrorFicheroExperimento("No se puede guardar el experimento " + ruta);
 }
 

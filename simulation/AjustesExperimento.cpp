@@ -26,9 +26,18 @@ constexpr size_t kEscalonesMaximos = 1000;
 
 } // namespace
 
-void ComprobarCarga(double carga) { Rango(carga, -10, 10, "La carga"); }
-void ComprobarAmortiguamiento(double valor) { Rango(valor, 0, 50, "El amortiguamiento"); }
-void ComprobarGravedad(double valor) { Rango(valor, 0, 100, "La gravedad"); }
+void ComprobarCarga(double carga)
+{
+    Rango(carga, -10, 10, "La carga");
+}
+void ComprobarAmortiguamiento(double valor)
+{
+    Rango(valor, 0, 50, "El amortiguamiento");
+}
+void ComprobarGravedad(double valor)
+{
+    Rango(valor, 0, 100, "La gravedad");
+}
 
 void ComprobarFuerzaMaxima(const std::optional<double>& valor)
 {
@@ -51,7 +60,10 @@ void ComprobarRuido(const AjustesRuido& ruido)
         throw AjusteInvalido("La semilla debe estar entre 0 y 9007199254740991");
 }
 
-void ComprobarEmpujon(double grados_por_segundo) { Rango(grados_por_segundo, 0, 1000, "El empujón"); }
+void ComprobarEmpujon(double grados_por_segundo)
+{
+    Rango(grados_por_segundo, 0, 1000, "El empujón");
+}
 
 void ComprobarReferencia(const ProgramaReferencia& p)
 {

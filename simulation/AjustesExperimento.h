@@ -24,8 +24,8 @@ public:
 };
 
 struct AjustesRuido {
-    double posicion = 0;   // standard deviation, degrees
-    double velocidad = 0;  // standard deviation, degrees per second
+    double posicion = 0;  // standard deviation, degrees
+    double velocidad = 0; // standard deviation, degrees per second
     uint64_t semilla = 1;
     bool operator==(const AjustesRuido&) const = default;
 };
@@ -34,11 +34,11 @@ struct AjustesExperimento {
     AjustesControlador controlador;
     std::optional<AjustesControlador> comparar; // "Comparar con…": the twin's controller
     ParametrosBrazo brazo;
-    double carga = 0;         // a constant torque added to the force
+    double carga = 0; // a constant torque added to the force
     AjustesRuido ruido;
-    double empujon = 90;      // degrees per second that "Empujar" adds
+    double empujon = 90; // degrees per second that "Empujar" adds
     ProgramaReferencia referencia;
-    int32_t velocidad = 5;    // control steps per second
+    int32_t velocidad = 5; // control steps per second
     bool operator==(const AjustesExperimento&) const = default;
 };
 
@@ -85,7 +85,7 @@ void ComprobarVelocidad(int32_t pasos_por_segundo);
 void ComprobarEvento(const Evento& evento);
 void ComprobarAjustes(const AjustesExperimento& ajustes);
 void ComprobarMuestras(int32_t muestras);
-void ComprobarEventos(const std::vector<Evento>& eventos); // each, and in order of sample
+void ComprobarEventos(const std::vector<Evento>& eventos);        // each, and in order of sample
 void ComprobarCambios(const std::vector<CambioAjustes>& cambios); // likewise
 // The settings, each event, the events' order and the samples.
 void ComprobarGuardado(const ExperimentoGuardado& guardado);

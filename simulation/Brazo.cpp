@@ -31,14 +31,10 @@ long double ExtendidoDe(double valor)
 }
 
 Brazo::Brazo(const ParametrosBrazo& parametros)
-    : parametros_(parametros),
-      de_serie_(parametros == ParametrosBrazo{}),
-      gravedad_(ExtendidoDe(parametros.gravedad)),
-      amortiguamiento_(ExtendidoDe(parametros.amortiguamiento)),
-      gravedad_doble_(parametros.gravedad),
+    : parametros_(parametros), de_serie_(parametros == ParametrosBrazo{}), gravedad_(ExtendidoDe(parametros.gravedad)),
+      amortiguamiento_(ExtendidoDe(parametros.amortiguamiento)), gravedad_doble_(parametros.gravedad),
       amortiguamiento_doble_(parametros.amortiguamiento)
-{
-}
+{}
 
 float Brazo::FuerzaAplicada(float fuerza, double carga) const
 {
@@ -88,8 +84,7 @@ EstadoBrazo Brazo::IntegrarExtendido(float posicion, float velocidad, float fuer
 }
 
 // Pendulo's sub-steps with the acceleration given.
-template <class Aceleracion>
-EstadoBrazo Brazo::Subpasos(float posicion, float velocidad, Aceleracion aceleracion)
+template <class Aceleracion> EstadoBrazo Brazo::Subpasos(float posicion, float velocidad, Aceleracion aceleracion)
 {
     const double h = kPaso;
     float x = posicion;
@@ -117,13 +112,13 @@ EstadoBrazo Brazo::Subpasos(float posicion, float velocidad, Aceleracion acelera
         const float kx4 = Simple(h * v4);
         const float kv4 = Simple(h * b4);
 
-        const float nx = static_cast<float>(
-            x + (kx1 + 2.0L * kx2 + 2.0L * kx3 + static_cast<long double>(kx4)) * kSexto);
-        const float nv = static_cast<float>(
-            v + (kv1 + 2.0L * kv2 + 2.0L * kv3 + static_cast<long double>(kv4)) * kSexto);
+        const float nx
+            = static_cast<float>(x + (kx1 + 2.0L * kx2 + 2.0L * kx3 + static_cast<long double>(kx4)) * kSexto);
+        const float nv
+            = static_cast<float>(v + (kv1 + 2.0L * kv2 + 2.0L * kv3 + static_cast<long double>(kv4)) * kSexto);
         // As in Pendulo: a sub-step that changes neither bit pattern is a fixed point.
-        if (std::bit_cast<uint32_t>(nx) == std::bit_cast<uint32_t>(x) &&
-            std::bit_cast<uint32_t>(nv) == std::bit_cast<uint32_t>(v))
+        if (std::bit_cast<uint32_t>(nx) == std::bit_cast<uint32_t>(x)
+            && std::bit_cast<uint32_t>(nv) == std::bit_cast<uint32_t>(v))
             break;
         x = nx;
         v = nv;

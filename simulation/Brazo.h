@@ -15,8 +15,8 @@ namespace nc {
 
 struct ParametrosBrazo {
     double amortiguamiento = 2.0;
-    double gravedad = 9.81;               // the arm's "9.81 sin(posicion)" term
-    std::optional<double> fuerza_maxima;  // the force is clamped to +-this when set
+    double gravedad = 9.81;              // the arm's "9.81 sin(posicion)" term
+    std::optional<double> fuerza_maxima; // the force is clamped to +-this when set
     bool operator==(const ParametrosBrazo&) const = default;
 };
 
@@ -25,8 +25,8 @@ struct PresetGravedad {
     const char* nombre;
     double gravedad;
 };
-inline constexpr PresetGravedad kPresetsGravedad[] = {
-    {"Tierra", 9.81}, {"Luna", 1.62}, {"Marte", 3.71}, {"Júpiter", 24.79}};
+inline constexpr PresetGravedad kPresetsGravedad[]
+    = {{"Tierra", 9.81}, {"Luna", 1.62}, {"Marte", 3.71}, {"Júpiter", 24.79}};
 
 // The extended value of the decimal a double was written from: 9.81 becomes
 // 9.81L, not the double 9.81 widened, which is what keeps the Earth's gravity
@@ -53,8 +53,7 @@ public:
     EstadoBrazo IntegrarExtendido(float posicion, float velocidad, float fuerza) const;
 
 private:
-    template <class Aceleracion>
-    static EstadoBrazo Subpasos(float posicion, float velocidad, Aceleracion aceleracion);
+    template <class Aceleracion> static EstadoBrazo Subpasos(float posicion, float velocidad, Aceleracion aceleracion);
     float AceleracionExtendida(float x, float v, float u) const;
     float AceleracionRapida(float x, float v, float u) const;
 

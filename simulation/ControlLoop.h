@@ -22,8 +22,8 @@ public:
     virtual void SetPositionText(const std::string& text) = 0; // Edit3, degrees
     virtual void SetVelocityText(const std::string& text) = 0; // Edit4, degrees per second
     virtual void Dibujar_graficas(int32_t muestra, float posicion_grados, float velocidad_grados) = 0;
-    virtual void SetForceText(const std::string& text) = 0;    // Edit6
-    virtual void SetTimeText(const std::string& text) = 0;     // Edit2, seconds
+    virtual void SetForceText(const std::string& text) = 0; // Edit6
+    virtual void SetTimeText(const std::string& text) = 0;  // Edit2, seconds
     virtual void Dibujar_brazo(double angulo_animacion) = 0;
 };
 

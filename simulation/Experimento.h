@@ -34,8 +34,8 @@ struct SalidaBrazo {
 };
 
 struct SalidaPaso {
-    int32_t muestra = 0;         // the plotted x: the counter before the tick
-    long double referencia = 0;  // degrees, the value in force ("Ref.")
+    int32_t muestra = 0;        // the plotted x: the counter before the tick
+    long double referencia = 0; // degrees, the value in force ("Ref.")
     SalidaBrazo brazo;
     std::optional<SalidaBrazo> gemelo;
 };

@@ -130,15 +130,15 @@ EstadoBrazo Pendulo(float posicion, float velocidad, float fuerza)
         const float kv4 = Simple(h * b4);
 
         // Several roundings happen inside these two, so they stay extended.
-        const float nx = static_cast<float>(
-            x + (kx1 + 2.0L * kx2 + 2.0L * kx3 + static_cast<long double>(kx4)) * kSexto);
-        const float nv = static_cast<float>(
-            v + (kv1 + 2.0L * kv2 + 2.0L * kv3 + static_cast<long double>(kv4)) * kSexto);
+        const float nx
+            = static_cast<float>(x + (kx1 + 2.0L * kx2 + 2.0L * kx3 + static_cast<long double>(kx4)) * kSexto);
+        const float nv
+            = static_cast<float>(v + (kv1 + 2.0L * kv2 + 2.0L * kv3 + static_cast<long double>(kv4)) * kSexto);
         // A sub-step is a function of (x, v) alone while the force is held:
         // once it leaves both unchanged to the bit, every later one would too.
         // A settled arm gets there after a few sub-steps.
-        if (std::bit_cast<uint32_t>(nx) == std::bit_cast<uint32_t>(x) &&
-            std::bit_cast<uint32_t>(nv) == std::bit_cast<uint32_t>(v))
+        if (std::bit_cast<uint32_t>(nx) == std::bit_cast<uint32_t>(x)
+            && std::bit_cast<uint32_t>(nv) == std::bit_cast<uint32_t>(v))
             break;
         x = nx;
         v = nv;

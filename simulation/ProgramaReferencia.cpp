@@ -35,8 +35,7 @@ const char* NombreReferencia(TipoReferencia tipo)
 std::string TextoFija(std::string_view texto, const NumberFormat& format)
 {
     StrToFloat(texto, format);
-    const size_t i = format.decimal_separator.empty() ? std::string_view::npos
-                                                      : texto.find(format.decimal_separator);
+    const size_t i = format.decimal_separator.empty() ? std::string_view::npos : texto.find(format.decimal_separator);
     if (i == std::string_view::npos)
         return std::string(texto);
     std::string normal(texto.substr(0, i));
@@ -49,8 +48,7 @@ long double GradosReferencia(const ProgramaReferencia& p, int32_t muestra)
 {
     const long double t = muestra * kPeriodo;
     switch (p.tipo) {
-    case TipoReferencia::Fija:
-        return StrToFloat(p.texto, NumberFormat{".", ","});
+    case TipoReferencia::Fija: return StrToFloat(p.texto, NumberFormat{".", ","});
     case TipoReferencia::Escalones: {
         // Whole samples per step, so a step of 1 s is exactly 20 samples.
         int64_t fin = 0;
@@ -66,8 +64,7 @@ long double GradosReferencia(const ProgramaReferencia& p, int32_t muestra)
                                          : p.desplazamiento - static_cast<long double>(p.amplitud);
     case TipoReferencia::Seno:
         return p.desplazamiento + p.amplitud * std::sin(2.0L * std::numbers::pi_v<long double> * t / p.periodo);
-    case TipoReferencia::Rampa:
-        return p.desplazamiento + p.amplitud * Fase(t, p.periodo);
+    case TipoReferencia::Rampa: return p.desplazamiento + p.amplitud * Fase(t, p.periodo);
     }
     return 0.0L;
 }

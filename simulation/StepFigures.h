@@ -11,13 +11,13 @@
 namespace nc {
 
 struct StepFigures {
-    double inicial = 0;  // the first position, degrees
-    double final = 0;    // the last position, degrees
+    double inicial = 0; // the first position, degrees
+    double final = 0;   // the last position, degrees
     // Overshoot in % of the step, rise time and settling time in seconds; empty
     // where the step is too small to measure (below kSmallestStep).
     std::optional<double> sobreimpulso, subida, establecimiento;
-    double pico = 0;     // the position farthest along the step's direction
-    double t_pico = 0;   // its time from the first sample, seconds
+    double pico = 0;   // the position farthest along the step's direction
+    double t_pico = 0; // its time from the first sample, seconds
 };
 
 // Steps smaller than this, in degrees, have no rise, overshoot or settling.

@@ -59,8 +59,8 @@ DecimalDigits ToDecimal(long double value)
     if (value == 0.0L)
         return d;
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                      std::chars_format::scientific, 17);
+    const auto result
+        = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 17);
     const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
     const size_t e = text.find('e');
     for (size_t i = 0; i < e; ++i)
@@ -217,8 +217,8 @@ long double StrToFloat(std::string_view text, const NumberFormat& format)
             if (after_point && !seen_nonzero)
                 ++leading_fraction_zeros;
             ++i;
-        } else if (!after_point && !format.decimal_separator.empty() &&
-                   s.substr(i).starts_with(format.decimal_separator)) {
+        } else if (!after_point && !format.decimal_separator.empty()
+                   && s.substr(i).starts_with(format.decimal_separator)) {
             after_point = true;
             plain.push_back('.');
             i += format.decimal_separator.size();

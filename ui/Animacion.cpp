@@ -20,7 +20,10 @@ const QColor kTeal(0, 128, 128);
 const QColor kRed(255, 0, 0);
 
 // The fixed shapes' offsets: scene lengths times the per-unit scales, truncated.
-int Truncated(long double value) { return static_cast<int>(value); }
+int Truncated(long double value)
+{
+    return static_cast<int>(value);
+}
 
 int RoundHalfEven(int numerator) // numerator / 2 rounded half to even
 {
@@ -69,8 +72,7 @@ ArmScene ComputeArmScene(double angulo_animacion, int width, int height)
     const Matriz_2x2 M = Matriz_rotacion(theta);
     auto map = [&](double x, double y) { return MapArmPoint({x, y}, M, c); };
     s.varilla = {map(0, 0), map(0.5, 0)};
-    s.cabeza = {map(0.7, 0.4), map(0.56, 0.27), map(0.5, 0), map(0.56, -0.27), map(0.7, -0.4),
-                map(0.7, 0.4)};
+    s.cabeza = {map(0.7, 0.4), map(0.56, 0.27), map(0.5, 0), map(0.56, -0.27), map(0.7, -0.4), map(0.7, 0.4)};
     s.puntero = {map(0.7, 0), map(0.85, 0)};
 
     const int ancho_pedestal = Truncated(kEscalaX * 0.2L); // 9
@@ -78,12 +80,10 @@ ArmScene ComputeArmScene(double angulo_animacion, int width, int height)
     const int radio_eje = Truncated(kEscalaY * 0.3L);      // 9
     const int medio_suelo = Truncated(kEscalaX * 2.0L);    // 90
     s.pedestal = {QPoint(cx - ancho_pedestal, cy), QPoint(cx + ancho_pedestal, cy),
-                  QPoint(cx + ancho_pedestal, cy + alto_pedestal),
-                  QPoint(cx - ancho_pedestal, cy + alto_pedestal),
+                  QPoint(cx + ancho_pedestal, cy + alto_pedestal), QPoint(cx - ancho_pedestal, cy + alto_pedestal),
                   QPoint(cx - ancho_pedestal, cy)};
     s.eje_box = {cx - ancho_pedestal, cy - radio_eje, cx + ancho_pedestal, cy + radio_eje};
-    s.suelo = {QPoint(cx - medio_suelo, cy + alto_pedestal),
-               QPoint(cx + medio_suelo, cy + alto_pedestal)};
+    s.suelo = {QPoint(cx - medio_suelo, cy + alto_pedestal), QPoint(cx + medio_suelo, cy + alto_pedestal)};
     return s;
 }
 

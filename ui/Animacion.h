@@ -30,15 +30,15 @@ Vector_2 Rotar_vector(Vector_2 v, const Matriz_2x2& M);
 
 // Every coordinate of one scene, in the order they are drawn.
 struct ArmScene {
-    QPoint centro;                    // the pivot, image centre rounded half to even
+    QPoint centro;                        // the pivot, image centre rounded half to even
     std::array<QPoint, 2> eje_vertical;   // dotted upright reference
     std::array<QPoint, 2> eje_horizontal; // dotted horizontal reference
-    std::array<QPoint, 2> varilla;    // rod, aqua, 3 px
-    std::array<QPoint, 6> cabeza;     // head polygon, first vertex repeated
-    std::array<QPoint, 2> puntero;    // pointer, aqua
-    std::array<QPoint, 5> pedestal;   // teal polygon, first vertex repeated
-    std::array<int, 4> eje_box;       // hub ellipse box: left, top, right, bottom
-    std::array<QPoint, 2> suelo;      // floor line, white
+    std::array<QPoint, 2> varilla;        // rod, aqua, 3 px
+    std::array<QPoint, 6> cabeza;         // head polygon, first vertex repeated
+    std::array<QPoint, 2> puntero;        // pointer, aqua
+    std::array<QPoint, 5> pedestal;       // teal polygon, first vertex repeated
+    std::array<int, 4> eje_box;           // hub ellipse box: left, top, right, bottom
+    std::array<QPoint, 2> suelo;          // floor line, white
 };
 
 // The image centre: W / 2 and H / 2 rounded to nearest, ties to even.

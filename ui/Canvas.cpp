@@ -9,8 +9,7 @@
 namespace nc {
 
 ImageCanvas::ImageCanvas(QImage& image)
-    : image_(image), bits_(image.bits()), stride_(image.bytesPerLine()), width_(image.width()),
-      height_(image.height())
+    : image_(image), bits_(image.bits()), stride_(image.bytesPerLine()), width_(image.width()), height_(image.height())
 {
     assert(image.format() == QImage::Format_RGB32 && "ImageCanvas needs an RGB32 image");
 }
@@ -130,8 +129,7 @@ void ImageCanvas::Ellipse(int left, int top, int right, int bottom)
         for (int x = left; x < right; ++x) {
             if (!inside(x, y))
                 continue;
-            const bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1)
-                              || !inside(x, y + 1);
+            const bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
             Plot(x, y, edge ? pen_ : brush_);
         }
 }

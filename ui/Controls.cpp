@@ -101,8 +101,7 @@ void TImage::paintEvent(QPaintEvent*)
 }
 
 TUpDown::TUpDown(const UpDownRange& range, int position, QWidget* parent)
-    : QWidget(parent), range_(range), position_(position), up_(new QToolButton(this)),
-      down_(new QToolButton(this))
+    : QWidget(parent), range_(range), position_(position), up_(new QToolButton(this)), down_(new QToolButton(this))
 {
     KeepPointerMoves(this);
     setFocusPolicy(Qt::TabFocus);
@@ -134,8 +133,8 @@ void TUpDown::keyPressEvent(QKeyEvent* event)
 
 void TUpDown::SetPosition(long double value)
 {
-    const long double held =
-        std::clamp(value, static_cast<long double>(range_.minimum), static_cast<long double>(range_.maximum));
+    const long double held
+        = std::clamp(value, static_cast<long double>(range_.minimum), static_cast<long double>(range_.maximum));
     position_ = static_cast<int>(std::nearbyint(held));
 }
 
@@ -251,8 +250,7 @@ bool KeyboardMenuGuard::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-TStatusBar::TStatusBar(const std::vector<std::pair<QString, int>>& panels, QWidget* parent)
-    : QWidget(parent)
+TStatusBar::TStatusBar(const std::vector<std::pair<QString, int>>& panels, QWidget* parent) : QWidget(parent)
 {
     int left = 0;
     for (const auto& [text, width] : panels) {

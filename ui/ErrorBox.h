@@ -24,8 +24,7 @@ ErrorHook SetErrorHook(ErrorHook hook);
 // The title of the box: the application's name.
 QString ErrorBoxTitle();
 
-template <class F>
-void Guarded(F&& handler) noexcept
+template <class F> void Guarded(F&& handler) noexcept
 {
     try {
         std::forward<F>(handler)();

@@ -194,20 +194,20 @@ void TPpal::CreateControls()
     Button9->setEnabled(false);
     Button1->setEnabled(false);
 
-    const std::pair<QObject*, const char*> names[] = {
-        {Bevel7, "Bevel7"},   {Bevel3, "Bevel3"},         {Label4, "Label4"},     {Label9, "Label9"},
-        {Label10, "Label10"}, {Label5, "Label5"},         {Label6, "Label6"},     {Image1, "Image1"},
-        {Image3, "Image3"},   {Label7, "Label7"},         {Button2, "Button2"},   {Button9, "Button9"},
-        {Button11, "Button11"}, {StatusBar1, "StatusBar1"}, {Edit2, "Edit2"},   {Button1, "Button1"},
-        {Edit3, "Edit3"},     {Edit4, "Edit4"},           {Edit6, "Edit6"},       {Edit7, "Edit7"},
-        {Edit1, "Edit1"},     {Button3, "Button3"},       {Chart1, "Chart1"},     {UpDown1, "UpDown1"},
-        {Timer1, "Timer1"},   {Timer2, "Timer2"}};
+    const std::pair<QObject*, const char*> names[]
+        = {{Bevel7, "Bevel7"},     {Bevel3, "Bevel3"},         {Label4, "Label4"},   {Label9, "Label9"},
+           {Label10, "Label10"},   {Label5, "Label5"},         {Label6, "Label6"},   {Image1, "Image1"},
+           {Image3, "Image3"},     {Label7, "Label7"},         {Button2, "Button2"}, {Button9, "Button9"},
+           {Button11, "Button11"}, {StatusBar1, "StatusBar1"}, {Edit2, "Edit2"},     {Button1, "Button1"},
+           {Edit3, "Edit3"},       {Edit4, "Edit4"},           {Edit6, "Edit6"},     {Edit7, "Edit7"},
+           {Edit1, "Edit1"},       {Button3, "Button3"},       {Chart1, "Chart1"},   {UpDown1, "UpDown1"},
+           {Timer1, "Timer1"},     {Timer2, "Timer2"}};
     for (const auto& [object, name] : names)
         object->setObjectName(QString::fromLatin1(name));
 
     StatusBar1->setFocusPolicy(Qt::NoFocus);
-    QWidget* tab_order[] = {Button2, Button9, Button11, Edit2, Button1, Edit3, Edit4,
-                            Edit6,   Edit7,   Edit1,    Button3, Chart1, UpDown1};
+    QWidget* tab_order[]
+        = {Button2, Button9, Button11, Edit2, Button1, Edit3, Edit4, Edit6, Edit7, Edit1, Button3, Chart1, UpDown1};
     for (std::size_t i = 0; i + 1 < std::size(tab_order); ++i)
         QWidget::setTabOrder(tab_order[i], tab_order[i + 1]);
 }
@@ -298,9 +298,7 @@ void TPpal::FormActivate()
 
 void TPpal::FormMouseMove()
 {
-    Guarded([&] {
-        ShowMessage(kMensajeFondo);
-    });
+    Guarded([&] { ShowMessage(kMensajeFondo); });
 }
 
 void TPpal::Button11MouseMove()
@@ -382,16 +380,12 @@ void TPpal::Button3Click()
 
 void TPpal::Button2Click()
 {
-    Guarded([&] {
-        close();
-    });
+    Guarded([&] { close(); });
 }
 
 void TPpal::UpDown1Click()
 {
-    Guarded([&] {
-        Edit7->setText(QString::number(UpDown1->Position()));
-    });
+    Guarded([&] { Edit7->setText(QString::number(UpDown1->Position())); });
 }
 
 void TPpal::Edit7Change()
@@ -443,9 +437,7 @@ void TPpal::Timer1Due()
 
 void TPpal::Timer2Timer()
 {
-    Guarded([&] {
-        StatusBar1->SetPanelText(1, ClockText(QTime::currentTime(), QLocale::system()));
-    });
+    Guarded([&] { StatusBar1->SetPanelText(1, ClockText(QTime::currentTime(), QLocale::system())); });
 }
 
 // The menu opens without a loop of its own (popup, not exec), so the run goes
@@ -489,8 +481,8 @@ void TPpal::GuardarDatosClick()
 void TPpal::GuardarImagenClick()
 {
     Guarded([&] {
-        const QString path =
-            AskPath(QStringLiteral("Guardar imagen"), QStringLiteral("respuesta.png"), QStringLiteral("Imagen PNG (*.png)"));
+        const QString path = AskPath(QStringLiteral("Guardar imagen"), QStringLiteral("respuesta.png"),
+                                     QStringLiteral("Imagen PNG (*.png)"));
         if (path.isEmpty())
             return;
         const QImage picture = ChartPicture();

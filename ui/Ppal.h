@@ -30,10 +30,8 @@ class TSplash;
 // The panel-0 messages.
 inline constexpr const char* kMensajeFondo = "Demostración de Neurocontrol";
 inline constexpr const char* kMensajeInicializar = "Inicialización del Perceptron";
-inline constexpr const char* kMensajeControlar =
-    "Poner en funcionamiento el sistema controlador-péndulo";
-inline constexpr const char* kMensajeParar =
-    "Detener el funcionamiento del sistema controlador-péndulo";
+inline constexpr const char* kMensajeControlar = "Poner en funcionamiento el sistema controlador-péndulo";
+inline constexpr const char* kMensajeParar = "Detener el funcionamiento del sistema controlador-péndulo";
 inline constexpr const char* kMensajeLimpiar = "Limpia las gráficas";
 inline constexpr const char* kMensajeSalir = "Salir de la demostración";
 
@@ -50,8 +48,8 @@ public:
     // Asks where to save: the dialog's title, the suggested file name and the
     // type filter in; the chosen path out, empty when cancelled. Qt's own
     // dialog unless replaced (tests answer without a modal loop).
-    using SaveFileNameProvider =
-        std::function<QString(const QString& title, const QString& suggested, const QString& filter)>;
+    using SaveFileNameProvider
+        = std::function<QString(const QString& title, const QString& suggested, const QString& filter)>;
     SaveFileNameProvider AskSaveFileName;
 
     // Handlers, named after control and event. Each runs its body inside

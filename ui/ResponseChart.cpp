@@ -4,7 +4,8 @@
 namespace nc {
 namespace {
 
-void ConfigureAxis(TChartAxis& axis, const std::string& caption) {
+void ConfigureAxis(TChartAxis& axis, const std::string& caption)
+{
     axis.SetAutomatic(true);
     axis.Grid().SetColor(clBlack);
     axis.Ticks().SetColor(clBlack);
@@ -16,7 +17,8 @@ void ConfigureAxis(TChartAxis& axis, const std::string& caption) {
     font.SetColor(clBlack);
 }
 
-void ConfigureSeries(TFastLineSeries& series, TColor color, TPenStyle style) {
+void ConfigureSeries(TFastLineSeries& series, TColor color, TPenStyle style)
+{
     series.SetSeriesColor(color);
     series.LinePen().SetStyle(style);
     series.Marks().SetVisible(false);
@@ -26,9 +28,10 @@ void ConfigureSeries(TFastLineSeries& series, TColor color, TPenStyle style) {
     series.YValues().SetMultiplier(1.0);
 }
 
-}  // namespace
+} // namespace
 
-void ConfigureResponseChart(TChart& chart, TFastLineSeries*& series1, TFastLineSeries*& series2) {
+void ConfigureResponseChart(TChart& chart, TFastLineSeries*& series1, TFastLineSeries*& series2)
+{
     chart.SetView3D(false);
     chart.SetColor(clWhite);
     chart.SetBackColor(clWhite);
@@ -58,4 +61,4 @@ void ConfigureResponseChart(TChart& chart, TFastLineSeries*& series1, TFastLineS
     series2->SetVerticalMargins(1, 2);
 }
 
-}  // namespace nc
+} // namespace nc

@@ -19,4 +19,4 @@ namespace nc {
 // undrawn outline. Does not move or resize the chart.
 void ConfigureResponseChart(TChart& chart, TFastLineSeries*& series1, TFastLineSeries*& series2);
 
-}  // namespace nc
+} // namespace nc

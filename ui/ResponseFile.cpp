@@ -25,8 +25,7 @@ void AppendDigits(std::string& out, double value)
 
 [[noreturn]] void Fail(const QString& path, const QString& reason)
 {
-    throw std::runtime_error(
-        QStringLiteral("No se pudo guardar el archivo «%1»: %2").arg(path, reason).toStdString());
+    throw std::runtime_error(QStringLiteral("No se pudo guardar el archivo «%1»: %2").arg(path, reason).toStdString());
 }
 
 } // namespace

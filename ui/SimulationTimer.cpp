@@ -26,8 +26,8 @@ void SimulationTimer::SetEnabled(bool on)
 
 void SimulationTimer::Apply()
 {
-    const bool ticks = enabled_ && interval_ != 0
-                       && interval_ <= static_cast<uint32_t>(std::numeric_limits<int>::max());
+    const bool ticks
+        = enabled_ && interval_ != 0 && interval_ <= static_cast<uint32_t>(std::numeric_limits<int>::max());
     if (!ticks) {
         timer_->stop();
         return;

@@ -17,7 +17,8 @@ namespace {
 
 // A polyline of short segments, as a response curve draws: one-pixel lines
 // of 1 to 4 pixels in x and up to 6 in y.
-void BM_ImageDeviceOnePixelSegment(benchmark::State& state) {
+void BM_ImageDeviceOnePixelSegment(benchmark::State& state)
+{
     nc::ImageDevice device(257, 204);
     device.SelectPen(nc::DevicePen{0x0000FF, static_cast<nc::TPenStyle>(state.range(0)), 1, nc::pmCopy});
     int x = 10;
@@ -40,7 +41,8 @@ void BM_ImageDeviceOnePixelSegment(benchmark::State& state) {
 BENCHMARK(BM_ImageDeviceOnePixelSegment)->Arg(nc::psSolid)->Arg(nc::psDot);
 
 // The same segments through QPainter, for comparison.
-void BM_QPainterOnePixelSegment(benchmark::State& state) {
+void BM_QPainterOnePixelSegment(benchmark::State& state)
+{
     QImage image(257, 204, QImage::Format_RGB32);
     image.fill(0xFFFFFFFFu);
     QPainter painter(&image);
@@ -65,7 +67,8 @@ void BM_QPainterOnePixelSegment(benchmark::State& state) {
 }
 BENCHMARK(BM_QPainterOnePixelSegment);
 
-void BM_ImageDeviceLongDiagonal(benchmark::State& state) {
+void BM_ImageDeviceLongDiagonal(benchmark::State& state)
+{
     nc::ImageDevice device(257, 204);
     device.SelectPen(nc::DevicePen{0x000000, nc::psSolid, 1, nc::pmCopy});
     for (auto _ : state) {
@@ -77,17 +80,20 @@ void BM_ImageDeviceLongDiagonal(benchmark::State& state) {
 BENCHMARK(BM_ImageDeviceLongDiagonal);
 
 // An axis label: opaque background off, as the axes draw their texts.
-void BM_ImageDeviceTextOut(benchmark::State& state) {
+void BM_ImageDeviceTextOut(benchmark::State& state)
+{
     nc::ImageDevice device(257, 204);
     device.SetBkMode(nc::TRANSPARENT);
     device.SetTextAlign(nc::TA_RIGHT | nc::TA_TOP);
-    for (auto _ : state) device.TextOut(40, 100, "-123.5");
+    for (auto _ : state)
+        device.TextOut(40, 100, "-123.5");
 }
 BENCHMARK(BM_ImageDeviceTextOut);
 
 // One sample: a point appended to each of two series (in order, one
 // comparison each), each addition invalidating the chart.
-void BM_AddPointPair(benchmark::State& state) {
+void BM_AddPointPair(benchmark::State& state)
+{
     nc::TChart chart;
     auto* position = chart.AddSeries<nc::TChartSeries>();
     auto* reference = chart.AddSeries<nc::TChartSeries>();
@@ -109,7 +115,8 @@ BENCHMARK(BM_AddPointPair);
 
 // A full paint of the empty window chart (background, bevel, back wall, axes)
 // and its copy.
-void BM_PaintWindowChart(benchmark::State& state) {
+void BM_PaintWindowChart(benchmark::State& state)
+{
     nc::TChart chart;
     chart.SetBounds(0, 0, 257, 204);
     chart.SetColor(nc::clWhite);
@@ -125,11 +132,13 @@ void BM_PaintWindowChart(benchmark::State& state) {
 BENCHMARK(BM_PaintWindowChart);
 
 // A repaint without changes: one block copy of the picture.
-void BM_RepaintUnchanged(benchmark::State& state) {
+void BM_RepaintUnchanged(benchmark::State& state)
+{
     nc::TChart chart;
     chart.SetBounds(0, 0, 257, 204);
     chart.Paint();
-    for (auto _ : state) chart.Paint();
+    for (auto _ : state)
+        chart.Paint();
 }
 BENCHMARK(BM_RepaintUnchanged);
 
@@ -142,7 +151,8 @@ BENCHMARK(BM_RepaintUnchanged);
 //  - kind 2, the worst case for the dotted line: both series random walks.
 // Each iteration is a full paint: both axes rescaled, both series drawn into
 // the off-screen image, the copy to the screen.
-void BM_PaintResponse(benchmark::State& state) {
+void BM_PaintResponse(benchmark::State& state)
+{
     const int n = static_cast<int>(state.range(0));
     const int kind = static_cast<int>(state.range(1));
     const bool large = state.range(2) == 1;
@@ -157,10 +167,14 @@ void BM_PaintResponse(benchmark::State& state) {
     double r = 0;
     const double tau = n / 20.0;
     for (int i = 0; i < n; ++i) {
-        if (kind == 0) p = i < n / 2 ? 30 * (1 - std::exp(-i / tau)) : 30 + 30 * (1 - std::exp(-(i - n / 2) / tau));
-        else p += step(random);
-        if (kind == 2) r += step(random);
-        else r = i < n / 2 ? 30 : 60;
+        if (kind == 0)
+            p = i < n / 2 ? 30 * (1 - std::exp(-i / tau)) : 30 + 30 * (1 - std::exp(-(i - n / 2) / tau));
+        else
+            p += step(random);
+        if (kind == 2)
+            r += step(random);
+        else
+            r = i < n / 2 ? 30 : 60;
         position->AddPoint(i, p);
         reference->AddPoint(i, r);
     }
@@ -185,14 +199,17 @@ BENCHMARK(BM_PaintResponse)
     ->ArgNames({"n", "kind", "large"})
     ->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 // The chart is a widget: the benchmarks run inside a headless QApplication.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -54,8 +54,8 @@ void BM_ExperimentAgainstControlStep(benchmark::State& state)
         for (int k = 0; k < kMuestras; ++k)
             loop.Paso("30", view);
     }
-    const double paso =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / (kRondas * kMuestras);
+    const double paso
+        = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / (kRondas * kMuestras);
 
     nc::AjustesExperimento ajustes;
     ajustes.comparar = nc::AjustesControlador{nc::TipoControlador::Pid, {}};

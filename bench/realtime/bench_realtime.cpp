@@ -133,9 +133,13 @@ int main(int argc, char** argv)
         qint64 longestStall = 0;
         QTimer probe;
         probe.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&probe, &QTimer::timeout, [&] { longestStall = std::max(longestStall, sinceProbe.restart()); });
+        QObject::connect(&probe, &QTimer::timeout,
+                         [&] { longestStall = std::max(longestStall, sinceProbe.restart()); });
         probe.start(1);
-        QTimer::singleShot(static_cast<int>(seconds * 1000), &app, [&] { window.Button1Click(); app.quit(); });
+        QTimer::singleShot(static_cast<int>(seconds * 1000), &app, [&] {
+            window.Button1Click();
+            app.quit();
+        });
         app.exec();
         const double elapsed = clock.nsecsElapsed() / 1e9;
         const int ticks = window.Loop().muestra() - before;

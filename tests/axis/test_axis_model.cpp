@@ -14,7 +14,8 @@ namespace {
 // A fixed range, the step that labels of a given size leave on a given
 // length, the label values at a step and their texts: all of it computed by
 // an axis that belongs to no chart (and so maps every value to pixel 0).
-TEST(AxisModel, ScalesAndLabelsWithoutAChart) {
+TEST(AxisModel, ScalesAndLabelsWithoutAChart)
+{
     TChartAxis axis(nullptr, true, false);
     axis.SetMinMax(0, 30);
     axis.UpdateRange();
@@ -38,5 +39,5 @@ TEST(AxisModel, ScalesAndLabelsWithoutAChart) {
     EXPECT_EQ(axis.Minimum(), 0);
 }
 
-}  // namespace
-}  // namespace nc
+} // namespace
+} // namespace nc

@@ -61,26 +61,26 @@ TEST(ValueLabelSequence, FromTheTopDown)
     EXPECT_EQ(seq(0, 0, MinimumStep), (std::vector<double>{0}));
     EXPECT_EQ(seq(30, 30, MinimumStep), (std::vector<double>{30}));
     EXPECT_TRUE(seq(30, 30, MinimumStep, {true, false}).empty()); // the label would sit on the axis end
-    EXPECT_TRUE(seq(0, 100, MinimumStep).empty()); // 10000 labels or more: none
+    EXPECT_TRUE(seq(0, 100, MinimumStep).empty());                // 10000 labels or more: none
     EXPECT_TRUE(seq(5, 1, 1).empty());
     EXPECT_TRUE(seq(0, 1, 0).empty());
     EXPECT_EQ(seq(1e300, 1e300, MinimumStep), (std::vector<double>{1e300})); // one point, one label
-    EXPECT_TRUE(seq(1e300, 2e300, 1).empty()); // beyond the integer range
+    EXPECT_TRUE(seq(1e300, 2e300, 1).empty());                               // beyond the integer range
     EXPECT_EQ(seq(0, 9999, 1).size(), 10000u);
     EXPECT_TRUE(seq(0, 10000, 1).empty());
 }
 
 TEST(ValueToPixel, LinearBothOrientationsAndDegenerateRanges)
 {
-    const AxisSpan bottom{40, 240, 200, 140};  // left 40, right 240
-    const AxisSpan left{180, 20, -160, 100};   // bottom 180, top 20
+    const AxisSpan bottom{40, 240, 200, 140}; // left 40, right 240
+    const AxisSpan left{180, 20, -160, 100};  // bottom 180, top 20
     const AxisRange r{0, 100, 100};
     EXPECT_EQ(LinearValueToPixel(0, r, bottom, false), 40);
     EXPECT_EQ(LinearValueToPixel(100, r, bottom, false), 240);
     EXPECT_EQ(LinearValueToPixel(50, r, left, false), 100);
-    EXPECT_EQ(LinearValueToPixel(0, r, left, true), 20); // inverted: the minimum at the top
-    EXPECT_EQ(LinearValueToPixel(0.25, r, bottom, false), 40);  // 0.5 rounds to even
-    EXPECT_EQ(LinearValueToPixel(0.75, r, bottom, false), 42);  // 1.5 too
+    EXPECT_EQ(LinearValueToPixel(0, r, left, true), 20);       // inverted: the minimum at the top
+    EXPECT_EQ(LinearValueToPixel(0.25, r, bottom, false), 40); // 0.5 rounds to even
+    EXPECT_EQ(LinearValueToPixel(0.75, r, bottom, false), 42); // 1.5 too
     EXPECT_EQ(LinearValueToPixel(7, AxisRange{3, 3, 0}, bottom, false), 140);
     EXPECT_EQ(LinearValueToPixel(1e300, r, bottom, false), 40 + kPixelLimit);
     EXPECT_EQ(LinearValueToPixel(-1e300, r, bottom, false), 40 - kPixelLimit);
@@ -123,12 +123,12 @@ TEST(LabelDecimals, ThreeUnlessTheStepIsFiner)
 {
     const AxisRange zoomed{30.31, 30.312, 0.002};
     EXPECT_EQ(LabelDecimals(zoomed, 0.001), 3);
-    EXPECT_EQ(LabelDecimals(zoomed, 0.1 * 0.1 * 0.1), 3);  // a hair below 0.001
+    EXPECT_EQ(LabelDecimals(zoomed, 0.1 * 0.1 * 0.1), 3); // a hair below 0.001
     EXPECT_EQ(LabelDecimals(zoomed, 0.0002), 4);
     EXPECT_EQ(LabelDecimals(zoomed, 0.00025), 5);
-    EXPECT_EQ(LabelDecimals(AxisRange{30, 30 + 5e-11, 5e-11}, 1e-11), 3);  // beyond the integer range
+    EXPECT_EQ(LabelDecimals(AxisRange{30, 30 + 5e-11, 5e-11}, 1e-11), 3); // beyond the integer range
     EXPECT_EQ(LabelDecimals(AxisRange{0, 1e-10, 1e-10}, 1e-11), 11);
-    EXPECT_EQ(LabelDecimals(zoomed, 1e-12), 3);  // 10,000 labels or more
+    EXPECT_EQ(LabelDecimals(zoomed, 1e-12), 3); // 10,000 labels or more
 }
 
 } // namespace
@@ -181,13 +181,14 @@ TEST(ValueToPixel, LinearShortcutAgreesWithTheExtendedComputation)
 TEST(NearestInt32, AgreesWithNearbyintAndTrunc)
 {
     std::mt19937_64 random(3);
-    std::vector<long double> values = {0.0L, -0.0L, 0.5L, 1.5L, 2.5L, -0.5L, -1.5L, -2.5L, 0.49999999999999999L,
-                                       2147483646.5L, 2147483647.25L, -2147483647.5L, -2147483648.0L};
+    std::vector<long double> values = {
+        0.0L,          -0.0L,          0.5L,           1.5L,          2.5L, -0.5L, -1.5L, -2.5L, 0.49999999999999999L,
+        2147483646.5L, 2147483647.25L, -2147483647.5L, -2147483648.0L};
     for (int i = 0; i < 20000; ++i) {
         const long double magnitude = std::ldexp(1.0L, static_cast<int>(random() % 31));
         const long double v = (static_cast<long double>(random()) / 18446744073709551616.0L - 0.5L) * magnitude;
         values.push_back(v);
-        values.push_back(std::trunc(v * 2) / 2);  // halves: the ties
+        values.push_back(std::trunc(v * 2) / 2); // halves: the ties
     }
     for (const long double v : values) {
         ASSERT_EQ(nc::NearestInt32(v), static_cast<int32_t>(std::nearbyint(v))) << static_cast<double>(v);

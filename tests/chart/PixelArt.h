@@ -12,7 +12,8 @@
 
 namespace nc::test {
 
-inline char PixelChar(nc::TColor c) {
+inline char PixelChar(nc::TColor c)
+{
     switch (c) {
     case 0xFFFFFF: return '.';
     case 0x000000: return '#';
@@ -24,25 +25,30 @@ inline char PixelChar(nc::TColor c) {
     }
 }
 
-inline std::vector<std::string> Art(const nc::ImageDevice& d, int width, int height, int left = 0, int top = 0) {
+inline std::vector<std::string> Art(const nc::ImageDevice& d, int width, int height, int left = 0, int top = 0)
+{
     std::vector<std::string> rows;
     for (int y = top; y < top + height; ++y) {
         std::string row;
-        for (int x = left; x < left + width; ++x) row += PixelChar(d.PixelAt(x, y));
+        for (int x = left; x < left + width; ++x)
+            row += PixelChar(d.PixelAt(x, y));
         rows.push_back(row);
     }
     return rows;
 }
 
-inline int CountPixels(const nc::ImageDevice& d, nc::TColor c) {
+inline int CountPixels(const nc::ImageDevice& d, nc::TColor c)
+{
     int n = 0;
     for (int y = 0; y < d.Height(); ++y)
-        for (int x = 0; x < d.Width(); ++x) n += d.PixelAt(x, y) == c ? 1 : 0;
+        for (int x = 0; x < d.Width(); ++x)
+            n += d.PixelAt(x, y) == c ? 1 : 0;
     return n;
 }
 
 // The smallest rectangle holding every pixel of colour c; empty when none.
-inline nc::TRect InkBounds(const nc::ImageDevice& d, nc::TColor c) {
+inline nc::TRect InkBounds(const nc::ImageDevice& d, nc::TColor c)
+{
     nc::TRect r{d.Width(), d.Height(), 0, 0};
     for (int y = 0; y < d.Height(); ++y)
         for (int x = 0; x < d.Width(); ++x)
@@ -55,4 +61,4 @@ inline nc::TRect InkBounds(const nc::ImageDevice& d, nc::TColor c) {
     return r.IsEmpty() ? nc::TRect{} : r;
 }
 
-}  // namespace nc::test
+} // namespace nc::test

@@ -15,7 +15,8 @@
 using namespace nc;
 using nc::test::RecordingChart;
 
-TEST(ChartAxis, Defaults) {
+TEST(ChartAxis, Defaults)
+{
     TChart chart;
     TChartAxis& a = chart.BottomAxis();
     EXPECT_TRUE(a.Automatic());
@@ -57,7 +58,8 @@ struct SetterCheck {
     const char* message;
 };
 
-TEST(ChartAxis, SetterChecksRaiseWithExactTextsAndKeepTheValue) {
+TEST(ChartAxis, SetterChecksRaiseWithExactTextsAndKeepTheValue)
+{
     const SetterCheck rows[] = {
         {"increment", [](TChart& c) { c.LeftAxis().SetIncrement(-1); }, "Axis increment must be >= 0"},
         {"minimum", [](TChart& c) { c.LeftAxis().SetMinimum(1); }, "Axis Minimum Value must be <= Maximum"},
@@ -70,10 +72,12 @@ TEST(ChartAxis, SetterChecksRaiseWithExactTextsAndKeepTheValue) {
          "Axis Labels Angle must be between 0 and 359 degrees"},
         {"title angle", [](TChart& c) { c.LeftAxis().Title().SetAngle(400); },
          "Axis Title Angle must be between 0 and 359 degrees"},
-        {"logarithmic", [](TChart& c) {
+        {"logarithmic",
+         [](TChart& c) {
              c.AddSeries<TFastLineSeries>()->AddPoint(0, -5);
              c.LeftAxis().SetLogarithmic(true);
-         }, "Logarithmic Axis Min and Max values should be >= 0"},
+         },
+         "Logarithmic Axis Min and Max values should be >= 0"},
     };
     for (const auto& row : rows) {
         TChart chart;
@@ -102,7 +106,8 @@ TEST(ChartAxis, SetterChecksRaiseWithExactTextsAndKeepTheValue) {
     EXPECT_EQ(chart.LeftAxis().Title().Angle(), 0);
 }
 
-TEST(ChartAxis, AutomaticTiesBothFlags) {
+TEST(ChartAxis, AutomaticTiesBothFlags)
+{
     TChart chart;
     TChartAxis& a = chart.BottomAxis();
     a.SetAutomaticMaximum(false);
@@ -115,7 +120,8 @@ TEST(ChartAxis, AutomaticTiesBothFlags) {
     EXPECT_FALSE(a.AutomaticMaximum());
 }
 
-TEST(ChartAxis, UpdateRangeTakesTheExtremesOfTheActiveSeries) {
+TEST(ChartAxis, UpdateRangeTakesTheExtremesOfTheActiveSeries)
+{
     TChart chart;
     auto* a = chart.AddSeries<TFastLineSeries>();
     auto* b = chart.AddSeries<TFastLineSeries>();
@@ -144,10 +150,12 @@ TEST(ChartAxis, UpdateRangeTakesTheExtremesOfTheActiveSeries) {
     EXPECT_EQ(chart.LeftAxis().EffectiveMax, 100);
 }
 
-TEST(ChartAxis, PagingScalesToThePage) {
+TEST(ChartAxis, PagingScalesToThePage)
+{
     TChart chart;
     auto* s = chart.AddSeries<TFastLineSeries>();
-    for (int i = 0; i < 25; ++i) s->AddPoint(i * 10, i);
+    for (int i = 0; i < 25; ++i)
+        s->AddPoint(i * 10, i);
     chart.SetMaxPointsPerPage(10);
     struct Row {
         int page;
@@ -163,7 +171,8 @@ TEST(ChartAxis, PagingScalesToThePage) {
     }
 }
 
-TEST(ChartAxis, EmptyAndOnePointRangesMapToTheCentre) {
+TEST(ChartAxis, EmptyAndOnePointRangesMapToTheCentre)
+{
     RecordingChart rig;
     auto* s = rig.chart.AddSeries<TFastLineSeries>();
     rig.chart.Paint();
@@ -179,15 +188,16 @@ TEST(ChartAxis, EmptyAndOnePointRangesMapToTheCentre) {
     EXPECT_EQ(AxisPainter(rig.chart.LeftAxis()).ValueLabelSequence(), std::vector<double>{30});
 }
 
-TEST(ChartAxis, ValueToPixelAndBack) {
+TEST(ChartAxis, ValueToPixelAndBack)
+{
     RecordingChart rig;
     rig.Frame(TRect{10, 20, 110, 220}, 0, 100, 0, 50);
     TChartAxis& x = rig.chart.BottomAxis();
     TChartAxis& y = rig.chart.LeftAxis();
     EXPECT_EQ(x.ValueToPixel(0), 10);
     EXPECT_EQ(x.ValueToPixel(100), 110);
-    EXPECT_EQ(x.ValueToPixel(0.5), 10);   // 0.5 rounds to even 0
-    EXPECT_EQ(x.ValueToPixel(1.5), 12);   // 1.5 rounds to even 2
+    EXPECT_EQ(x.ValueToPixel(0.5), 10); // 0.5 rounds to even 0
+    EXPECT_EQ(x.ValueToPixel(1.5), 12); // 1.5 rounds to even 2
     EXPECT_EQ(y.ValueToPixel(0), 220);
     EXPECT_EQ(y.ValueToPixel(50), 20);
     EXPECT_EQ(y.ValueToPixel(25), 120);
@@ -195,7 +205,7 @@ TEST(ChartAxis, ValueToPixelAndBack) {
     EXPECT_DOUBLE_EQ(y.PixelToValue(20), 50);
     EXPECT_DOUBLE_EQ(y.PixelToValue(220), 0);
     y.SetInverted(true);
-    EXPECT_EQ(y.ValueToPixel(0), 20);  // the minimum at the top
+    EXPECT_EQ(y.ValueToPixel(0), 20); // the minimum at the top
     EXPECT_EQ(y.ValueToPixel(50), 220);
     EXPECT_DOUBLE_EQ(y.PixelToValue(20), 0);
     // Logarithmic: 1..100 over 100 pixels puts 10 in the middle.
@@ -207,7 +217,8 @@ TEST(ChartAxis, ValueToPixelAndBack) {
     EXPECT_NEAR(x.PixelToValue(60), 10, 1e-9);
 }
 
-TEST(ChartAxis, RangeFromMarginsWidensTheRange) {
+TEST(ChartAxis, RangeFromMarginsWidensTheRange)
+{
     RecordingChart rig;
     rig.Frame(TRect{0, 0, 100, 100}, 0, 80, 0, 80);
     rig.chart.BottomAxis().RangeFromMargins(10, 0, 10, 0);
@@ -227,7 +238,8 @@ struct StepRow {
     double step;
 };
 
-TEST(ChartAxis, IncrementForSizes) {
+TEST(ChartAxis, IncrementForSizes)
+{
     const StepRow rows[] = {
         // 19-pixel labels on 200 pixels: span 21, count 10, 1 -> 2 -> 5 -> 10.
         {"1..100", 1, 100, 0, 19, 200, 10},
@@ -243,13 +255,15 @@ TEST(ChartAxis, IncrementForSizes) {
     for (const StepRow& r : rows) {
         TChart chart;
         TChartAxis& a = chart.BottomAxis();
-        if (r.increment > 0) a.SetIncrement(r.increment);
+        if (r.increment > 0)
+            a.SetIncrement(r.increment);
         RecordingChart::Range(a, r.lo, r.hi);
         EXPECT_DOUBLE_EQ(a.IncrementForSizes(r.span, r.length), r.step) << r.name;
     }
 }
 
-TEST(ChartAxis, StepForCountRoundsTiesToEven) {
+TEST(ChartAxis, StepForCountRoundsTiesToEven)
+{
     TChart chart;
     TChartAxis& a = chart.BottomAxis();
     a.SetIncrement(1);
@@ -270,7 +284,8 @@ struct SequenceRow {
     std::vector<double> labels;
 };
 
-TEST(ChartAxis, ValueLabelSequence) {
+TEST(ChartAxis, ValueLabelSequence)
+{
     const SequenceRow rows[] = {
         {"0..30 on axis", 0, 30, 5, true, {30, 25, 20, 15, 10, 5, 0}},
         {"0..30 off axis", 0, 30, 5, false, {25, 20, 15, 10, 5}},
@@ -281,14 +296,15 @@ TEST(ChartAxis, ValueLabelSequence) {
         RecordingChart rig;
         TChartAxis& a = rig.chart.BottomAxis();
         a.SetIncrement(r.step);
-        a.SetLabelsSeparation(0);  // the step stays at the increment
+        a.SetLabelsSeparation(0); // the step stays at the increment
         a.SetLabelsOnAxis(r.onAxis);
         rig.Frame(TRect{0, 0, 200, 200}, r.lo, r.hi, 0, 0);
         EXPECT_EQ(AxisPainter(a).ValueLabelSequence(), r.labels) << r.name;
     }
 }
 
-TEST(ChartAxis, NextLabelHandlerSuppliesTheValues) {
+TEST(ChartAxis, NextLabelHandlerSuppliesTheValues)
+{
     RecordingChart rig;
     rig.Frame(TRect{0, 0, 200, 200}, 0, 10, 0, 0);
     TChartAxis& a = rig.chart.BottomAxis();
@@ -308,7 +324,8 @@ TEST(ChartAxis, NextLabelHandlerSuppliesTheValues) {
     EXPECT_EQ(AxisPainter(a).ValueLabelSequence(), (std::vector<double>{10, 5, 0}));
 }
 
-TEST(ChartAxis, FormatLabel) {
+TEST(ChartAxis, FormatLabel)
+{
     TChart chart;
     TChartAxis& a = chart.BottomAxis();
     const NumberFormat f = NumberFormat::System();
@@ -324,7 +341,8 @@ TEST(ChartAxis, FormatLabel) {
     EXPECT_EQ(a.FormatLabel(30), "<30\rdeg>");
 }
 
-TEST(ChartAxis, EffectiveLabelStyle) {
+TEST(ChartAxis, EffectiveLabelStyle)
+{
     TChart chart;
     EXPECT_EQ(chart.BottomAxis().EffectiveLabelStyle(), talNone);
     auto* s = chart.AddSeries<TFastLineSeries>();
@@ -340,7 +358,8 @@ TEST(ChartAxis, EffectiveLabelStyle) {
     EXPECT_EQ(chart.LeftAxis().EffectiveLabelStyle(), talMark);
 }
 
-TEST(ChartAxis, WidestLabelMeasuresTheRoundedEnds) {
+TEST(ChartAxis, WidestLabelMeasuresTheRoundedEnds)
+{
     RecordingChart rig;
     rig.chart.AddSeries<TFastLineSeries>()->AddPoint(0, 0);
     rig.Frame(TRect{0, 0, 200, 200}, 0, 0, -1234.5, 30);

@@ -25,9 +25,10 @@ struct WindowChart : RecordingChart {
     WindowChart() { ConfigureResponseChart(chart, series1, series2); }
 };
 
-}  // namespace
+} // namespace
 
-TEST(AxisLayout, WindowChartAxesTakeTheirRoom) {
+TEST(AxisLayout, WindowChartAxesTakeTheirRoom)
+{
     WindowChart w;
     w.chart.Paint();
     // Before the axes the plot is (8, 8, 249, 196). Left: title 12 (rotated),
@@ -40,7 +41,8 @@ TEST(AxisLayout, WindowChartAxesTakeTheirRoom) {
     EXPECT_EQ(w.chart.PlotRect, (TRect{38, 8, 249, 167}));
 }
 
-TEST(AxisLayout, FixedSizesAndEmptyCaptions) {
+TEST(AxisLayout, FixedSizesAndEmptyCaptions)
+{
     WindowChart w;
     TChartAxis& bottom = w.chart.BottomAxis();
     bottom.SetTitleSize(30);
@@ -54,50 +56,60 @@ TEST(AxisLayout, FixedSizesAndEmptyCaptions) {
     bottom.Ticks().SetVisible(false);
     bottom.Axis().SetVisible(false);
     EXPECT_EQ(AxisPainter(bottom).ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 95}));
-    bottom.MinorTicks().SetVisible(true);  // the minor ticks alone take their length
+    bottom.MinorTicks().SetVisible(true); // the minor ticks alone take their length
     EXPECT_EQ(AxisPainter(bottom).ReserveAxisSpace(TRect{0, 0, 100, 100}), (TRect{0, 0, 100, 93}));
 }
 
-TEST(AxisDrawing, EmptyWindowChartShowsOneLabelAtTheCentreAndNoGridLine) {
+TEST(AxisDrawing, EmptyWindowChartShowsOneLabelAtTheCentreAndNoGridLine)
+{
     WindowChart w;
     w.chart.Paint();
     // Plot (38, 8, 249, 167): centre (143, 87).
     const Calls texts = w.Recorded({"TextOut"});
-    EXPECT_EQ(texts, (Calls{"TextOut(143,184,\"Muestreos \")", "TextOut(143,173,\"0\")",
-                            "TextOut(20,87,\"Posici\xC3\xB3n (Grados)\")", "TextOut(32,82,\"0\")"}));
-    for (const std::string& call : w.device->Calls()) EXPECT_EQ(call.find("psDot"), std::string::npos) << call;
+    EXPECT_EQ(texts,
+              (Calls{"TextOut(143,184,\"Muestreos \")", "TextOut(143,173,\"0\")",
+                     "TextOut(20,87,\"Posici\xC3\xB3n (Grados)\")", "TextOut(32,82,\"0\")"}));
+    for (const std::string& call : w.device->Calls())
+        EXPECT_EQ(call.find("psDot"), std::string::npos) << call;
     Calls lines = w.Recorded({"MoveTo", "LineTo"});
-    lines.erase(lines.begin(), lines.begin() + 5);  // the bevel
+    lines.erase(lines.begin(), lines.begin() + 5); // the bevel
     // Bottom: tick one pixel below the axis line, 4 long; zero-length inner
     // tick; axis line. Left: the same turned; then the axis line.
-    EXPECT_EQ(lines, (Calls{"MoveTo(143,168)", "LineTo(143,172)", "MoveTo(143,166)", "LineTo(143,166)",
-                            "MoveTo(38,167)", "LineTo(249,167)", "MoveTo(37,87)", "LineTo(33,87)", "MoveTo(39,87)",
-                            "LineTo(39,87)", "MoveTo(38,8)", "LineTo(38,167)"}));
+    EXPECT_EQ(lines,
+              (Calls{"MoveTo(143,168)", "LineTo(143,172)", "MoveTo(143,166)", "LineTo(143,166)", "MoveTo(38,167)",
+                     "LineTo(249,167)", "MoveTo(37,87)", "LineTo(33,87)", "MoveTo(39,87)", "LineTo(39,87)",
+                     "MoveTo(38,8)", "LineTo(38,167)"}));
 }
 
-TEST(AxisDrawing, TextAlignmentBySideAndAngle) {
+TEST(AxisDrawing, TextAlignmentBySideAndAngle)
+{
     WindowChart w;
     w.chart.Paint();
     const Calls aligns = w.Recorded({"TextAlign"});
     // Bottom title and label centre+top, left title centre+bottom, left
     // label right+top; each text puts left+top back.
-    EXPECT_EQ(aligns, (Calls{"TextAlign(6)", "TextAlign(0)", "TextAlign(6)", "TextAlign(0)", "TextAlign(14)",
-                             "TextAlign(0)", "TextAlign(2)", "TextAlign(0)"}));
+    EXPECT_EQ(aligns,
+              (Calls{"TextAlign(6)", "TextAlign(0)", "TextAlign(6)", "TextAlign(0)", "TextAlign(14)", "TextAlign(0)",
+                     "TextAlign(2)", "TextAlign(0)"}));
     bool rotated = false;
-    for (const std::string& call : w.device->Calls()) rotated = rotated || call.find("esc=900") != std::string::npos;
+    for (const std::string& call : w.device->Calls())
+        rotated = rotated || call.find("esc=900") != std::string::npos;
     EXPECT_TRUE(rotated) << "the left title is drawn at 90 degrees";
 }
 
-TEST(AxisDrawing, MinorTicksFillTheGapRoundingTiesToEven) {
+TEST(AxisDrawing, MinorTicksFillTheGapRoundingTiesToEven)
+{
     struct Row {
         int prev, pos;
         Calls ticks;
     };
     const Row rows[] = {
-        {140, 100, {"MoveTo(110,51)", "LineTo(110,53)", "MoveTo(120,51)", "LineTo(120,53)", "MoveTo(130,51)",
-                    "LineTo(130,53)"}},
-        {141, 100, {"MoveTo(110,51)", "LineTo(110,53)", "MoveTo(120,51)", "LineTo(120,53)", "MoveTo(131,51)",
-                    "LineTo(131,53)"}},
+        {140,
+         100,
+         {"MoveTo(110,51)", "LineTo(110,53)", "MoveTo(120,51)", "LineTo(120,53)", "MoveTo(130,51)", "LineTo(130,53)"}},
+        {141,
+         100,
+         {"MoveTo(110,51)", "LineTo(110,53)", "MoveTo(120,51)", "LineTo(120,53)", "MoveTo(131,51)", "LineTo(131,53)"}},
     };
     for (const Row& r : rows) {
         RecordingChart rig;
@@ -115,7 +127,8 @@ TEST(AxisDrawing, MinorTicksFillTheGapRoundingTiesToEven) {
     }
 }
 
-TEST(AxisDrawing, GridLinesSkipTheRangeEndsAndCentre) {
+TEST(AxisDrawing, GridLinesSkipTheRangeEndsAndCentre)
+{
     RecordingChart rig;
     rig.Frame(TRect{0, 10, 200, 50}, 0, 100, 0, 100);
     TChartAxis& a = rig.chart.BottomAxis();
@@ -124,7 +137,7 @@ TEST(AxisDrawing, GridLinesSkipTheRangeEndsAndCentre) {
     a.MinorTicks().SetVisible(false);
     a.AxisLinePos = 50;
     AxisPainter painter(a);
-    painter.TicksAndGrid(200, 100);  // the maximum: no grid line
+    painter.TicksAndGrid(200, 100); // the maximum: no grid line
     painter.TicksAndGrid(140, 70);
     // The clear brush makes the background transparent, and so does the grid
     // line itself, so that the gaps of the dotted pen stay unpainted.
@@ -132,11 +145,12 @@ TEST(AxisDrawing, GridLinesSkipTheRangeEndsAndCentre) {
               (Calls{"BkMode(1)", "BkMode(1)", "MoveTo(140,49)", "LineTo(140,10)", "BkMode(2)"}));
     rig.device->ClearCalls();
     a.SetGridCentered(true);
-    painter.TicksAndGrid(100, 50);  // halfway between 100 and the previous 140
+    painter.TicksAndGrid(100, 50); // halfway between 100 and the previous 140
     EXPECT_EQ(rig.Recorded({"MoveTo", "LineTo"}), (Calls{"MoveTo(120,49)", "LineTo(120,10)"}));
 }
 
-TEST(AxisDrawing, MultiLineTextsStackOneFontHeightApart) {
+TEST(AxisDrawing, MultiLineTextsStackOneFontHeightApart)
+{
     RecordingChart rig;
     rig.Frame(TRect{0, 0, 200, 100}, 0, 100, 0, 100);
     AxisPainter(rig.chart.BottomAxis()).DrawAxisText(100, 50, "a\rb", 0);
@@ -153,7 +167,8 @@ TEST(AxisDrawing, MultiLineTextsStackOneFontHeightApart) {
     EXPECT_EQ(texts[3], "TextOut(40," + std::to_string(top + h) + ",\"d\")");
 }
 
-TEST(AxisDrawing, TooManyLabelsDrawOnlyTitleAndAxisLine) {
+TEST(AxisDrawing, TooManyLabelsDrawOnlyTitleAndAxisLine)
+{
     WindowChart w;
     w.chart.BottomAxis().SetMinMax(0, 1e6);
     w.chart.BottomAxis().SetIncrement(1);
@@ -166,16 +181,19 @@ TEST(AxisDrawing, TooManyLabelsDrawOnlyTitleAndAxisLine) {
               1);
     // Bottom title; left title and its single label.
     EXPECT_EQ(texts.size(), 3u);
-    for (const std::string& call : w.device->Calls()) EXPECT_EQ(call.find("psDot"), std::string::npos) << call;
+    for (const std::string& call : w.device->Calls())
+        EXPECT_EQ(call.find("psDot"), std::string::npos) << call;
 }
 
-TEST(AxisDrawing, PointLabelsSkipOverlapsAndTicksFollowTickOnLabelsOnly) {
+TEST(AxisDrawing, PointLabelsSkipOverlapsAndTicksFollowTickOnLabelsOnly)
+{
     for (bool onLabelsOnly : {true, false}) {
         RecordingChart rig;
         auto* s = rig.chart.AddSeries<TFastLineSeries>();
         // "aaaa" is 24 pixels wide (26 with the separation), half 13; about
         // 4 pixels per unit: the labels at 3 and 6 overlap the one at 0.
-        for (int x : {0, 3, 6, 30, 60}) s->AddPoint(x, 1, "aaaa");
+        for (int x : {0, 3, 6, 30, 60})
+            s->AddPoint(x, 1, "aaaa");
         TChartAxis& a = rig.chart.BottomAxis();
         a.SetTickOnLabelsOnly(onLabelsOnly);
         a.Grid().SetVisible(false);
@@ -188,32 +206,38 @@ TEST(AxisDrawing, PointLabelsSkipOverlapsAndTicksFollowTickOnLabelsOnly) {
         const int width = rig.chart.PlotWidth;
         Calls texts;
         for (const std::string& t : rig.Recorded({"TextOut"}))
-            if (t.find("aaaa") != std::string::npos) texts.push_back(t);
+            if (t.find("aaaa") != std::string::npos)
+                texts.push_back(t);
         EXPECT_EQ(texts.size(), 3u) << "0, 30 and 60 fit; 3 and 6 overlap";
         int ticks = 0;
         const std::string tickStart = "," + std::to_string(rig.chart.PlotRect.Bottom + 1) + ")";
-        for (const std::string& call : rig.Recorded({"MoveTo"})) ticks += call.ends_with(tickStart) ? 1 : 0;
+        for (const std::string& call : rig.Recorded({"MoveTo"}))
+            ticks += call.ends_with(tickStart) ? 1 : 0;
         EXPECT_EQ(ticks, onLabelsOnly ? 3 : 5) << onLabelsOnly;
         EXPECT_EQ(a.ValueToPixel(60), left + width);
     }
 }
 
-TEST(AxisDrawing, AHugeLabelsSeparationLeavesRoomForOneLabel) {
+TEST(AxisDrawing, AHugeLabelsSeparationLeavesRoomForOneLabel)
+{
     // A label 60 pixels wide at the largest separation needs 2.6e9 pixels
     // of room: more than an int holds, so only the first label is drawn.
     RecordingChart rig;
     auto* s = rig.chart.AddSeries<TFastLineSeries>();
-    for (int x : {0, 30, 60}) s->AddPoint(x, 1, "aaaaaaaaaa");
+    for (int x : {0, 30, 60})
+        s->AddPoint(x, 1, "aaaaaaaaaa");
     rig.chart.BottomAxis().SetLabelsSeparation(std::numeric_limits<int>::max());
     rig.chart.LeftAxis().SetVisible(false);
     rig.chart.Paint();
     Calls texts;
     for (const std::string& t : rig.Recorded({"TextOut"}))
-        if (t.find("aaaaaaaaaa") != std::string::npos) texts.push_back(t);
+        if (t.find("aaaaaaaaaa") != std::string::npos)
+            texts.push_back(t);
     EXPECT_EQ(texts.size(), 1u);
 }
 
-TEST(AxisDrawing, LeftTitleReadsUpwardsCentredOnThePlot) {
+TEST(AxisDrawing, LeftTitleReadsUpwardsCentredOnThePlot)
+{
     WindowChart w;
     w.chart.SetControlDevice(std::make_unique<ImageDevice>(257, 204));
     w.chart.Canvas().SetBuffered(true);
@@ -232,7 +256,8 @@ TEST(AxisDrawing, LeftTitleReadsUpwardsCentredOnThePlot) {
     EXPECT_NEAR((ink.Top + ink.Bottom) / 2, w.chart.PlotCenterY, 2);
 }
 
-TEST(AxisDrawing, LengthsAtTheEndsOfIntDrawWithoutWrapping) {
+TEST(AxisDrawing, LengthsAtTheEndsOfIntDrawWithoutWrapping)
+{
     // Every length and size at either end of int, on all four axes, painted
     // on pixels and on the recorder: no sum wraps (the sanitizers watch), and
     // the bottom axis's ticks still point down, away from the plot, to the
@@ -241,7 +266,8 @@ TEST(AxisDrawing, LengthsAtTheEndsOfIntDrawWithoutWrapping) {
     for (const int extreme : {kMax, std::numeric_limits<int>::min()}) {
         for (const bool image : {false, true}) {
             RecordingChart rig;
-            if (image) rig.chart.SetControlDevice(std::make_unique<ImageDevice>(257, 204));
+            if (image)
+                rig.chart.SetControlDevice(std::make_unique<ImageDevice>(257, 204));
             auto* a = rig.chart.AddSeries<TFastLineSeries>();
             auto* b = rig.chart.AddSeries<TFastLineSeries>();
             b->SetHorizAxis(aTopAxis);
@@ -250,8 +276,8 @@ TEST(AxisDrawing, LengthsAtTheEndsOfIntDrawWithoutWrapping) {
                 a->AddPoint(x, x);
                 b->AddPoint(x, -x);
             }
-            for (TCustomChartAxis* axis : {&rig.chart.LeftAxis(), &rig.chart.RightAxis(), &rig.chart.TopAxis(),
-                                           &rig.chart.BottomAxis()}) {
+            for (TCustomChartAxis* axis :
+                 {&rig.chart.LeftAxis(), &rig.chart.RightAxis(), &rig.chart.TopAxis(), &rig.chart.BottomAxis()}) {
                 axis->Title().SetCaption("t");
                 axis->SetTitleSize(extreme);
                 axis->SetLabelsSize(extreme);
@@ -262,14 +288,16 @@ TEST(AxisDrawing, LengthsAtTheEndsOfIntDrawWithoutWrapping) {
                 axis->MinorTicks().SetVisible(true);
             }
             rig.chart.Paint();
-            if (image || extreme != kMax) continue;
+            if (image || extreme != kMax)
+                continue;
             // The plot kept its room (no axis's rectangle met it), so the
             // bottom ticks start one pixel below its bottom edge.
             const std::string tickStart = ",197)";
             const Calls lines = rig.Recorded({"MoveTo", "LineTo"});
             int ticks = 0;
             for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-                if (lines[i].rfind("MoveTo", 0) != 0 || !lines[i].ends_with(tickStart)) continue;
+                if (lines[i].rfind("MoveTo", 0) != 0 || !lines[i].ends_with(tickStart))
+                    continue;
                 EXPECT_TRUE(lines[i + 1].ends_with(",2147483647)")) << lines[i + 1];
                 ++ticks;
             }
@@ -278,14 +306,16 @@ TEST(AxisDrawing, LengthsAtTheEndsOfIntDrawWithoutWrapping) {
     }
 }
 
-TEST(AxisDrawing, MinorTicksPastOnePerPixelPaintInTheGapsTime) {
+TEST(AxisDrawing, MinorTicksPastOnePerPixelPaintInTheGapsTime)
+{
     // At the largest count every gap's pixels hold a minor tick, as they do
     // at a thousand; the paint no longer walks two billion ticks a gap.
     auto paint = [](int count) {
         RecordingChart rig;
         rig.chart.SetControlDevice(std::make_unique<ImageDevice>(257, 204));
         auto* s = rig.chart.AddSeries<TFastLineSeries>();
-        for (int x : {0, 30, 60}) s->AddPoint(x, x);
+        for (int x : {0, 30, 60})
+            s->AddPoint(x, x);
         rig.chart.BottomAxis().MinorTicks().SetColor(clRed);
         rig.chart.BottomAxis().SetMinorTickCount(count);
         rig.chart.Paint();
@@ -300,16 +330,19 @@ TEST(AxisDrawing, MinorTicksPastOnePerPixelPaintInTheGapsTime) {
 // format's three decimals: they take the decimals the step needs, so that no
 // two read alike (with three, the eleven labels would read only "30.312",
 // "30.311" and "30.31"), and the axis makes room for them.
-TEST(AxisDrawing, LabelsFinerThanThreeDecimalsTakeTheDecimalsOfTheirStep) {
+TEST(AxisDrawing, LabelsFinerThanThreeDecimalsTakeTheDecimalsOfTheirStep)
+{
     WindowChart w;
-    for (int k = 0; k < 50; ++k) w.series1->AddPoint(k, 30.3115);
+    for (int k = 0; k < 50; ++k)
+        w.series1->AddPoint(k, 30.3115);
     w.chart.LeftAxis().SetMinMax(30.31, 30.312);
     w.chart.Paint();
     Calls labels;
-    for (const std::string& call : w.Recorded({"TextOut(68,"})) labels.push_back(call.substr(call.find('"')));
-    EXPECT_EQ(labels, (Calls{"\"30.312\")", "\"30.3118\")", "\"30.3116\")", "\"30.3114\")", "\"30.3112\")",
-                             "\"30.311\")", "\"30.3108\")", "\"30.3106\")", "\"30.3104\")", "\"30.3102\")",
-                             "\"30.31\")"}));
+    for (const std::string& call : w.Recorded({"TextOut(68,"}))
+        labels.push_back(call.substr(call.find('"')));
+    EXPECT_EQ(labels,
+              (Calls{"\"30.312\")", "\"30.3118\")", "\"30.3116\")", "\"30.3114\")", "\"30.3112\")", "\"30.311\")",
+                     "\"30.3108\")", "\"30.3106\")", "\"30.3104\")", "\"30.3102\")", "\"30.31\")"}));
     // The room of the widest end label as the step cuts it, "30.3118", and a
     // space (8 x 6 pixels), beside the 26 of the title and the ticks.
     EXPECT_EQ(w.chart.PlotRect.Left, 26 + 8 * 6);

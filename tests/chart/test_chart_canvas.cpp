@@ -13,7 +13,8 @@ using nc::test::CountPixels;
 using nc::test::InkBounds;
 using Calls = std::vector<std::string>;
 
-TEST(ChartPens, ConstructorsSetTheirDefaults) {
+TEST(ChartPens, ConstructorsSetTheirDefaults)
+{
     struct Row {
         const char* name;
         std::unique_ptr<TChartPen> pen;
@@ -39,7 +40,8 @@ TEST(ChartPens, ConstructorsSetTheirDefaults) {
     }
 }
 
-TEST(ChartPens, AssignCopiesVisibleOnlyBetweenChartPens) {
+TEST(ChartPens, AssignCopiesVisibleOnlyBetweenChartPens)
+{
     TChartHiddenPen hidden;
     hidden.SetColor(clRed);
     hidden.SetWidth(3);
@@ -62,7 +64,8 @@ TEST(ChartPens, AssignCopiesVisibleOnlyBetweenChartPens) {
     EXPECT_EQ(fromPlain.Color(), clBlue);
 }
 
-TEST(ChartPens, ChangesNotifyOnlyWhenTheValueChanges) {
+TEST(ChartPens, ChangesNotifyOnlyWhenTheValueChanges)
+{
     TChartPen pen;
     int notified = 0;
     pen.OnChange = [&] { ++notified; };
@@ -84,7 +87,8 @@ TEST(ChartPens, ChangesNotifyOnlyWhenTheValueChanges) {
     EXPECT_EQ(notified, 6);
 }
 
-TEST(View3DOptions, DefaultsSettersAndAssign) {
+TEST(View3DOptions, DefaultsSettersAndAssign)
+{
     TView3DOptions options;
     EXPECT_EQ(options.Elevation(), 345);
     EXPECT_EQ(options.HorizOffset(), 0);
@@ -129,32 +133,37 @@ protected:
     TCanvas control{&device};
     TChartCanvas3D canvas;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         canvas.AttachCanvas(&control);
-        canvas.GetHandle();  // settle the initial selections
+        canvas.GetHandle(); // settle the initial selections
         device.ClearCalls();
     }
 };
 
-TEST_F(RecordedCanvas, AttachCanvasTakesItsPenFontAndBrush) {
+TEST_F(RecordedCanvas, AttachCanvasTakesItsPenFontAndBrush)
+{
     EXPECT_EQ(canvas.TargetCanvas(), &control);
     EXPECT_EQ(canvas.Pen(), &control.Pen());
     EXPECT_EQ(canvas.Brush(), &control.Brush());
     EXPECT_EQ(canvas.Font(), &control.Font());
 }
 
-TEST_F(RecordedCanvas, APenChangeTakesEffectAtTheNextPrimitive) {
+TEST_F(RecordedCanvas, APenChangeTakesEffectAtTheNextPrimitive)
+{
     canvas.Pen()->SetColor(clRed);
     canvas.Pen()->SetWidth(2);
     EXPECT_TRUE(device.Calls().empty());
     canvas.Line(1, 2, 3, 4);
     canvas.HorizLine(5, 9, 7);
     canvas.VertLine(6, 1, 8);
-    EXPECT_EQ(device.Calls(), (Calls{"Pen(0x0000FF,psSolid,2,pmCopy)", "MoveTo(1,2)", "LineTo(3,4)", "MoveTo(5,7)",
-                                     "LineTo(9,7)", "MoveTo(6,1)", "LineTo(6,8)"}));
+    EXPECT_EQ(device.Calls(),
+              (Calls{"Pen(0x0000FF,psSolid,2,pmCopy)", "MoveTo(1,2)", "LineTo(3,4)", "MoveTo(5,7)", "LineTo(9,7)",
+                     "MoveTo(6,1)", "LineTo(6,8)"}));
 }
 
-TEST_F(RecordedCanvas, BrushStyleSetsTheDeviceBackground) {
+TEST_F(RecordedCanvas, BrushStyleSetsTheDeviceBackground)
+{
     canvas.Brush()->SetColor(clBlue);
     canvas.FillRect(TRect{0, 0, 4, 4});
     canvas.Brush()->SetStyle(bsClear);
@@ -164,13 +173,15 @@ TEST_F(RecordedCanvas, BrushStyleSetsTheDeviceBackground) {
                      "Brush(0xFF0000,bsClear)", "BkMode(1)", "TextOut(1,1,\"x\")"}));
 }
 
-TEST_F(RecordedCanvas, SystemColoursReachTheDeviceAsRgb) {
+TEST_F(RecordedCanvas, SystemColoursReachTheDeviceAsRgb)
+{
     canvas.Pen()->SetColor(clBtnShadow);
     canvas.MoveTo(0, 0);
     EXPECT_EQ(device.Calls().front(), "Pen(0xA0A0A0,psSolid,1,pmCopy)");
 }
 
-TEST_F(RecordedCanvas, HiddenChartPenOnlyClearsTheStyle) {
+TEST_F(RecordedCanvas, HiddenChartPenOnlyClearsTheStyle)
+{
     canvas.Pen()->SetColor(clRed);
     canvas.Pen()->SetWidth(3);
     TChartHiddenPen hidden;
@@ -187,7 +198,8 @@ TEST_F(RecordedCanvas, HiddenChartPenOnlyClearsTheStyle) {
     EXPECT_EQ(canvas.Pen()->Width(), 1);
 }
 
-TEST_F(RecordedCanvas, ResetDrawingState) {
+TEST_F(RecordedCanvas, ResetDrawingState)
+{
     canvas.Pen()->SetColor(clRed);
     canvas.Pen()->SetWidth(4);
     canvas.Pen()->SetStyle(psDot);
@@ -209,7 +221,8 @@ TEST_F(RecordedCanvas, ResetDrawingState) {
     EXPECT_EQ(canvas.GetBackMode(), OPAQUE);
 }
 
-TEST_F(RecordedCanvas, ClipToPlotAreaShrinksLeftTopAndBottom) {
+TEST_F(RecordedCanvas, ClipToPlotAreaShrinksLeftTopAndBottom)
+{
     RecordingDevice wide(257, 204);
     TCanvas target(&wide);
     canvas.AttachCanvas(&target);
@@ -220,14 +233,16 @@ TEST_F(RecordedCanvas, ClipToPlotAreaShrinksLeftTopAndBottom) {
     EXPECT_EQ(wide.Calls(), (Calls{"Clip(9,9,249,195)", "Clip(0,0,257,204)"}));
 }
 
-TEST_F(RecordedCanvas, TextOutRotatedDrawsTransparentWithATurnedFont) {
+TEST_F(RecordedCanvas, TextOutRotatedDrawsTransparentWithATurnedFont)
+{
     canvas.TextOutRotated(10, 90, "Grados", 90);
     EXPECT_EQ(device.Calls(),
               (Calls{"Brush(0xFFFFFF,bsClear)", "BkMode(1)", "Font(Arial,-11,0x000000,esc=900)",
                      "TextOut(10,90,\"Grados\")", "Font(Arial,-11,0x000000)"}));
 }
 
-TEST_F(RecordedCanvas, ZoomFactorScalesTextForOneCall) {
+TEST_F(RecordedCanvas, ZoomFactorScalesTextForOneCall)
+{
     canvas.ZoomFactor = 1.5;
     canvas.TextOutZ(3, 4, 7, "a");
     canvas.TextOutRotatedZ(3, 4, 7, "b", 0);
@@ -238,7 +253,8 @@ TEST_F(RecordedCanvas, ZoomFactorScalesTextForOneCall) {
     EXPECT_EQ(canvas.Font()->Height(), -11);
 }
 
-TEST_F(RecordedCanvas, DepthFormsIgnoreDepthIn2D) {
+TEST_F(RecordedCanvas, DepthFormsIgnoreDepthIn2D)
+{
     canvas.Is3D = false;
     canvas.MoveToZ(1, 2, 50);
     canvas.LineToZ(3, 4, 50);
@@ -247,12 +263,13 @@ TEST_F(RecordedCanvas, DepthFormsIgnoreDepthIn2D) {
     canvas.VertLineZ(2, 1, 6, 9);
     canvas.DepthLine(4, 4, 0, 30);
     canvas.RectangleZ(TRect{1, 1, 5, 5}, 9);
-    EXPECT_EQ(device.Calls(), (Calls{"MoveTo(1,2)", "LineTo(3,4)", "MoveTo(5,6)", "LineTo(7,8)", "MoveTo(1,3)",
-                                     "LineTo(5,3)", "MoveTo(2,1)", "LineTo(2,6)", "MoveTo(4,4)", "LineTo(4,4)",
-                                     "Rectangle(1,1,5,5)"}));
+    EXPECT_EQ(device.Calls(),
+              (Calls{"MoveTo(1,2)", "LineTo(3,4)", "MoveTo(5,6)", "LineTo(7,8)", "MoveTo(1,3)", "LineTo(5,3)",
+                     "MoveTo(2,1)", "LineTo(2,6)", "MoveTo(4,4)", "LineTo(4,4)", "Rectangle(1,1,5,5)"}));
 }
 
-TEST_F(RecordedCanvas, ProjectionOffAndOnRestoreIs3D) {
+TEST_F(RecordedCanvas, ProjectionOffAndOnRestoreIs3D)
+{
     canvas.Is3D = true;
     canvas.ProjectionOff();
     EXPECT_FALSE(canvas.Is3D);
@@ -260,7 +277,8 @@ TEST_F(RecordedCanvas, ProjectionOffAndOnRestoreIs3D) {
     EXPECT_TRUE(canvas.Is3D);
 }
 
-TEST_F(RecordedCanvas, TextExtentsComeFromTheDevice) {
+TEST_F(RecordedCanvas, TextExtentsComeFromTheDevice)
+{
     EXPECT_EQ(canvas.TextWidth("abcd"), 24);
     EXPECT_EQ(canvas.TextHeight("abcd"), 11);
     EXPECT_EQ(canvas.FontHeight(), 11);
@@ -269,7 +287,8 @@ TEST_F(RecordedCanvas, TextExtentsComeFromTheDevice) {
     EXPECT_EQ(detached.FontHeight(), 0);
 }
 
-TEST_F(RecordedCanvas, SetProjectionCentresOnThePlot) {
+TEST_F(RecordedCanvas, SetProjectionCentresOnThePlot)
+{
     TView3DOptions options;
     options.SetHorizOffset(5);
     options.SetVertOffset(-3);
@@ -291,18 +310,21 @@ protected:
     TView3DOptions options;
     const TRect client{0, 0, 40, 30};
 
-    void SetUp() override {
+    void SetUp() override
+    {
         canvas.AttachCanvas(&control);
         canvas.SetDeviceFactory([](int w, int h, bool) { return std::make_unique<RecordingDevice>(w, h); });
     }
-    void PaintOnce() {
+    void PaintOnce()
+    {
         const TRect r = canvas.BeginDrawing(&control, &options, clWhite, false, client);
         canvas.FillRect(r);
         canvas.EndDrawing(&control, &control, client);
     }
 };
 
-TEST_F(BufferedCanvas, StartsDirtyWithoutBitmap) {
+TEST_F(BufferedCanvas, StartsDirtyWithoutBitmap)
+{
     EXPECT_TRUE(canvas.Dirty());
     EXPECT_TRUE(canvas.Buffered());
     EXPECT_FALSE(canvas.Monochrome());
@@ -311,7 +333,8 @@ TEST_F(BufferedCanvas, StartsDirtyWithoutBitmap) {
     EXPECT_FALSE(canvas.ShowBufferedImage());
 }
 
-TEST_F(BufferedCanvas, PaintDrawsIntoTheBitmapAndCopiesItOnce) {
+TEST_F(BufferedCanvas, PaintDrawsIntoTheBitmapAndCopiesItOnce)
+{
     const TRect r = canvas.BeginDrawing(&control, &options, clWhite, false, TRect{5, 6, 45, 36});
     EXPECT_EQ(r, (TRect{0, 0, 40, 30}));
     ASSERT_NE(canvas.OffscreenBitmap(), nullptr);
@@ -328,17 +351,19 @@ TEST_F(BufferedCanvas, PaintDrawsIntoTheBitmapAndCopiesItOnce) {
     EXPECT_EQ(screen.Calls(), (Calls{"CopyFrom(0,0,40x30)"}));
 }
 
-TEST_F(BufferedCanvas, MarkDirtyForcesTheNextPaintToDraw) {
+TEST_F(BufferedCanvas, MarkDirtyForcesTheNextPaintToDraw)
+{
     PaintOnce();
     const TBitmap* bitmap = canvas.OffscreenBitmap();
     canvas.MarkDirty();
     EXPECT_FALSE(canvas.ShowBufferedImage());
     PaintOnce();
-    EXPECT_EQ(canvas.OffscreenBitmap(), bitmap);  // reused
+    EXPECT_EQ(canvas.OffscreenBitmap(), bitmap); // reused
     EXPECT_TRUE(canvas.ShowBufferedImage());
 }
 
-TEST_F(BufferedCanvas, SwitchingBufferingOffFreesTheBitmap) {
+TEST_F(BufferedCanvas, SwitchingBufferingOffFreesTheBitmap)
+{
     PaintOnce();
     canvas.SetBuffered(false);
     EXPECT_EQ(canvas.OffscreenBitmap(), nullptr);
@@ -351,7 +376,8 @@ TEST_F(BufferedCanvas, SwitchingBufferingOffFreesTheBitmap) {
     EXPECT_FALSE(canvas.ShowBufferedImage());
 }
 
-TEST_F(BufferedCanvas, MonochromeChangeFreesTheBitmapAndRepaints) {
+TEST_F(BufferedCanvas, MonochromeChangeFreesTheBitmapAndRepaints)
+{
     bool monoRequested = false;
     canvas.SetDeviceFactory([&](int w, int h, bool mono) {
         monoRequested = mono;
@@ -384,15 +410,17 @@ protected:
     void SetUp() override { canvas.AttachCanvas(&control); }
 };
 
-TEST_F(ImageCanvas, Frame3DDrawsHighlightTopLeftAndShadowBottomRight) {
+TEST_F(ImageCanvas, Frame3DDrawsHighlightTopLeftAndShadowBottomRight)
+{
     TRect r{0, 0, 6, 5};
     canvas.Frame3D(r, clRed, clBlue, 1);
     EXPECT_EQ(r, (TRect{1, 1, 5, 4}));
-    EXPECT_EQ(Art(device, 7, 6), (std::vector<std::string>{"rrrrrb.", "r....b.", "r....b.", "r....b.",
-                                                           "bbbbbb.", "......."}));
+    EXPECT_EQ(Art(device, 7, 6),
+              (std::vector<std::string>{"rrrrrb.", "r....b.", "r....b.", "r....b.", "bbbbbb.", "......."}));
 }
 
-TEST_F(ImageCanvas, DepthLineAndLineToCurrentPointDrawNothing) {
+TEST_F(ImageCanvas, DepthLineAndLineToCurrentPointDrawNothing)
+{
     canvas.Is3D = false;
     canvas.DepthLine(5, 5, 0, 20);
     canvas.MoveTo(3, 3);
@@ -400,7 +428,8 @@ TEST_F(ImageCanvas, DepthLineAndLineToCurrentPointDrawNothing) {
     EXPECT_EQ(CountPixels(device, clBlack), 0);
 }
 
-TEST_F(ImageCanvas, TextOutRotatedAtZeroIsTextOutOnATransparentBackground) {
+TEST_F(ImageCanvas, TextOutRotatedAtZeroIsTextOutOnATransparentBackground)
+{
     ImageDevice plain(60, 30);
     TCanvas plainControl(&plain);
     TChartCanvas3D plainCanvas;
@@ -412,13 +441,14 @@ TEST_F(ImageCanvas, TextOutRotatedAtZeroIsTextOutOnATransparentBackground) {
     TCanvas turnedControl(&turned);
     TChartCanvas3D turnedCanvas;
     turnedCanvas.AttachCanvas(&turnedControl);
-    turnedCanvas.Brush()->SetColor(clRed);  // opaque red until the rotated text clears it
+    turnedCanvas.Brush()->SetColor(clRed); // opaque red until the rotated text clears it
     turnedCanvas.TextOutRotated(2, 2, "Eje", 0);
     EXPECT_EQ(*turned.Image(), *plain.Image());
     EXPECT_EQ(CountPixels(turned, clRed), 0);
 }
 
-TEST_F(ImageCanvas, GradientRunsFromStartToEnd) {
+TEST_F(ImageCanvas, GradientRunsFromStartToEnd)
+{
     canvas.GradientFill(TRect{0, 0, 20, 12}, clBlack, clWhite, gdTopBottom);
     EXPECT_EQ(device.PixelAt(0, 0), clBlack);
     EXPECT_EQ(device.PixelAt(19, 11), clWhite);
@@ -434,7 +464,8 @@ TEST_F(ImageCanvas, GradientRunsFromStartToEnd) {
     EXPECT_EQ(device.Brush().Color, clWhite);
 }
 
-TEST(DefaultChartFont, IsArialEightPointsBlack) {
+TEST(DefaultChartFont, IsArialEightPointsBlack)
+{
     const auto font = DefaultChartFont();
     EXPECT_EQ(font->Name(), "Arial");
     EXPECT_EQ(font->Size(), 8);

@@ -22,31 +22,36 @@ protected:
     TChart chart;
     RecordingDevice* device = nullptr;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         chart.SetBounds(0, 0, 257, 204);
         chart.SetColor(clWhite);
         chart.SetView3D(false);
         chart.Legend().SetVisible(false);
     }
-    void Record() {
+    void Record()
+    {
         auto recorder = std::make_unique<RecordingDevice>(257, 204);
         device = recorder.get();
         chart.SetControlDevice(std::move(recorder));
         chart.Canvas().SetBuffered(false);
     }
     // The calls whose text begins with prefix.
-    Calls Only(const std::string& prefix) const {
+    Calls Only(const std::string& prefix) const
+    {
         Calls out;
         for (const auto& c : device->Calls())
-            if (c.rfind(prefix, 0) == 0) out.push_back(c);
+            if (c.rfind(prefix, 0) == 0)
+                out.push_back(c);
         return out;
     }
     const ImageDevice& Screen() { return dynamic_cast<const ImageDevice&>(chart.ControlDevice()); }
 };
 
-}  // namespace
+} // namespace
 
-TEST_F(Decorations, TitleTakesItsLinesPlusFivePixels) {
+TEST_F(Decorations, TitleTakesItsLinesPlusFivePixels)
+{
     struct Row {
         TAlignment alignment;
         std::vector<std::string> lines;
@@ -71,7 +76,8 @@ TEST_F(Decorations, TitleTakesItsLinesPlusFivePixels) {
     }
 }
 
-TEST_F(Decorations, FootTakesRoomAtTheBottom) {
+TEST_F(Decorations, FootTakesRoomAtTheBottom)
+{
     Record();
     chart.Foot().SetText({"Pie", "de grafica"});
     chart.Paint();
@@ -79,7 +85,8 @@ TEST_F(Decorations, FootTakesRoomAtTheBottom) {
     EXPECT_EQ(Only("TextOut"), (Calls{"TextOut(119,174,\"Pie\")", "TextOut(98,185,\"de grafica\")"}));
 }
 
-TEST_F(Decorations, TitleTextIsDrawnTransparentInTheTitleFont) {
+TEST_F(Decorations, TitleTextIsDrawnTransparentInTheTitleFont)
+{
     Record();
     chart.Title().SetText({"T"});
     chart.Title().Font().SetColor(clRed);
@@ -92,7 +99,8 @@ TEST_F(Decorations, TitleTextIsDrawnTransparentInTheTitleFont) {
     EXPECT_NE(std::find(calls.begin(), text, "Font(Arial,-11,0x0000FF)"), text);
 }
 
-TEST_F(Decorations, FramedTitleFitsItsFrameToTheText) {
+TEST_F(Decorations, FramedTitleFitsItsFrameToTheText)
+{
     Record();
     chart.Title().SetText({"Hola"});
     chart.Title().Frame().SetVisible(true);
@@ -108,7 +116,8 @@ TEST_F(Decorations, FramedTitleFitsItsFrameToTheText) {
     EXPECT_EQ(Only("Rectangle").front(), "Rectangle(8,8,249,21)");
 }
 
-TEST_F(Decorations, FrameWithoutColourCountsForNothing) {
+TEST_F(Decorations, FrameWithoutColourCountsForNothing)
+{
     Record();
     chart.Title().SetText({"Hola"});
     chart.Title().Frame().SetVisible(true);
@@ -118,7 +127,8 @@ TEST_F(Decorations, FrameWithoutColourCountsForNothing) {
     EXPECT_EQ(chart.PlotRect.Top, 24);
 }
 
-TEST_F(Decorations, HiddenTitleAndEmptyFootTakeNoRoom) {
+TEST_F(Decorations, HiddenTitleAndEmptyFootTakeNoRoom)
+{
     Record();
     chart.Title().SetText({"TChart"});
     chart.Title().SetVisible(false);
@@ -127,19 +137,20 @@ TEST_F(Decorations, HiddenTitleAndEmptyFootTakeNoRoom) {
     EXPECT_TRUE(Only("TextOut").empty());
 }
 
-TEST_F(Decorations, BackWallFills) {
+TEST_F(Decorations, BackWallFills)
+{
     struct Row {
         const char* name;
         std::function<void(TChart&)> setup;
-        char inside;       // pixel (100, 100)
-        char onHatch;      // pixel (96, 96), on every hatch pattern line
-        char outline;      // pixel (8, 100)
+        char inside;  // pixel (100, 100)
+        char onHatch; // pixel (96, 96), on every hatch pattern line
+        char outline; // pixel (8, 100)
     };
     const Row rows[] = {
         {"default: clear brush, no colour", [](TChart&) {}, '.', '.', '#'},
         {"BackColor makes it solid", [](TChart& c) { c.SetBackColor(clRed); }, 'r', 'r', '#'},
-        {"no colour with a solid brush is hollow",
-         [](TChart& c) { c.BackWall().Brush().SetStyle(bsSolid); }, '.', '.', '#'},
+        {"no colour with a solid brush is hollow", [](TChart& c) { c.BackWall().Brush().SetStyle(bsSolid); }, '.', '.',
+         '#'},
         {"hatch in the wall colour turns black",
          [](TChart& c) {
              c.BackWall().SetColor(clRed);
@@ -155,7 +166,8 @@ TEST_F(Decorations, BackWallFills) {
              c.Frame().SetColor(clRed);
          },
          '#', '.', 'r'},
-        {"hidden frame", [](TChart& c) {
+        {"hidden frame",
+         [](TChart& c) {
              c.SetBackColor(clBlue);
              c.Frame().SetVisible(false);
          },
@@ -175,7 +187,8 @@ TEST_F(Decorations, BackWallFills) {
     }
 }
 
-TEST_F(Decorations, BackWallOutlineCoversLeftToRightAndTopToBottomMinusOne) {
+TEST_F(Decorations, BackWallOutlineCoversLeftToRightAndTopToBottomMinusOne)
+{
     chart.SetBackColor(clRed);
     chart.Frame().SetColor(clBlack);
     chart.Paint();
@@ -185,12 +198,13 @@ TEST_F(Decorations, BackWallOutlineCoversLeftToRightAndTopToBottomMinusOne) {
     EXPECT_EQ(chart.BackWall().Brush().Style(), bsSolid);
 }
 
-TEST_F(Decorations, Bevels) {
+TEST_F(Decorations, Bevels)
+{
     struct Row {
         TPanelBevel outer;
         int bevelWidth;
         int borderWidth;
-        TColor topLeft, bottomRight, inner;  // (0,0), (256,203), (1,1)
+        TColor topLeft, bottomRight, inner; // (0,0), (256,203), (1,1)
     };
     const TColor hi = 0xFFFFFF;
     const TColor sh = 0xA0A0A0;
@@ -217,7 +231,8 @@ TEST_F(Decorations, Bevels) {
     }
 }
 
-TEST(DecorationsWidths, FramesWiderThanThePictureEndAsTheirLastVisibleRing) {
+TEST(DecorationsWidths, FramesWiderThanThePictureEndAsTheirLastVisibleRing)
+{
     // The rings of a frame cross over in the middle and then leave the
     // picture; a bevel two billion pixels wide paints, in milliseconds, what
     // one a thousand wide paints on a 100 x 80 chart. (The border's width
@@ -239,7 +254,8 @@ TEST(DecorationsWidths, FramesWiderThanThePictureEndAsTheirLastVisibleRing) {
     EXPECT_FALSE(paint(kMax, kMax).isNull());
 }
 
-TEST_F(Decorations, BorderFrameIsDrawnInThePanelColour) {
+TEST_F(Decorations, BorderFrameIsDrawnInThePanelColour)
+{
     Record();
     chart.SetBevelOuter(bvNone);
     chart.SetBorderWidth(1);
@@ -248,7 +264,8 @@ TEST_F(Decorations, BorderFrameIsDrawnInThePanelColour) {
     EXPECT_EQ(lines, (Calls{"LineTo(0,0)", "LineTo(256,0)", "LineTo(256,203)", "LineTo(-1,203)"}));
 }
 
-TEST_F(Decorations, GradientReplacesThePlainBackground) {
+TEST_F(Decorations, GradientReplacesThePlainBackground)
+{
     chart.Gradient().SetStartColor(clBlack);
     chart.Gradient().SetEndColor(clWhite);
     chart.Gradient().SetVisible(true);
@@ -257,10 +274,11 @@ TEST_F(Decorations, GradientReplacesThePlainBackground) {
     // Row y of 204 takes 255 * y / 203 of the way (rows 0 and 203 are under the bevel).
     EXPECT_EQ(Screen().PixelAt(3, 1), 0x010101u);
     EXPECT_EQ(Screen().PixelAt(3, 202), 0xFDFDFDu);
-    EXPECT_EQ(Screen().PixelAt(100, 100), clWhite);  // the solid back wall lies over it
+    EXPECT_EQ(Screen().PixelAt(100, 100), clWhite); // the solid back wall lies over it
 }
 
-TEST_F(Decorations, BackImageModes) {
+TEST_F(Decorations, BackImageModes)
+{
     QImage picture(100, 80, QImage::Format_RGB32);
     picture.fill(Qt::blue);
     struct Row {
@@ -271,11 +289,11 @@ TEST_F(Decorations, BackImageModes) {
     const Row rows[] = {
         {pbmStretch, false, {"DrawImage(0,0,257,204,100x80)"}},
         {pbmCenter, false, {"DrawImage(78,62,178,142,100x80)"}},
-        {pbmTile, false,
+        {pbmTile,
+         false,
          {"DrawImage(0,0,100,80,100x80)", "DrawImage(100,0,200,80,100x80)", "DrawImage(200,0,300,80,100x80)",
           "DrawImage(0,80,100,160,100x80)", "DrawImage(100,80,200,160,100x80)", "DrawImage(200,80,300,160,100x80)",
-          "DrawImage(0,160,100,240,100x80)", "DrawImage(100,160,200,240,100x80)",
-          "DrawImage(200,160,300,240,100x80)"}},
+          "DrawImage(0,160,100,240,100x80)", "DrawImage(100,160,200,240,100x80)", "DrawImage(200,160,300,240,100x80)"}},
         {pbmStretch, true, {"DrawImage(8,8,249,196,100x80)"}},
     };
     for (const Row& row : rows) {
@@ -295,7 +313,8 @@ TEST_F(Decorations, BackImageModes) {
     EXPECT_EQ(Only("Clip"), (Calls{"Clip(1,1,257,203)", "Clip(0,0,257,204)"}));
 }
 
-TEST(DecorationObjects, WallAssignAndTitleText) {
+TEST(DecorationObjects, WallAssignAndTitleText)
+{
     TChart chart;
     TChartWall& from = chart.LeftWall();
     from.SetSize(4);
@@ -309,7 +328,7 @@ TEST(DecorationObjects, WallAssignAndTitleText) {
     EXPECT_EQ(to.Brush().Style(), bsCross);
 
     chart.Paint();
-    chart.Title().SetText(chart.Title().Text());  // always repaints
+    chart.Title().SetText(chart.Title().Text()); // always repaints
     EXPECT_TRUE(chart.Canvas().Dirty());
     chart.Paint();
     chart.Title().SetAlignment(taCenter);

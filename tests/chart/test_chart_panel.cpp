@@ -17,7 +17,8 @@ using Calls = std::vector<std::string>;
 namespace {
 
 // The chart as the main window configures it.
-void ConfigureLikeTheWindow(TChart& chart) {
+void ConfigureLikeTheWindow(TChart& chart)
+{
     chart.SetBounds(0, 0, 257, 204);
     chart.SetColor(clWhite);
     chart.SetView3D(false);
@@ -34,7 +35,8 @@ void ConfigureLikeTheWindow(TChart& chart) {
 }
 
 // Draws straight onto a recording screen, so a paint's device calls can be read.
-void RecordUnbuffered(TChart& chart, RecordingDevice*& device) {
+void RecordUnbuffered(TChart& chart, RecordingDevice*& device)
+{
     auto recorder = std::make_unique<RecordingDevice>(chart.width(), chart.height());
     device = recorder.get();
     chart.SetControlDevice(std::move(recorder));
@@ -44,8 +46,9 @@ void RecordUnbuffered(TChart& chart, RecordingDevice*& device) {
 // Logs the hooks a paint runs through.
 struct LoggingSeries : TChartSeries {
     std::vector<std::string>* log;
-    explicit LoggingSeries(std::vector<std::string>* l) : log(l) {
-        TrimToVisible = false;  // the axes' value/pixel conversion is not part of these tests
+    explicit LoggingSeries(std::vector<std::string>* l) : log(l)
+    {
+        TrimToVisible = false; // the axes' value/pixel conversion is not part of these tests
         BeforeDrawValues = [this](TChartSeries&) { log->push_back("before values"); };
         AfterDrawValues = [this](TChartSeries&) { log->push_back("after values"); };
     }
@@ -53,9 +56,10 @@ struct LoggingSeries : TChartSeries {
     void DrawPoint(int index) override { log->push_back("point " + std::to_string(index)); }
 };
 
-}  // namespace
+} // namespace
 
-TEST(ChartPanel, ConstructionDefaults) {
+TEST(ChartPanel, ConstructionDefaults)
+{
     TChart chart;
     EXPECT_EQ(chart.width(), 400);
     EXPECT_EQ(chart.height(), 250);
@@ -107,7 +111,8 @@ TEST(ChartPanel, ConstructionDefaults) {
     EXPECT_EQ(chart.AnimatedZoomSteps(), 8);
 }
 
-TEST(ChartPanel, WindowChartPlotRectangleStaysAtTheMargins) {
+TEST(ChartPanel, WindowChartPlotRectangleStaysAtTheMargins)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     chart.Paint();
@@ -119,7 +124,8 @@ TEST(ChartPanel, WindowChartPlotRectangleStaysAtTheMargins) {
     EXPECT_EQ(chart.PlotCenterY, 102);
 }
 
-TEST(ChartPanel, RecalcPlotSizeRepairsTheRectangle) {
+TEST(ChartPanel, RecalcPlotSizeRepairsTheRectangle)
+{
     struct Row {
         TRect plot;
         TRect expected;
@@ -139,7 +145,8 @@ TEST(ChartPanel, RecalcPlotSizeRepairsTheRectangle) {
     }
 }
 
-TEST(ChartPanel, HugeMarginsLeaveAOnePixelPlot) {
+TEST(ChartPanel, HugeMarginsLeaveAOnePixelPlot)
+{
     TChart chart;
     chart.SetBounds(0, 0, 200, 100);
     chart.SetMarginLeft(80);
@@ -152,7 +159,8 @@ TEST(ChartPanel, HugeMarginsLeaveAOnePixelPlot) {
     EXPECT_EQ(chart.PlotHeight, 1);
 }
 
-TEST(ChartPanel, BorderWidthMovesThePlotIn) {
+TEST(ChartPanel, BorderWidthMovesThePlotIn)
+{
     TChart chart;
     chart.SetBounds(0, 0, 257, 204);
     chart.SetBorderWidth(2);
@@ -160,28 +168,30 @@ TEST(ChartPanel, BorderWidthMovesThePlotIn) {
     EXPECT_EQ(chart.PlotRect, (TRect{10, 10, 247, 194}));
 }
 
-TEST(ChartPanel, EmptyWindowChartDrawsInTheFixedOrder) {
+TEST(ChartPanel, EmptyWindowChartDrawsInTheFixedOrder)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     RecordingDevice* device = nullptr;
     RecordUnbuffered(chart, device);
     chart.Paint();
-    const Calls expected = {
-        // background
-        "Pen(0x000000,psSolid,1,pmCopy)", "Brush(0xFFFFFF,bsSolid)", "BkColor(0xFFFFFF)", "BkMode(2)",
-        "Font(Arial,-11,0x000000)", "FillRect(0,0,257,204)",
-        // raised bevel: highlight top and left, shadow bottom and right
-        "Pen(0xFFFFFF,psSolid,1,pmCopy)", "Brush(0xFFFFFF,bsClear)", "BkMode(1)", "MoveTo(0,203)", "LineTo(0,0)",
-        "LineTo(256,0)", "Pen(0xA0A0A0,psSolid,1,pmCopy)", "LineTo(256,203)", "LineTo(-1,203)",
-        // back wall: white outline, solid white inside, transparent background
-        "Pen(0xFFFFFF,psSolid,1,pmCopy)", "Brush(0xFFFFFF,bsSolid)", "BkColor(0xFFFFFF)", "BkMode(2)", "BkMode(1)",
-        "Rectangle(8,8,250,196)",
-        // drawing state reset
-        "Pen(0x000000,psSolid,1,pmCopy)", "Font(Arial,-13,0x000000)", "BkColor(0xFFFFFF)", "BkMode(2)"};
+    const Calls expected
+        = {// background
+           "Pen(0x000000,psSolid,1,pmCopy)", "Brush(0xFFFFFF,bsSolid)", "BkColor(0xFFFFFF)", "BkMode(2)",
+           "Font(Arial,-11,0x000000)", "FillRect(0,0,257,204)",
+           // raised bevel: highlight top and left, shadow bottom and right
+           "Pen(0xFFFFFF,psSolid,1,pmCopy)", "Brush(0xFFFFFF,bsClear)", "BkMode(1)", "MoveTo(0,203)", "LineTo(0,0)",
+           "LineTo(256,0)", "Pen(0xA0A0A0,psSolid,1,pmCopy)", "LineTo(256,203)", "LineTo(-1,203)",
+           // back wall: white outline, solid white inside, transparent background
+           "Pen(0xFFFFFF,psSolid,1,pmCopy)", "Brush(0xFFFFFF,bsSolid)", "BkColor(0xFFFFFF)", "BkMode(2)", "BkMode(1)",
+           "Rectangle(8,8,250,196)",
+           // drawing state reset
+           "Pen(0x000000,psSolid,1,pmCopy)", "Font(Arial,-13,0x000000)", "BkColor(0xFFFFFF)", "BkMode(2)"};
     EXPECT_EQ(device->Calls(), expected);
 }
 
-TEST(ChartPanel, EmptyWindowChartPixels) {
+TEST(ChartPanel, EmptyWindowChartPixels)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     chart.Paint();
@@ -195,7 +205,8 @@ TEST(ChartPanel, EmptyWindowChartPixels) {
     EXPECT_EQ(CountPixels(screen, clWhite), 257 * 204 - (257 + 204 - 1));
 }
 
-TEST(ChartPanel, SeriesAreDrawnBetweenClipAndResetInListOrder) {
+TEST(ChartPanel, SeriesAreDrawnBetweenClipAndResetInListOrder)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     std::vector<std::string> log;
@@ -213,20 +224,22 @@ TEST(ChartPanel, SeriesAreDrawnBetweenClipAndResetInListOrder) {
     RecordingDevice* device = nullptr;
     RecordUnbuffered(chart, device);
     chart.Paint();
-    EXPECT_EQ(log, (std::vector<std::string>{"pre-draw", "pre-draw", "axes", "series", "before values", "point 0",
-                                             "point 1", "after values", "before values", "point 0", "after values",
-                                             "done"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"pre-draw", "pre-draw", "axes", "series", "before values", "point 0", "point 1",
+                                        "after values", "before values", "point 0", "after values", "done"}));
     // The plot's inside, after the axes took their room.
     const TRect& p = chart.PlotRect;
-    const std::string clip = "Clip(" + std::to_string(p.Left + 1) + "," + std::to_string(p.Top + 1) + "," +
-                             std::to_string(p.Right) + "," + std::to_string(p.Bottom - 1) + ")";
+    const std::string clip = "Clip(" + std::to_string(p.Left + 1) + "," + std::to_string(p.Top + 1) + ","
+        + std::to_string(p.Right) + "," + std::to_string(p.Bottom - 1) + ")";
     int clips = 0;
-    for (const auto& call : device->Calls()) clips += call == clip ? 1 : 0;
+    for (const auto& call : device->Calls())
+        clips += call == clip ? 1 : 0;
     EXPECT_EQ(clips, 2);
     EXPECT_EQ(device->Calls().back(), "BkMode(2)");
 }
 
-TEST(ChartPanel, SeriesWithoutPointsDrawNothingAndFireNoEvents) {
+TEST(ChartPanel, SeriesWithoutPointsDrawNothingAndFireNoEvents)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     std::vector<std::string> log;
@@ -236,10 +249,12 @@ TEST(ChartPanel, SeriesWithoutPointsDrawNothingAndFireNoEvents) {
     RecordUnbuffered(chart, device);
     chart.Paint();
     EXPECT_EQ(log, (std::vector<std::string>{"pre-draw", "pre-draw"}));
-    for (const auto& call : device->Calls()) EXPECT_EQ(call.rfind("Clip", 0), std::string::npos) << call;
+    for (const auto& call : device->Calls())
+        EXPECT_EQ(call.rfind("Clip", 0), std::string::npos) << call;
 }
 
-TEST(ChartPanel, ClipPointsOffDrawsUnclipped) {
+TEST(ChartPanel, ClipPointsOffDrawsUnclipped)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     std::vector<std::string> log;
@@ -249,12 +264,15 @@ TEST(ChartPanel, ClipPointsOffDrawsUnclipped) {
     RecordUnbuffered(chart, device);
     chart.Paint();
     EXPECT_NE(std::find(log.begin(), log.end(), "point 0"), log.end());
-    for (const auto& call : device->Calls()) EXPECT_EQ(call.rfind("Clip", 0), std::string::npos) << call;
+    for (const auto& call : device->Calls())
+        EXPECT_EQ(call.rfind("Clip", 0), std::string::npos) << call;
 }
 
-TEST(ChartPanel, AxisInUse) {
+TEST(ChartPanel, AxisInUse)
+{
     TChart chart;
-    for (TCustomChartAxis* axis : {static_cast<TCustomChartAxis*>(&chart.LeftAxis()), static_cast<TCustomChartAxis*>(&chart.BottomAxis())}) {
+    for (TCustomChartAxis* axis :
+         {static_cast<TCustomChartAxis*>(&chart.LeftAxis()), static_cast<TCustomChartAxis*>(&chart.BottomAxis())}) {
         EXPECT_FALSE(chart.AxisInUse(*axis));
     }
     auto* s = chart.AddSeries<TChartSeries>();
@@ -274,7 +292,8 @@ TEST(ChartPanel, AxisInUse) {
     EXPECT_FALSE(chart.AxisInUse(chart.BottomAxis()));
 }
 
-TEST(ChartPanel, RepaintWithoutChangesIsOneCopy) {
+TEST(ChartPanel, RepaintWithoutChangesIsOneCopy)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     int draws = 0;
@@ -295,7 +314,8 @@ TEST(ChartPanel, RepaintWithoutChangesIsOneCopy) {
     EXPECT_EQ(draws, 2);
 }
 
-TEST(ChartPanel, UnbufferedEveryPaintDraws) {
+TEST(ChartPanel, UnbufferedEveryPaintDraws)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     int draws = 0;
@@ -307,7 +327,8 @@ TEST(ChartPanel, UnbufferedEveryPaintDraws) {
     EXPECT_FALSE(chart.Canvas().ShowBufferedImage());
 }
 
-TEST(ChartPanel, ResizeDrawsAtTheNewSizeOnTheNextPaint) {
+TEST(ChartPanel, ResizeDrawsAtTheNewSizeOnTheNextPaint)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     chart.Paint();
@@ -323,31 +344,36 @@ TEST(ChartPanel, ResizeDrawsAtTheNewSizeOnTheNextPaint) {
     EXPECT_EQ(chart.ControlDevice().Width(), 300);
 }
 
-TEST(ChartPanel, ShownChartPaintsOncePerBurstOfChanges) {
+TEST(ChartPanel, ShownChartPaintsOncePerBurstOfChanges)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     int draws = 0;
     chart.OnAfterDraw = [&](TCustomChartPanel&) { ++draws; };
     chart.show();
-    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
     const int drawsAfterShow = draws;
     EXPECT_GE(drawsAfterShow, 1);
     EXPECT_FALSE(chart.RepaintPending());
     auto* s = chart.AddSeries<TChartSeries>();
-    for (int k = 0; k < 50; ++k) s->AddPoint(k, k);
+    for (int k = 0; k < 50; ++k)
+        s->AddPoint(k, k);
     chart.SetMarginLeft(5);
     EXPECT_TRUE(chart.RepaintPending());
     // Repaints caused by changes come at most once per frame interval (20 ms).
     QElapsedTimer waited;
     waited.start();
-    while (waited.elapsed() < 60) QApplication::processEvents();
+    while (waited.elapsed() < 60)
+        QApplication::processEvents();
     EXPECT_EQ(draws, drawsAfterShow + 1);
     EXPECT_FALSE(chart.RepaintPending());
-    chart.repaint();  // nothing changed: one copy, no drawing
+    chart.repaint(); // nothing changed: one copy, no drawing
     EXPECT_EQ(draws, drawsAfterShow + 1);
 }
 
-TEST(ChartPanel, ZoomBoxDrawnTwiceRestoresThePicture) {
+TEST(ChartPanel, ZoomBoxDrawnTwiceRestoresThePicture)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     chart.Paint();
@@ -355,7 +381,7 @@ TEST(ChartPanel, ZoomBoxDrawnTwiceRestoresThePicture) {
     const QImage before = *screen.Image();
     chart.Zoom() = TZoomPanningRecord{20, 30, 60, 50, true};
     chart.DrawZoomBox();
-    EXPECT_EQ(screen.PixelAt(20, 30), clRed);  // white panel: a red box
+    EXPECT_EQ(screen.PixelAt(20, 30), clRed); // white panel: a red box
     EXPECT_EQ(screen.PixelAt(59, 49), clRed);
     EXPECT_EQ(screen.PixelAt(60, 50), clWhite);
     EXPECT_EQ(screen.PixelAt(30, 40), clWhite);
@@ -363,7 +389,8 @@ TEST(ChartPanel, ZoomBoxDrawnTwiceRestoresThePicture) {
     EXPECT_EQ(*screen.Image(), before);
 }
 
-TEST(ChartPanel, ActiveZoomBoxIsPartOfThePaint) {
+TEST(ChartPanel, ActiveZoomBoxIsPartOfThePaint)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     chart.Zoom() = TZoomPanningRecord{20, 30, 60, 50, true};
@@ -373,7 +400,8 @@ TEST(ChartPanel, ActiveZoomBoxIsPartOfThePaint) {
     EXPECT_EQ(CountPixels(screen, clRed), 2 * 40 + 2 * 20 - 4);
 }
 
-TEST(ChartPanel, PropertyChecks) {
+TEST(ChartPanel, PropertyChecks)
+{
     TChart chart;
     try {
         chart.SetMaxPointsPerPage(-1);
@@ -399,7 +427,8 @@ TEST(ChartPanel, PropertyChecks) {
     static_assert(std::is_base_of_v<std::runtime_error, ChartException>);
 }
 
-TEST(ChartPanel, PageIsClampedToThePages) {
+TEST(ChartPanel, PageIsClampedToThePages)
+{
     TChart chart;
     int changes = 0;
     chart.OnPageChange = [&](TCustomAxisPanel&) { ++changes; };
@@ -407,7 +436,8 @@ TEST(ChartPanel, PageIsClampedToThePages) {
     EXPECT_EQ(chart.Page(), 1);
     EXPECT_EQ(changes, 0);
     auto* s = chart.AddSeries<TChartSeries>();
-    for (int k = 0; k < 25; ++k) s->AddPoint(k, k);
+    for (int k = 0; k < 25; ++k)
+        s->AddPoint(k, k);
     chart.SetMaxPointsPerPage(10);
     EXPECT_EQ(chart.NumPages(), 3);
     chart.SetPage(5);
@@ -420,7 +450,8 @@ TEST(ChartPanel, PageIsClampedToThePages) {
     EXPECT_EQ(changes, 2);
 }
 
-TEST(ChartPanel, SettersInvalidateOnlyOnChange) {
+TEST(ChartPanel, SettersInvalidateOnlyOnChange)
+{
     TChart chart;
     chart.Paint();
     struct Step {
@@ -433,13 +464,18 @@ TEST(ChartPanel, SettersInvalidateOnlyOnChange) {
         {"View3D", [](TChart& c) { c.SetView3D(true); }, [](TChart& c) { c.SetView3D(false); }},
         {"Color", [](TChart& c) { c.SetColor(clBtnFace); }, [](TChart& c) { c.SetColor(clWhite); }},
         {"AxisVisible", [](TChart& c) { c.SetAxisVisible(true); }, [](TChart& c) { c.SetAxisVisible(false); }},
-        {"ViewZoom", [](TChart& c) { c.View3DOptions().SetZoom(100); }, [](TChart& c) { c.View3DOptions().SetZoom(90); }},
+        {"ViewZoom", [](TChart& c) { c.View3DOptions().SetZoom(100); },
+         [](TChart& c) { c.View3DOptions().SetZoom(90); }},
         {"Monochrome", [](TChart& c) { c.SetMonochrome(false); }, [](TChart& c) { c.SetMonochrome(true); }},
-        {"Gradient", [](TChart& c) { c.Gradient().SetVisible(false); }, [](TChart& c) { c.Gradient().SetVisible(true); }},
-        {"WallPen", [](TChart& c) { c.BackWall().Pen().SetColor(clBlack); }, [](TChart& c) { c.BackWall().Pen().SetColor(clRed); }},
-        {"TitleFont", [](TChart& c) { c.Title().Font().SetColor(clBlue); }, [](TChart& c) { c.Title().Font().SetColor(clRed); }},
+        {"Gradient", [](TChart& c) { c.Gradient().SetVisible(false); },
+         [](TChart& c) { c.Gradient().SetVisible(true); }},
+        {"WallPen", [](TChart& c) { c.BackWall().Pen().SetColor(clBlack); },
+         [](TChart& c) { c.BackWall().Pen().SetColor(clRed); }},
+        {"TitleFont", [](TChart& c) { c.Title().Font().SetColor(clBlue); },
+         [](TChart& c) { c.Title().Font().SetColor(clRed); }},
         {"Legend", [](TChart& c) { c.Legend().SetVisible(true); }, [](TChart& c) { c.Legend().SetVisible(false); }},
-        {"AxisVisibleFlag", [](TChart& c) { c.LeftAxis().SetVisible(true); }, [](TChart& c) { c.LeftAxis().SetVisible(false); }},
+        {"AxisVisibleFlag", [](TChart& c) { c.LeftAxis().SetVisible(true); },
+         [](TChart& c) { c.LeftAxis().SetVisible(false); }},
     };
     for (const Step& step : steps) {
         chart.Paint();
@@ -450,7 +486,8 @@ TEST(ChartPanel, SettersInvalidateOnlyOnChange) {
     }
 }
 
-TEST(ChartPanel, SeriesListPaletteAndDetach) {
+TEST(ChartPanel, SeriesListPaletteAndDetach)
+{
     TChart chart;
     auto* a = chart.AddSeries<TChartSeries>();
     auto* b = chart.AddSeries<TChartSeries>();
@@ -478,18 +515,21 @@ TEST(ChartPanel, SeriesListPaletteAndDetach) {
     EXPECT_FALSE(chart.Canvas().Dirty());
 }
 
-TEST(ChartPanel, PaletteSkipsPanelAndBackColours) {
+TEST(ChartPanel, PaletteSkipsPanelAndBackColours)
+{
     TChart chart;
     chart.SetColor(0x0000FF);
     chart.SetBackColor(0x008000);
     EXPECT_EQ(chart.AddSeries<TChartSeries>()->SeriesColor(), 0x00FFFFu);
     TChart full;
-    for (int i = 0; i < 16; ++i) full.AddSeries<TChartSeries>();
+    for (int i = 0; i < 16; ++i)
+        full.AddSeries<TChartSeries>();
     EXPECT_EQ(full.Series(15).SeriesColor(), ChartPalette[15]);
     EXPECT_EQ(full.AddSeries<TChartSeries>()->SeriesColor(), clRed);
 }
 
-TEST(ChartPanel, DestroyingTheChartFreesItsSeriesWithoutRepaints) {
+TEST(ChartPanel, DestroyingTheChartFreesItsSeriesWithoutRepaints)
+{
     bool cleared = false;
     {
         TChart chart;
@@ -500,12 +540,11 @@ TEST(ChartPanel, DestroyingTheChartFreesItsSeriesWithoutRepaints) {
     EXPECT_TRUE(cleared);
 }
 
-TEST(ChartPanel, AThrowingHandlerLeavesTheChartDirtyAndTheCanvasOnTheControl) {
+TEST(ChartPanel, AThrowingHandlerLeavesTheChartDirtyAndTheCanvasOnTheControl)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
-    chart.OnAfterDraw = [](TCustomChartPanel& panel) {
-        dynamic_cast<TChart&>(panel).SetChart3DPercent(0);
-    };
+    chart.OnAfterDraw = [](TCustomChartPanel& panel) { dynamic_cast<TChart&>(panel).SetChart3DPercent(0); };
     try {
         chart.Paint();
         FAIL();
@@ -519,7 +558,8 @@ TEST(ChartPanel, AThrowingHandlerLeavesTheChartDirtyAndTheCanvasOnTheControl) {
     EXPECT_FALSE(chart.Canvas().Dirty());
 }
 
-TEST(ChartPanel, TinyAndEmptyControlsPaintWithoutFault) {
+TEST(ChartPanel, TinyAndEmptyControlsPaintWithoutFault)
+{
     for (const auto& [w, h] : std::vector<std::pair<int, int>>{{0, 0}, {1, 1}, {3, 200}, {200, 2}}) {
         TChart chart;
         ConfigureLikeTheWindow(chart);
@@ -534,7 +574,8 @@ TEST(ChartPanel, TinyAndEmptyControlsPaintWithoutFault) {
     }
 }
 
-TEST(ChartPanel, ThreeDViewAtTheEndsOfIntPaintsItsTextsAtTheLargestZoom) {
+TEST(ChartPanel, ThreeDViewAtTheEndsOfIntPaintsItsTextsAtTheLargestZoom)
+{
     TChart chart;
     ConfigureLikeTheWindow(chart);
     chart.SetView3D(true);
@@ -552,7 +593,8 @@ TEST(ChartPanel, ThreeDViewAtTheEndsOfIntPaintsItsTextsAtTheLargestZoom) {
     const int largest = -MulDiv(1 << 20, chart.LeftAxis().LabelsFont().PixelsPerInch(), 72);
     int fonts = 0;
     for (const std::string& call : device->Calls()) {
-        if (call.rfind("Font(", 0) != 0) continue;
+        if (call.rfind("Font(", 0) != 0)
+            continue;
         const std::size_t comma = call.find(',');
         const int height = std::stoi(call.substr(comma + 1));
         EXPECT_GE(height, largest) << call;

@@ -14,7 +14,8 @@
 using namespace nc;
 using nc::test::Values;
 
-TEST(Series, DefaultsAndValueLists) {
+TEST(Series, DefaultsAndValueLists)
+{
     TChartSeries s;
     EXPECT_TRUE(s.Active());
     EXPECT_EQ(s.SeriesColor(), UnsetColor);
@@ -35,7 +36,8 @@ TEST(Series, DefaultsAndValueLists) {
     EXPECT_EQ(s.LastVisibleIndex, -1);
 }
 
-TEST(Series, EmptyAndOnePointExtremes) {
+TEST(Series, EmptyAndOnePointExtremes)
+{
     TChartSeries s;
     EXPECT_EQ(s.PointCount(), 0);
     EXPECT_EQ(s.HighestX(), 0);
@@ -52,7 +54,8 @@ TEST(Series, EmptyAndOnePointExtremes) {
     EXPECT_EQ(s.LowestZ(), 2);
 }
 
-TEST(Series, PointsOutOfOrderCarryTheirYColourAndLabel) {
+TEST(Series, PointsOutOfOrderCarryTheirYColourAndLabel)
+{
     TChartSeries s;
     EXPECT_EQ(s.AddPoint(5, 50, "five", clRed), 0);
     EXPECT_EQ(s.AddPoint(3, 30, "three", clBlue), 0);
@@ -68,7 +71,8 @@ TEST(Series, PointsOutOfOrderCarryTheirYColourAndLabel) {
     EXPECT_EQ(s.YValue(2), 50);
 }
 
-TEST(Series, PointColour) {
+TEST(Series, PointColour)
+{
     TChartSeries s;
     s.SetSeriesColor(0x123456);
     s.AddPoint(0, 0, "", clDefault);
@@ -83,7 +87,8 @@ TEST(Series, PointColour) {
     EXPECT_EQ(s.PointColor(1), 0x0000FFu);
 }
 
-TEST(Series, AddUsesThePointCountAsX) {
+TEST(Series, AddUsesThePointCountAsX)
+{
     TChartSeries s;
     s.Add(10);
     s.AddY(20);
@@ -92,7 +97,8 @@ TEST(Series, AddUsesThePointCountAsX) {
     EXPECT_EQ(Values(s.YValues()), (std::vector<double>{10, 20, 30}));
 }
 
-TEST(Series, DeleteRemovesTheWholePoint) {
+TEST(Series, DeleteRemovesTheWholePoint)
+{
     TChartSeries s;
     s.AddPoint(1, 10, "a", clRed);
     s.AddPoint(2, 20, "b", clBlue);
@@ -106,8 +112,9 @@ TEST(Series, DeleteRemovesTheWholePoint) {
     EXPECT_EQ(s.PointCount(), 2);
 }
 
-TEST(Series, EventsAroundAddAndClear) {
-    std::vector<std::string> log;  // outlives the series, whose destruction clears it once more
+TEST(Series, EventsAroundAddAndClear)
+{
+    std::vector<std::string> log; // outlives the series, whose destruction clears it once more
     TChartSeries s;
     s.OnBeforeAdd = [&](TChartSeries& sender) {
         log.push_back("before " + std::to_string(sender.PendingValue(sender.XValues())));
@@ -122,10 +129,12 @@ TEST(Series, EventsAroundAddAndClear) {
     EXPECT_EQ(log, (std::vector<std::string>{"before 2.000000", "after 0", "before 1.000000", "clear 0"}));
 }
 
-TEST(Series, DependentsAreToldAndUnlinkedOnDestruction) {
+TEST(Series, DependentsAreToldAndUnlinkedOnDestruction)
+{
     struct Listener : TChartSeries {
         std::vector<std::pair<TSeriesChange, int>> heard;
-        void SourceChanged(TChartSeries&, TSeriesChange change, int index) override {
+        void SourceChanged(TChartSeries&, TSeriesChange change, int index) override
+        {
             heard.emplace_back(change, index);
         }
     };
@@ -140,24 +149,25 @@ TEST(Series, DependentsAreToldAndUnlinkedOnDestruction) {
         source.ClearPoints();
     }
     EXPECT_TRUE(listener.DataSources().empty());
-    const std::vector<std::pair<TSeriesChange, int>> expected = {
-        {TSeriesChange::Added, 0}, {TSeriesChange::Refreshed, -1}, {TSeriesChange::Cleared, -1}};
+    const std::vector<std::pair<TSeriesChange, int>> expected
+        = {{TSeriesChange::Added, 0}, {TSeriesChange::Refreshed, -1}, {TSeriesChange::Cleared, -1}};
     EXPECT_EQ(listener.heard, expected);
 }
 
-TEST(Series, VisibleRangeBetweenEdgeValues) {
+TEST(Series, VisibleRangeBetweenEdgeValues)
+{
     struct Row {
         bool keepPastEnd;
         double lo, hi;
         int first, last;
     };
     const Row rows[] = {
-        {true, 2.5, 7.5, 3, 8},   {false, 2.5, 7.5, 3, 7},  {false, 0, 10, 0, 10},
-        {true, -5, 20, 0, 10},    {false, 10.5, 20, -1, -1}, {false, 3, 7, 3, 7},
-        {true, 3, 7, 3, 7},       {true, 9.5, 9.7, 10, 10},
+        {true, 2.5, 7.5, 3, 8},    {false, 2.5, 7.5, 3, 7}, {false, 0, 10, 0, 10}, {true, -5, 20, 0, 10},
+        {false, 10.5, 20, -1, -1}, {false, 3, 7, 3, 7},     {true, 3, 7, 3, 7},    {true, 9.5, 9.7, 10, 10},
     };
     TChartSeries s;
-    for (int x = 0; x <= 10; ++x) s.AddPoint(x, x * x);
+    for (int x = 0; x <= 10; ++x)
+        s.AddPoint(x, x * x);
     for (const Row& row : rows) {
         s.KeepPointPastEnd = row.keepPastEnd;
         s.CalcVisibleRangeBetween(row.lo, row.hi);
@@ -174,7 +184,8 @@ TEST(Series, VisibleRangeBetweenEdgeValues) {
     EXPECT_EQ(s.LastVisibleIndex, -1);
 }
 
-TEST(Series, DrawPointsVisitsTheVisibleRange) {
+TEST(Series, DrawPointsVisitsTheVisibleRange)
+{
     struct Recorder : TChartSeries {
         std::vector<int> drawn;
         bool forward = true;
@@ -182,7 +193,8 @@ TEST(Series, DrawPointsVisitsTheVisibleRange) {
         bool DrawValuesForward() const override { return forward; }
     };
     Recorder s;
-    for (int x = 0; x < 6; ++x) s.AddPoint(x, 0);
+    for (int x = 0; x < 6; ++x)
+        s.AddPoint(x, 0);
     s.FirstVisibleIndex = 1;
     s.LastVisibleIndex = 3;
     s.DrawPoints();
@@ -196,14 +208,16 @@ class SeriesOnChart : public ::testing::Test {
 protected:
     TChart chart;
     TChartSeries* series = nullptr;
-    void SetUp() override {
+    void SetUp() override
+    {
         series = chart.AddSeries<TChartSeries>();
-        chart.Paint();  // picture current, nothing pending in the canvas
+        chart.Paint(); // picture current, nothing pending in the canvas
     }
     bool Dirty() { return chart.Canvas().Dirty(); }
 };
 
-TEST_F(SeriesOnChart, EveryChangeMarksTheChartDirty) {
+TEST_F(SeriesOnChart, EveryChangeMarksTheChartDirty)
+{
     struct Step {
         const char* name;
         std::function<void(TChartSeries&)> change;
@@ -227,7 +241,8 @@ TEST_F(SeriesOnChart, EveryChangeMarksTheChartDirty) {
     }
 }
 
-TEST_F(SeriesOnChart, UnchangedValuesAndVetoesDoNotInvalidate) {
+TEST_F(SeriesOnChart, UnchangedValuesAndVetoesDoNotInvalidate)
+{
     series->OnBeforeAdd = [](TChartSeries&) { return false; };
     series->AddPoint(1, 1);
     series->SetSeriesColor(series->SeriesColor());
@@ -236,7 +251,8 @@ TEST_F(SeriesOnChart, UnchangedValuesAndVetoesDoNotInvalidate) {
     EXPECT_FALSE(Dirty());
 }
 
-TEST_F(SeriesOnChart, InactiveSeriesAddsWithoutRepaint) {
+TEST_F(SeriesOnChart, InactiveSeriesAddsWithoutRepaint)
+{
     series->SetActive(false);
     chart.Paint();
     series->AddPoint(1, 1);
@@ -244,9 +260,11 @@ TEST_F(SeriesOnChart, InactiveSeriesAddsWithoutRepaint) {
     EXPECT_EQ(series->PointCount(), 1);
 }
 
-TEST_F(SeriesOnChart, ManyAdditionsBeforeAPaintMakeOneRepaintRequest) {
+TEST_F(SeriesOnChart, ManyAdditionsBeforeAPaintMakeOneRepaintRequest)
+{
     const int before = chart.RepaintRequests();
-    for (int k = 0; k < 100; ++k) series->AddPoint(k, k);
+    for (int k = 0; k < 100; ++k)
+        series->AddPoint(k, k);
     EXPECT_EQ(chart.RepaintRequests(), before + 1);
     EXPECT_TRUE(chart.RepaintPending());
     series->ClearPoints();
@@ -254,7 +272,8 @@ TEST_F(SeriesOnChart, ManyAdditionsBeforeAPaintMakeOneRepaintRequest) {
     EXPECT_EQ(series->AddPoint(7, 7), 0);
 }
 
-TEST_F(SeriesOnChart, ResolvesItsAxes) {
+TEST_F(SeriesOnChart, ResolvesItsAxes)
+{
     EXPECT_EQ(series->ParentChart(), &chart);
     EXPECT_EQ(series->ResolvedHorizAxis(), &chart.BottomAxis());
     EXPECT_EQ(series->ResolvedVertAxis(), &chart.LeftAxis());
@@ -270,12 +289,13 @@ TEST_F(SeriesOnChart, ResolvesItsAxes) {
     EXPECT_EQ(loose.XPixel(0), 0);
 }
 
-TEST(ChartSeries, ColoursAndLabelsTakeRoomOnlyOnceAPointHasOne) {
+TEST(ChartSeries, ColoursAndLabelsTakeRoomOnlyOnceAPointHasOne)
+{
     TChartSeries s;
     s.AddPoint(0, 1);
     s.AddPoint(2, 1);
     EXPECT_TRUE(s.ColorList().empty());
-    s.AddPoint(1, 5, "middle", clRed);  // lands at index 1
+    s.AddPoint(1, 5, "middle", clRed); // lands at index 1
     EXPECT_EQ(s.ColorList(), (std::vector<TColor>{UnsetColor, clRed, UnsetColor}));
     EXPECT_EQ(s.PointLabel(0), "");
     EXPECT_EQ(s.PointLabel(1), "middle");

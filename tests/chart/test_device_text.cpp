@@ -20,7 +20,8 @@ using Picture = std::vector<std::string>;
 class ImageDeviceText : public ::testing::Test {
 protected:
     ImageDevice d{120, 80};
-    void SetUp() override {
+    void SetUp() override
+    {
         DeviceFont font;
         font.Height = -13;
         d.SelectFont(font);
@@ -28,7 +29,8 @@ protected:
     }
 };
 
-TEST_F(ImageDeviceText, MeasuresWithTheFont) {
+TEST_F(ImageDeviceText, MeasuresWithTheFont)
+{
     const TSize wide = d.TextExtent("WWWW");
     const TSize narrow = d.TextExtent("iiii");
     EXPECT_GT(wide.Width, narrow.Width);
@@ -37,7 +39,8 @@ TEST_F(ImageDeviceText, MeasuresWithTheFont) {
     EXPECT_EQ(d.TextExtent("").Width, 0);
 }
 
-TEST_F(ImageDeviceText, FontsPastWhatQtMeasuresStopAtTheLargestSize) {
+TEST_F(ImageDeviceText, FontsPastWhatQtMeasuresStopAtTheLargestSize)
+{
     // Qt measures a 30000-pixel font as less than nothing; such fonts, and
     // heights at the ends of int either way, measure as the largest size.
     auto extent = [this](int height) {
@@ -49,12 +52,15 @@ TEST_F(ImageDeviceText, FontsPastWhatQtMeasuresStopAtTheLargestSize) {
     const TSize largest = extent(-8192);
     EXPECT_GT(largest.Height, 8192);
     EXPECT_GT(largest.Width, 8192);
-    for (const int height : {-30000, std::numeric_limits<int>::min()}) EXPECT_EQ(extent(height), largest) << height;
-    const TSize largestCell = extent(8192);  // a positive height is the whole cell
-    for (const int height : {30000, std::numeric_limits<int>::max()}) EXPECT_EQ(extent(height), largestCell) << height;
+    for (const int height : {-30000, std::numeric_limits<int>::min()})
+        EXPECT_EQ(extent(height), largest) << height;
+    const TSize largestCell = extent(8192); // a positive height is the whole cell
+    for (const int height : {30000, std::numeric_limits<int>::max()})
+        EXPECT_EQ(extent(height), largestCell) << height;
 }
 
-TEST_F(ImageDeviceText, TextFarLargerThanThePictureDrawsThroughTheClip) {
+TEST_F(ImageDeviceText, TextFarLargerThanThePictureDrawsThroughTheClip)
+{
     // A whole render of this caption would need gigabytes; drawn through the
     // clip it paints every pixel there, in the background or the text colour.
     DeviceFont font;
@@ -75,7 +81,8 @@ TEST_F(ImageDeviceText, TextFarLargerThanThePictureDrawsThroughTheClip) {
     EXPECT_GT(blue, 0);
 }
 
-TEST_F(ImageDeviceText, OpaqueBackgroundFillsExactlyTheCell) {
+TEST_F(ImageDeviceText, OpaqueBackgroundFillsExactlyTheCell)
+{
     d.SetBkMode(OPAQUE);
     d.TextOut(10, 20, "Ab");
     const TSize cell = d.TextExtent("Ab");
@@ -87,14 +94,16 @@ TEST_F(ImageDeviceText, OpaqueBackgroundFillsExactlyTheCell) {
     EXPECT_GE(ink.Top, 20);
 }
 
-TEST_F(ImageDeviceText, TransparentBackgroundLeavesThePicture) {
+TEST_F(ImageDeviceText, TransparentBackgroundLeavesThePicture)
+{
     d.SetBkMode(TRANSPARENT);
     d.TextOut(10, 20, "Ab");
     EXPECT_EQ(CountPixels(d, clRed), 0);
     EXPECT_GT(CountPixels(d, clBlack), 0);
 }
 
-TEST_F(ImageDeviceText, AlignmentFlagsPlaceTheCell) {
+TEST_F(ImageDeviceText, AlignmentFlagsPlaceTheCell)
+{
     d.SetBkMode(OPAQUE);
     const TSize cell = d.TextExtent("Text");
     struct Row {
@@ -116,7 +125,8 @@ TEST_F(ImageDeviceText, AlignmentFlagsPlaceTheCell) {
     }
 }
 
-TEST_F(ImageDeviceText, EscapementTurnsTheTextCounterClockwise) {
+TEST_F(ImageDeviceText, EscapementTurnsTheTextCounterClockwise)
+{
     DeviceFont font = d.Font();
     font.Escapement = 900;
     d.SelectFont(font);
@@ -132,7 +142,8 @@ TEST_F(ImageDeviceText, EscapementTurnsTheTextCounterClockwise) {
     EXPECT_EQ(bg.Width(), cell.Height);
 }
 
-TEST_F(ImageDeviceText, TextIsClipped) {
+TEST_F(ImageDeviceText, TextIsClipped)
+{
     d.SetBkMode(OPAQUE);
     d.SetClipRect(TRect{0, 0, 15, 80});
     d.TextOut(10, 20, "Wide text");
@@ -142,7 +153,8 @@ TEST_F(ImageDeviceText, TextIsClipped) {
 // Text wholly inside the clip skips the test of each run: at every position
 // around the clip's edges, clipped text is the unclipped text inside the
 // clip and nothing outside it.
-TEST_F(ImageDeviceText, ClippedTextIsTheUnclippedTextInsideTheClip) {
+TEST_F(ImageDeviceText, ClippedTextIsTheUnclippedTextInsideTheClip)
+{
     const TRect clip{30, 25, 90, 55};
     d.SetBkMode(OPAQUE);
     ImageDevice full(120, 80);
@@ -163,7 +175,8 @@ TEST_F(ImageDeviceText, ClippedTextIsTheUnclippedTextInsideTheClip) {
             for (int py = 0; py < 80; ++py)
                 for (int px = 0; px < 120; ++px) {
                     const TColor expected = PtInRect(clip, TPoint{px, py}) ? full.PixelAt(px, py) : clWhite;
-                    ASSERT_EQ(d.PixelAt(px, py), expected) << "text at " << x << "," << y << " pixel " << px << "," << py;
+                    ASSERT_EQ(d.PixelAt(px, py), expected)
+                        << "text at " << x << "," << y << " pixel " << px << "," << py;
                 }
         }
     }
@@ -171,7 +184,8 @@ TEST_F(ImageDeviceText, ClippedTextIsTheUnclippedTextInsideTheClip) {
 
 // A font's table of texts is dropped whole when it outgrows its bound; the
 // texts looked up last must not outlive it.
-TEST(ImageDeviceTextTables, TextsMeasureAlikeAcrossTheTablesBeingDropped) {
+TEST(ImageDeviceTextTables, TextsMeasureAlikeAcrossTheTablesBeingDropped)
+{
     ImageDevice device(200, 40);
     ImageDevice fresh(200, 40);
     const TSize label = fresh.TextExtent("12,5");
@@ -193,13 +207,14 @@ TEST(ImageDeviceTextTables, TextsMeasureAlikeAcrossTheTablesBeingDropped) {
 // fresh device draws for every step of a random mix of fonts, turns, texts,
 // colours, alignments, backgrounds, clips and fills; and a picture copied out
 // must not change when the source goes on drawing.
-TEST(ImageDeviceTextTables, WarmTablesAndSharedPicturesDrawWhatAFreshDeviceDraws) {
+TEST(ImageDeviceTextTables, WarmTablesAndSharedPicturesDrawWhatAFreshDeviceDraws)
+{
     constexpr int w = 120;
     constexpr int h = 90;
     const std::vector<std::string> texts = {"0", "10", "1.000", "-0,5", "Muestreos ", "Posici\xC3\xB3n", "W", "Ab", ""};
     const int escapements[] = {0, 900, -900, 2700, 1800, 450};
-    const unsigned aligns[] = {TA_LEFT | TA_TOP, TA_RIGHT | TA_TOP, TA_CENTER | TA_TOP, TA_CENTER | TA_BOTTOM,
-                               TA_LEFT | TA_BASELINE};
+    const unsigned aligns[]
+        = {TA_LEFT | TA_TOP, TA_RIGHT | TA_TOP, TA_CENTER | TA_TOP, TA_CENTER | TA_BOTTOM, TA_LEFT | TA_BASELINE};
     const TColor colours[] = {clBlack, clWhite, clRed, clBlue, 0x123456};
     std::mt19937 random(20261208);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -207,7 +222,7 @@ TEST(ImageDeviceTextTables, WarmTablesAndSharedPicturesDrawWhatAFreshDeviceDraws
     ImageDevice warm(w, h);
     ImageDevice screen(w, h);
     auto reference = std::make_unique<ImageDevice>(w, h);
-    QImage copiedOut;  // the screen's picture when it was last copied
+    QImage copiedOut; // the screen's picture when it was last copied
     for (int step = 0; step < 400; ++step) {
         DeviceFont font;
         font.Name = pick(3) == 0 ? "DejaVu Sans" : "Arial";

@@ -18,8 +18,9 @@ using namespace nc;
 // that drawing in call order gives. The reference draws each vertical line
 // as one-pixel steps (never held) and reads its picture after every call;
 // the device under test is read only now and then.
-TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
-    constexpr int w = 1100;  // rows over 4 KB, as in a large chart
+TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws)
+{
+    constexpr int w = 1100; // rows over 4 KB, as in a large chart
     constexpr int h = 140;
     const TPenStyle styles[] = {psSolid, psDot, psDash, psDashDot, psDashDotDot};
     const TColor colours[] = {clBlack, clRed, clBlue, 0x123456, clWhite};
@@ -32,19 +33,20 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
     ImageDevice patch(5, 9);
     patch.SelectBrush(DeviceBrush{0x00A000, bsSolid, {}});
     patch.FillRect(patch.Bounds());
-    int lastX = 0;  // the last vertical line's column
+    int lastX = 0; // the last vertical line's column
     for (int step = 0; step < 3000; ++step) {
         const int kind = pick(16);
         const DevicePen pen{colours[pick(5)], styles[pick(5)], 1, pick(8) == 0 ? pmXor : pmCopy};
-        const int x = pick(8) == 0 ? pick(w + 20) - 10 : 500 + pick(100);  // mostly where lines meet
+        const int x = pick(8) == 0 ? pick(w + 20) - 10 : 500 + pick(100); // mostly where lines meet
         const int y0 = pick(h + 40) - 20;
         const int y1 = pick(h + 40) - 20;
-        const int lead = pick(3) == 0 ? pick(9) - 4 : 0;  // a short line before sets the phase
+        const int lead = pick(3) == 0 ? pick(9) - 4 : 0; // a short line before sets the phase
         // A vertical line at column vx from y0 to y1 after a lead that sets
         // the phase, in one LineTo or (steps) in one-pixel steps.
         auto vertical = [&](ImageDevice& d, bool steps, int vx, int vLead) {
             d.MoveTo(vx, y0 - vLead);
-            if (vLead != 0) d.LineTo(vx, y0);
+            if (vLead != 0)
+                d.LineTo(vx, y0);
             if (!steps) {
                 d.LineTo(vx, y1);
                 return;
@@ -57,10 +59,15 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
         auto draw = [&](ImageDevice& d, bool steps) {
             d.SelectPen(pen);
             switch (kind) {
-            case 0: case 1: case 2: case 3: case 4: case 5:
-                vertical(d, steps, x, lead);
-                break;
-            case 6: case 7: case 8:
+            case 0:
+            case 1:
+            case 2:
+            case 3:
+            case 4:
+            case 5: vertical(d, steps, x, lead); break;
+            case 6:
+            case 7:
+            case 8:
                 d.MoveTo(x, y0);
                 d.LineTo(x + pick(200) - 100, y0);
                 break;
@@ -81,15 +88,18 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
                 d.TextOut(x, y0, "12,5");
                 break;
             case 13:
-                if (pick(2) == 0) d.SetPixel(lastX, y0, colours[pick(5)]);
-                else d.CopyFrom(patch, lastX - pick(4), y0);  // a block over the last line
+                if (pick(2) == 0)
+                    d.SetPixel(lastX, y0, colours[pick(5)]);
+                else
+                    d.CopyFrom(patch, lastX - pick(4), y0); // a block over the last line
                 break;
             case 14:
                 // A grid: lines alike in rows, pen and phase, the last one now
                 // and then after a short lead that moves its phase on, or in
                 // another style.
                 for (int k = 0, n = 2 + pick(6); k < n; ++k) {
-                    if (k == n - 1 && pick(3) == 0) d.SelectPen(DevicePen{pen.Color, styles[pick(5)], 1, pen.Mode});
+                    if (k == n - 1 && pick(3) == 0)
+                        d.SelectPen(DevicePen{pen.Color, styles[pick(5)], 1, pen.Mode});
                     vertical(d, steps, x + 7 * k, k == n - 1 ? lead : 0);
                 }
                 break;
@@ -104,7 +114,8 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
         random = state;
         draw(reference, true);
         reference.Image();
-        if (kind <= 5) lastX = x;
+        if (kind <= 5)
+            lastX = x;
         if (pick(40) == 0) {
             heldScreen.CopyFrom(held, 0, 0);
             referenceScreen.CopyFrom(reference, 0, 0);
@@ -119,7 +130,8 @@ TEST(ImageDeviceHeldColumns, DrawWhatDrawingInCallOrderDraws) {
 // Alone, on a picture whose rows are padded: lines held across several bands,
 // walked up or down, in every pattern, some of them alike as a grid's, must
 // be written as writing each in turn, pixel by pixel, would write them.
-TEST(HeldLines, WriteWhatWritingEachLineInTurnWrites) {
+TEST(HeldLines, WriteWhatWritingEachLineInTurnWrites)
+{
     constexpr int w = 70;
     constexpr int stride = 75;
     constexpr int h = 90;
@@ -146,7 +158,8 @@ TEST(HeldLines, WriteWhatWritingEachLineInTurnWrites) {
                                                             phase, grid || pick(2) == 0);
             lines.Hold(c);
             for (int y = c.Top, phase = c.Phase; y < c.Bottom; ++y, phase = (phase + 1) % c.Period) {
-                if ((c.Pattern >> phase) & 1u) each[static_cast<std::size_t>(y * stride + c.X)] = c.Rgb;
+                if ((c.Pattern >> phase) & 1u)
+                    each[static_cast<std::size_t>(y * stride + c.X)] = c.Rgb;
             }
         }
         lines.WriteInto(held.data(), stride);

@@ -20,25 +20,24 @@ using Picture = std::vector<std::string>;
 namespace {
 
 struct BlackPenDevice : ImageDevice {
-    BlackPenDevice(int w, int h, TPenStyle style = psSolid, TPenMode mode = pmCopy) : ImageDevice(w, h) {
+    BlackPenDevice(int w, int h, TPenStyle style = psSolid, TPenMode mode = pmCopy) : ImageDevice(w, h)
+    {
         SelectPen(DevicePen{clBlack, style, 1, mode});
     }
 };
 
-}  // namespace
+} // namespace
 
-TEST(ImageDeviceLine, OmitsTheEndPixelInEveryDirection) {
+TEST(ImageDeviceLine, OmitsTheEndPixelInEveryDirection)
+{
     struct Row {
         int x0, y0, x1, y1;
         Picture expected;
     };
     const Row rows[] = {
-        {0, 1, 4, 1, {".....", "####.", "....."}},
-        {4, 1, 0, 1, {".....", ".####", "....."}},
-        {1, 0, 1, 2, {".#...", ".#...", "....."}},
-        {1, 2, 1, 0, {".....", ".#...", ".#..."}},
-        {0, 0, 4, 2, {"##...", "..##.", "....."}},
-        {4, 2, 0, 0, {".....", ".##..", "...##"}},
+        {0, 1, 4, 1, {".....", "####.", "....."}}, {4, 1, 0, 1, {".....", ".####", "....."}},
+        {1, 0, 1, 2, {".#...", ".#...", "....."}}, {1, 2, 1, 0, {".....", ".#...", ".#..."}},
+        {0, 0, 4, 2, {"##...", "..##.", "....."}}, {4, 2, 0, 0, {".....", ".##..", "...##"}},
     };
     for (const Row& row : rows) {
         BlackPenDevice d(5, 3);
@@ -49,7 +48,8 @@ TEST(ImageDeviceLine, OmitsTheEndPixelInEveryDirection) {
     }
 }
 
-TEST(ImageDeviceLine, PolylineWritesEveryPixelOnce) {
+TEST(ImageDeviceLine, PolylineWritesEveryPixelOnce)
+{
     // Not-xor on white turns a pixel black once and back to white twice, so a
     // doubled joint would show as a white hole.
     BlackPenDevice d(6, 4, psSolid, pmNotXor);
@@ -61,14 +61,16 @@ TEST(ImageDeviceLine, PolylineWritesEveryPixelOnce) {
     EXPECT_EQ(Art(d, 6, 4), (Picture{"####..", "#..#..", "#..#..", "####.."}));
 }
 
-TEST(ImageDeviceLine, LineToCurrentPointDrawsNothing) {
+TEST(ImageDeviceLine, LineToCurrentPointDrawsNothing)
+{
     BlackPenDevice d(3, 3);
     d.MoveTo(1, 1);
     d.LineTo(1, 1);
     EXPECT_EQ(CountPixels(d, clBlack), 0);
 }
 
-TEST(ImageDeviceLine, ClearPenMovesWithoutDrawing) {
+TEST(ImageDeviceLine, ClearPenMovesWithoutDrawing)
+{
     BlackPenDevice d(5, 1, psClear);
     d.MoveTo(0, 0);
     d.LineTo(4, 0);
@@ -76,7 +78,8 @@ TEST(ImageDeviceLine, ClearPenMovesWithoutDrawing) {
     EXPECT_EQ(d.CurrentPoint(), (TPoint{4, 0}));
 }
 
-TEST(ImageDeviceLine, DottedPatternRunsOnAlongThePolyline) {
+TEST(ImageDeviceLine, DottedPatternRunsOnAlongThePolyline)
+{
     BlackPenDevice single(14, 1, psDot);
     single.MoveTo(0, 0);
     single.LineTo(14, 0);
@@ -96,7 +99,8 @@ TEST(ImageDeviceLine, DottedPatternRunsOnAlongThePolyline) {
     EXPECT_EQ(Art(restarted, 14, 1), (Picture{"###.###...###."}));
 }
 
-TEST(ImageDeviceLine, DashPatterns) {
+TEST(ImageDeviceLine, DashPatterns)
+{
     struct Row {
         TPenStyle style;
         std::string expected;
@@ -118,7 +122,8 @@ TEST(ImageDeviceLine, DashPatterns) {
 // where a walk of one-pixel steps (which keeps the phase) puts it, in both
 // directions, from any phase left by a shorter line before it, over a picture
 // that is not blank, clipped or not.
-TEST(ImageDeviceLine, LongStyledRowsMatchAWalkOfSinglePixelSteps) {
+TEST(ImageDeviceLine, LongStyledRowsMatchAWalkOfSinglePixelSteps)
+{
     const TPenStyle styles[] = {psDot, psDash, psDashDot, psDashDotDot, psSolid};
     std::mt19937 random(7);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -127,12 +132,13 @@ TEST(ImageDeviceLine, LongStyledRowsMatchAWalkOfSinglePixelSteps) {
         const int x0 = pick(200) - 20;
         const int x1 = pick(200) - 20;
         const int dx = x1 >= x0 ? 1 : -1;
-        const int start = x0 - dx * pick(30);  // a short lead-in sets the phase at x0
+        const int start = x0 - dx * pick(30); // a short lead-in sets the phase at x0
         const TRect clip = pick(2) == 0 ? TRect{0, 0, 180, 2} : TRect{pick(20), 0, 180 - pick(20), 2};
         ImageDevice blocks(180, 2);
         ImageDevice steps(180, 2);
         for (ImageDevice* d : {&blocks, &steps}) {
-            for (int x = 0; x < 180; x += 7) d->SetPixel(x, 1, clBlue);
+            for (int x = 0; x < 180; x += 7)
+                d->SetPixel(x, 1, clBlue);
             d->SetClipRect(clip);
             d->SelectPen(DevicePen{0x123456, style, 1, pmCopy});
             d->MoveTo(start, 1);
@@ -150,7 +156,8 @@ TEST(ImageDeviceLine, LongStyledRowsMatchAWalkOfSinglePixelSteps) {
 
 // A polyline may draw the points that go on along a row as one line; it must
 // draw what a LineTo to each point draws, for every pen (styles, modes, wide).
-TEST(ImageDeviceLine, PolylineDrawsWhatALineToEachPointDraws) {
+TEST(ImageDeviceLine, PolylineDrawsWhatALineToEachPointDraws)
+{
     const TPenStyle styles[] = {psSolid, psDot, psDash, psDashDot, psDashDotDot};
     const TPenMode modes[] = {pmCopy, pmXor, pmNotXor};
     std::mt19937 random(11);
@@ -161,7 +168,8 @@ TEST(ImageDeviceLine, PolylineDrawsWhatALineToEachPointDraws) {
         for (int i = 0; i < 40; ++i) {
             // Mostly along the row, now and then turning back or changing row.
             p.X = std::clamp(p.X + pick(9) - (pick(4) == 0 ? 6 : 2), -5, 85);
-            if (pick(5) == 0) p.Y = pick(20);
+            if (pick(5) == 0)
+                p.Y = pick(20);
             points.push_back(p);
         }
         const DevicePen pen{0x123456, styles[pick(5)], pick(4) == 0 ? 3 : 1, modes[pick(3)]};
@@ -169,18 +177,21 @@ TEST(ImageDeviceLine, PolylineDrawsWhatALineToEachPointDraws) {
         ImageDevice poly(80, 20);
         ImageDevice single(80, 20);
         for (ImageDevice* d : {&poly, &single}) {
-            for (int x = 0; x < 80; x += 3) d->SetPixel(x, x % 20, clBlue);
+            for (int x = 0; x < 80; x += 3)
+                d->SetPixel(x, x % 20, clBlue);
             d->SelectPen(pen);
             d->MoveTo(startX, points[0].Y);
         }
         poly.PolyLineTo(points);
-        for (const TPoint& q : points) single.LineTo(q.X, q.Y);
+        for (const TPoint& q : points)
+            single.LineTo(q.X, q.Y);
         ASSERT_EQ(*poly.Image(), *single.Image()) << "trial " << trial;
         ASSERT_EQ(poly.CurrentPoint(), single.CurrentPoint()) << "trial " << trial;
     }
 }
 
-TEST(ImageDeviceLine, ClippedLineKeepsItsPixelsInsideTheClip) {
+TEST(ImageDeviceLine, ClippedLineKeepsItsPixelsInsideTheClip)
+{
     BlackPenDevice d(8, 3);
     d.SetClipRect(TRect{2, 0, 5, 3});
     d.MoveTo(0, 1);
@@ -194,7 +205,8 @@ TEST(ImageDeviceLine, ClippedLineKeepsItsPixelsInsideTheClip) {
     EXPECT_EQ(Art(dotted, 8, 1), (Picture{"..#...##"}));
 }
 
-TEST(ImageDeviceLine, InvertedClipLeavesNothingDrawable) {
+TEST(ImageDeviceLine, InvertedClipLeavesNothingDrawable)
+{
     BlackPenDevice d(4, 4);
     d.SetClipRect(TRect{3, 3, 1, 1});
     d.MoveTo(0, 0);
@@ -204,7 +216,8 @@ TEST(ImageDeviceLine, InvertedClipLeavesNothingDrawable) {
     EXPECT_TRUE(d.ClipRect().IsEmpty());
 }
 
-TEST(ImageDeviceLine, WidePenCoversABand) {
+TEST(ImageDeviceLine, WidePenCoversABand)
+{
     ImageDevice d(10, 7);
     d.SelectPen(DevicePen{clBlack, psDot, 3, pmCopy});
     d.MoveTo(1, 3);
@@ -213,20 +226,22 @@ TEST(ImageDeviceLine, WidePenCoversABand) {
     EXPECT_EQ(ink.Height(), 3);
     EXPECT_EQ(ink.Top, 2);
     // A wide pen is solid whatever its style.
-    for (int x = 2; x < 8; ++x) EXPECT_EQ(d.PixelAt(x, 3), clBlack) << x;
+    for (int x = 2; x < 8; ++x)
+        EXPECT_EQ(d.PixelAt(x, 3), clBlack) << x;
 }
 
-TEST(ImageDeviceLine, PenModes) {
+TEST(ImageDeviceLine, PenModes)
+{
     struct Row {
         TPenMode mode;
         TColor before, pen, after;
     };
     const Row rows[] = {
-        {pmCopy, 0x123456, 0x0000FF, 0x0000FF},     {pmNotXor, 0xFFFFFF, 0x0000FF, 0x0000FF},
-        {pmNotXor, 0x0000FF, 0x0000FF, 0xFFFFFF},   {pmXor, 0x00FF00, 0x0000FF, 0x00FFFF},
-        {pmNot, 0x00FF00, 0x0000FF, 0xFF00FF},      {pmBlack, 0x123456, 0xFFFFFF, 0x000000},
-        {pmWhite, 0x123456, 0x000000, 0xFFFFFF},    {pmNop, 0x123456, 0x000000, 0x123456},
-        {pmMask, 0x00FFFF, 0x0000FF, 0x0000FF},     {pmMerge, 0x00FF00, 0x0000FF, 0x00FFFF},
+        {pmCopy, 0x123456, 0x0000FF, 0x0000FF},    {pmNotXor, 0xFFFFFF, 0x0000FF, 0x0000FF},
+        {pmNotXor, 0x0000FF, 0x0000FF, 0xFFFFFF},  {pmXor, 0x00FF00, 0x0000FF, 0x00FFFF},
+        {pmNot, 0x00FF00, 0x0000FF, 0xFF00FF},     {pmBlack, 0x123456, 0xFFFFFF, 0x000000},
+        {pmWhite, 0x123456, 0x000000, 0xFFFFFF},   {pmNop, 0x123456, 0x000000, 0x123456},
+        {pmMask, 0x00FFFF, 0x0000FF, 0x0000FF},    {pmMerge, 0x00FF00, 0x0000FF, 0x00FFFF},
         {pmNotCopy, 0x000000, 0x0000FF, 0xFFFF00},
     };
     for (const Row& row : rows) {
@@ -239,7 +254,8 @@ TEST(ImageDeviceLine, PenModes) {
     }
 }
 
-TEST(ImageDeviceLine, ClippedWalkMatchesTheFullWalkInsideTheClip) {
+TEST(ImageDeviceLine, ClippedWalkMatchesTheFullWalkInsideTheClip)
+{
     // Every pixel a clipped line draws is the pixel the unclipped walk draws
     // there, dotted phase included; nothing appears outside the clip.
     const TRect clip{5, 4, 33, 25};
@@ -264,16 +280,17 @@ TEST(ImageDeviceLine, ClippedWalkMatchesTheFullWalkInsideTheClip) {
             for (int x = 0; x < 40; ++x) {
                 const TColor expected = PtInRect(clip, TPoint{x, y}) ? full.PixelAt(x, y) : clWhite;
                 ASSERT_EQ(clipped.PixelAt(x, y), expected)
-                    << "trial " << trial << " pixel " << x << "," << y << " line " << x0 << "," << y0 << " "
-                    << x1 << "," << y1 << " " << x2 << "," << y2;
+                    << "trial " << trial << " pixel " << x << "," << y << " line " << x0 << "," << y0 << " " << x1
+                    << "," << y1 << " " << x2 << "," << y2;
             }
     }
 }
 
-TEST(ImageDeviceLine, FarEndPointsCostOnlyTheVisiblePart) {
+TEST(ImageDeviceLine, FarEndPointsCostOnlyTheVisiblePart)
+{
     BlackPenDevice d(40, 30);
     d.MoveTo(10, 10);
-    d.LineTo(1 << 28, 10 + (1 << 27));  // a value far off the axis, clamped by the caller
+    d.LineTo(1 << 28, 10 + (1 << 27)); // a value far off the axis, clamped by the caller
     EXPECT_EQ(CountPixels(d, clBlack), 30);
     EXPECT_EQ(d.PixelAt(10, 10), clBlack);
     EXPECT_EQ(d.PixelAt(12, 11), clBlack);
@@ -283,7 +300,8 @@ TEST(ImageDeviceLine, FarEndPointsCostOnlyTheVisiblePart) {
     EXPECT_EQ(CountPixels(steep, clBlack), 15);
 }
 
-TEST(ImageDeviceRectangle, RightColumnAndBottomRowLieOutside) {
+TEST(ImageDeviceRectangle, RightColumnAndBottomRowLieOutside)
+{
     ImageDevice d(8, 6);
     d.SelectPen(DevicePen{clBlack, psSolid, 1, pmCopy});
     d.SelectBrush(DeviceBrush{clRed, bsSolid, {}});
@@ -291,7 +309,8 @@ TEST(ImageDeviceRectangle, RightColumnAndBottomRowLieOutside) {
     EXPECT_EQ(Art(d, 8, 6), (Picture{"........", ".#####..", ".#rrr#..", ".#rrr#..", ".#####..", "........"}));
 }
 
-TEST(ImageDeviceRectangle, CornersAreSortedAndClearPenFillsAll) {
+TEST(ImageDeviceRectangle, CornersAreSortedAndClearPenFillsAll)
+{
     ImageDevice d(6, 4);
     d.SelectPen(DevicePen{clBlack, psClear, 1, pmCopy});
     d.SelectBrush(DeviceBrush{clRed, bsSolid, {}});
@@ -299,7 +318,8 @@ TEST(ImageDeviceRectangle, CornersAreSortedAndClearPenFillsAll) {
     EXPECT_EQ(Art(d, 6, 4), (Picture{"......", ".rrr..", ".rrr..", "......"}));
 }
 
-TEST(ImageDeviceRectangle, ClearBrushLeavesTheInside) {
+TEST(ImageDeviceRectangle, ClearBrushLeavesTheInside)
+{
     ImageDevice d(5, 5);
     d.SetPixel(2, 2, clRed);
     d.SelectPen(DevicePen{clBlack, psSolid, 1, pmCopy});
@@ -308,7 +328,8 @@ TEST(ImageDeviceRectangle, ClearBrushLeavesTheInside) {
     EXPECT_EQ(Art(d, 5, 5), (Picture{"#####", "#...#", "#.r.#", "#...#", "#####"}));
 }
 
-TEST(ImageDeviceRectangle, NotXorTwiceRestoresThePicture) {
+TEST(ImageDeviceRectangle, NotXorTwiceRestoresThePicture)
+{
     for (const TRect& r : {TRect{1, 1, 7, 5}, TRect{2, 2, 3, 6}, TRect{0, 3, 8, 4}}) {
         ImageDevice d(8, 6);
         d.SetPixel(3, 3, clBlue);
@@ -323,7 +344,8 @@ TEST(ImageDeviceRectangle, NotXorTwiceRestoresThePicture) {
     }
 }
 
-TEST(ImageDeviceFill, FillRectCoversLeftToRightMinusOne) {
+TEST(ImageDeviceFill, FillRectCoversLeftToRightMinusOne)
+{
     ImageDevice d(5, 4);
     d.SelectBrush(DeviceBrush{clBlack, bsSolid, {}});
     d.FillRect(TRect{1, 1, 3, 3});
@@ -333,7 +355,8 @@ TEST(ImageDeviceFill, FillRectCoversLeftToRightMinusOne) {
     EXPECT_EQ(CountPixels(d, clRed), 0);
 }
 
-TEST(ImageDeviceFill, HatchGapsTakeTheBackgroundOnlyWhenOpaque) {
+TEST(ImageDeviceFill, HatchGapsTakeTheBackgroundOnlyWhenOpaque)
+{
     ImageDevice d(8, 2);
     d.SelectBrush(DeviceBrush{clBlack, bsVertical, {}});
     d.SetBkColor(clRed);
@@ -344,7 +367,8 @@ TEST(ImageDeviceFill, HatchGapsTakeTheBackgroundOnlyWhenOpaque) {
     EXPECT_EQ(Art(d, 8, 2), (Picture{"#rrrrrrr", "#......."}));
 }
 
-TEST(ImageDeviceFill, MonochromeDeviceWritesBlackOrWhite) {
+TEST(ImageDeviceFill, MonochromeDeviceWritesBlackOrWhite)
+{
     ImageDevice d(3, 1, true);
     EXPECT_TRUE(d.Monochrome());
     d.SetPixel(0, 0, 0x0000FF);
@@ -353,7 +377,8 @@ TEST(ImageDeviceFill, MonochromeDeviceWritesBlackOrWhite) {
     EXPECT_EQ(Art(d, 3, 1), (Picture{"#.#"}));
 }
 
-TEST(ImageDeviceCopy, CopiesAndClips) {
+TEST(ImageDeviceCopy, CopiesAndClips)
+{
     ImageDevice source(2, 2);
     source.SetPixel(0, 0, clRed);
     source.SetPixel(1, 1, clBlue);
@@ -368,24 +393,24 @@ TEST(ImageDeviceCopy, CopiesAndClips) {
 // The device writes through the buffer it last detached; a copy taken since
 // from a pointer held all along shares that buffer, so the next primitive of
 // every kind must detach again rather than change the copy.
-TEST(ImageDeviceCopy, CopiesTakenWhileDrawingKeepTheirPixels) {
+TEST(ImageDeviceCopy, CopiesTakenWhileDrawingKeepTheirPixels)
+{
     ImageDevice d(6, 2);
     const QImage* held = d.Image();
     d.SelectPen(DevicePen{clRed, psDot, 1, pmCopy});
     d.SelectBrush(DeviceBrush{clBlue, bsSolid, {}});
     const std::vector<std::function<void()>> primitives = {
-        [&] { d.MoveTo(0, 0), d.LineTo(2, 0); },  // a short styled row
-        [&] { d.MoveTo(0, 1), d.LineTo(5, 0); },
-        [&] { d.SetPixel(3, 1, clBlack); },
-        [&] { d.FillRect(TRect{1, 0, 3, 2}); },
-        [&] { d.FillRect(d.Bounds()); },
+        [&] { d.MoveTo(0, 0), d.LineTo(2, 0); }, // a short styled row
+        [&] { d.MoveTo(0, 1), d.LineTo(5, 0); }, [&] { d.SetPixel(3, 1, clBlack); },
+        [&] { d.FillRect(TRect{1, 0, 3, 2}); },  [&] { d.FillRect(d.Bounds()); },
         [&] { d.Rectangle(0, 0, 6, 2); },
     };
     for (const auto& draw : primitives) {
         draw();
         const QImage copy = *held;
         const QImage before = copy.copy();
-        for (const auto& again : primitives) again();
+        for (const auto& again : primitives)
+            again();
         d.SelectBrush(DeviceBrush{clWhite, bsSolid, {}});
         d.FillRect(d.Bounds());
         EXPECT_EQ(copy, before);
@@ -393,7 +418,8 @@ TEST(ImageDeviceCopy, CopiesTakenWhileDrawingKeepTheirPixels) {
     }
 }
 
-TEST(ImageDeviceFigures, EllipseStaysInsideTheRectangleRule) {
+TEST(ImageDeviceFigures, EllipseStaysInsideTheRectangleRule)
+{
     ImageDevice d(20, 14);
     d.SelectPen(DevicePen{clBlack, psSolid, 1, pmCopy});
     d.SelectBrush(DeviceBrush{clRed, bsSolid, {}});
@@ -401,10 +427,11 @@ TEST(ImageDeviceFigures, EllipseStaysInsideTheRectangleRule) {
     const TRect ink = InkBounds(d, clBlack);
     EXPECT_EQ(ink, (TRect{2, 2, 16, 12}));
     EXPECT_EQ(d.PixelAt(9, 7), clRed);
-    EXPECT_EQ(d.PixelAt(2, 2), clWhite);  // the corner is outside the curve
+    EXPECT_EQ(d.PixelAt(2, 2), clWhite); // the corner is outside the curve
 }
 
-TEST(ImageDeviceFigures, NotXorEllipseAndPolygonDrawnTwiceLeaveNoTrace) {
+TEST(ImageDeviceFigures, NotXorEllipseAndPolygonDrawnTwiceLeaveNoTrace)
+{
     ImageDevice d(20, 14);
     d.SetPixel(9, 7, clBlue);
     const QImage before = *d.Image();
@@ -421,7 +448,8 @@ TEST(ImageDeviceFigures, NotXorEllipseAndPolygonDrawnTwiceLeaveNoTrace) {
     EXPECT_EQ(*d.Image(), before);
 }
 
-TEST(ImageDeviceFigures, PolygonFillsItsInside) {
+TEST(ImageDeviceFigures, PolygonFillsItsInside)
+{
     ImageDevice d(12, 12);
     d.SelectPen(DevicePen{clBlack, psClear, 1, pmCopy});
     d.SelectBrush(DeviceBrush{clRed, bsSolid, {}});

@@ -10,7 +10,8 @@
 
 using namespace nc;
 
-TEST(RecordingDevice, RecordsCallsAndKeepsState) {
+TEST(RecordingDevice, RecordsCallsAndKeepsState)
+{
     RecordingDevice d(100, 50);
     d.SelectPen(DevicePen{clRed, psDot, 1, pmNotXor});
     d.SelectBrush(DeviceBrush{clWhite, bsClear, {}});
@@ -22,8 +23,14 @@ TEST(RecordingDevice, RecordsCallsAndKeepsState) {
     d.SetTextAlign(TA_CENTER | TA_BOTTOM);
     d.TextOut(5, 6, "hi");
     const std::vector<std::string> expected = {
-        "Pen(0x0000FF,psDot,1,pmNotXor)", "Brush(0xFFFFFF,bsClear)", "MoveTo(1,2)", "LineTo(3,4)",
-        "Rectangle(0,0,10,10)",           "Clip(0,10,100,20)",      "BkMode(1)",   "TextAlign(14)",
+        "Pen(0x0000FF,psDot,1,pmNotXor)",
+        "Brush(0xFFFFFF,bsClear)",
+        "MoveTo(1,2)",
+        "LineTo(3,4)",
+        "Rectangle(0,0,10,10)",
+        "Clip(0,10,100,20)",
+        "BkMode(1)",
+        "TextAlign(14)",
         "TextOut(5,6,\"hi\")",
     };
     EXPECT_EQ(d.Calls(), expected);

@@ -17,7 +17,8 @@
 using namespace nc;
 using nc::test::Values;
 
-TEST(ValueList, OrderedInsertion) {
+TEST(ValueList, OrderedInsertion)
+{
     struct Row {
         TChartListOrder order;
         std::vector<double> added;
@@ -35,13 +36,15 @@ TEST(ValueList, OrderedInsertion) {
         TChartValueList list(nullptr, "X");
         list.SetOrder(row.order);
         std::vector<int> indexes;
-        for (double v : row.added) indexes.push_back(list.AddValue(v));
+        for (double v : row.added)
+            indexes.push_back(list.AddValue(v));
         EXPECT_EQ(Values(list), row.stored) << "order " << row.order;
         EXPECT_EQ(indexes, row.indexes) << "order " << row.order;
     }
 }
 
-TEST(ValueList, RangeAndSumsFollowEveryChange) {
+TEST(ValueList, RangeAndSumsFollowEveryChange)
+{
     TChartValueList list(nullptr, "Y");
     EXPECT_EQ(list.LowValue(), 0);
     EXPECT_EQ(list.HighValue(), 0);
@@ -54,7 +57,7 @@ TEST(ValueList, RangeAndSumsFollowEveryChange) {
     EXPECT_EQ(list.HighValue(), 7);
     EXPECT_EQ(list.Sum(), 8);
     EXPECT_EQ(list.AbsSum(), 12);
-    list.DeleteValue(1);  // the 7
+    list.DeleteValue(1); // the 7
     EXPECT_EQ(list.HighValue(), 3);
     EXPECT_EQ(list.Sum(), 1);
     EXPECT_EQ(list.AbsSum(), 5);
@@ -71,7 +74,8 @@ TEST(ValueList, RangeAndSumsFollowEveryChange) {
     EXPECT_EQ(list.AbsSum(), 0);
 }
 
-TEST(ValueList, MultiplierScalesReadsButNotOrdering) {
+TEST(ValueList, MultiplierScalesReadsButNotOrdering)
+{
     TChartSeries series;
     TChartValueList& list = series.YValues();
     list.SetOrder(loAscending);
@@ -85,13 +89,14 @@ TEST(ValueList, MultiplierScalesReadsButNotOrdering) {
     EXPECT_EQ(list.HighValue(), 6);
     EXPECT_EQ(list.LowValue(), -2);
     EXPECT_EQ(list.Sum(), sumBefore);
-    list.AddValue(-0.5);  // placed by its raw value, after raw -1
+    list.AddValue(-0.5); // placed by its raw value, after raw -1
     EXPECT_EQ(list.RawValue(1), -0.5);
     EXPECT_EQ(list.LowValue(), -2);
     EXPECT_EQ(list.Sum(), sumBefore - 1);
 }
 
-TEST(ValueList, IndexErrorsThrow) {
+TEST(ValueList, IndexErrorsThrow)
+{
     TChartValueList list(nullptr, "X");
     list.AddValue(1);
     EXPECT_THROW(list.Value(1), std::out_of_range);
@@ -106,7 +111,8 @@ TEST(ValueList, IndexErrorsThrow) {
     EXPECT_EQ(list.Count(), 1);
 }
 
-TEST(ValueList, AssignSettingsCopiesAllButNameAndValues) {
+TEST(ValueList, AssignSettingsCopiesAllButNameAndValues)
+{
     TChartValueList from(nullptr, "A");
     from.SetOrder(loDescending);
     from.SetDateTime(true);
@@ -127,7 +133,8 @@ TEST(ValueList, AssignSettingsCopiesAllButNameAndValues) {
 // change: a new multiplier as a rescaling (the range already rescanned), the
 // date-time flag as a plain setting; an unchanged value and a copy of the
 // settings tell nothing.
-TEST(ValueList, SettingsTellTheOwnerWhatChanged) {
+TEST(ValueList, SettingsTellTheOwnerWhatChanged)
+{
     TChartValueList list(nullptr, "Y");
     std::vector<TValueListChange> heard;
     std::vector<double> highs;
@@ -144,14 +151,16 @@ TEST(ValueList, SettingsTellTheOwnerWhatChanged) {
     other.SetMultiplier(5);
     list.AssignSettings(other);
     list.SetDateTime(true);
-    EXPECT_EQ(heard, (std::vector<TValueListChange>{TValueListChange::Setting, TValueListChange::Rescaled,
-                                                     TValueListChange::Setting}));
+    EXPECT_EQ(heard,
+              (std::vector<TValueListChange>{TValueListChange::Setting, TValueListChange::Rescaled,
+                                             TValueListChange::Setting}));
     EXPECT_EQ(highs, (std::vector<double>{3, 6, 6}));
 }
 
 // The extremes index (the extremes of a range, the end of a run within
 // bounds) against a scan, after appends, insertions, deletions and NaN.
-TEST(ValueList, ExtremesIndexAgreesWithAScan) {
+TEST(ValueList, ExtremesIndexAgreesWithAScan)
+{
     std::mt19937 random(7);
     TChartSeries series;
     TChartValueList& list = series.YValues();
@@ -171,7 +180,8 @@ TEST(ValueList, ExtremesIndexAgreesWithAScan) {
             list.DeleteValue(at);
             mirror.erase(mirror.begin() + at);
         }
-        if (step % 97 != 0 || mirror.empty()) continue;
+        if (step % 97 != 0 || mirror.empty())
+            continue;
         const int a = std::uniform_int_distribution<int>(0, list.Count() - 1)(random);
         const int b = std::uniform_int_distribution<int>(a, list.Count() - 1)(random);
         double lo, hi;
@@ -182,7 +192,9 @@ TEST(ValueList, ExtremesIndexAgreesWithAScan) {
         const double low = -100 + std::uniform_real_distribution<double>(0, 0.6)(random);
         const double high = 100 - std::uniform_real_distribution<double>(0, 0.6)(random);
         int end = a;
-        while (end < b && mirror[static_cast<std::size_t>(end) + 1] >= low && mirror[static_cast<std::size_t>(end) + 1] <= high) ++end;
+        while (end < b && mirror[static_cast<std::size_t>(end) + 1] >= low
+               && mirror[static_cast<std::size_t>(end) + 1] <= high)
+            ++end;
         EXPECT_EQ(list.LastWithin(a, b, low, high), end) << step;
     }
     EXPECT_FALSE(list.HasNaN());

@@ -61,9 +61,9 @@ TEST(ControlLoop, FirstFourTicksWithReferenceThirty)
         view.calls.clear();
         loop.Paso("30", view);
         const auto& e = expected[tick];
-        const std::vector<std::string> calls{std::string("Edit3 ") + e[0], std::string("Edit4 ") + e[1],
+        const std::vector<std::string> calls{std::string("Edit3 ") + e[0],       std::string("Edit4 ") + e[1],
                                              "graficas " + std::to_string(tick), std::string("Edit6 ") + e[2],
-                                             std::string("Edit2 ") + e[3], "brazo"};
+                                             std::string("Edit2 ") + e[3],       "brazo"};
         EXPECT_EQ(view.calls, calls) << "tick " << tick + 1;
         EXPECT_EQ(Fixed4(loop.angulo_animacion()), e[4]);
         EXPECT_EQ(loop.muestra(), tick + 1);
@@ -94,7 +94,9 @@ TEST(ControlLoop, SettlesWithASmallSteadyOffset)
         EXPECT_NEAR(grados, r.posicion, 0.005) << r.reference;
         EXPECT_NEAR(90.0 - loop.angulo_animacion(), grados, 1e-9);
         auto red = Construir_red_almacenada();
-        FeedBack(*red, {loop.posicion(), loop.velocidad(), static_cast<float>(std::stold(r.reference) * 0.017453292519943295769L)});
+        FeedBack(*red,
+                 {loop.posicion(), loop.velocidad(),
+                  static_cast<float>(std::stold(r.reference) * 0.017453292519943295769L)});
         EXPECT_NEAR(red->Capa(1).Neurona(0).Salida(), r.fuerza, std::fabs(r.fuerza) * 0.002) << r.reference;
     }
 }
@@ -144,10 +146,8 @@ struct FailingRow {
 TEST(ControlLoop, FailingTickChangesNothing)
 {
     const FailingRow rows[] = {
-        {"abc", "'abc' is not a valid floating point value"},
-        {"", "'' is not a valid floating point value"},
-        {"30,5", "'30,5' is not a valid floating point value"},
-        {"1e40", "Floating point overflow"},
+        {"abc", "'abc' is not a valid floating point value"},       {"", "'' is not a valid floating point value"},
+        {"30,5", "'30,5' is not a valid floating point value"},     {"1e40", "Floating point overflow"},
         {"1e5000", "'1e5000' is not a valid floating point value"},
     };
     for (const auto& r : rows) {
@@ -205,10 +205,26 @@ TEST(ControlLoop, FloatFaultsMapToTheirMessages)
     };
     volatile double zero = 0.0, big = 1e308;
     volatile long double huge = 1e39L;
-    EXPECT_EQ(message([&] { volatile double r = 1.0 / zero; (void)r; }), "Floating point division by zero");
-    EXPECT_EQ(message([&] { volatile double r = zero / zero; (void)r; }), "Invalid floating point operation");
-    EXPECT_EQ(message([&] { volatile double r = big * 10.0; (void)r; }), "Floating point overflow");
-    EXPECT_EQ(message([&] { volatile float r = static_cast<float>(huge); (void)r; }), "Floating point overflow");
+    EXPECT_EQ(message([&] {
+                  volatile double r = 1.0 / zero;
+                  (void)r;
+              }),
+              "Floating point division by zero");
+    EXPECT_EQ(message([&] {
+                  volatile double r = zero / zero;
+                  (void)r;
+              }),
+              "Invalid floating point operation");
+    EXPECT_EQ(message([&] {
+                  volatile double r = big * 10.0;
+                  (void)r;
+              }),
+              "Floating point overflow");
+    EXPECT_EQ(message([&] {
+                  volatile float r = static_cast<float>(huge);
+                  (void)r;
+              }),
+              "Floating point overflow");
     EXPECT_EQ(message([] {}), "");
 }
 

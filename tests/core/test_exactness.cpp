@@ -78,8 +78,10 @@ struct Plain {
             const float kx4 = static_cast<float>(static_cast<long double>(h) * v4);
             const float kv4 = static_cast<float>(static_cast<long double>(h) * Aceleracion(x4, v4, u));
             const long double sexto = 1.0L / 6.0L;
-            const float nx = static_cast<float>(px + (static_cast<long double>(kx1) + 2.0L * kx2 + 2.0L * kx3 + kx4) * sexto);
-            const float nv = static_cast<float>(pv + (static_cast<long double>(kv1) + 2.0L * kv2 + 2.0L * kv3 + kv4) * sexto);
+            const float nx
+                = static_cast<float>(px + (static_cast<long double>(kx1) + 2.0L * kx2 + 2.0L * kx3 + kx4) * sexto);
+            const float nv
+                = static_cast<float>(pv + (static_cast<long double>(kv1) + 2.0L * kv2 + 2.0L * kv3 + kv4) * sexto);
             px = nx;
             pv = nv;
             t = static_cast<float>(static_cast<long double>(t) + h);
@@ -108,8 +110,8 @@ TEST(Exactness, LongRunsWithChangingReferencesAgreeBitForBit)
         const char* text;
         long double grados;
         int pasos;
-    } schedule[] = {{"30", 30, 600}, {"90", 90, 400}, {"0", 0, 500}, {"360", 360, 700},
-                    {"185", 185, 600}, {"5", 5, 400}, {"275", 275, 800}, {"12.5", 12.5L, 500}};
+    } schedule[] = {{"30", 30, 600},   {"90", 90, 400}, {"0", 0, 500},     {"360", 360, 700},
+                    {"185", 185, 600}, {"5", 5, 400},   {"275", 275, 800}, {"12.5", 12.5L, 500}};
     ControlLoop loop(NumberFormat{});
     NullView view;
     loop.Inicializar(view);

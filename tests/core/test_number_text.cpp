@@ -30,8 +30,8 @@ TEST(StrToInt, WholeNumbersIn32Bits)
     EXPECT_EQ(StrToInt("+1000"), 1000);
     EXPECT_EQ(StrToInt("2147483647"), 2147483647);
     EXPECT_EQ(StrToInt("-2147483648"), -2147483647 - 1);
-    for (const char* bad : {"", " ", "abc", "5.0", "5,0", "2147483648", "-2147483649", "99999999999999999999", "1e3",
-                            "--1", "0x10"})
+    for (const char* bad :
+         {"", " ", "abc", "5.0", "5,0", "2147483648", "-2147483649", "99999999999999999999", "1e3", "--1", "0x10"})
         EXPECT_EQ(ErrorOf([&] { StrToInt(bad); }), std::string("'") + bad + "' is not a valid integer value");
 }
 
@@ -57,15 +57,19 @@ TEST(StrToFloat, ExponentsOfAnySizeKeepTheirMeaning)
 {
     const std::string ones(100000, '1');
     const std::string tiny = "0," + std::string(100000, '0') + "1";
-    const std::pair<std::string, const NumberFormat*> beyond[] = {
-        {"1e5000", &kPoint}, {"1e2147483647", &kPoint}, {"10e2147483646", &kPoint},
-        {"-1e99999999999999999999", &kPoint}, {"1,5e4294967296", &kComma}, {ones + "e2147483647", &kPoint}};
+    const std::pair<std::string, const NumberFormat*> beyond[]
+        = {{"1e5000", &kPoint},         {"1e2147483647", &kPoint},
+           {"10e2147483646", &kPoint},  {"-1e99999999999999999999", &kPoint},
+           {"1,5e4294967296", &kComma}, {ones + "e2147483647", &kPoint}};
     for (const auto& [text, format] : beyond)
         EXPECT_EQ(ErrorOf([&] { StrToFloat(text, *format); }), "'" + text + "' is not a valid floating point value")
             << text.substr(0, 20);
-    const std::pair<std::string, const NumberFormat*> below[] = {
-        {"1e-5000", &kPoint}, {"0.001e-2147483647", &kPoint}, {"0,001e-2147483647", &kComma},
-        {"1e-99999999999999999999", &kPoint}, {tiny + "e-2147483647", &kComma}, {ones + "e-4294967296", &kPoint}};
+    const std::pair<std::string, const NumberFormat*> below[] = {{"1e-5000", &kPoint},
+                                                                 {"0.001e-2147483647", &kPoint},
+                                                                 {"0,001e-2147483647", &kComma},
+                                                                 {"1e-99999999999999999999", &kPoint},
+                                                                 {tiny + "e-2147483647", &kComma},
+                                                                 {ones + "e-4294967296", &kPoint}};
     for (const auto& [text, format] : below)
         EXPECT_EQ(StrToFloat(text, *format), 0.0L) << text.substr(0, 20);
     EXPECT_EQ(StrToFloat("1e-0000000000000000000005", kPoint), StrToFloat("1e-5", kPoint));
@@ -89,7 +93,7 @@ TEST(Format, FixedAndGeneralInBothLocales)
         {12.32396L, "12.3240", "12.32396"},
         {0.15000000000000000001L, "0.1500", "0.15"},
         {3 * 0.05L, "0.1500", "0.15"},
-        {1234.56789L, "1234.5680", "1234.56789"},  // seven significant digits first
+        {1234.56789L, "1234.5680", "1234.56789"}, // seven significant digits first
         {999999.99996L, "1000000.0000", "999999.99996"},
         {12345678.9L, "1.234568E7", "12345678.9"},
         {100.0L, "100.0000", "100"},

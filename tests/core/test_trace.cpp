@@ -82,7 +82,8 @@ TEST(Trace, FailingStepKeepsEarlierLinesAndExitsOne)
 
 TEST(Trace, MalformedArgumentsPrintUsageAndExitTwo)
 {
-    for (const auto& args : std::vector<std::vector<std::string>>{{"30"}, {"30", "-1"}, {"30", "1.5"}, {"30", ""}, {"30", "x"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"30"}, {"30", "-1"}, {"30", "1.5"}, {"30", ""}, {"30", "x"}}) {
         const TraceRun r = Trace(args);
         EXPECT_EQ(r.status, 2);
         EXPECT_TRUE(r.lines.empty());

@@ -43,16 +43,21 @@ std::array<double, 7> StepInfo(const std::vector<double>& y)
     for (double v : y)
         rel.push_back(sgn * (v - y0));
     auto first_at = [&](double fraction) {
-        return std::find_if(rel.begin(), rel.end(), [&](double r) { return r - fraction * std::abs(inf) >= 0; }) -
-               rel.begin();
+        return std::find_if(rel.begin(), rel.end(), [&](double r) { return r - fraction * std::abs(inf) >= 0; })
+            - rel.begin();
     };
     long last_out = -1;
     for (long i = 0; i < static_cast<long>(y.size()); ++i)
         if (std::abs((y[i] - y0) / inf - 1) >= 0.02)
             last_out = i;
     const long peak = std::max_element(rel.begin(), rel.end()) - rel.begin();
-    return {y0, y.back(), std::max(0.0, rel[peak] - std::abs(inf)) / std::abs(inf) * 100,
-            (first_at(0.9) - first_at(0.1)) * dt, (last_out + 1) * dt, y[peak], peak * dt};
+    return {y0,
+            y.back(),
+            std::max(0.0, rel[peak] - std::abs(inf)) / std::abs(inf) * 100,
+            (first_at(0.9) - first_at(0.1)) * dt,
+            (last_out + 1) * dt,
+            y[peak],
+            peak * dt};
 }
 
 void ExpectSummaryOf(const std::vector<std::string>& pairs)
@@ -62,8 +67,9 @@ void ExpectSummaryOf(const std::vector<std::string>& pairs)
     args.insert(args.end(), pairs.begin(), pairs.end());
     const std::vector<Row> summary = Table(args);
     ASSERT_EQ(summary.size(), pairs.size() / 2 + 1);
-    EXPECT_EQ(summary[0], (Row{"tramo", "referencia", "inicial", "final", "error", "sobreimpulso", "subida",
-                               "establecimiento", "pico", "t_pico"}));
+    EXPECT_EQ(summary[0],
+              (Row{"tramo", "referencia", "inicial", "final", "error", "sobreimpulso", "subida", "establecimiento",
+                   "pico", "t_pico"}));
     // Plotted positions: 0 at rest, then each step's new state in degrees.
     std::vector<double> plotted{0.0};
     for (size_t k = 1; k < trace.size(); ++k)
@@ -77,7 +83,8 @@ void ExpectSummaryOf(const std::vector<std::string>& pairs)
         const double want[] = {reference, e[0], e[1], reference - e[1], e[2], e[3], e[4], e[5], e[6]};
         EXPECT_EQ(summary[s][0], std::to_string(s));
         for (size_t c = 0; c < std::size(want); ++c)
-            EXPECT_NEAR(std::stod(summary[s][c + 1]), want[c], 5.001e-5) << "segment " << s << ", " << summary[0][c + 1];
+            EXPECT_NEAR(std::stod(summary[s][c + 1]), want[c], 5.001e-5)
+                << "segment " << s << ", " << summary[0][c + 1];
     }
 }
 

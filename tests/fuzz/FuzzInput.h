@@ -14,8 +14,7 @@ class Input {
 public:
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
-    template <class T>
-    T Take()
+    template <class T> T Take()
     {
         T value{};
         const size_t n = size_ < sizeof(T) ? size_ : sizeof(T);

@@ -100,24 +100,50 @@ void Set(TChart& chart, TFastLineSeries& a, TFastLineSeries& b, fuzz::Input& in)
     case 50: series.LinePen().SetWidth(pen); break;
     case 51: chart.SetMarginTop(n); break;
     case 52: chart.SetMarginRight(n); break;
-    case 53: (count % 3 == 0 ? chart.BackWall() : count % 3 == 1 ? chart.LeftWall() : chart.BottomWall()).SetSize(n / 3); break;
-    case 54: chart.Gradient().SetVisible(n & 1); chart.Gradient().SetDirection(static_cast<TGradientDirection>(count % 7)); break;
+    case 53:
+        (count % 3 == 0 ? chart.BackWall() : count % 3 == 1 ? chart.LeftWall() : chart.BottomWall()).SetSize(n / 3);
+        break;
+    case 54:
+        chart.Gradient().SetVisible(n & 1);
+        chart.Gradient().SetDirection(static_cast<TGradientDirection>(count % 7));
+        break;
     case 55: chart.Legend().SetVisible(n & 1); break;
     case 56: chart.Title().SetText(n & 1 ? std::vector<std::string>{"a", "b\rc"} : std::vector<std::string>{}); break;
-    case 57: (n & 1 ? chart.SetBevelInner(static_cast<TPanelBevel>(count % 4)) : chart.SetBevelOuter(static_cast<TPanelBevel>(count % 4))); break;
+    case 57:
+        (n & 1 ? chart.SetBevelInner(static_cast<TPanelBevel>(count % 4))
+               : chart.SetBevelOuter(static_cast<TPanelBevel>(count % 4)));
+        break;
     case 58: chart.SetPage(n); break;
     case 59: n & 1 ? series.Delete(n / 2) : series.ClearPoints(); break;
     case 60: series.SetColorEachPoint(n & 1); break;
     case 61: axis.Ticks().SetMode(static_cast<TPenMode>(count % 16)); break;
-    case 62: chart.SetClipPoints(n & 1); series.SetVerticalMargins(n >> 8, n >> 20); break;
+    case 62:
+        chart.SetClipPoints(n & 1);
+        series.SetVerticalMargins(n >> 8, n >> 20);
+        break;
     case 63: chart.SetMonochrome(n & 1); break;
     case 64: chart.SetAllowZoom(n & 1); break;
     case 65: chart.SetAllowPanning(static_cast<TPanningMode>(count % 4)); break;
     // Each step of an animated zoom is a paint: a few steps, not billions.
-    case 66: chart.SetAnimatedZoom(n & 1); chart.SetAnimatedZoomSteps(n % 9); break;
-    case 67: { const int x = position(); chart.MouseDown(button, 0, x, position()); break; }
-    case 68: { const int x = position(); chart.MouseMove(0, x, position()); break; }
-    case 69: { const int x = position(); chart.MouseUp(button, 0, x, position()); break; }
+    case 66:
+        chart.SetAnimatedZoom(n & 1);
+        chart.SetAnimatedZoomSteps(n % 9);
+        break;
+    case 67: {
+        const int x = position();
+        chart.MouseDown(button, 0, x, position());
+        break;
+    }
+    case 68: {
+        const int x = position();
+        chart.MouseMove(0, x, position());
+        break;
+    }
+    case 69: {
+        const int x = position();
+        chart.MouseUp(button, 0, x, position());
+        break;
+    }
     case 70:
         if (n & 1) {
             const int x = position();
@@ -155,12 +181,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int op = 0; op < 48 && !in.Empty(); ++op) {
         try {
             Set(chart, *a, *b, in);
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
     try {
         chart.Paint();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return 0;
 }

@@ -29,7 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         for (int k = 0; k < 20; ++k)
             lab.Paso();
-    } catch (const FloatingPointError&) {
-    }
+    } catch (const FloatingPointError&) {}
     return 0;
 }

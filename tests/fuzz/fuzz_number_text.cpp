@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::Input in(data, size);
     const uint8_t head = in.Take<uint8_t>();
     const bool comma = head & 1;
-    const int decimals = (head >> 1) % 19;  // an axis' labels take 0 to 18
+    const int decimals = (head >> 1) % 19; // an axis' labels take 0 to 18
     const NumberFormat format = comma ? NumberFormat{",", "."} : NumberFormat{".", ","};
     const long double raw = in.Take<long double>();
     // Texts come from edit boxes and command lines: no NUL inside.

@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (order == loAscending && !model.empty() && !(model.back() <= v))
                 at = static_cast<std::size_t>(std::upper_bound(model.begin(), model.end(), v) - model.begin());
             if (order == loDescending && !model.empty() && !(model.back() >= v))
-                at = static_cast<std::size_t>(
-                    std::upper_bound(model.begin(), model.end(), v, std::greater<double>()) - model.begin());
+                at = static_cast<std::size_t>(std::upper_bound(model.begin(), model.end(), v, std::greater<double>())
+                                              - model.begin());
             model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), v);
             sum = static_cast<double>(static_cast<long double>(sum) + v);
             absSum = static_cast<double>(static_cast<long double>(absSum) + std::fabs(v));

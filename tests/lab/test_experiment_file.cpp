@@ -75,8 +75,8 @@ TEST(ExperimentFile, HandMadeRunReplaysFromItsFileToTheBit)
             vivo.SetAjustes(cambio);
         }
         const SalidaPaso s = vivo.Paso();
-        filas.push_back({s.brazo.estado.posicion, s.brazo.estado.velocidad, s.brazo.fuerza,
-                         s.gemelo->estado.posicion, s.gemelo->estado.velocidad, s.gemelo->fuerza});
+        filas.push_back({s.brazo.estado.posicion, s.brazo.estado.velocidad, s.brazo.fuerza, s.gemelo->estado.posicion,
+                         s.gemelo->estado.velocidad, s.gemelo->fuerza});
     }
     ASSERT_EQ(vivo.Eventos().size(), 22u);
 
@@ -128,8 +128,8 @@ TEST(ExperimentFile, HandMadeRunReplaysFromItsFileToTheBit)
 
 std::string Anidado(int profundidad)
 {
-    return R"({"formato":"neurocontrol-experimento","version":1,"x":)" + std::string(profundidad, '[') +
-           std::string(profundidad, ']') + "}";
+    return R"({"formato":"neurocontrol-experimento","version":1,"x":)" + std::string(profundidad, '[')
+        + std::string(profundidad, ']') + "}";
 }
 
 TEST(ExperimentFile, HostileFilesAreRefusedWithOneSpanishSentence)
@@ -142,8 +142,9 @@ TEST(ExperimentFile, HostileFilesAreRefusedWithOneSpanishSentence)
         {"", "Experimento no válido: no es JSON bien formado (error cerca del carácter 0)"},
         {cabeza + R"("carga": 1)", "Experimento no válido: no es JSON bien formado (error cerca del carácter 60)"},
         {"[1, 2]", "Experimento no válido: el fichero debe contener un objeto JSON"},
-        {R"({"version":1})", "Experimento no válido: el fichero no es un experimento de neurocontrol (falta "
-                             "\"formato\": \"neurocontrol-experimento\")"},
+        {R"({"version":1})",
+         "Experimento no válido: el fichero no es un experimento de neurocontrol (falta "
+         "\"formato\": \"neurocontrol-experimento\")"},
         {R"({"formato":"neurocontrol-experimento","version":2})",
          "Experimento no válido: versión desconocida (este programa lee la versión 1)"},
         {R"({"formato":"neurocontrol-experimento","version":"1"})",
@@ -162,7 +163,8 @@ TEST(ExperimentFile, HostileFilesAreRefusedWithOneSpanishSentence)
          "Experimento no válido: La referencia debe ser un número entre -3600 y 3600"},
         {cabeza + R"("referencia":{"tipo":"escalones","escalones":[]}})",
          "Experimento no válido: Los escalones deben ser entre 1 y 1000"},
-        {cabeza + R"("referencia":{"tipo":"seno","periodo":0}})", "Experimento no válido: El periodo debe estar entre 0.1 y 100000"},
+        {cabeza + R"("referencia":{"tipo":"seno","periodo":0}})",
+         "Experimento no válido: El periodo debe estar entre 0.1 y 100000"},
         {cabeza + R"("velocidad":0})", "Experimento no válido: el campo «velocidad» debe ser un entero entre 1 y 1000"},
         {cabeza + R"("eventos":[{"muestra":5,"tipo":"empujon","valor":9},{"muestra":4,"tipo":"mano","valor":0}]})",
          "Experimento no válido: Los eventos deben estar en orden de muestra"},
@@ -177,11 +179,14 @@ TEST(ExperimentFile, HostileFilesAreRefusedWithOneSpanishSentence)
         {cabeza + R"("cambios":[{"muestra":9,"ajustes":{"ruido":{"velocidad":-1}}}]})",
          "Experimento no válido: El ruido de velocidad debe estar entre 0 y 100"},
         {Anidado(100000), "Experimento no válido: el JSON está anidado a demasiada profundidad"},
-        {cabeza + R"("x":")" + std::string(kTamanoMaximo, 'a') + "\"}", "Experimento no válido: el fichero pasa de 8 MB"},
+        {cabeza + R"("x":")" + std::string(kTamanoMaximo, 'a') + "\"}",
+         "Experimento no válido: el fichero pasa de 8 MB"},
     };
     // A file of 100 MB is refused after reading one byte past the limit.
     const std::string enorme = ::testing::TempDir() + "nc_experimento_enorme.json";
-    { std::ofstream(enorme) << cabeza; }
+    {
+        std::ofstream(enorme) << cabeza;
+    }
     std::filesystem::resize_file(enorme, 100u * 1024 * 1024);
     try {
         CargarExperimento(enorme);

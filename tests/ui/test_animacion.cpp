@@ -17,9 +17,11 @@
 namespace nc {
 namespace {
 
-std::vector<QPoint> Points(std::initializer_list<QPoint> points) { return points; }
-template <std::size_t N>
-std::vector<QPoint> Points(const std::array<QPoint, N>& points)
+std::vector<QPoint> Points(std::initializer_list<QPoint> points)
+{
+    return points;
+}
+template <std::size_t N> std::vector<QPoint> Points(const std::array<QPoint, N>& points)
 {
     return std::vector<QPoint>(points.begin(), points.end());
 }
@@ -48,7 +50,10 @@ struct CentreRow {
     QPoint centre;
 };
 
-void PrintTo(const CentreRow& r, std::ostream* os) { *os << r.width << "x" << r.height; }
+void PrintTo(const CentreRow& r, std::ostream* os)
+{
+    *os << r.width << "x" << r.height;
+}
 
 class CentreTest : public ::testing::TestWithParam<CentreRow> {};
 
@@ -58,8 +63,7 @@ TEST_P(CentreTest, RoundsHalfToEven)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, CentreTest,
-                         ::testing::Values(CentreRow{220, 205, {110, 102}},
-                                           CentreRow{221, 207, {110, 104}},
+                         ::testing::Values(CentreRow{220, 205, {110, 102}}, CentreRow{221, 207, {110, 104}},
                                            CentreRow{3, 5, {2, 2}}, CentreRow{1, 1, {0, 0}}));
 
 TEST(ArmSceneTest, RestPoseReproducesTheTable)
@@ -69,11 +73,9 @@ TEST(ArmSceneTest, RestPoseReproducesTheTable)
     EXPECT_EQ(Points(s.eje_vertical), Points({{110, 102}, {110, 42}}));
     EXPECT_EQ(Points(s.eje_horizontal), Points({{110, 102}, {218, 102}}));
     EXPECT_EQ(Points(s.varilla), Points({{110, 102}, {110, 72}}));
-    EXPECT_EQ(Points(s.cabeza),
-              Points({{74, 60}, {85, 68}, {110, 72}, {134, 68}, {146, 60}, {74, 60}}));
+    EXPECT_EQ(Points(s.cabeza), Points({{74, 60}, {85, 68}, {110, 72}, {134, 68}, {146, 60}, {74, 60}}));
     EXPECT_EQ(Points(s.puntero), Points({{110, 60}, {110, 51}}));
-    EXPECT_EQ(Points(s.pedestal),
-              Points({{101, 102}, {119, 102}, {119, 162}, {101, 162}, {101, 102}}));
+    EXPECT_EQ(Points(s.pedestal), Points({{101, 102}, {119, 102}, {119, 162}, {101, 162}, {101, 102}}));
     EXPECT_EQ(s.eje_box, (std::array<int, 4>{101, 93, 119, 111}));
     EXPECT_EQ(Points(s.suelo), Points({{20, 162}, {200, 162}}));
 }
@@ -83,7 +85,10 @@ struct RodRow {
     QPoint tip;
 };
 
-void PrintTo(const RodRow& r, std::ostream* os) { *os << r.angulo << " degrees"; }
+void PrintTo(const RodRow& r, std::ostream* os)
+{
+    *os << r.angulo << " degrees";
+}
 
 class RodTest : public ::testing::TestWithParam<RodRow> {};
 
@@ -99,9 +104,9 @@ TEST_P(RodTest, RodEndsWhereTheAngleSays)
 // in extended precision and truncates to 101, where plain double would round
 // it to 102 first.
 INSTANTIATE_TEST_SUITE_P(Angles, RodTest,
-                         ::testing::Values(RodRow{90.0, {110, 72}}, RodRow{0.0, {155, 102}},
-                                           RodRow{180.0, {65, 101}}, RodRow{-90.0, {110, 132}},
-                                           RodRow{450.0, {110, 72}}, RodRow{-310.0, {138, 79}}));
+                         ::testing::Values(RodRow{90.0, {110, 72}}, RodRow{0.0, {155, 102}}, RodRow{180.0, {65, 101}},
+                                           RodRow{-90.0, {110, 132}}, RodRow{450.0, {110, 72}},
+                                           RodRow{-310.0, {138, 79}}));
 
 TEST(ArmSceneTest, FixedPartsAreTheSameAtEveryAngle)
 {
@@ -174,18 +179,31 @@ TEST(DibujarBrazoTest, RestSceneCallsInOrder)
 {
     RecordingCanvas canvas;
     Dibujar_brazo(canvas, 90.0);
-    const std::vector<std::string> expected = {
-        "brush #000000", "pen #ffffff 1 solid", "rect 0,0 220,205",
-        "style dotted", "move 110,102", "line 110,42", "move 110,102", "line 218,102",
-        "style solid",
-        "pen #00ffff 3 solid", "move 110,102", "line 110,72",
-        "pen #ffffff 1 solid", "brush #c0c0c0",
-        "polygon 74,60 85,68 110,72 134,68 146,60 74,60",
-        "pen #00ffff 1 solid", "move 110,60", "line 110,51",
-        "brush #008080", "pen #ffffff 1 solid",
-        "polygon 101,102 119,102 119,162 101,162 101,102",
-        "brush #ff0000", "ellipse 101,93 119,111",
-        "move 20,162", "line 200,162"};
+    const std::vector<std::string> expected = {"brush #000000",
+                                               "pen #ffffff 1 solid",
+                                               "rect 0,0 220,205",
+                                               "style dotted",
+                                               "move 110,102",
+                                               "line 110,42",
+                                               "move 110,102",
+                                               "line 218,102",
+                                               "style solid",
+                                               "pen #00ffff 3 solid",
+                                               "move 110,102",
+                                               "line 110,72",
+                                               "pen #ffffff 1 solid",
+                                               "brush #c0c0c0",
+                                               "polygon 74,60 85,68 110,72 134,68 146,60 74,60",
+                                               "pen #00ffff 1 solid",
+                                               "move 110,60",
+                                               "line 110,51",
+                                               "brush #008080",
+                                               "pen #ffffff 1 solid",
+                                               "polygon 101,102 119,102 119,162 101,162 101,102",
+                                               "brush #ff0000",
+                                               "ellipse 101,93 119,111",
+                                               "move 20,162",
+                                               "line 200,162"};
     EXPECT_EQ(canvas.calls, expected);
 }
 

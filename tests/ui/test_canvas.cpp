@@ -31,10 +31,10 @@ std::vector<std::string> Rows(const QImage& image, QRgb background)
         for (int x = 0; x < image.width(); ++x) {
             const QRgb c = image.pixel(x, y) | 0xff000000u;
             row += c == background ? '.'
-                   : c == kWhite   ? 'w'
-                   : c == kRed     ? 'r'
-                   : c == kBlue    ? 'b'
-                   : c == kBlack   ? 'k'
+                : c == kWhite      ? 'w'
+                : c == kRed        ? 'r'
+                : c == kBlue       ? 'b'
+                : c == kBlack      ? 'k'
                                    : '?';
         }
         rows.push_back(row);
@@ -56,12 +56,7 @@ TEST(ImageCanvasTest, RectangleExcludesRightAndBottomEdge)
     canvas.SetPen(Qt::white, 1, PenStyle::Solid);
     canvas.SetBrush(Qt::red);
     canvas.Rectangle(1, 1, 5, 4);
-    EXPECT_EQ(Rows(image, kBlack), (std::vector<std::string>{
-                                       "......",
-                                       ".wwww.",
-                                       ".wrrw.",
-                                       ".wwww.",
-                                       "......"}));
+    EXPECT_EQ(Rows(image, kBlack), (std::vector<std::string>{"......", ".wwww.", ".wrrw.", ".wwww.", "......"}));
 }
 
 struct LineRow {
@@ -70,7 +65,10 @@ struct LineRow {
     std::vector<std::string> rows;
 };
 
-void PrintTo(const LineRow& r, std::ostream* os) { *os << r.name; }
+void PrintTo(const LineRow& r, std::ostream* os)
+{
+    *os << r.name;
+}
 
 class LineTest : public ::testing::TestWithParam<LineRow> {};
 
@@ -84,17 +82,15 @@ TEST_P(LineTest, OmitsTheEndPixel)
     EXPECT_EQ(Rows(image, kBlack), GetParam().rows);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Directions, LineTest,
-    ::testing::Values(
-        LineRow{"Right", {0, 1}, {4, 1}, {".....", "wwww.", ".....", "....."}},
-        LineRow{"Left", {4, 1}, {0, 1}, {".....", ".wwww", ".....", "....."}},
-        LineRow{"Up", {2, 3}, {2, 0}, {".....", "..w..", "..w..", "..w.."}},
-        LineRow{"Diagonal", {0, 0}, {3, 3}, {"w....", ".w...", "..w..", "....."}},
-        LineRow{"Shallow", {0, 0}, {4, 2}, {"w....", ".ww..", "...w.", "....."}},
-        LineRow{"SinglePoint", {2, 2}, {2, 2}, {".....", ".....", ".....", "....."}},
-        LineRow{"Clipped", {-2, 1}, {9, 1}, {".....", "wwwww", ".....", "....."}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Directions, LineTest,
+                         ::testing::Values(LineRow{"Right", {0, 1}, {4, 1}, {".....", "wwww.", ".....", "....."}},
+                                           LineRow{"Left", {4, 1}, {0, 1}, {".....", ".wwww", ".....", "....."}},
+                                           LineRow{"Up", {2, 3}, {2, 0}, {".....", "..w..", "..w..", "..w.."}},
+                                           LineRow{"Diagonal", {0, 0}, {3, 3}, {"w....", ".w...", "..w..", "....."}},
+                                           LineRow{"Shallow", {0, 0}, {4, 2}, {"w....", ".ww..", "...w.", "....."}},
+                                           LineRow{"SinglePoint", {2, 2}, {2, 2}, {".....", ".....", ".....", "....."}},
+                                           LineRow{"Clipped", {-2, 1}, {9, 1}, {".....", "wwwww", ".....", "....."}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ImageCanvasTest, ConsecutiveLinesMeetWithoutGap)
 {
@@ -124,13 +120,7 @@ TEST(ImageCanvasTest, WidePenCoversSquareAroundEveryPixelAndTheEnd)
     canvas.SetPen(Qt::white, 3, PenStyle::Solid);
     canvas.MoveTo(2, 1);
     canvas.LineTo(2, 3);
-    EXPECT_EQ(Rows(image, kBlack), (std::vector<std::string>{
-                                       ".www.",
-                                       ".www.",
-                                       ".www.",
-                                       ".www.",
-                                       ".www.",
-                                       "....."}));
+    EXPECT_EQ(Rows(image, kBlack), (std::vector<std::string>{".www.", ".www.", ".www.", ".www.", ".www.", "....."}));
 }
 
 TEST(ImageCanvasTest, EllipseStaysInsideItsBox)
@@ -140,15 +130,9 @@ TEST(ImageCanvasTest, EllipseStaysInsideItsBox)
     canvas.SetPen(Qt::white, 1, PenStyle::Solid);
     canvas.SetBrush(Qt::red);
     canvas.Ellipse(1, 1, 7, 7);
-    EXPECT_EQ(Rows(image, kBlack), (std::vector<std::string>{
-                                       "........",
-                                       "..wwww..",
-                                       ".wrrrrw.",
-                                       ".wrrrrw.",
-                                       ".wrrrrw.",
-                                       ".wrrrrw.",
-                                       "..wwww..",
-                                       "........"}));
+    EXPECT_EQ(Rows(image, kBlack),
+              (std::vector<std::string>{"........", "..wwww..", ".wrrrrw.", ".wrrrrw.", ".wrrrrw.", ".wrrrrw.",
+                                        "..wwww..", "........"}));
 }
 
 TEST(ImageCanvasTest, PolygonFillsInsideAndOutlinesEveryEdge)
@@ -158,13 +142,8 @@ TEST(ImageCanvasTest, PolygonFillsInsideAndOutlinesEveryEdge)
     canvas.SetPen(Qt::white, 1, PenStyle::Solid);
     canvas.SetBrush(Qt::blue);
     canvas.Polygon({{1, 1}, {5, 1}, {5, 4}, {1, 4}, {1, 1}});
-    EXPECT_EQ(Rows(image, kBlack), (std::vector<std::string>{
-                                       ".......",
-                                       ".wwwww.",
-                                       ".wbbbw.",
-                                       ".wbbbw.",
-                                       ".wwwww.",
-                                       "......."}));
+    EXPECT_EQ(Rows(image, kBlack),
+              (std::vector<std::string>{".......", ".wwwww.", ".wbbbw.", ".wbbbw.", ".wwwww.", "......."}));
 }
 
 TEST(ImageCanvasTest, OpenVertexListIsClosed)
@@ -174,11 +153,13 @@ TEST(ImageCanvasTest, OpenVertexListIsClosed)
     canvas.SetPen(Qt::white, 1, PenStyle::Solid);
     canvas.SetBrush(Qt::blue);
     canvas.Polygon({{0, 0}, {4, 0}, {4, 4}, {0, 4}});
-    EXPECT_EQ(Rows(image, kBlack),
-              (std::vector<std::string>{"wwwww", "wbbbw", "wbbbw", "wbbbw", "wwwww"}));
+    EXPECT_EQ(Rows(image, kBlack), (std::vector<std::string>{"wwwww", "wbbbw", "wbbbw", "wbbbw", "wwwww"}));
 }
 
-QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xff000000u; }
+QRgb At(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) | 0xff000000u;
+}
 
 TEST(ArmPixelsTest, RestScene)
 {
@@ -192,24 +173,37 @@ TEST(ArmPixelsTest, RestScene)
         QRgb colour;
         const char* what;
     };
-    const Probe probes[] = {
-        {0, 0, kWhite, "border top-left"},     {219, 204, kWhite, "border bottom-right"},
-        {219, 100, kWhite, "border right"},    {1, 1, kBlack, "field"},
-        {218, 203, kBlack, "field corner"},    {110, 42, kBlack, "upright axis end omitted"},
-        {110, 48, kWhite, "upright axis dot"}, {110, 45, kBlack, "upright axis gap"},
-        {217, 102, kBlack, "horizontal axis gap"}, {212, 102, kWhite, "horizontal axis dot"},
-        {110, 80, aqua, "rod"},                {109, 80, aqua, "rod width"},
-        {111, 80, aqua, "rod width"},          {112, 80, kBlack, "beside the rod"},
-        {110, 65, silver, "head inside"},      {74, 60, kWhite, "head corner"},
-        {146, 60, kWhite, "head corner"},      {110, 55, aqua, "pointer"},
-        {110, 51, kBlack, "pointer end omitted, over a gap of the axis"},
-        {110, 140, teal, "pedestal"},          {101, 140, kWhite, "pedestal outline"},
-        {119, 140, kWhite, "pedestal outline"}, {110, 102, kRed, "hub centre"},
-        {101, 102, kWhite, "hub outline"},     {118, 102, kWhite, "hub outline"},
-        {119, 102, kWhite, "pedestal corner beside the hub"},
-        {110, 93, kWhite, "hub top"},          {110, 110, kWhite, "hub bottom"},
-        {20, 162, kWhite, "floor start"},      {199, 162, kWhite, "floor"},
-        {200, 162, kBlack, "floor end omitted"}};
+    const Probe probes[] = {{0, 0, kWhite, "border top-left"},
+                            {219, 204, kWhite, "border bottom-right"},
+                            {219, 100, kWhite, "border right"},
+                            {1, 1, kBlack, "field"},
+                            {218, 203, kBlack, "field corner"},
+                            {110, 42, kBlack, "upright axis end omitted"},
+                            {110, 48, kWhite, "upright axis dot"},
+                            {110, 45, kBlack, "upright axis gap"},
+                            {217, 102, kBlack, "horizontal axis gap"},
+                            {212, 102, kWhite, "horizontal axis dot"},
+                            {110, 80, aqua, "rod"},
+                            {109, 80, aqua, "rod width"},
+                            {111, 80, aqua, "rod width"},
+                            {112, 80, kBlack, "beside the rod"},
+                            {110, 65, silver, "head inside"},
+                            {74, 60, kWhite, "head corner"},
+                            {146, 60, kWhite, "head corner"},
+                            {110, 55, aqua, "pointer"},
+                            {110, 51, kBlack, "pointer end omitted, over a gap of the axis"},
+                            {110, 140, teal, "pedestal"},
+                            {101, 140, kWhite, "pedestal outline"},
+                            {119, 140, kWhite, "pedestal outline"},
+                            {110, 102, kRed, "hub centre"},
+                            {101, 102, kWhite, "hub outline"},
+                            {118, 102, kWhite, "hub outline"},
+                            {119, 102, kWhite, "pedestal corner beside the hub"},
+                            {110, 93, kWhite, "hub top"},
+                            {110, 110, kWhite, "hub bottom"},
+                            {20, 162, kWhite, "floor start"},
+                            {199, 162, kWhite, "floor"},
+                            {200, 162, kBlack, "floor end omitted"}};
     for (const Probe& p : probes)
         EXPECT_EQ(At(image, p.x, p.y), p.colour) << p.what << " at " << p.x << "," << p.y;
 }

@@ -181,13 +181,13 @@ TEST_F(ChartMenuTest, MenuKeyOpensTheMenuAtTheChartFromAnyControl)
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     const QRect chart(window->Chart1->mapToGlobal(QPoint(0, 0)), window->Chart1->size());
-    const std::function<void(QWidget*)> requests[] = {
-        [](QWidget* focus) { QTest::keyClick(focus, Qt::Key_Menu); },
-        [](QWidget* focus) { QTest::keyClick(focus, Qt::Key_F10, Qt::ShiftModifier); },
-        [](QWidget* focus) {
-            QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(2, 2), focus->mapToGlobal(QPoint(2, 2)));
-            QApplication::sendEvent(focus, &request);
-        }};
+    const std::function<void(QWidget*)> requests[]
+        = {[](QWidget* focus) { QTest::keyClick(focus, Qt::Key_Menu); },
+           [](QWidget* focus) { QTest::keyClick(focus, Qt::Key_F10, Qt::ShiftModifier); },
+           [](QWidget* focus) {
+               QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(2, 2), focus->mapToGlobal(QPoint(2, 2)));
+               QApplication::sendEvent(focus, &request);
+           }};
     for (QWidget* focus : {static_cast<QWidget*>(window->Edit1), static_cast<QWidget*>(window->Edit7),
                            static_cast<QWidget*>(window->Edit3), static_cast<QWidget*>(window->Button3),
                            static_cast<QWidget*>(window->UpDown1)}) {
@@ -254,8 +254,9 @@ TEST_F(ChartMenuTest, FailedSaveKeepsTheExistingFileAndLeavesNoOther)
 
     EXPECT_EQ(asked.size(), 2);
     const QString prefix = QStringLiteral("No se pudo guardar el archivo «%1»: ").arg(answer);
-    EXPECT_EQ(errors, (QStringList{prefix + QString::fromLocal8Bit(std::strerror(EACCES)),
-                                   prefix + QString::fromLocal8Bit(std::strerror(EFBIG))}));
+    EXPECT_EQ(errors,
+              (QStringList{prefix + QString::fromLocal8Bit(std::strerror(EACCES)),
+                           prefix + QString::fromLocal8Bit(std::strerror(EFBIG))}));
     EXPECT_EQ(Contents(answer), "antes\n");
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("respuesta.tsv")});
 }

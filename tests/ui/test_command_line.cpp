@@ -24,8 +24,8 @@ LaunchCommand Parse(QStringList args, const NumberFormat& format = NumberFormat{
 
 TEST(CommandLine, DemonstrationOptionsBesideQtsOwnReachTheWindowAndStartTheRun)
 {
-    const LaunchCommand c = Parse({"-platform", "offscreen", "--referencia", "22,5", "-style=fusion",
-                                   "--velocidad", "20", "-reverse", "--iniciar"},
+    const LaunchCommand c = Parse({"-platform", "offscreen", "--referencia", "22,5", "-style=fusion", "--velocidad",
+                                   "20", "-reverse", "--iniciar"},
                                   NumberFormat{",", "."});
     ASSERT_TRUE(c.run) << c.err.toStdString();
     SetErrorHook([](const QString& m) { ADD_FAILURE() << m.toStdString(); });
@@ -42,8 +42,8 @@ TEST(CommandLine, DemonstrationOptionsBesideQtsOwnReachTheWindowAndStartTheRun)
 TEST(CommandLine, BadValuesAreOneSpanishLineAndStatusTwo)
 {
     const QString speed = QStringLiteral("la velocidad debe ser un número entero entre 1 y 2000, no «%1»");
-    const QString reference =
-        QStringLiteral("la referencia debe ser un número de grados entre 0 y 360, con «.» como separador decimal, no «%1»");
+    const QString reference = QStringLiteral(
+        "la referencia debe ser un número de grados entre 0 y 360, con «.» como separador decimal, no «%1»");
     const std::pair<QStringList, QString> rows[] = {
         {{"--velocidad", "0"}, speed.arg("0")},
         {{"--velocidad", "2001"}, speed.arg("2001")},
@@ -86,7 +86,8 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay)
     };
     EXPECT_TRUE(HelpText().startsWith(QStringLiteral("Uso: neurocontrol [OPCIÓN]...\n")));
     EXPECT_EQ(run({QStringLiteral("--help")}), std::make_tuple(0, HelpText(), 0));
-    EXPECT_EQ(run({QStringLiteral("--version")}), std::make_tuple(0, QStringLiteral("neurocontrol " NC_VERSION "\n"), 0));
+    EXPECT_EQ(run({QStringLiteral("--version")}),
+              std::make_tuple(0, QStringLiteral("neurocontrol " NC_VERSION "\n"), 0));
     EXPECT_EQ(run({QStringLiteral("--velocidad"), QStringLiteral("0")}), std::make_tuple(2, QString(), 1));
     EXPECT_TRUE(HelpText().contains(QStringLiteral("después \"Controlar\"\n")));
     EXPECT_FALSE(HelpText().contains(u'&'));

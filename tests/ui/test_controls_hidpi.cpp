@@ -47,9 +47,7 @@ void ExpectBlocks(const QImage& screen, const QImage& picture, int factor, QPoin
     for (int y = 0; y < screen.height(); ++y)
         for (int x = 0; x < screen.width(); ++x) {
             const QPoint source(x / factor - at.x(), y / factor - at.y());
-            const QRgb expected = picture.rect().contains(source)
-                                      ? picture.pixel(source)
-                                      : qRgb(0, 0, 255);
+            const QRgb expected = picture.rect().contains(source) ? picture.pixel(source) : qRgb(0, 0, 255);
             ASSERT_EQ(screen.pixel(x, y), expected) << "device pixel " << x << ", " << y;
         }
 }

@@ -62,9 +62,8 @@ TEST_F(SpanishTexts, EditBoxContextMenuIsSpanish)
 {
     ASSERT_TRUE(LoadSpanishPlatformTexts(*qApp));
     EXPECT_EQ(LineEditMenu(),
-              (QStringList{QStringLiteral("&Deshacer"), QStringLiteral("&Rehacer"),
-                           QStringLiteral("Cor&tar"), QStringLiteral("&Copiar"),
-                           QStringLiteral("&Pegar"), QStringLiteral("Borrar"),
+              (QStringList{QStringLiteral("&Deshacer"), QStringLiteral("&Rehacer"), QStringLiteral("Cor&tar"),
+                           QStringLiteral("&Copiar"), QStringLiteral("&Pegar"), QStringLiteral("Borrar"),
                            QStringLiteral("Seleccionar todo")}));
 }
 

@@ -20,7 +20,10 @@ struct PictureRow {
     int palette; // entries of the colour table
 };
 
-void PrintTo(const PictureRow& r, std::ostream* os) { *os << r.path; }
+void PrintTo(const PictureRow& r, std::ostream* os)
+{
+    *os << r.path;
+}
 
 class PictureTest : public ::testing::TestWithParam<PictureRow> {};
 

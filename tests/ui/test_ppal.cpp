@@ -89,7 +89,10 @@ struct Place {
     QRect geometry;
 };
 
-void PrintTo(const Place& r, std::ostream* os) { *os << r.name; }
+void PrintTo(const Place& r, std::ostream* os)
+{
+    *os << r.name;
+}
 
 class LayoutTest : public PpalTest, public ::testing::WithParamInterface<Place> {};
 
@@ -100,25 +103,24 @@ TEST_P(LayoutTest, ControlSitsAtItsPlace)
     EXPECT_EQ(control->geometry(), GetParam().geometry);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Controls, LayoutTest,
-    ::testing::Values(Place{"Bevel7", {507, 204, 79, 34}}, Place{"Bevel3", {506, 243, 80, 163}},
-                      Place{"Image1", {27, 3, 547, 172}}, Place{"Image3", {282, 204, 220, 205}},
-                      Place{"Button2", {519, 365, 55, 26}}, Place{"Button9", {519, 293, 55, 25}},
-                      Place{"Button11", {519, 257, 55, 25}}, Place{"StatusBar1", {0, 432, 599, 21}},
-                      Place{"Edit2", {73, 182, 59, 17}}, Place{"Button1", {519, 329, 55, 26}},
-                      Place{"Edit3", {81, 410, 58, 17}}, Place{"Edit4", {207, 410, 88, 17}},
-                      Place{"Edit6", {188, 182, 88, 17}}, Place{"Edit7", {54, 13, 31, 21}},
-                      Place{"Edit1", {420, 179, 61, 21}}, Place{"Button3", {518, 208, 55, 26}},
-                      Place{"Chart1", {17, 204, 257, 204}}, Place{"UpDown1", {34, 3, 17, 36}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Controls, LayoutTest,
+                         ::testing::Values(Place{"Bevel7", {507, 204, 79, 34}}, Place{"Bevel3", {506, 243, 80, 163}},
+                                           Place{"Image1", {27, 3, 547, 172}}, Place{"Image3", {282, 204, 220, 205}},
+                                           Place{"Button2", {519, 365, 55, 26}}, Place{"Button9", {519, 293, 55, 25}},
+                                           Place{"Button11", {519, 257, 55, 25}},
+                                           Place{"StatusBar1", {0, 432, 599, 21}}, Place{"Edit2", {73, 182, 59, 17}},
+                                           Place{"Button1", {519, 329, 55, 26}}, Place{"Edit3", {81, 410, 58, 17}},
+                                           Place{"Edit4", {207, 410, 88, 17}}, Place{"Edit6", {188, 182, 88, 17}},
+                                           Place{"Edit7", {54, 13, 31, 21}}, Place{"Edit1", {420, 179, 61, 21}},
+                                           Place{"Button3", {518, 208, 55, 26}}, Place{"Chart1", {17, 204, 257, 204}},
+                                           Place{"UpDown1", {34, 3, 17, 36}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PpalTest, LabelsKeepTheirCornerAndText)
 {
-    const std::pair<QLabel*, const char*> labels[] = {
-        {window->Label4, "Posición º"}, {window->Label9, "Tiempo"}, {window->Label10, "Ref."},
-        {window->Label5, "Velocidad"},  {window->Label6, "Fuerza "},
-        {window->Label7, "Vel. de simulación"}};
+    const std::pair<QLabel*, const char*> labels[]
+        = {{window->Label4, "Posición º"}, {window->Label9, "Tiempo"},  {window->Label10, "Ref."},
+           {window->Label5, "Velocidad"},  {window->Label6, "Fuerza "}, {window->Label7, "Vel. de simulación"}};
     const QPoint corners[] = {{17, 409}, {20, 181}, {0, 2}, {142, 409}, {135, 181}, {299, 181}};
     for (std::size_t i = 0; i < std::size(labels); ++i) {
         EXPECT_EQ(labels[i].first->text(), QString::fromUtf8(labels[i].second));
@@ -167,11 +169,10 @@ TEST_F(PpalTest, ReadoutsShowTheirWholeTextAndOnlyTheLoopWritesThem)
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    const std::pair<TReadout*, void (TPpal::*)(const std::string&)> readouts[] = {
-        {w.Edit2, &TPpal::SetTimeText},
-        {w.Edit3, &TPpal::SetPositionText},
-        {w.Edit4, &TPpal::SetVelocityText},
-        {w.Edit6, &TPpal::SetForceText}};
+    const std::pair<TReadout*, void (TPpal::*)(const std::string&)> readouts[] = {{w.Edit2, &TPpal::SetTimeText},
+                                                                                  {w.Edit3, &TPpal::SetPositionText},
+                                                                                  {w.Edit4, &TPpal::SetVelocityText},
+                                                                                  {w.Edit6, &TPpal::SetForceText}};
     const QFont full = w.Label4->font();
     for (const auto& [readout, write] : readouts) {
         for (const char* text : {"-12345.6789", "-12345,6789", "1785.4790", "99999.95", "27.7175", "0"}) {
@@ -238,7 +239,7 @@ TEST_F(PpalTest, TabVisitsEnabledControlsInOrder)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     Click(w.Button11);
     // "Parar" is disabled and the chart takes no focus yet.
-    const QWidget* order[] = {w.Button2, w.Button9, w.Button11, w.Edit2, w.Edit3, w.Edit4,
+    const QWidget* order[] = {w.Button2, w.Button9, w.Button11, w.Edit2,   w.Edit3,   w.Edit4,
                               w.Edit6,   w.Edit7,   w.Edit1,    w.Button3, w.UpDown1, w.Button2};
     w.Button2->setFocus();
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
@@ -295,7 +296,10 @@ struct BadSpeedRow {
     const char* message;
 };
 
-void PrintTo(const BadSpeedRow& r, std::ostream* os) { *os << "'" << r.text << "'"; }
+void PrintTo(const BadSpeedRow& r, std::ostream* os)
+{
+    *os << "'" << r.text << "'";
+}
 
 class BadSpeedTest : public PpalTest, public ::testing::WithParamInterface<BadSpeedRow> {};
 
@@ -309,15 +313,14 @@ TEST_P(BadSpeedTest, ReportsAndChangesNothing)
     EXPECT_EQ(window->Timer1->Interval(), 1000u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, BadSpeedTest,
-    ::testing::Values(BadSpeedRow{"abc", "'abc' is not a valid integer value"},
-                      BadSpeedRow{"", "'' is not a valid integer value"},
-                      BadSpeedRow{"1,5", "'1,5' is not a valid integer value"},
-                      BadSpeedRow{"0", "Floating point division by zero"},
-                      BadSpeedRow{"2001", kSpeedOutOfRange}, BadSpeedRow{"-5", kSpeedOutOfRange},
-                      BadSpeedRow{"-2147483648", kSpeedOutOfRange},
-                      BadSpeedRow{"2147483647", kSpeedOutOfRange}));
+INSTANTIATE_TEST_SUITE_P(Texts, BadSpeedTest,
+                         ::testing::Values(BadSpeedRow{"abc", "'abc' is not a valid integer value"},
+                                           BadSpeedRow{"", "'' is not a valid integer value"},
+                                           BadSpeedRow{"1,5", "'1,5' is not a valid integer value"},
+                                           BadSpeedRow{"0", "Floating point division by zero"},
+                                           BadSpeedRow{"2001", kSpeedOutOfRange}, BadSpeedRow{"-5", kSpeedOutOfRange},
+                                           BadSpeedRow{"-2147483648", kSpeedOutOfRange},
+                                           BadSpeedRow{"2147483647", kSpeedOutOfRange}));
 
 // Only 1 to 2000 steps per second tick; the ends of that range run.
 TEST_F(PpalTest, SpeedsAtTheEndsOfTheRangeRun)
@@ -469,8 +472,8 @@ TEST_F(PpalTest, ArrowsStepFromTheNumberInTheBox)
         const char* typed;
         bool up;
         const char* shown;
-    } rows[] = {{"100", true, "105"}, {"102", true, "105"}, {"102", false, "100"}, {"358", true, "360"},
-                {"360", true, "360"}, {"365", true, "365"}, {"400", false, "360"}, {"0", false, "0"},
+    } rows[] = {{"100", true, "105"}, {"102", true, "105"}, {"102", false, "100"},  {"358", true, "360"},
+                {"360", true, "360"}, {"365", true, "365"}, {"400", false, "360"},  {"0", false, "0"},
                 {"-3", false, "-3"},  {"-3", true, "0"},    {"1e41", false, "360"}, {"2.5", true, "5"}};
     for (const auto& row : rows) {
         type(row.typed);
@@ -504,9 +507,8 @@ TEST_F(PpalTest, ClockWritesPanelOne)
     window->Timer2Timer();
     const QString text = window->StatusBar1->PanelText(1);
     EXPECT_NE(text, QStringLiteral("Hora"));
-    EXPECT_TRUE(QTime::fromString(text, LongTimeFormatWithoutZone(
-                                            QLocale::system().timeFormat(QLocale::LongFormat)))
-                    .isValid())
+    EXPECT_TRUE(
+        QTime::fromString(text, LongTimeFormatWithoutZone(QLocale::system().timeFormat(QLocale::LongFormat))).isValid())
         << text.toStdString();
 }
 
@@ -607,13 +609,10 @@ TEST_F(PointerTest, BackgroundAndStatusBarWriteTheWindowsMessage)
 TEST_F(PointerTest, OtherControlsLeaveThePanelAlone)
 {
     EXPECT_EQ(MoveOver(window->Button3), QString::fromUtf8(kMensajeLimpiar));
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{window->Bevel7, window->Label4, window->Image1,
-                                         window->Image3, window->Edit3, window->Edit7,
-                                         window->Chart1, window->UpDown1, window->Button9,
-                                         window->Button1}) {
-        EXPECT_EQ(MoveOver(control), QString::fromUtf8(kMensajeLimpiar))
-            << control->objectName().toStdString();
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             window->Bevel7, window->Label4, window->Image1, window->Image3, window->Edit3, window->Edit7,
+             window->Chart1, window->UpDown1, window->Button9, window->Button1}) {
+        EXPECT_EQ(MoveOver(control), QString::fromUtf8(kMensajeLimpiar)) << control->objectName().toStdString();
     }
     // From the bevel around Limpiar to the bare background.
     EXPECT_EQ(MoveTo(window->Bevel7, QPoint(1, 1)), QString::fromUtf8(kMensajeLimpiar));

@@ -123,15 +123,15 @@ TEST_F(ChartMouseTest, WheelStopsAtTheSmallestRangeWithTheValueUnderThePointer)
     auto wheel = [&](int notches) {
         int accepted = 0;
         for (int notch = 0; notch < notches; ++notch) {
-            QWheelEvent e(QPointF(at), chart->mapToGlobal(QPointF(at)), {}, {0, 120}, Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+            QWheelEvent e(QPointF(at), chart->mapToGlobal(QPointF(at)), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
             QApplication::sendEvent(chart.get(), &e);
             Paint();
             accepted += e.isAccepted();
         }
         return accepted;
     };
-    wheel(150);  // the smallest range is some 120 notches in
+    wheel(150); // the smallest range is some 120 notches in
     const double x = bottom.PixelToValue(at.x());
     EXPECT_EQ(wheel(100), 0);
     const double range = bottom.Maximum() - bottom.Minimum();

@@ -34,11 +34,11 @@ namespace {
 // The standard 16-colour palette.
 const QVector<QRgb>& Palette16()
 {
-    static const QVector<QRgb> colours = {
-        qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
-        qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
-        qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
-        qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
+    static const QVector<QRgb> colours
+        = {qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
+           qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
+           qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
+           qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
     return colours;
 }
 
@@ -61,9 +61,8 @@ QVector<QRgb> Palette256()
 // holds a palette colour and the conversion to indexed colour is exact.
 QImage ToIndexed(const QImage& image, const QVector<QRgb>& palette, bool dither)
 {
-    const Qt::ImageConversionFlags flags =
-        dither ? Qt::ImageConversionFlags(Qt::DiffuseDither)
-               : Qt::ImageConversionFlags(Qt::ThresholdDither | Qt::AvoidDither);
+    const Qt::ImageConversionFlags flags = dither ? Qt::ImageConversionFlags(Qt::DiffuseDither)
+                                                  : Qt::ImageConversionFlags(Qt::ThresholdDither | Qt::AvoidDither);
     return image.convertToFormat(QImage::Format_Indexed8, palette, flags);
 }
 
@@ -108,8 +107,7 @@ void CentredText(QPainter& p, int left, int width, int baseline, const QString& 
 
 // A small plot icon: axes, a title above and a curve given by f(t), t in [0, 1],
 // f in [0, 1] upwards.
-template <class F>
-void PlotIcon(QPainter& p, QRect box, const QString& title, QColor colour, F f)
+template <class F> void PlotIcon(QPainter& p, QRect box, const QString& title, QColor colour, F f)
 {
     p.setPen(Qt::black);
     p.setFont(SmallFont(11));
@@ -181,8 +179,7 @@ QImage DrawBanner()
     // The arm: pointing right on its pivot circle atop a vertical bar.
     p.drawRect(brazo);
     p.setFont(SmallFont(12, true));
-    CentredText(p, brazo.left(), brazo.width(), brazo.top() + 15,
-                QStringLiteral("Brazo posicionador"));
+    CentredText(p, brazo.left(), brazo.width(), brazo.top() + 15, QStringLiteral("Brazo posicionador"));
     p.setFont(SmallFont(11));
     const QPoint pivot(364, 90);
     p.setBrush(Qt::white);
@@ -278,13 +275,7 @@ QImage DrawSplash()
 void DrawS(QImage& image, int left, int top)
 {
     static const char* const rows[] = {
-        ".###.",
-        "#...#",
-        "#....",
-        ".###.",
-        "....#",
-        "#...#",
-        ".###.",
+        ".###.", "#...#", "#....", ".###.", "....#", "#...#", ".###.",
     };
     for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 5; ++x)
@@ -315,8 +306,7 @@ QImage DrawIcon()
     // Sixteen colours, one of them standing for the transparent background.
     QVector<QRgb> palette = Palette16();
     palette[3] = qRgba(0, 0, 0, 0);
-    return image.convertToFormat(QImage::Format_Indexed8, palette,
-                                 Qt::ThresholdDither | Qt::AvoidDither);
+    return image.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither | Qt::AvoidDither);
 }
 
 // The icon at any size: the 32 x 32 figure scaled, smooth. The letter is a
@@ -399,8 +389,9 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "--icons") == 0)
         return DrawThemeIcons(QString::fromLocal8Bit(argv[2]), argv[3]) ? 0 : 1;
     if (argc != 2) {
-        std::fprintf(stderr, "usage: nc-draw-pictures <output folder>\n"
-                             "       nc-draw-pictures --icons <output folder> <name>\n");
+        std::fprintf(stderr,
+                     "usage: nc-draw-pictures <output folder>\n"
+                     "       nc-draw-pictures --icons <output folder> <name>\n");
         return 2;
     }
     QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -409,6 +400,6 @@ int main(int argc, char** argv)
         return 1;
     }
     const bool ok = Save(DrawBanner(), dir, "banner.png") && Save(DrawSplash(), dir, "splash.png")
-                    && Save(DrawIcon(), dir, "icon.png");
+        && Save(DrawIcon(), dir, "icon.png");
     return ok ? 0 : 1;
 }

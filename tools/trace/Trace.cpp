@@ -12,38 +12,37 @@
 
 namespace nc {
 
-const char* const kTraceUsage =
-    "Uso: neurocontrol-trace [--resumen] [REFERENCIA MUESTRAS]...\n"
-    "  o:  neurocontrol-trace [--resumen] --experimento FICHERO [MUESTRAS]\n"
-    "  o:  neurocontrol-trace --help | --version\n"
-    "\n"
-    "Ejecuta el lazo de control sin ventana, como si se pulsara \"Inicializar\" y\n"
-    "después \"Controlar\". Cada par ejecuta MUESTRAS pasos con REFERENCIA (grados,\n"
-    "escrita como en la casilla \"Ref.\", con el separador decimal regional) y\n"
-    "continúa la misma ejecución. Sin pares equivale a: 30 100\n"
-    "\n"
-    "Opciones:\n"
-    "  --resumen    en lugar de la traza, una línea por tramo (cada par) con las\n"
-    "               cifras de su respuesta al escalón: tramo, referencia, inicial,\n"
-    "               final, error (referencia - final), sobreimpulso (% del\n"
-    "               escalón), subida (10 % a 90 %, s), establecimiento (banda del\n"
-    "               2 %, s desde el inicio del tramo), pico y t_pico (s); \"-\"\n"
-    "               donde el escalón es menor que 1e-6 grados\n"
-    "  --experimento FICHERO [MUESTRAS]\n"
-    "               repite un experimento guardado del laboratorio durante\n"
-    "               MUESTRAS pasos (los del fichero si faltan); la traza añade\n"
-    "               referencia, fuerza_exacta (9 cifras) y, si compara dos\n"
-    "               controladores, las columnas del segundo brazo (_2); el\n"
-    "               resumen da una línea por tramo y brazo\n"
-    "  -h, --help   muestra esta ayuda y termina\n"
-    "  --version    muestra la versión y termina\n"
-    "\n"
-    "Salida (separada por tabuladores, una línea por paso): muestra, tiempo,\n"
-    "posicion, velocidad, fuerza (los textos de las lecturas de la ventana),\n"
-    "angulo (17 cifras), posicion_rad y velocidad_rad (9 cifras).\n"
-    "\n"
-    "Estado de salida: 0 bien, 1 un paso falló (mensaje en stderr),\n"
-    "2 argumentos mal formados.\n";
+const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen] [REFERENCIA MUESTRAS]...\n"
+                                "  o:  neurocontrol-trace [--resumen] --experimento FICHERO [MUESTRAS]\n"
+                                "  o:  neurocontrol-trace --help | --version\n"
+                                "\n"
+                                "Ejecuta el lazo de control sin ventana, como si se pulsara \"Inicializar\" y\n"
+                                "después \"Controlar\". Cada par ejecuta MUESTRAS pasos con REFERENCIA (grados,\n"
+                                "escrita como en la casilla \"Ref.\", con el separador decimal regional) y\n"
+                                "continúa la misma ejecución. Sin pares equivale a: 30 100\n"
+                                "\n"
+                                "Opciones:\n"
+                                "  --resumen    en lugar de la traza, una línea por tramo (cada par) con las\n"
+                                "               cifras de su respuesta al escalón: tramo, referencia, inicial,\n"
+                                "               final, error (referencia - final), sobreimpulso (% del\n"
+                                "               escalón), subida (10 % a 90 %, s), establecimiento (banda del\n"
+                                "               2 %, s desde el inicio del tramo), pico y t_pico (s); \"-\"\n"
+                                "               donde el escalón es menor que 1e-6 grados\n"
+                                "  --experimento FICHERO [MUESTRAS]\n"
+                                "               repite un experimento guardado del laboratorio durante\n"
+                                "               MUESTRAS pasos (los del fichero si faltan); la traza añade\n"
+                                "               referencia, fuerza_exacta (9 cifras) y, si compara dos\n"
+                                "               controladores, las columnas del segundo brazo (_2); el\n"
+                                "               resumen da una línea por tramo y brazo\n"
+                                "  -h, --help   muestra esta ayuda y termina\n"
+                                "  --version    muestra la versión y termina\n"
+                                "\n"
+                                "Salida (separada por tabuladores, una línea por paso): muestra, tiempo,\n"
+                                "posicion, velocidad, fuerza (los textos de las lecturas de la ventana),\n"
+                                "angulo (17 cifras), posicion_rad y velocidad_rad (9 cifras).\n"
+                                "\n"
+                                "Estado de salida: 0 bien, 1 un paso falló (mensaje en stderr),\n"
+                                "2 argumentos mal formados.\n";
 
 namespace {
 
@@ -60,8 +59,7 @@ public:
     std::string posicion, velocidad, fuerza, tiempo;
 };
 
-template <class T>
-std::string Digits(T value, int significant)
+template <class T> std::string Digits(T value, int significant)
 {
     char buffer[64];
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significant);
@@ -78,8 +76,7 @@ bool ParseSamples(const std::string& text, int64_t& samples)
 
 } // namespace
 
-int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-             const NumberFormat& format)
+int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const NumberFormat& format)
 {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         out << kTraceUsage;
@@ -97,8 +94,8 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
             err << kTraceUsage;
             return 2;
         }
-        return RunExperimentTrace(pairs[1], pairs.size() == 3 ? std::optional<int64_t>(samples) : std::nullopt,
-                                  resumen, out, err, format);
+        return RunExperimentTrace(pairs[1], pairs.size() == 3 ? std::optional<int64_t>(samples) : std::nullopt, resumen,
+                                  out, err, format);
     }
     if (pairs.empty())
         pairs = {"30", "100"};
@@ -132,9 +129,9 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
                 err << e.what() << '\n';
                 return 1;
             }
-            out << loop.muestra() << '\t' << view.tiempo << '\t' << view.posicion << '\t' << view.velocidad
-                << '\t' << view.fuerza << '\t' << Digits(loop.angulo_animacion(), 17) << '\t'
-                << Digits(loop.posicion(), 9) << '\t' << Digits(loop.velocidad(), 9) << '\n';
+            out << loop.muestra() << '\t' << view.tiempo << '\t' << view.posicion << '\t' << view.velocidad << '\t'
+                << view.fuerza << '\t' << Digits(loop.angulo_animacion(), 17) << '\t' << Digits(loop.posicion(), 9)
+                << '\t' << Digits(loop.velocidad(), 9) << '\n';
         }
     }
     return 0;

@@ -14,8 +14,7 @@ constexpr long double kRadianesAGrados = 57.295779513082320877L;
 constexpr long double kPeriodo = 0.05L;
 constexpr long double kVertical = 90.0L;
 
-template <class T>
-std::string Digits(T value, int significant)
+template <class T> std::string Digits(T value, int significant)
 {
     char buffer[64];
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significant);

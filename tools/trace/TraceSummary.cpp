@@ -31,8 +31,8 @@ std::string FixedOrDash(const std::optional<double>& value, const NumberFormat& 
 
 } // namespace
 
-int RunSummary(const std::vector<std::pair<std::string, int64_t>>& segments, std::ostream& out,
-               std::ostream& err, const NumberFormat& format)
+int RunSummary(const std::vector<std::pair<std::string, int64_t>>& segments, std::ostream& out, std::ostream& err,
+               const NumberFormat& format)
 {
     out << "tramo\treferencia\tinicial\tfinal\terror\tsobreimpulso\tsubida\testablecimiento\tpico\tt_pico\n";
     try {
@@ -48,8 +48,8 @@ int RunSummary(const std::vector<std::pair<std::string, int64_t>>& segments, std
             view.positions.push_back(loop.PosicionSiguiente());
             const StepFigures f = MeasureStep(view.positions, kPeriodo);
             const long double referencia = StrToFloat(reference, format);
-            out << ++tramo << '\t' << FormatFixed(referencia, format) << '\t' << FormatFixed(f.inicial, format)
-                << '\t' << FormatFixed(f.final, format) << '\t' << FormatFixed(referencia - f.final, format) << '\t'
+            out << ++tramo << '\t' << FormatFixed(referencia, format) << '\t' << FormatFixed(f.inicial, format) << '\t'
+                << FormatFixed(f.final, format) << '\t' << FormatFixed(referencia - f.final, format) << '\t'
                 << FixedOrDash(f.sobreimpulso, format) << '\t' << FixedOrDash(f.subida, format) << '\t'
                 << FixedOrDash(f.establecimiento, format) << '\t' << FormatFixed(f.pico, format) << '\t'
                 << FormatFixed(f.t_pico, format) << '\n';
