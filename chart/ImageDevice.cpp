@@ -464,13 +464,24 @@ void ImageDevice::FillMaskWithBrush(const CoverageMask& mask, bool withPenMode)
     });
 }
 
-void ImageDevice::Rectangle(int x0, int y0, int x1, int y1)
+namespace {
+
+// Rectangle and Ellipse take their corners in any order; a box of no width or
+// no height covers nothing.
+bool SortCorners(int& x0, int& y0, int& x1, int& y1)
 {
     if (x1 < x0)
         std::swap(x0, x1);
     if (y1 < y0)
         std::swap(y0, y1);
-    if (x1 == x0 || y1 == y0)
+    return x1 != x0 && y1 != y0;
+}
+
+} // namespace
+
+void ImageDevice::Rectangle(int x0, int y0, int x1, int y1)
+{
+    if (!SortCorners(x0, y0, x1, y1))
         return;
     const DevicePen& pen = Pen();
     if (pen.Style == psClear) {
@@ -555,11 +566,7 @@ void ImageDevice::DrawFigure(const TRect& bounds, Inside paintInside, Outline pa
 
 void ImageDevice::Ellipse(int x0, int y0, int x1, int y1)
 {
-    if (x1 < x0)
-        std::swap(x0, x1);
-    if (y1 < y0)
-        std::swap(y0, y1);
-    if (x1 == x0 || y1 == y0)
+    if (!SortCorners(x0, y0, x1, y1))
         return;
     const int w = std::max(1, Pen().Width);
     DrawFigure(
