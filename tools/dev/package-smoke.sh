@@ -111,20 +111,22 @@ check "desktop entry installed" test -f /usr/share/applications/org.neurocontrol
 # Debian's default hardening, as hardening-check reads it from the binaries.
 # Control-flow protection is left out: Debian 12 does not build with it (its
 # C library's start files lack the marking, so no program linked here can
-# carry it). The trace tool calls no C library function whose buffer size the
+# carry it). Neither program calls a C library function whose buffer size the
 # compiler knows (only memcpy, memmove and memset, from the standard
-# library's strings and vectors), so no call becomes a checked one, and
-# hardening-check counts that as unfortified (its manual calls it a false
-# alarm); for it the build's own compile commands are read instead.
-check "window program hardened" hardening-check --quiet --nocfprotection /usr/bin/neurocontrol
+# library's strings, vectors and images), so no call becomes a checked one,
+# and hardening-check counts that as unfortified (its manual calls it a false
+# alarm); for the fortification the build's own compile commands are read
+# instead.
+check "window program hardened" hardening-check --quiet --nocfprotection --nofortify /usr/bin/neurocontrol
 check "trace tool hardened" hardening-check --quiet --nocfprotection --nofortify /usr/bin/neurocontrol-trace
-trace_fortified() { # every compile of the trace tool asks for the checked functions
+fortified() { # every compile of the program asks for the checked functions
   local compiles unfortified
-  compiles=$(ninja -C "$src"/obj-* -t commands neurocontrol-trace | grep -- ' -c ') || return 1
+  compiles=$(ninja -C "$src"/obj-* -t commands "$1" | grep -- ' -c ') || return 1
   unfortified=$(grep -v -- '-D_FORTIFY_SOURCE=2' <<<"$compiles" || true)
   [ -z "$unfortified" ]
 }
-check "trace tool compiled with _FORTIFY_SOURCE=2" trace_fortified
+check "window program compiled with _FORTIFY_SOURCE=2" fortified neurocontrol
+check "trace tool compiled with _FORTIFY_SOURCE=2" fortified neurocontrol-trace
 stripped() { # no symbols and no .comment
   local sections
   sections=$(readelf -S --wide "$1") && ! grep -qE ' \.(symtab|comment) ' <<<"$sections"
