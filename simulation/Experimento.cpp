@@ -226,13 +226,17 @@ SalidaPaso Experimento::Paso()
     }
     ThrowOnFloatFaults();
 
-    const bool tramo_nuevo = inicio || salida.referencia != referencia_tramo_;
+    // A sine or a ramp takes a new value at every tick: it has no steps to
+    // measure, so no segment is kept for it.
+    const bool escalonada = TieneEscalones(ajustes_.referencia.tipo);
+    const bool tramo_nuevo = inicio || salida.referencia != referencia_tramo_ || !escalonada;
     auto confirmar = [&](Lado& lado, const SalidaBrazo& s) {
         lado.controlador->Confirmar();
         lado.estado = s.estado;
         if (tramo_nuevo)
             lado.tramo.clear();
-        lado.tramo.push_back(s.posicion_grados);
+        if (escalonada)
+            lado.tramo.push_back(s.posicion_grados);
     };
     confirmar(principal_, salida.brazo);
     if (gemelo_)

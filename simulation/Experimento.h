@@ -93,7 +93,8 @@ public:
 
     // The step figures of the reference's current segment (from the tick where
     // the reference last took a new value), for the arm or its twin. Empty
-    // before the first tick of a run.
+    // before the first tick of a run, and for a sine or a ramp, which have no
+    // steps.
     std::optional<StepFigures> FigurasTramo(bool gemelo = false) const;
 
 private:

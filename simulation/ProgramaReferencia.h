@@ -38,6 +38,13 @@ struct ProgramaReferencia {
     bool operator==(const ProgramaReferencia&) const = default;
 };
 
+// Whether the programme holds each value for a while (Fija, Escalones,
+// Cuadrada), so that its segments are steps with figures to measure.
+inline bool TieneEscalones(TipoReferencia tipo)
+{
+    return tipo != TipoReferencia::Seno && tipo != TipoReferencia::Rampa;
+}
+
 // The names the window lists, in the enum's order.
 const char* NombreReferencia(TipoReferencia tipo);
 

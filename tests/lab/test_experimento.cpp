@@ -148,6 +148,24 @@ TEST(Experimento, PidStepFiguresAreTheDocumentedOnes)
     EXPECT_LE(pid.establecimiento.value(), 2.5);
 }
 
+// A square wave's half period is a step with figures; a sine has no steps.
+TEST(Experimento, OnlySteppedReferencesHaveFigures)
+{
+    AjustesExperimento ajustes;
+    ajustes.referencia.tipo = TipoReferencia::Cuadrada;
+    ajustes.referencia.desplazamiento = 60;
+    Experimento cuadrada(ajustes);
+    ajustes.referencia.tipo = TipoReferencia::Seno;
+    Experimento seno(ajustes);
+    for (int k = 0; k < 150; ++k) {
+        cuadrada.Paso();
+        seno.Paso();
+    }
+    // 150 samples are 7.5 s: the second half period began 2.5 s ago at 30.
+    EXPECT_NEAR(cuadrada.FigurasTramo()->final, 30.0, 1.0);
+    EXPECT_FALSE(seno.FigurasTramo().has_value());
+}
+
 } // namespace
 } // namespace nc
 
