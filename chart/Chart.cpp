@@ -159,7 +159,6 @@ void TCustomChart::DrawLegend()
             canvas.HorizLine(x, x + stroke, mid - 1);
             canvas.HorizLine(x, x + stroke, mid);
         }
-        canvas.Font()->Assign(legend_->Font());
         canvas.TextOut(x + stroke + gap, y, s->Title());
         right = std::max(right, x + w);
         x += w + 2 * gap;

@@ -221,6 +221,7 @@ void TLabChart::Limpiar()
     for (TChart* panel : {posicion_, fuerza_})
         for (int i = 0; i < panel->SeriesCount(); ++i)
             panel->Series(i).ClearPoints();
+    UpdateLimits();
     posicion_->UndoZoom();
 }
 
