@@ -9,7 +9,6 @@ LecturaRayosX RayosXRed(const red& red_controlador, uint64_t apagadas, const Est
     NetworkXray xray;
     const XrayReading& r = xray.Read(red_controlador, estado.posicion, estado.velocidad, estado.referencia);
     LecturaRayosX l;
-    l.tipo = TipoControlador::Red;
     l.ocultas = r.ocultas;
     l.apagadas = apagadas;
     // The loop rounds the output to single precision to make its force.
@@ -25,7 +24,6 @@ LecturaRayosX LeerRayosX(const Controlador& controlador, const AjustesControlado
     if (const red* r = controlador.Red())
         return RayosXRed(*r, ajustes.lesiones.apagadas, estado, brazo);
     LecturaRayosX l;
-    l.tipo = ajustes.tipo;
     l.fuerza = fuerza;
     if (ajustes.tipo == TipoControlador::Pid)
         l.ganancias = Gains{-static_cast<long double>(ajustes.pid.kp), -static_cast<long double>(ajustes.pid.kd),

@@ -30,7 +30,6 @@ struct EstadoLeido {
 };
 
 struct LecturaRayosX {
-    TipoControlador tipo = TipoControlador::Red;
     // The hidden units' outputs with their sign, layer by layer; empty for
     // the PID and for none.
     std::vector<double> ocultas;
