@@ -51,8 +51,7 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     connect(EmpujarIzquierda, &QPushButton::clicked, this, [this] { Guarded([&] { Empujar(-1); }); });
     connect(EmpujarDerecha, &QPushButton::clicked, this, [this] { Guarded([&] { Empujar(1); }); });
     Empujon = Campo(
-        "Empujon",
-        [this](const QString& t, AjustesExperimento& a) { a.empujon = Numero(t, ComprobarEmpujon); },
+        "Empujon", [this](const QString& t, AjustesExperimento& a) { a.empujon = Numero(t, ComprobarEmpujon); },
         [this](const AjustesExperimento& a) { return Texto(a.empujon); });
     form->addRow(QStringLiteral("Empujón (º/s)"), Empujon);
     Carga = Campo(
@@ -97,7 +96,8 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
         [this](const AjustesExperimento& a) { return Texto(a.brazo.amortiguamiento); });
     form->addRow(QStringLiteral("Amortiguamiento"), Amortiguamiento);
     Gravedad = Campo(
-        "Gravedad", [this](const QString& t, AjustesExperimento& a) { a.brazo.gravedad = Numero(t, ComprobarGravedad); },
+        "Gravedad",
+        [this](const QString& t, AjustesExperimento& a) { a.brazo.gravedad = Numero(t, ComprobarGravedad); },
         [this](const AjustesExperimento& a) { return Texto(a.brazo.gravedad); });
     PresetGravedad = new QComboBox(brazo);
     PresetGravedad->setObjectName(QStringLiteral("PresetGravedad"));
@@ -203,9 +203,8 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
         Controlador->addItem(QString::fromUtf8(NombreControlador(t)));
         Comparar->addItem(QString::fromUtf8(NombreControlador(t)));
     }
-    connect(Controlador, &QComboBox::activated, this, [this](int i) {
-        Proponer([&](AjustesExperimento& a) { a.controlador.tipo = kTipos[i]; });
-    });
+    connect(Controlador, &QComboBox::activated, this,
+            [this](int i) { Proponer([&](AjustesExperimento& a) { a.controlador.tipo = kTipos[i]; }); });
     connect(Comparar, &QComboBox::activated, this, [this](int i) {
         Proponer([&](AjustesExperimento& a) {
             if (i == 0) {
@@ -230,9 +229,12 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
                 a.comparar->pid = g;
         };
     };
-    Kp = Campo("Kp", ganancia(&GananciasPid::kp), [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kp); });
-    Ki = Campo("Ki", ganancia(&GananciasPid::ki), [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.ki); });
-    Kd = Campo("Kd", ganancia(&GananciasPid::kd), [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kd); });
+    Kp = Campo("Kp", ganancia(&GananciasPid::kp),
+               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kp); });
+    Ki = Campo("Ki", ganancia(&GananciasPid::ki),
+               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.ki); });
+    Kd = Campo("Kd", ganancia(&GananciasPid::kd),
+               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kd); });
     auto* ganancias = new QHBoxLayout;
     for (QLineEdit* e : {Kp, Ki, Kd}) {
         ganancias->addWidget(new QLabel(e->objectName(), control));
@@ -249,9 +251,8 @@ QLineEdit* TLabAjustes::Campo(const char* nombre, Lector leer, Escritor escribir
 {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(nombre));
-    connect(edit, &QLineEdit::editingFinished, this, [this, edit, leer] {
-        Proponer([&](AjustesExperimento& a) { leer(edit->text(), a); });
-    });
+    connect(edit, &QLineEdit::editingFinished, this,
+            [this, edit, leer] { Proponer([&](AjustesExperimento& a) { leer(edit->text(), a); }); });
     campos_.push_back({edit, std::move(escribir)});
     return edit;
 }
@@ -312,8 +313,7 @@ double TLabAjustes::Numero(const QString& texto, const std::function<void(double
     double valor = kNaN;
     try {
         valor = static_cast<double>(StrToFloat(texto.trimmed().toStdString(), formato_));
-    } catch (const ConversionError&) {
-    }
+    } catch (const ConversionError&) {}
     comprobar(valor);
     return valor;
 }

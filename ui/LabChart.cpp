@@ -48,7 +48,8 @@ void TLabChart::GuardarDatos(const QString& ruta) const
         throw std::runtime_error("No se puede escribir el archivo");
     file.write("Muestra\tPosición\tReferencia\tFuerza\n");
     for (const MuestraLab& m : muestras_)
-        file.write(QStringLiteral("%1\t%2\t%3\t%4\n").arg(m.muestra).arg(m.posicion).arg(m.referencia).arg(m.fuerza).toUtf8());
+        file.write(
+            QStringLiteral("%1\t%2\t%3\t%4\n").arg(m.muestra).arg(m.posicion).arg(m.referencia).arg(m.fuerza).toUtf8());
 }
 
 // The last samples that fit, one pixel each, from -180 to 180 degrees.

@@ -27,7 +27,8 @@ double GradosDelPuntero(QPoint puntero, QSize imagen, double actual)
     return std::clamp(grados + 360.0 * vueltas, -kGradosMaximos, kGradosMaximos);
 }
 
-ManoArrastre::ManoArrastre(QWidget* imagen, Enlace enlace) : QObject(imagen), imagen_(imagen), enlace_(std::move(enlace))
+ManoArrastre::ManoArrastre(QWidget* imagen, Enlace enlace)
+    : QObject(imagen), imagen_(imagen), enlace_(std::move(enlace))
 {
     imagen->installEventFilter(this);
 }
@@ -52,7 +53,8 @@ bool ManoArrastre::eventFilter(QObject*, QEvent* event)
             if (!arrastrando_)
                 return;
             // Nearest the hand's last angle, not the arm's, which lags a tick behind.
-            ultima_ = GradosDelPuntero(static_cast<QMouseEvent*>(event)->position().toPoint(), imagen_->size(), ultima_);
+            ultima_
+                = GradosDelPuntero(static_cast<QMouseEvent*>(event)->position().toPoint(), imagen_->size(), ultima_);
             enlace_.agarrar(ultima_);
             tomado = true;
             return;
@@ -64,8 +66,7 @@ bool ManoArrastre::eventFilter(QObject*, QEvent* event)
             enlace_.soltar();
             tomado = true;
             return;
-        default:
-            return;
+        default: return;
         }
     });
     return tomado;

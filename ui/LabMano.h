@@ -23,9 +23,9 @@ double GradosDelPuntero(QPoint puntero, QSize imagen, double actual);
 class ManoArrastre : public QObject {
 public:
     struct Enlace {
-        std::function<bool()> activa;         // whether a press may take the arm now
-        std::function<double()> posicion;     // the arm's position now, degrees
-        std::function<void(double)> agarrar;  // the hand at this angle
+        std::function<bool()> activa;        // whether a press may take the arm now
+        std::function<double()> posicion;    // the arm's position now, degrees
+        std::function<void(double)> agarrar; // the hand at this angle
         std::function<void()> soltar;
     };
     ManoArrastre(QWidget* imagen, Enlace enlace);

@@ -12,12 +12,16 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QScrollArea>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace nc {
 namespace {
@@ -50,6 +54,9 @@ QString DialogoAbrir(QWidget* parent, const QString& title, const QString& filte
     return dialog.selectedFiles().constFirst();
 }
 
+// A few times a second is enough for figures read by eye.
+constexpr int kIntervaloFiguras = 250; // ms
+
 const QString kFiltro = QStringLiteral("Experimentos (*.json)");
 
 } // namespace
@@ -78,8 +85,10 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     Animacion1 = new TImage(this);
     Animacion1->setObjectName(QStringLiteral("Animacion1"));
     Animacion1->setFixedSize(220, 205);
-    new ManoArrastre(Animacion1, {[] { return true; }, [this] { return PosicionGrados(); },
-                                  [this](double g) { experimento_.Agarrar(g); }, [this] { experimento_.Soltar(); }});
+    Animacion1->installEventFilter(this);
+    new ManoArrastre(Animacion1,
+                     {[] { return true; }, [this] { return PosicionGrados(); },
+                      [this](double g) { experimento_.Agarrar(g); }, [this] { experimento_.Soltar(); }});
     Animacion1->setToolTip(QStringLiteral("Arrastre el brazo con el ratón"));
     Lectura1 = new QLabel(QStringLiteral("Muestra 0   Tiempo 0 s\nFuerza 0"), this);
     Lectura1->setMinimumHeight(Lectura1->sizeHint().height());
@@ -134,16 +143,14 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     addAction(completa);
     connect(completa, &QAction::triggered, this, &TLaboratorio::PantallaCompletaClick);
 
-    // A few times a second is enough for figures read by eye.
     TimerFiguras = new QTimer(this);
-    TimerFiguras->setInterval(250);
+    TimerFiguras->setInterval(kIntervaloFiguras);
     connect(TimerFiguras, &QTimer::timeout, this, &TLaboratorio::ActualizarFiguras);
     TimerFiguras->start();
 
     carpeta_ = QDir::currentPath();
-    AskSaveFileName = [this](const QString& t, const QString& s, const QString& f) {
-        return DialogoGuardar(this, t, s, f);
-    };
+    AskSaveFileName
+        = [this](const QString& t, const QString& s, const QString& f) { return DialogoGuardar(this, t, s, f); };
     AskOpenFileName = [this](const QString& t, const QString& f) { return DialogoAbrir(this, t, f); };
     Velocidad = [] { return AjustesExperimento{}.velocidad; };
 
@@ -200,13 +207,7 @@ SalidaPaso TLaboratorio::Paso(std::string_view texto_referencia)
     }
     Grafica->Agregar(m);
     DibujarBrazos(AnguloAnimacion(s.brazo.estado.posicion), angulo_gemelo_);
-    QString lectura = QStringLiteral("Muestra %1   Tiempo %2 s\nFuerza %3")
-                          .arg(s.muestra + 1)
-                          .arg(QString::fromStdString(FormatGeneral((s.muestra + 1) * kPeriodo, formato_)))
-                          .arg(QString::fromStdString(FormatFixed(s.brazo.fuerza, formato_)));
-    if (s.gemelo)
-        lectura += QStringLiteral("   gemelo %1").arg(QString::fromStdString(FormatFixed(s.gemelo->fuerza, formato_)));
-    Lectura1->setText(lectura);
+    ultimo_ = s;
     if (TrasPaso)
         TrasPaso(s);
     return s;
@@ -215,6 +216,7 @@ SalidaPaso TLaboratorio::Paso(std::string_view texto_referencia)
 void TLaboratorio::Limpiar()
 {
     experimento_.Limpiar();
+    ultimo_.reset();
     Grafica->Limpiar();
     angulo_gemelo_.reset();
     DibujarBrazos(90.0, std::nullopt);
@@ -238,11 +240,24 @@ double TLaboratorio::PosicionGrados() const
     return static_cast<double>(experimento_.Estado().posicion * kRadianesAGrados);
 }
 
+// The scene is drawn when the image is painted, once for all the ticks since
+// the last paint: at 1000 ticks a second most would never be seen.
 void TLaboratorio::DibujarBrazos(double angulo, std::optional<double> gemelo)
 {
-    ImageCanvas canvas(Animacion1->Surface());
-    Dibujar_brazos(canvas, angulo, gemelo);
+    angulo_ = angulo;
+    angulo_gemelo_ = gemelo;
+    escena_pendiente_ = true;
     Animacion1->update();
+}
+
+bool TLaboratorio::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Animacion1 && event->type() == QEvent::Paint && escena_pendiente_) {
+        escena_pendiente_ = false;
+        ImageCanvas canvas(Animacion1->Surface());
+        Dibujar_brazos(canvas, angulo_, angulo_gemelo_);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TLaboratorio::Cargar(const ExperimentoGuardado& guardado)
@@ -308,7 +323,23 @@ void TLaboratorio::PantallaCompletaClick()
 
 void TLaboratorio::ActualizarFiguras()
 {
+    // Each update measures the whole segment: none while nobody looks.
+    if (!isVisible())
+        return;
+    QElapsedTimer reloj;
+    reloj.start();
     Guarded([&] {
+        if (ultimo_) {
+            const SalidaPaso& s = *ultimo_;
+            QString lectura = QStringLiteral("Muestra %1   Tiempo %2 s\nFuerza %3")
+                                  .arg(s.muestra + 1)
+                                  .arg(QString::fromStdString(FormatGeneral((s.muestra + 1) * kPeriodo, formato_)))
+                                  .arg(QString::fromStdString(FormatFixed(s.brazo.fuerza, formato_)));
+            if (s.gemelo)
+                lectura += QStringLiteral("   gemelo %1")
+                               .arg(QString::fromStdString(FormatFixed(s.gemelo->fuerza, formato_)));
+            Lectura1->setText(lectura);
+        }
         const AjustesExperimento& a = experimento_.Ajustes();
         auto numero = [&](const std::optional<double>& v, const char* unidad) {
             if (!v)
@@ -327,9 +358,9 @@ void TLaboratorio::ActualizarFiguras()
               << numero(static_cast<double>(referencia_) - f->final, " º") << numero(f->pico, " º");
             return c;
         };
-        const QStringList filas = {QStringLiteral("Sobreimpulso"), QStringLiteral("Subida"),
-                                   QStringLiteral("Establecimiento"), QStringLiteral("Error final"),
-                                   QStringLiteral("Pico")};
+        const QStringList filas
+            = {QStringLiteral("Sobreimpulso"), QStringLiteral("Subida"), QStringLiteral("Establecimiento"),
+               QStringLiteral("Error final"), QStringLiteral("Pico")};
         const QStringList principal = columna(false);
         std::optional<QStringList> gemelo;
         QString html = QStringLiteral("<table cellspacing=4><tr><th align=left>Tramo actual</th><th>%1</th>")
@@ -349,6 +380,10 @@ void TLaboratorio::ActualizarFiguras()
         if (Figuras1->text() != html)
             Figuras1->setText(html);
     });
+    // The figures measure the whole segment, which after a long hold is long:
+    // the update then comes less often, so that it never takes more than a
+    // twentieth of the time (bench_realtime, its lab row).
+    TimerFiguras->setInterval(std::max<int>(kIntervaloFiguras, static_cast<int>(20 * reloj.elapsed())));
 }
 
 } // namespace nc

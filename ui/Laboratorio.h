@@ -90,6 +90,9 @@ public:
     TLabChart* Grafica;
     QTimer* TimerFiguras;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void CambiarAjustes(const AjustesExperimento& ajustes);
     void MostrarNombres();
@@ -98,8 +101,11 @@ private:
     NumberFormat formato_;
     Experimento experimento_;
     std::optional<int32_t> fin_;
-    std::optional<double> angulo_gemelo_;
-    long double referencia_ = 0; // in force during the last tick, degrees
+    double angulo_ = 90;                  // the arm's animation angle after the last tick
+    std::optional<double> angulo_gemelo_; // and the twin's
+    bool escena_pendiente_ = false;       // the animation has not been drawn at them yet
+    std::optional<SalidaPaso> ultimo_;    // the last tick, for the read-out
+    long double referencia_ = 0;          // in force during the last tick, degrees
     QString carpeta_;
 };
 

@@ -458,9 +458,10 @@ void TPpal::Button4Click()
                     return AjustesExperimento{}.velocidad;
                 }
             };
-            new ManoArrastre(Image3, {[this] { return lab_conduce_; }, [this] { return laboratorio_->PosicionGrados(); },
-                                      [this](double g) { laboratorio_->Lab().Agarrar(g); },
-                                      [this] { laboratorio_->Lab().Soltar(); }});
+            new ManoArrastre(Image3,
+                             {[this] { return lab_conduce_; }, [this] { return laboratorio_->PosicionGrados(); },
+                              [this](double g) { laboratorio_->Lab().Agarrar(g); },
+                              [this] { laboratorio_->Lab().Soltar(); }});
             // A run under way goes on as it was; the next start is the laboratory's.
             lab_conduce_ = loop_.muestra() == 0;
             if (!lab_conduce_)
