@@ -87,7 +87,7 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     Animacion1->setFixedSize(220, 205);
     Animacion1->installEventFilter(this);
     new ManoArrastre(Animacion1,
-                     {[] { return true; }, [this] { return PosicionGrados(); },
+                     {[this] { return en_curso_; }, [this] { return PosicionGrados(); },
                       [this](double g) { experimento_.Agarrar(g); }, [this] { experimento_.Soltar(); }});
     Animacion1->setToolTip(QStringLiteral("Arrastre el brazo con el ratón"));
     Lectura1 = new QLabel(QStringLiteral("Muestra 0   Tiempo 0 s\nFuerza 0"), this);
@@ -221,6 +221,16 @@ void TLaboratorio::Limpiar()
     angulo_gemelo_.reset();
     DibujarBrazos(90.0, std::nullopt);
     ActualizarFiguras();
+}
+
+void TLaboratorio::SetEnCurso(bool en_curso)
+{
+    en_curso_ = en_curso;
+    Ajustes1->EmpujarIzquierda->setEnabled(en_curso);
+    Ajustes1->EmpujarDerecha->setEnabled(en_curso);
+    Lectura1->setText(en_curso ? QStringLiteral("Muestra 0   Tiempo 0 s\nFuerza 0")
+                               : QStringLiteral("La ejecución en curso sigue sin el laboratorio:\n"
+                                                "pulse Parar y Limpiar para que actúe sobre la siguiente"));
 }
 
 bool TLaboratorio::Terminado() const

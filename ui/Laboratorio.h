@@ -52,6 +52,10 @@ public:
     SalidaPaso Paso(std::string_view texto_referencia);
     // The run starts again at sample 0: chart emptied, arm at rest.
     void Limpiar();
+    // Whether the main window's run ticks through this one. Until it does,
+    // the pushes and the drag have nothing to act on and the window says so.
+    void SetEnCurso(bool en_curso);
+    bool EnCurso() const { return en_curso_; }
     // Whether the run opened from a file or a preset has played all its
     // samples; it then pauses, and a further start goes on past them.
     bool Terminado() const;
@@ -105,7 +109,8 @@ private:
     std::optional<double> angulo_gemelo_; // and the twin's
     bool escena_pendiente_ = false;       // the animation has not been drawn at them yet
     std::optional<SalidaPaso> ultimo_;    // the last tick, for the read-out
-    long double referencia_ = 0;          // in force during the last tick, degrees
+    bool en_curso_ = false;
+    long double referencia_ = 0; // in force during the last tick, degrees
     QString carpeta_;
 };
 

@@ -462,11 +462,10 @@ void TPpal::Button4Click()
                              {[this] { return lab_conduce_; }, [this] { return laboratorio_->PosicionGrados(); },
                               [this](double g) { laboratorio_->Lab().Agarrar(g); },
                               [this] { laboratorio_->Lab().Soltar(); }});
-            // A run under way goes on as it was; the next start is the laboratory's.
+            // A run under way goes on as it was: the laboratory's run starts from
+            // rest, so it takes the next run that starts at sample 0.
             lab_conduce_ = loop_.muestra() == 0;
-            if (!lab_conduce_)
-                laboratorio_->Lectura1->setText(
-                    QStringLiteral("El laboratorio actúa desde el próximo comienzo: pulse Limpiar"));
+            laboratorio_->SetEnCurso(lab_conduce_);
         }
         laboratorio_->show();
         laboratorio_->raise();
@@ -480,6 +479,7 @@ void TPpal::LaboratorioAlInicio()
         return;
     laboratorio_->Limpiar();
     lab_conduce_ = true;
+    laboratorio_->SetEnCurso(true);
 }
 
 // The same hand-over as ControlLoop's, from the laboratory's tick: with the
