@@ -4,7 +4,7 @@
 // both curves already holding N points from real control steps, and reports
 // ticks and paints per second and the paint times.
 //
-//   bench_realtime [SECONDS [N...]]   default: 10 s, N = 0 1e4 1e5 1e6 1e6r
+//   bench_realtime [SECONDS [N...]]   default: 10 s, N = 0 1e4 1e5 1e6 1e6r 1e6l
 //
 // 1e7 is asked for by name: its prefill of real control steps takes minutes.
 //
