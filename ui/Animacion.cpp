@@ -18,6 +18,10 @@ const QColor kAqua(0, 255, 255);
 const QColor kSilver(192, 192, 192);
 const QColor kTeal(0, 128, 128);
 const QColor kRed(255, 0, 0);
+// The twin of "Comparar con…": a ghost in greys behind the arm.
+const QColor kGhostRod(110, 110, 150);
+const QColor kGhostEdge(130, 130, 130);
+const QColor kGhostHead(70, 70, 90);
 
 // The fixed shapes' offsets: scene lengths times the per-unit scales, truncated.
 int Truncated(long double value)
@@ -101,24 +105,27 @@ void Dibujar_fondo(ArmCanvas& canvas)
     canvas.SetPenStyle(PenStyle::Solid);
 }
 
-void Dibujar_brazo(ArmCanvas& canvas, double angulo_animacion)
-{
-    const ArmScene s = ComputeArmScene(angulo_animacion, canvas.Width(), canvas.Height());
-    Dibujar_fondo(canvas);
+namespace {
 
-    canvas.SetPen(kAqua, 3, PenStyle::Solid);
+// The rod, the head and the pointer, in the given colours.
+void DibujarVarilla(ArmCanvas& canvas, const ArmScene& s, QColor varilla, QColor borde, QColor cabeza)
+{
+    canvas.SetPen(varilla, 3, PenStyle::Solid);
     canvas.MoveTo(s.varilla[0].x(), s.varilla[0].y());
     canvas.LineTo(s.varilla[1].x(), s.varilla[1].y());
 
-    canvas.SetPen(Qt::white, 1, PenStyle::Solid);
-    canvas.SetBrush(kSilver);
+    canvas.SetPen(borde, 1, PenStyle::Solid);
+    canvas.SetBrush(cabeza);
     canvas.Polygon(std::vector<QPoint>(s.cabeza.begin(), s.cabeza.end()));
 
-    canvas.SetPen(kAqua, 1, PenStyle::Solid);
+    canvas.SetPen(varilla, 1, PenStyle::Solid);
     canvas.MoveTo(s.puntero[0].x(), s.puntero[0].y());
     canvas.LineTo(s.puntero[1].x(), s.puntero[1].y());
+}
 
-    // The fixed parts come last, so they cover the arm where it passes behind.
+// The pedestal, the hub and the floor.
+void DibujarFijos(ArmCanvas& canvas, const ArmScene& s)
+{
     canvas.SetBrush(kTeal);
     canvas.SetPen(Qt::white, 1, PenStyle::Solid);
     canvas.Polygon(std::vector<QPoint>(s.pedestal.begin(), s.pedestal.end()));
@@ -128,6 +135,32 @@ void Dibujar_brazo(ArmCanvas& canvas, double angulo_animacion)
 
     canvas.MoveTo(s.suelo[0].x(), s.suelo[0].y());
     canvas.LineTo(s.suelo[1].x(), s.suelo[1].y());
+}
+
+} // namespace
+
+void Dibujar_brazo(ArmCanvas& canvas, double angulo_animacion)
+{
+    const ArmScene s = ComputeArmScene(angulo_animacion, canvas.Width(), canvas.Height());
+    Dibujar_fondo(canvas);
+    DibujarVarilla(canvas, s, kAqua, Qt::white, kSilver);
+    // The fixed parts come last, so they cover the arm where it passes behind.
+    DibujarFijos(canvas, s);
+}
+
+void Dibujar_brazos(ArmCanvas& canvas, double angulo_animacion, std::optional<double> angulo_gemelo)
+{
+    if (!angulo_gemelo) {
+        Dibujar_brazo(canvas, angulo_animacion);
+        return;
+    }
+    const ArmScene s = ComputeArmScene(angulo_animacion, canvas.Width(), canvas.Height());
+    const ArmScene g = ComputeArmScene(*angulo_gemelo, canvas.Width(), canvas.Height());
+    Dibujar_fondo(canvas);
+    // The twin first and in greys, so the arm in hand stays in front.
+    DibujarVarilla(canvas, g, kGhostRod, kGhostEdge, kGhostHead);
+    DibujarVarilla(canvas, s, kAqua, Qt::white, kSilver);
+    DibujarFijos(canvas, s);
 }
 
 } // namespace nc

@@ -10,6 +10,7 @@
 #include <QPoint>
 
 #include <array>
+#include <optional>
 
 namespace nc {
 
@@ -58,5 +59,9 @@ void Dibujar_fondo(ArmCanvas& canvas);
 
 // Paints the whole scene at angulo_animacion.
 void Dibujar_brazo(ArmCanvas& canvas, double angulo_animacion);
+
+// The scene with the twin's arm of "Comparar con…" drawn as a ghost behind
+// the arm; without a twin it is Dibujar_brazo, pixel for pixel.
+void Dibujar_brazos(ArmCanvas& canvas, double angulo_animacion, std::optional<double> angulo_gemelo);
 
 } // namespace nc

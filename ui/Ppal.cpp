@@ -5,6 +5,8 @@
 
 #include "ui/Animacion.h"
 #include "ui/ErrorBox.h"
+#include "ui/LabMano.h"
+#include "ui/Laboratorio.h"
 #include "ui/Main_splash.h"
 #include "ui/ResponseFile.h"
 #include "ui/ResponseHint.h"
@@ -184,6 +186,9 @@ void TPpal::CreateControls()
     Timer1 = new SimulationTimer(this);
     Timer2 = new QTimer(this);
     Timer2->setInterval(1000);
+    // Created last, so it lies above nothing: the corner below the commands
+    // was free.
+    Button4 = Button("&Laboratorio", "Abrir el laboratorio (Ctrl+L)", QRect(506, 409, 80, 21), this);
 
     // The status bar takes no input, so the pointer's movement over it goes to
     // the window itself.
@@ -201,13 +206,16 @@ void TPpal::CreateControls()
            {Button11, "Button11"}, {StatusBar1, "StatusBar1"}, {Edit2, "Edit2"},     {Button1, "Button1"},
            {Edit3, "Edit3"},       {Edit4, "Edit4"},           {Edit6, "Edit6"},     {Edit7, "Edit7"},
            {Edit1, "Edit1"},       {Button3, "Button3"},       {Chart1, "Chart1"},   {UpDown1, "UpDown1"},
-           {Timer1, "Timer1"},     {Timer2, "Timer2"}};
+           {Timer1, "Timer1"},     {Timer2, "Timer2"},         {Button4, "Button4"}};
     for (const auto& [object, name] : names)
         object->setObjectName(QString::fromLatin1(name));
 
     StatusBar1->setFocusPolicy(Qt::NoFocus);
     QWidget* tab_order[]
         = {Button2, Button9, Button11, Edit2, Button1, Edit3, Edit4, Edit6, Edit7, Edit1, Button3, Chart1, UpDown1};
+    // The keyboard reaches the laboratory by Ctrl+L and Alt+L; the Tab cycle
+    // stays the window's own.
+    Button4->setFocusPolicy(Qt::NoFocus);
     for (std::size_t i = 0; i + 1 < std::size(tab_order); ++i)
         QWidget::setTabOrder(tab_order[i], tab_order[i + 1]);
 }
@@ -221,6 +229,11 @@ void TPpal::CreateChartMenu()
     CopiarImagen1 = PopupMenu1->addAction(QStringLiteral("Copiar imagen"));
     PopupMenu1->addSeparator();
     DeshacerZoom1 = PopupMenu1->addAction(QStringLiteral("Deshacer zoom"));
+    PopupMenu1->addSeparator();
+    Laboratorio1 = PopupMenu1->addAction(QStringLiteral("Laboratorio…"));
+    Laboratorio1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    Laboratorio1->setShortcutContext(Qt::WindowShortcut);
+    addAction(Laboratorio1);
     // Ctrl+S works in the whole window, menu open or not.
     GuardarDatos1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     GuardarDatos1->setShortcutContext(Qt::WindowShortcut);
@@ -247,6 +260,8 @@ void TPpal::WireHandlers()
     connect(Button1, &QPushButton::clicked, this, &TPpal::Button1Click);
     connect(Button3, &QPushButton::clicked, this, &TPpal::Button3Click);
     connect(Button2, &QPushButton::clicked, this, &TPpal::Button2Click);
+    connect(Button4, &QPushButton::clicked, this, &TPpal::Button4Click);
+    connect(Laboratorio1, &QAction::triggered, this, &TPpal::Button4Click);
     connect(UpDown1, &TUpDown::Click, this, &TPpal::UpDown1Click);
     // The arrows step from the number in the box, typed or written by them,
     // so a click moves the reference by at most one step from what it shows.
@@ -269,6 +284,7 @@ void TPpal::WireHandlers()
     connect(Button1, &TButton::MouseMove, this, &TPpal::Button1MouseMove);
     connect(Button3, &TButton::MouseMove, this, &TPpal::Button3MouseMove);
     connect(Button2, &TButton::MouseMove, this, &TPpal::Button2MouseMove);
+    connect(Button4, &TButton::MouseMove, this, &TPpal::Button4MouseMove);
     Timer2->start();
 }
 
@@ -326,6 +342,11 @@ void TPpal::Button2MouseMove()
     Guarded([&] { ShowMessage(kMensajeSalir); });
 }
 
+void TPpal::Button4MouseMove()
+{
+    Guarded([&] { ShowMessage(kMensajeLaboratorio); });
+}
+
 void TPpal::ShowMessage(const char* text)
 {
     StatusBar1->SetPanelText(0, QString::fromUtf8(text));
@@ -346,6 +367,7 @@ void TPpal::Button11Click()
     Guarded([&] {
         loop_.Inicializar(*this);
         Button9->setEnabled(true);
+        LaboratorioAlInicio();
     });
 }
 
@@ -375,6 +397,7 @@ void TPpal::Button3Click()
         Series1->ClearPoints();
         Series2->ClearPoints();
         Dibujar_brazo(loop_.angulo_animacion());
+        LaboratorioAlInicio();
     });
 }
 
@@ -412,7 +435,114 @@ void TPpal::Timer1Timer()
 
 void TPpal::Paso()
 {
-    loop_.Paso(Edit7->text().toStdString(), *this);
+    if (lab_conduce_)
+        PasoLaboratorio();
+    else
+        loop_.Paso(Edit7->text().toStdString(), *this);
+}
+
+void TPpal::Button4Click()
+{
+    Guarded([&] {
+        if (!laboratorio_) {
+            laboratorio_ = new TLaboratorio(loop_.Format(), this);
+            laboratorio_->setAttribute(Qt::WA_QuitOnClose, false);
+            laboratorio_->Arrancar = [this](const ExperimentoGuardado& g) { ArrancarLaboratorio(g); };
+            laboratorio_->Velocidad = [this] {
+                // The speed box's, when it is one the file can hold.
+                try {
+                    const int32_t v = StrToInt(Edit1->text().toStdString());
+                    ComprobarVelocidad(v);
+                    return v;
+                } catch (const std::exception&) {
+                    return AjustesExperimento{}.velocidad;
+                }
+            };
+            new ManoArrastre(Image3,
+                             {[this] { return lab_conduce_; }, [this] { return laboratorio_->PosicionGrados(); },
+                              [this](double g) { laboratorio_->Lab().Agarrar(g); },
+                              [this] { laboratorio_->Lab().Soltar(); }});
+            // A run under way goes on as it was: the laboratory's run starts from
+            // rest, so it takes the next run that starts at sample 0.
+            lab_conduce_ = loop_.muestra() == 0;
+            laboratorio_->SetEnCurso(lab_conduce_);
+        }
+        laboratorio_->show();
+        laboratorio_->raise();
+        laboratorio_->activateWindow();
+    });
+}
+
+void TPpal::LaboratorioAlInicio()
+{
+    if (!laboratorio_)
+        return;
+    laboratorio_->Limpiar();
+    lab_conduce_ = true;
+    laboratorio_->SetEnCurso(true);
+}
+
+// The same hand-over as ControlLoop's, from the laboratory's tick: with the
+// default settings every text, point and angle is the loop's to the bit.
+void TPpal::PasoLaboratorio()
+{
+    constexpr long double kRadianesAGrados = 57.295779513082320877L;
+    constexpr long double kPeriodo = 0.05L;
+    if (!loop_.HasNetwork())
+        throw std::logic_error("La red neuronal no está construida: pulse Inicializar");
+    const SalidaPaso s = laboratorio_->Paso(Edit7->text().toStdString());
+    const NumberFormat& f = loop_.Format();
+    loop_.SetState(s.brazo.estado.posicion, s.brazo.estado.velocidad, s.muestra + 1);
+    SetPositionText(FormatFixed(s.brazo.inicio.posicion * kRadianesAGrados, f));
+    SetVelocityText(FormatFixed(s.brazo.inicio.velocidad * kRadianesAGrados, f));
+    constexpr TColor kRojo = 0x0000FF;
+    Series1->AddPoint(s.muestra, s.brazo.posicion_grados, {}, kRojo);
+    Series2->AddPoint(s.muestra, static_cast<double>(s.referencia), {}, kRojo);
+    SetForceText(FormatFixed(s.brazo.fuerza, f));
+    SetTimeText(FormatGeneral((s.muestra + 1) * kPeriodo, f));
+    DibujarBrazos(AnguloAnimacion(s.brazo.estado.posicion), laboratorio_->AnguloGemelo());
+
+    // "Ref." shows the value in force; for "Fija" it is the user's own text,
+    // unless a replayed change of it has just acted.
+    const ProgramaReferencia& programa = laboratorio_->Lab().Ajustes().referencia;
+    if (programa.tipo != TipoReferencia::Fija) {
+        Edit7->setText(QString::fromStdString(FormatGeneral(s.referencia, f)));
+    } else if (TextoFija(Edit7->text().toStdString(), f) != programa.texto) {
+        QString texto = QString::fromStdString(programa.texto);
+        texto.replace(QLatin1Char('.'), QString::fromStdString(f.decimal_separator));
+        Edit7->setText(texto);
+    }
+    if (laboratorio_->Terminado()) {
+        laboratorio_->OlvidarFin();
+        Timer1->SetEnabled(false);
+        SetRunning(false);
+    }
+}
+
+// A run asked for by the laboratory: as the user would start it, from rest
+// at sample 0 with empty plots, at its speed and reference.
+void TPpal::ArrancarLaboratorio(const ExperimentoGuardado& guardado)
+{
+    if (Timer1->Enabled())
+        Button1Click();
+    if (loop_.HasNetwork())
+        Button3Click();
+    else
+        Button11Click();
+    Edit1->setText(QString::number(guardado.ajustes.velocidad));
+    if (guardado.ajustes.referencia.tipo == TipoReferencia::Fija) {
+        QString texto = QString::fromStdString(guardado.ajustes.referencia.texto);
+        texto.replace(QLatin1Char('.'), QString::fromStdString(loop_.Format().decimal_separator));
+        Edit7->setText(texto);
+    }
+    Button9Click();
+}
+
+void TPpal::DibujarBrazos(double angulo, std::optional<double> gemelo)
+{
+    ImageCanvas canvas(Image3->Surface());
+    nc::Dibujar_brazos(canvas, angulo, gemelo);
+    Image3->update();
 }
 
 // A tick that fails stops the run before its message is shown, once: with

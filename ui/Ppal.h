@@ -9,6 +9,7 @@
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "simulation/ControlLoop.h"
+#include "simulation/AjustesExperimento.h"
 #include "ui/Controls.h"
 #include "ui/SimulationTimer.h"
 
@@ -26,6 +27,7 @@
 namespace nc {
 
 class TSplash;
+class TLaboratorio;
 
 // The panel-0 messages.
 inline constexpr const char* kMensajeFondo = "Demostración de Neurocontrol";
@@ -34,6 +36,7 @@ inline constexpr const char* kMensajeControlar = "Poner en funcionamiento el sis
 inline constexpr const char* kMensajeParar = "Detener el funcionamiento del sistema controlador-péndulo";
 inline constexpr const char* kMensajeLimpiar = "Limpia las gráficas";
 inline constexpr const char* kMensajeSalir = "Salir de la demostración";
+inline constexpr const char* kMensajeLaboratorio = "Empujar el brazo, cambiarlo y comparar controladores";
 
 class TPpal : public QWidget, public ControlView {
     Q_OBJECT
@@ -62,11 +65,17 @@ public:
     void Button1MouseMove();
     void Button3MouseMove();
     void Button2MouseMove();
+    void Button4MouseMove();
     void Button11Click(); // "Inicializar"
     void Button9Click();  // "&Controlar"
     void Button1Click();  // "Parar"
     void Button3Click();  // "Limpiar"
     void Button2Click();  // "&Salir"
+    // "Laboratorio", also Ctrl+L and the chart's menu: opens the laboratory,
+    // made at the first opening. From then on each run that starts at sample
+    // 0 ticks through the laboratory's run.
+    void Button4Click();
+    TLaboratorio* Laboratorio() const { return laboratorio_; }
     void UpDown1Click();
     // The reference box's text changed: the up-down's position follows a number.
     void Edit7Change();
@@ -129,6 +138,8 @@ public:
     QAction* CopiarImagen1;
     QAction* DeshacerZoom1; // enabled while the chart is zoomed or scrolled
     QAction* AbrirMenu1;    // the menu key and Shift+F10: the menu, at the chart
+    TButton* Button4;       // "Laboratorio", in the free corner under the commands
+    QAction* Laboratorio1;  // "Laboratorio…" in the chart's menu, and Ctrl+L
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -150,7 +161,16 @@ private:
     // The chart as it is drawn now, at the screen's device pixel ratio.
     QImage ChartPicture() const;
 
+    // The laboratory's share of the window: a tick through its run, the
+    // start of a run it asks for, the animation with the twin's ghost.
+    void PasoLaboratorio();
+    void ArrancarLaboratorio(const ExperimentoGuardado& guardado);
+    void LaboratorioAlInicio();
+    void DibujarBrazos(double angulo, std::optional<double> gemelo);
+
     ControlLoop loop_;
+    TLaboratorio* laboratorio_ = nullptr; // a window of its own, owned as a child
+    bool lab_conduce_ = false;            // this run ticks through the laboratory
     TSplash* splash_ = nullptr;
     bool primera_activacion_ = true;
     bool iniciar_tras_splash_ = false;

@@ -4,7 +4,7 @@
 // both curves already holding N points from real control steps, and reports
 // ticks and paints per second and the paint times.
 //
-//   bench_realtime [SECONDS [N...]]   default: 10 s, N = 0 1e4 1e5 1e6 1e6r
+//   bench_realtime [SECONDS [N...]]   default: 10 s, N = 0 1e4 1e5 1e6 1e6r 1e6l
 //
 // 1e7 is asked for by name: its prefill of real control steps takes minutes.
 //
@@ -12,11 +12,21 @@
 // prefill: the sample counter starts again at 0, so every new point goes
 // inside the curves, not at their end.
 //
+// An N ending in "l" runs with the "Laboratorio" window open beside the main
+// one, its twin on ("Comparar con…" a PID): each tick goes through the lab's
+// run, both arms are drawn in both animations and the lab's chart gains a
+// sample; paints/s and the paint times are then those of each of the lab
+// chart's panels (the slowest panel's rate).
+//
 // A tick that is lost shows as a gap between ticks and points: the curves
 // must gain exactly one point per tick. The longest stall is the longest
 // wait of a 1 ms probe timer beside the loop: how long the window froze.
 
+#include "chart/Chart.h"
 #include "ui/ErrorBox.h"
+#include "ui/LabAjustes.h"
+#include "ui/LabChart.h"
+#include "ui/Laboratorio.h"
 #include "ui/Ppal.h"
 
 #include <QApplication>
@@ -27,6 +37,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -35,23 +46,34 @@ namespace {
 // widget to the end of its drawing.
 class PaintTimer : public QObject {
 public:
-    explicit PaintTimer(nc::TChart& chart) : chart_(chart)
+    explicit PaintTimer(nc::TChart& chart)
     {
         chart.installEventFilter(this);
-        chart.OnAfterDraw = [this](nc::TCustomChartPanel&) {
-            if (started_)
-                times_.push_back(clock_.nsecsElapsed() / 1e6);
-            started_ = false;
-        };
+        chart.OnAfterDraw = [this](nc::TCustomChartPanel&) { Drawn(); };
     }
-    bool eventFilter(QObject*, QEvent* event) override
+    // A widget that is not one of our charts: from the paint event to its return.
+    explicit PaintTimer(QWidget& widget) : plain_(true) { widget.installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint) {
             ++paints_;
             started_ = true;
             clock_.start();
+            if (plain_) {
+                static_cast<QWidget*>(watched)->removeEventFilter(this);
+                QCoreApplication::sendEvent(watched, event);
+                watched->installEventFilter(this);
+                Drawn();
+                return true;
+            }
         }
         return false;
+    }
+    void Drawn()
+    {
+        if (started_)
+            times_.push_back(clock_.nsecsElapsed() / 1e6);
+        started_ = false;
     }
     void Reset()
     {
@@ -69,7 +91,7 @@ public:
     }
 
 private:
-    nc::TChart& chart_;
+    bool plain_ = false;
     QElapsedTimer clock_;
     bool started_ = false;
     int paints_ = 0;
@@ -87,15 +109,17 @@ int main(int argc, char** argv)
     struct Row {
         long n;
         bool restart;
+        bool lab;
     };
     std::vector<Row> sizes;
     for (int i = 2; i < argc; ++i) {
         char* end = nullptr;
         const long n = static_cast<long>(std::strtod(argv[i], &end));
-        sizes.push_back({n, end != nullptr && *end == 'r'});
+        sizes.push_back({n, end != nullptr && *end == 'r', end != nullptr && *end == 'l'});
     }
     if (sizes.empty())
-        sizes = {{0, false}, {10000, false}, {100000, false}, {1000000, false}, {1000000, true}};
+        sizes = {{0, false, false},       {10000, false, false},  {100000, false, false},
+                 {1000000, false, false}, {1000000, true, false}, {1000000, false, true}};
 
     int failures = 0;
     nc::SetErrorHook([&failures](const QString& m) {
@@ -105,11 +129,33 @@ int main(int argc, char** argv)
 
     std::printf("%10s %12s %12s %12s %12s %13s %12s %s\n", "N", "ticks/s", "paints/s", "paint p50", "paint p95",
                 "longest stall", "prefill s", "points = ticks");
-    for (const auto [n, restart] : sizes) {
+    for (const auto [n, restart, lab] : sizes) {
         nc::TPpal window;
         window.show();
-        PaintTimer paints(*window.Chart1);
         window.Button11Click();
+        std::vector<std::unique_ptr<PaintTimer>> timers;
+        if (lab) {
+            window.Button4Click();
+            nc::TLaboratorio& laboratorio = *window.Laboratorio();
+            nc::AjustesExperimento ajustes;
+            ajustes.comparar = nc::AjustesControlador{nc::TipoControlador::Pid, {}};
+            laboratorio.Ajustes1->Cambiar(ajustes);
+            const QList<nc::TChart*> panels = laboratorio.Grafica->findChildren<nc::TChart*>();
+            for (nc::TChart* panel : panels)
+                timers.push_back(std::make_unique<PaintTimer>(*panel));
+            if (panels.isEmpty())
+                timers.push_back(std::make_unique<PaintTimer>(static_cast<QWidget&>(*laboratorio.Grafica)));
+        } else {
+            timers.push_back(std::make_unique<PaintTimer>(*window.Chart1));
+        }
+        // The slowest panel: the fewest paints, the longest times.
+        auto paints = [&]() -> PaintTimer& {
+            PaintTimer* worst = timers.front().get();
+            for (const auto& t : timers)
+                if (t->Paints() < worst->Paints())
+                    worst = t.get();
+            return *worst;
+        };
 
         // Prefill with real control steps, as a long run would have left them.
         QElapsedTimer prefill;
@@ -121,7 +167,8 @@ int main(int argc, char** argv)
             window.Button11Click();
         app.processEvents();
 
-        paints.Reset();
+        for (const auto& t : timers)
+            t->Reset();
         const int32_t before = window.Loop().muestra();
         const int pointsBefore = window.Series1->PointCount();
         window.Edit1->setText(QStringLiteral("1000"));
@@ -145,9 +192,10 @@ int main(int argc, char** argv)
         const int ticks = window.Loop().muestra() - before;
         const int gained = window.Series1->PointCount() - pointsBefore;
         probe.stop();
-        std::printf("%9ld%s %12.1f %12.1f %10.3f ms %9.3f ms %10lld ms %12.1f %s\n", n, restart ? "r" : " ",
-                    ticks / elapsed, paints.Paints() / elapsed, paints.Percentile(0.5), paints.Percentile(0.95),
-                    static_cast<long long>(longestStall), prefillSeconds, gained == ticks ? "yes" : "NO");
+        std::printf("%9ld%s %12.1f %12.1f %10.3f ms %9.3f ms %10lld ms %12.1f %s\n", n,
+                    restart ? "r" : (lab ? "l" : " "), ticks / elapsed, paints().Paints() / elapsed,
+                    paints().Percentile(0.5), paints().Percentile(0.95), static_cast<long long>(longestStall),
+                    prefillSeconds, gained == ticks ? "yes" : "NO");
         std::fflush(stdout);
         if (gained != ticks)
             ++failures;

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Draws the README's pictures of the main window: a run of 100 samples at the
 // reference 30, the same run after a step to 60, a zoom into it, and the
-// chart's context menu over the window. Renders offscreen.
+// chart's context menu over the window, and the "Laboratorio" window during
+// "Red contra PID" shortly after a push. Renders offscreen.
 //   nc-screenshots OUTPUT_FOLDER
 #include "app/PlatformTexts.h"
 #include "ui/ErrorBox.h"
+#include "ui/LabAjustes.h"
+#include "ui/Laboratorio.h"
 #include "ui/Ppal.h"
 
 #include <QApplication>
@@ -57,5 +60,21 @@ int main(int argc, char** argv)
     }
     window.PopupMenu1->hide();
     ok = shot.save(out.filePath(QStringLiteral("screenshot-menu.png"))) && ok;
+
+    // The laboratory: the preset started, then ticked by hand to a moment
+    // just after a push to the right on the step to 90 degrees.
+    window.Button4Click();
+    nc::TLaboratorio& lab = *window.Laboratorio();
+    lab.resize(1280, 760);
+    lab.PreajusteClick(4); // "Red contra PID"
+    window.Button1Click();
+    for (int k = 0; k < 320; ++k)
+        window.Timer1Timer();
+    lab.Ajustes1->EmpujarDerecha->click();
+    for (int k = 0; k < 12; ++k)
+        window.Timer1Timer();
+    lab.ActualizarFiguras();
+    QApplication::processEvents();
+    ok = lab.grab().save(out.filePath(QStringLiteral("screenshot-lab.png"))) && ok;
     return ok && failures == 0 ? 0 : 1;
 }

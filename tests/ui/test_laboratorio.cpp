@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: MIT
+// The "Laboratorio" window driven as a user drives it: opened with Ctrl+L,
+// a push, a drag in the main window's animation, a preset, an experiment
+// saved and opened again, bad input.
+
+#include "lab/ExperimentFile.h"
+#include "ui/ErrorBox.h"
+#include "ui/LabAjustes.h"
+#include "ui/Laboratorio.h"
+#include "ui/Ppal.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace nc {
+namespace {
+
+constexpr long double kRadianesAGrados = 57.295779513082320877L;
+
+struct Curvas {
+    std::vector<double> x, posicion, referencia;
+    bool operator==(const Curvas&) const = default;
+};
+
+Curvas CurvasDe(const TPpal& w)
+{
+    Curvas c;
+    for (int i = 0; i < w.Series1->PointCount(); ++i) {
+        c.x.push_back(w.Series1->XValue(i));
+        c.posicion.push_back(w.Series1->YValue(i));
+        c.referencia.push_back(w.Series2->YValue(i));
+    }
+    return c;
+}
+
+class LaboratorioTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetErrorHook([this](const QString& m) { errors.push_back(m); });
+        window = std::make_unique<TPpal>();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        SetErrorHook({});
+    }
+    // Ctrl+L in the main window, as the user opens the laboratory.
+    TLaboratorio& Abrir()
+    {
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
+        EXPECT_NE(window->Laboratorio(), nullptr);
+        return *window->Laboratorio();
+    }
+    void Ticks(int n)
+    {
+        for (int k = 0; k < n; ++k)
+            window->Timer1Timer();
+    }
+
+    std::unique_ptr<TPpal> window;
+    QStringList errors;
+};
+
+// With the laboratory open at its defaults, the main window's run is today's
+// to the bit: every point of both curves, the read-outs and the arm.
+TEST_F(LaboratorioTest, OpenAtItsDefaultsTheRunKeepsEveryBit)
+{
+    TLaboratorio& lab = Abrir();
+    EXPECT_TRUE(lab.isVisible());
+    EXPECT_EQ(lab.windowTitle(), QStringLiteral("Laboratorio"));
+    TPpal cerrado;
+    for (TPpal* w : {window.get(), &cerrado}) {
+        w->Button11Click();
+        for (const char* referencia : {"30", "60", "-20", "185"}) {
+            w->Edit7->setText(QString::fromLatin1(referencia));
+            for (int k = 0; k < 1000; ++k)
+                w->Timer1Timer();
+        }
+    }
+    EXPECT_EQ(lab.Lab().muestra(), 4000);
+    EXPECT_EQ(cerrado.Laboratorio(), nullptr);
+    EXPECT_TRUE(CurvasDe(*window) == CurvasDe(cerrado));
+    for (auto edit : {&TPpal::Edit2, &TPpal::Edit3, &TPpal::Edit4, &TPpal::Edit6})
+        EXPECT_EQ((window.get()->*edit)->text(), (cerrado.*edit)->text());
+    EXPECT_EQ(window->Loop().posicion(), cerrado.Loop().posicion());
+    EXPECT_EQ(window->Loop().velocidad(), cerrado.Loop().velocidad());
+    EXPECT_EQ(window->Image3->Surface(), cerrado.Image3->Surface());
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+// "Empujar →" adds the push to the velocity at the next tick; a drag in the
+// main window's animation holds the arm at the pointer's angle, every held
+// sample recorded, and on release the controller takes over.
+TEST_F(LaboratorioTest, PushAndDragActOnTheRunAndAreRecorded)
+{
+    TLaboratorio& lab = Abrir();
+    std::vector<SalidaPaso> pasos;
+    lab.TrasPaso = [&](const SalidaPaso& s) { pasos.push_back(s); };
+    window->Button11Click();
+    Ticks(100);
+    const float antes = lab.Lab().Estado().velocidad;
+    QTest::mouseClick(lab.Ajustes1->EmpujarDerecha, Qt::LeftButton);
+    Ticks(1);
+    const float empujada = pasos.back().brazo.inicio.velocidad;
+    EXPECT_NEAR((empujada - antes) * kRadianesAGrados, 90.0, 1e-3);
+    EXPECT_EQ(window->Edit4->text().toStdString(), FormatFixed(empujada * kRadianesAGrados, window->Loop().Format()));
+    ASSERT_EQ(lab.Lab().Eventos().size(), 1u);
+    EXPECT_EQ(lab.Lab().Eventos()[0].tipo, TipoEvento::Empujon);
+
+    // The pointer straight right of the pivot: the arm lies at 90 degrees.
+    const QPoint pivote(110, 102);
+    QTest::mousePress(window->Image3, Qt::LeftButton, {}, pivote + QPoint(90, 0));
+    Ticks(3);
+    EXPECT_NEAR(window->Loop().posicion() * kRadianesAGrados, 90.0, 1e-4);
+    QTest::mouseMove(window->Image3, pivote + QPoint(0, -60)); // upright
+    Ticks(2);
+    EXPECT_NEAR(window->Loop().posicion() * kRadianesAGrados, 0.0, 1e-4);
+    EXPECT_NE(window->Edit6->text(), QStringLiteral("0")); // the controller's force still shows
+    QTest::mouseRelease(window->Image3, Qt::LeftButton, {}, pivote + QPoint(0, -60));
+    Ticks(20);
+    const std::vector<Evento>& eventos = lab.Lab().Eventos();
+    ASSERT_EQ(eventos.size(), 6u);
+    for (size_t i = 1; i < 6; ++i)
+        EXPECT_EQ(eventos[i].tipo, TipoEvento::Mano);
+    EXPECT_NEAR(eventos[1].valor, 90.0, 1e-9);
+    EXPECT_NEAR(eventos[5].valor, 0.0, 1e-9);
+    EXPECT_EQ(window->Series1->PointCount(), 126);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+// A click on a preset replaces the settings and starts the run.
+TEST_F(LaboratorioTest, PresetReplacesTheSettingsAndStarts)
+{
+    TLaboratorio& lab = Abrir();
+    QListWidget* lista = lab.Preajustes1;
+    const QList<QListWidgetItem*> items = lista->findItems(QStringLiteral("Red contra PID"), Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    QTest::mouseClick(lista->viewport(), Qt::LeftButton, {}, lista->visualItemRect(items[0]).center());
+    EXPECT_TRUE(window->Timer1->Enabled());
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("20"));
+    window->Button1Click();
+    const AjustesExperimento& a = lab.Lab().Ajustes();
+    ASSERT_TRUE(a.comparar.has_value());
+    EXPECT_EQ(a.comparar->tipo, TipoControlador::Pid);
+    EXPECT_EQ(a.referencia.tipo, TipoReferencia::Escalones);
+    EXPECT_EQ(lab.Ajustes1->Comparar->currentText(), QStringLiteral("PID"));
+    Ticks(210);
+    EXPECT_EQ(window->Edit7->text(), QStringLiteral("90")); // "Ref." shows the step in force
+    EXPECT_TRUE(lab.AnguloGemelo().has_value());
+    lab.ActualizarFiguras();
+    EXPECT_TRUE(lab.Figuras1->text().contains(QStringLiteral("PID")));
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+// A run with a push, a drag and a new reference, saved and opened again,
+// replays to the same points.
+TEST_F(LaboratorioTest, SavedExperimentReplaysToTheSameNumbers)
+{
+    TLaboratorio& lab = Abrir();
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath(QStringLiteral("run.json"));
+    lab.AskSaveFileName = [&](const QString&, const QString&, const QString&) { return ruta; };
+    lab.AskOpenFileName = [&](const QString&, const QString&) { return ruta; };
+    window->Button11Click();
+    Ticks(40);
+    QTest::mouseClick(lab.Ajustes1->EmpujarIzquierda, Qt::LeftButton);
+    Ticks(30);
+    QTest::mousePress(lab.Animacion1, Qt::LeftButton, {}, QPoint(110 - 90, 102));
+    Ticks(4);
+    QTest::mouseRelease(lab.Animacion1, Qt::LeftButton, {}, QPoint(110 - 90, 102));
+    window->Edit7->setText(QStringLiteral("45"));
+    Ticks(100);
+    const Curvas hecha = CurvasDe(*window);
+    QTest::mouseClick(lab.GuardarExperimento1, Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(ruta));
+
+    window->Edit7->setText(QStringLiteral("10")); // the file's reference wins
+    QTest::mouseClick(lab.AbrirExperimento1, Qt::LeftButton);
+    EXPECT_TRUE(window->Timer1->Enabled());
+    window->Button1Click();
+    EXPECT_EQ(window->Edit7->text(), QStringLiteral("30"));
+    Ticks(174);
+    EXPECT_TRUE(CurvasDe(*window) == hecha);
+    EXPECT_FALSE(window->Timer1->Enabled()); // paused at the run's end
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+// A bad value is refused with its field's Spanish message and put back; a
+// bad file is refused with one Spanish message; nothing changes either time.
+TEST_F(LaboratorioTest, BadFieldOrFileChangesNothing)
+{
+    TLaboratorio& lab = Abrir();
+    const AjustesExperimento antes = lab.Lab().Ajustes();
+    QLineEdit* carga = lab.Ajustes1->Carga;
+    for (const char* texto : {"20", "abc"}) {
+        carga->setFocus();
+        QTest::keyClick(carga, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(carga, QString::fromLatin1(texto));
+        QTest::keyClick(carga, Qt::Key_Return);
+        ASSERT_EQ(errors.size(), 1) << texto;
+        EXPECT_EQ(errors.takeFirst(), QStringLiteral("La carga debe estar entre -10 y 10"));
+        EXPECT_EQ(carga->text(), QStringLiteral("0"));
+        EXPECT_TRUE(lab.Lab().Ajustes() == antes);
+    }
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath(QStringLiteral("malo.json"));
+    QFile fichero(ruta);
+    ASSERT_TRUE(fichero.open(QIODevice::WriteOnly));
+    fichero.write(R"({"formato": "neurocontrol-experimento", "version": 1, "carga": 99})");
+    fichero.close();
+    lab.AskOpenFileName = [&](const QString&, const QString&) { return ruta; };
+    QTest::mouseClick(lab.AbrirExperimento1, Qt::LeftButton);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.front().contains(QStringLiteral("carga"))) << errors.front().toStdString();
+    EXPECT_TRUE(lab.Lab().Ajustes() == antes);
+    EXPECT_FALSE(window->Timer1->Enabled());
+}
+
+} // namespace
+} // namespace nc

@@ -1,0 +1,321 @@
+// SPDX-License-Identifier: MIT
+#include "ui/LabAjustes.h"
+
+#include "ui/ErrorBox.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <limits>
+
+namespace nc {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+QGroupBox* Grupo(const char* titulo, QFormLayout*& form, QWidget* parent)
+{
+    auto* grupo = new QGroupBox(QString::fromUtf8(titulo), parent);
+    form = new QFormLayout(grupo);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    return grupo;
+}
+
+// The combo's entries: "Ninguno" first for "Comparar con…".
+const TipoControlador kTipos[] = {TipoControlador::Red, TipoControlador::Pid, TipoControlador::Ninguno};
+
+} // namespace
+
+TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent), formato_(std::move(formato))
+{
+    auto* columna = new QVBoxLayout(this);
+    QFormLayout* form = nullptr;
+
+    // Disturbances.
+    QGroupBox* perturbar = Grupo("Perturbaciones", form, this);
+    EmpujarIzquierda = new QPushButton(QStringLiteral("← Empujar"), perturbar);
+    EmpujarDerecha = new QPushButton(QStringLiteral("Empujar →"), perturbar);
+    EmpujarIzquierda->setObjectName(QStringLiteral("EmpujarIzquierda"));
+    EmpujarDerecha->setObjectName(QStringLiteral("EmpujarDerecha"));
+    EmpujarIzquierda->setToolTip(QStringLiteral("Empuja el brazo hacia la izquierda en la próxima muestra"));
+    EmpujarDerecha->setToolTip(QStringLiteral("Empuja el brazo hacia la derecha en la próxima muestra"));
+    auto* botones = new QHBoxLayout;
+    botones->addWidget(EmpujarIzquierda);
+    botones->addWidget(EmpujarDerecha);
+    form->addRow(botones);
+    connect(EmpujarIzquierda, &QPushButton::clicked, this, [this] { Guarded([&] { Empujar(-1); }); });
+    connect(EmpujarDerecha, &QPushButton::clicked, this, [this] { Guarded([&] { Empujar(1); }); });
+    Empujon = Campo(
+        "Empujon", [this](const QString& t, AjustesExperimento& a) { a.empujon = Numero(t, ComprobarEmpujon); },
+        [this](const AjustesExperimento& a) { return Texto(a.empujon); });
+    form->addRow(QStringLiteral("Empujón (º/s)"), Empujon);
+    Carga = Campo(
+        "Carga", [this](const QString& t, AjustesExperimento& a) { a.carga = Numero(t, ComprobarCarga); },
+        [this](const AjustesExperimento& a) { return Texto(a.carga); });
+    form->addRow(QStringLiteral("Carga"), Carga);
+    RuidoPosicion = Campo(
+        "RuidoPosicion",
+        [this](const QString& t, AjustesExperimento& a) {
+            a.ruido.posicion = Numero(t, [&](double v) { ComprobarRuido({v, 0, 1}); });
+        },
+        [this](const AjustesExperimento& a) { return Texto(a.ruido.posicion); });
+    form->addRow(QStringLiteral("Ruido de posición (º)"), RuidoPosicion);
+    RuidoVelocidad = Campo(
+        "RuidoVelocidad",
+        [this](const QString& t, AjustesExperimento& a) {
+            a.ruido.velocidad = Numero(t, [&](double v) { ComprobarRuido({0, v, 1}); });
+        },
+        [this](const AjustesExperimento& a) { return Texto(a.ruido.velocidad); });
+    form->addRow(QStringLiteral("Ruido de velocidad (º/s)"), RuidoVelocidad);
+    Semilla = Campo(
+        "Semilla",
+        [this](const QString& t, AjustesExperimento& a) {
+            const double v = Numero(t, [](double v) {
+                // A fraction or a negative number is refused with the range.
+                if (!(v >= 0 && v == std::floor(v) && v <= static_cast<double>(kSemillaMaxima)))
+                    ComprobarRuido({0, 0, kSemillaMaxima + 1});
+            });
+            a.ruido.semilla = static_cast<uint64_t>(v);
+        },
+        [](const AjustesExperimento& a) { return QString::number(a.ruido.semilla); });
+    form->addRow(QStringLiteral("Semilla del ruido"), Semilla);
+    columna->addWidget(perturbar);
+
+    // The arm.
+    QGroupBox* brazo = Grupo("Brazo", form, this);
+    Amortiguamiento = Campo(
+        "Amortiguamiento",
+        [this](const QString& t, AjustesExperimento& a) {
+            a.brazo.amortiguamiento = Numero(t, ComprobarAmortiguamiento);
+        },
+        [this](const AjustesExperimento& a) { return Texto(a.brazo.amortiguamiento); });
+    form->addRow(QStringLiteral("Amortiguamiento"), Amortiguamiento);
+    Gravedad = Campo(
+        "Gravedad",
+        [this](const QString& t, AjustesExperimento& a) { a.brazo.gravedad = Numero(t, ComprobarGravedad); },
+        [this](const AjustesExperimento& a) { return Texto(a.brazo.gravedad); });
+    PresetGravedad = new QComboBox(brazo);
+    PresetGravedad->setObjectName(QStringLiteral("PresetGravedad"));
+    for (const nc::PresetGravedad& p : kPresetsGravedad)
+        PresetGravedad->addItem(QString::fromUtf8(p.nombre));
+    PresetGravedad->addItem(QStringLiteral("Otra"));
+    connect(PresetGravedad, &QComboBox::activated, this, [this](int i) {
+        if (i >= 0 && i < static_cast<int>(std::size(kPresetsGravedad)))
+            Proponer([&](AjustesExperimento& a) { a.brazo.gravedad = kPresetsGravedad[i].gravedad; });
+    });
+    auto* gravedad = new QHBoxLayout;
+    gravedad->addWidget(Gravedad);
+    gravedad->addWidget(PresetGravedad);
+    form->addRow(QStringLiteral("Gravedad"), gravedad);
+    FuerzaMaxima = Campo(
+        "FuerzaMaxima",
+        [this](const QString& t, AjustesExperimento& a) {
+            if (t.trimmed().isEmpty())
+                a.brazo.fuerza_maxima.reset();
+            else
+                a.brazo.fuerza_maxima = Numero(t, [](double v) { ComprobarFuerzaMaxima(v); });
+        },
+        [this](const AjustesExperimento& a) {
+            return a.brazo.fuerza_maxima ? Texto(*a.brazo.fuerza_maxima) : QString();
+        });
+    FuerzaMaxima->setPlaceholderText(QStringLiteral("sin límite"));
+    form->addRow(QStringLiteral("Fuerza máxima"), FuerzaMaxima);
+    columna->addWidget(brazo);
+
+    // The reference programme.
+    QGroupBox* referencia = Grupo("Referencia", form, this);
+    TipoReferencia = new QComboBox(referencia);
+    TipoReferencia->setObjectName(QStringLiteral("TipoReferencia"));
+    for (nc::TipoReferencia t : {nc::TipoReferencia::Fija, nc::TipoReferencia::Escalones, nc::TipoReferencia::Cuadrada,
+                                 nc::TipoReferencia::Seno, nc::TipoReferencia::Rampa})
+        TipoReferencia->addItem(QString::fromUtf8(NombreReferencia(t)));
+    TipoReferencia->setToolTip(QStringLiteral("Fija: el valor del cuadro «Ref.» de la ventana principal"));
+    connect(TipoReferencia, &QComboBox::activated, this, [this](int i) {
+        Proponer([&](AjustesExperimento& a) {
+            a.referencia.tipo = static_cast<nc::TipoReferencia>(i);
+            // A list of steps to start from, that the user then edits.
+            if (a.referencia.tipo == nc::TipoReferencia::Escalones && a.referencia.escalones.empty())
+                a.referencia.escalones = {{30, 10}, {90, 10}, {-45, 10}};
+        });
+    });
+    form->addRow(QStringLiteral("Programa"), TipoReferencia);
+    Escalones = Campo(
+        "Escalones",
+        [this](const QString& t, AjustesExperimento& a) {
+            std::vector<Escalon> lista;
+            for (const QString& par : t.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+                const QStringList n = par.simplified().split(QLatin1Char(' '));
+                Escalon e;
+                e.grados = n.size() == 2 ? Numero(n[0], [](double) {}) : kNaN;
+                e.duracion = n.size() == 2 ? Numero(n[1], [](double) {}) : 1;
+                lista.push_back(e);
+            }
+            ProgramaReferencia p = a.referencia;
+            p.tipo = nc::TipoReferencia::Escalones;
+            p.escalones = lista;
+            ComprobarReferencia(p);
+            a.referencia.escalones = lista;
+        },
+        [this](const AjustesExperimento& a) {
+            QStringList pares;
+            for (const Escalon& e : a.referencia.escalones)
+                pares << Texto(e.grados) + QLatin1Char(' ') + Texto(e.duracion);
+            return pares.join(QStringLiteral("; "));
+        });
+    Escalones->setToolTip(QStringLiteral("Ángulo en grados y duración en segundos de cada escalón, "
+                                         "separados por punto y coma: 30 10; 90 10"));
+    form->addRow(QStringLiteral("Escalones"), Escalones);
+    auto onda = [this](double ProgramaReferencia::*campo) {
+        return [this, campo](const QString& t, AjustesExperimento& a) {
+            ProgramaReferencia p = a.referencia;
+            p.tipo = nc::TipoReferencia::Seno;
+            p.*campo = Numero(t, [&](double v) {
+                p.*campo = v;
+                ComprobarReferencia(p);
+            });
+            a.referencia.*campo = p.*campo;
+        };
+    };
+    Amplitud = Campo("Amplitud", onda(&ProgramaReferencia::amplitud),
+                     [this](const AjustesExperimento& a) { return Texto(a.referencia.amplitud); });
+    form->addRow(QStringLiteral("Amplitud (º)"), Amplitud);
+    Desplazamiento = Campo("Desplazamiento", onda(&ProgramaReferencia::desplazamiento),
+                           [this](const AjustesExperimento& a) { return Texto(a.referencia.desplazamiento); });
+    form->addRow(QStringLiteral("Desplazamiento (º)"), Desplazamiento);
+    Periodo = Campo("Periodo", onda(&ProgramaReferencia::periodo),
+                    [this](const AjustesExperimento& a) { return Texto(a.referencia.periodo); });
+    form->addRow(QStringLiteral("Periodo (s)"), Periodo);
+    columna->addWidget(referencia);
+
+    // The controllers.
+    QGroupBox* control = Grupo("Controlador", form, this);
+    Controlador = new QComboBox(control);
+    Controlador->setObjectName(QStringLiteral("Controlador"));
+    Comparar = new QComboBox(control);
+    Comparar->setObjectName(QStringLiteral("Comparar"));
+    Comparar->addItem(QStringLiteral("Ninguno"));
+    for (TipoControlador t : kTipos) {
+        Controlador->addItem(QString::fromUtf8(NombreControlador(t)));
+        Comparar->addItem(QString::fromUtf8(NombreControlador(t)));
+    }
+    connect(Controlador, &QComboBox::activated, this,
+            [this](int i) { Proponer([&](AjustesExperimento& a) { a.controlador.tipo = kTipos[i]; }); });
+    connect(Comparar, &QComboBox::activated, this, [this](int i) {
+        Proponer([&](AjustesExperimento& a) {
+            if (i == 0) {
+                a.comparar.reset();
+            } else {
+                a.comparar = AjustesControlador{kTipos[i - 1], a.controlador.pid};
+            }
+        });
+    });
+    form->addRow(QStringLiteral("Controlador"), Controlador);
+    form->addRow(QStringLiteral("Comparar con…"), Comparar);
+    // One set of gains, for whichever controller is a PID.
+    auto ganancia = [this](double GananciasPid::*campo) {
+        return [this, campo](const QString& t, AjustesExperimento& a) {
+            GananciasPid g = a.controlador.pid;
+            g.*campo = Numero(t, [&](double v) {
+                g.*campo = v;
+                ComprobarGananciasPid(g);
+            });
+            a.controlador.pid = g;
+            if (a.comparar)
+                a.comparar->pid = g;
+        };
+    };
+    Kp = Campo("Kp", ganancia(&GananciasPid::kp),
+               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kp); });
+    Ki = Campo("Ki", ganancia(&GananciasPid::ki),
+               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.ki); });
+    Kd = Campo("Kd", ganancia(&GananciasPid::kd),
+               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kd); });
+    auto* ganancias = new QHBoxLayout;
+    for (QLineEdit* e : {Kp, Ki, Kd}) {
+        ganancias->addWidget(new QLabel(e->objectName(), control));
+        ganancias->addWidget(e);
+    }
+    form->addRow(QStringLiteral("PID"), ganancias);
+    columna->addWidget(control);
+    columna->addStretch(1);
+
+    Mostrar(actuales_);
+}
+
+QLineEdit* TLabAjustes::Campo(const char* nombre, Lector leer, Escritor escribir)
+{
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString::fromLatin1(nombre));
+    connect(edit, &QLineEdit::editingFinished, this,
+            [this, edit, leer] { Proponer([&](AjustesExperimento& a) { leer(edit->text(), a); }); });
+    campos_.push_back({edit, std::move(escribir)});
+    return edit;
+}
+
+void TLabAjustes::Proponer(const std::function<void(AjustesExperimento&)>& cambio)
+{
+    Guarded([&] {
+        AjustesExperimento nuevos = actuales_;
+        try {
+            cambio(nuevos);
+            if (!(nuevos == actuales_))
+                Cambiar(nuevos);
+        } catch (...) {
+            // Put back what is in force before the message shows.
+            MostrarCampos();
+            throw;
+        }
+    });
+}
+
+void TLabAjustes::Mostrar(const AjustesExperimento& ajustes)
+{
+    actuales_ = ajustes;
+    MostrarCampos();
+}
+
+void TLabAjustes::MostrarCampos()
+{
+    const AjustesExperimento& a = actuales_;
+    for (const Enlace& c : campos_) {
+        const QSignalBlocker quieto(c.edit);
+        c.edit->setText(c.escribir(a));
+    }
+    int preset = static_cast<int>(std::size(kPresetsGravedad));
+    for (int i = 0; i < preset; ++i)
+        if (kPresetsGravedad[i].gravedad == a.brazo.gravedad)
+            preset = i;
+    PresetGravedad->setCurrentIndex(preset);
+    TipoReferencia->setCurrentIndex(static_cast<int>(a.referencia.tipo));
+    Controlador->setCurrentIndex(static_cast<int>(a.controlador.tipo));
+    Comparar->setCurrentIndex(a.comparar ? static_cast<int>(a.comparar->tipo) + 1 : 0);
+    const bool escalones = a.referencia.tipo == nc::TipoReferencia::Escalones;
+    const bool onda = a.referencia.tipo != nc::TipoReferencia::Fija && !escalones;
+    Escalones->setEnabled(escalones);
+    for (QLineEdit* e : {Amplitud, Desplazamiento, Periodo})
+        e->setEnabled(onda);
+}
+
+QString TLabAjustes::Texto(double valor) const
+{
+    return QString::fromStdString(FormatGeneral(valor, formato_));
+}
+
+// A text that is not a number is refused with the field's own range message,
+// which the check gives for a NaN.
+double TLabAjustes::Numero(const QString& texto, const std::function<void(double)>& comprobar) const
+{
+    double valor = kNaN;
+    try {
+        valor = static_cast<double>(StrToFloat(texto.trimmed().toStdString(), formato_));
+    } catch (const ConversionError&) {}
+    comprobar(valor);
+    return valor;
+}
+
+} // namespace nc

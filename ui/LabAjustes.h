@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The laboratory's settings panel: the pushes, the load, the noise, the arm,
+// the reference programme and the controllers, each a field or a list. A
+// field is checked when the user leaves it (Return or the focus moving on)
+// with its range check's Spanish message; a refused value is put back as it
+// was and nothing changes. An accepted one is handed to Cambiar as a whole
+// new set of settings; the owner applies it and shows the settings in force
+// again with Mostrar.
+
+#include "simulation/AjustesExperimento.h"
+#include "text/NumberText.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace nc {
+
+class TLabAjustes : public QWidget {
+public:
+    TLabAjustes(NumberFormat formato, QWidget* parent);
+
+    // Fills every field from these settings, which become the ones in force.
+    void Mostrar(const AjustesExperimento& ajustes);
+
+    // A new set of settings, checked field by field; may throw to refuse it.
+    std::function<void(const AjustesExperimento&)> Cambiar;
+    // "← Empujar" (-1) and "Empujar →" (+1).
+    std::function<void(int)> Empujar;
+
+    QPushButton* EmpujarIzquierda;
+    QPushButton* EmpujarDerecha;
+    QLineEdit* Empujon;
+    QLineEdit* Carga;
+    QLineEdit* RuidoPosicion;
+    QLineEdit* RuidoVelocidad;
+    QLineEdit* Semilla;
+    QLineEdit* Amortiguamiento;
+    QLineEdit* Gravedad;
+    QComboBox* PresetGravedad;
+    QLineEdit* FuerzaMaxima;
+    QComboBox* TipoReferencia;
+    QLineEdit* Escalones;
+    QLineEdit* Amplitud;
+    QLineEdit* Desplazamiento;
+    QLineEdit* Periodo;
+    QComboBox* Controlador;
+    QComboBox* Comparar;
+    QLineEdit* Kp;
+    QLineEdit* Ki;
+    QLineEdit* Kd;
+
+private:
+    using Lector = std::function<void(const QString& texto, AjustesExperimento& ajustes)>;
+    using Escritor = std::function<QString(const AjustesExperimento& ajustes)>;
+    QLineEdit* Campo(const char* nombre, Lector leer, Escritor escribir);
+    // Reads one change into a copy of the settings in force and hands it on;
+    // a refusal restores every field first.
+    void Proponer(const std::function<void(AjustesExperimento&)>& cambio);
+    QString Texto(double valor) const;
+    double Numero(const QString& texto, const std::function<void(double)>& comprobar) const;
+    void MostrarCampos();
+
+    NumberFormat formato_;
+    AjustesExperimento actuales_;
+    struct Enlace {
+        QLineEdit* edit;
+        Escritor escribir;
+    };
+    std::vector<Enlace> campos_;
+};
+
+} // namespace nc

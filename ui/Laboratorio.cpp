@@ -1,0 +1,399 @@
+// SPDX-License-Identifier: MIT
+#include "ui/Laboratorio.h"
+
+#include "lab/ExperimentFile.h"
+#include "simulation/Preajustes.h"
+#include "ui/Animacion.h"
+#include "ui/Controls.h"
+#include "ui/ErrorBox.h"
+#include "ui/LabAjustes.h"
+#include "ui/LabChart.h"
+#include "ui/LabMano.h"
+
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace nc {
+namespace {
+
+constexpr long double kRadianesAGrados = 57.295779513082320877L;
+constexpr long double kPeriodo = 0.05L;
+
+QString DialogoGuardar(QWidget* parent, const QString& title, const QString& suggested, const QString& filter)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(QStringLiteral("json"));
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString DialogoAbrir(QWidget* parent, const QString& title, const QString& filter)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(filter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+// A few times a second is enough for figures read by eye.
+constexpr int kIntervaloFiguras = 250; // ms
+
+const QString kFiltro = QStringLiteral("Experimentos (*.json)");
+
+} // namespace
+
+double AnguloAnimacion(float posicion)
+{
+    return static_cast<double>(90.0L - posicion * kRadianesAGrados);
+}
+
+TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
+    : QWidget(parent, Qt::Window), formato_(std::move(formato))
+{
+    setWindowTitle(QStringLiteral("Laboratorio"));
+    setObjectName(QStringLiteral("Laboratorio"));
+    resize(1200, 760);
+
+    Ajustes1 = new TLabAjustes(formato_, this);
+    Ajustes1->Cambiar = [this](const AjustesExperimento& a) { CambiarAjustes(a); };
+    Ajustes1->Empujar = [this](int sentido) { experimento_.Empujar(sentido); };
+    auto* desplazable = new QScrollArea(this);
+    desplazable->setWidget(Ajustes1);
+    desplazable->setWidgetResizable(true);
+    desplazable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    desplazable->setFixedWidth(380);
+
+    Animacion1 = new TImage(this);
+    Animacion1->setObjectName(QStringLiteral("Animacion1"));
+    Animacion1->setFixedSize(220, 205);
+    Animacion1->installEventFilter(this);
+    new ManoArrastre(Animacion1,
+                     {[this] { return en_curso_; }, [this] { return PosicionGrados(); },
+                      [this](double g) { experimento_.Agarrar(g); }, [this] { experimento_.Soltar(); }});
+    Animacion1->setToolTip(QStringLiteral("Arrastre el brazo con el ratón"));
+    Lectura1 = new QLabel(QStringLiteral("Muestra 0   Tiempo 0 s\nFuerza 0"), this);
+    Lectura1->setMinimumHeight(Lectura1->sizeHint().height());
+    Figuras1 = new QLabel(this);
+    Figuras1->setObjectName(QStringLiteral("Figuras1"));
+    Figuras1->setTextFormat(Qt::RichText);
+
+    Preajustes1 = new QListWidget(this);
+    Preajustes1->setObjectName(QStringLiteral("Preajustes1"));
+    for (const Preajuste& p : Preajustes())
+        Preajustes1->addItem(QString::fromStdString(p.nombre));
+    Preajustes1->setFixedWidth(180);
+    Preajustes1->setMaximumHeight(Preajustes1->sizeHintForRow(0) * 6 + 2 * Preajustes1->frameWidth() + 4);
+    Preajustes1->setToolTip(QStringLiteral("Un clic carga el experimento y lo pone en marcha"));
+    connect(Preajustes1, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { PreajusteClick(Preajustes1->row(item)); });
+    GuardarExperimento1 = new QPushButton(QStringLiteral("Guardar experimento…"), this);
+    AbrirExperimento1 = new QPushButton(QStringLiteral("Abrir experimento…"), this);
+    connect(GuardarExperimento1, &QPushButton::clicked, this, &TLaboratorio::GuardarExperimentoClick);
+    connect(AbrirExperimento1, &QPushButton::clicked, this, &TLaboratorio::AbrirExperimentoClick);
+
+    Pestanas = new QTabWidget(this);
+    Grafica = new TLabChart(Pestanas);
+    Pestanas->addTab(Grafica, QStringLiteral("Gráfica"));
+
+    // Left the settings; on the right the arm, the figures and the
+    // experiments above the tabs, which take the rest.
+    auto* arriba = new QHBoxLayout;
+    arriba->addWidget(Animacion1, 0, Qt::AlignTop);
+    auto* lecturas = new QVBoxLayout;
+    lecturas->addWidget(Lectura1);
+    lecturas->addWidget(Figuras1);
+    lecturas->addStretch(1);
+    arriba->addLayout(lecturas, 1);
+    auto* experimentos = new QVBoxLayout;
+    experimentos->addWidget(new QLabel(QStringLiteral("Experimentos"), this));
+    experimentos->addWidget(Preajustes1);
+    experimentos->addWidget(GuardarExperimento1);
+    experimentos->addWidget(AbrirExperimento1);
+    experimentos->addStretch(1);
+    arriba->addLayout(experimentos);
+    auto* derecha = new QVBoxLayout;
+    derecha->addLayout(arriba);
+    derecha->addWidget(Pestanas, 1);
+    auto* todo = new QHBoxLayout(this);
+    todo->addWidget(desplazable);
+    todo->addLayout(derecha, 1);
+
+    auto* completa = new QAction(this);
+    completa->setShortcut(QKeySequence(Qt::Key_F11));
+    completa->setShortcutContext(Qt::WindowShortcut);
+    addAction(completa);
+    connect(completa, &QAction::triggered, this, &TLaboratorio::PantallaCompletaClick);
+
+    TimerFiguras = new QTimer(this);
+    TimerFiguras->setInterval(kIntervaloFiguras);
+    connect(TimerFiguras, &QTimer::timeout, this, &TLaboratorio::ActualizarFiguras);
+    TimerFiguras->start();
+
+    carpeta_ = QDir::currentPath();
+    AskSaveFileName
+        = [this](const QString& t, const QString& s, const QString& f) { return DialogoGuardar(this, t, s, f); };
+    AskOpenFileName = [this](const QString& t, const QString& f) { return DialogoAbrir(this, t, f); };
+    Velocidad = [] { return AjustesExperimento{}.velocidad; };
+
+    MostrarNombres();
+    ActualizarFiguras();
+    DibujarBrazos(90.0, std::nullopt);
+}
+
+void TLaboratorio::AgregarPestana(QWidget* panel, const QString& titulo)
+{
+    Pestanas->addTab(panel, titulo);
+}
+
+void TLaboratorio::CambiarAjustes(const AjustesExperimento& ajustes)
+{
+    experimento_.SetAjustes(ajustes);
+    Ajustes1->Mostrar(experimento_.Ajustes());
+    MostrarNombres();
+}
+
+void TLaboratorio::MostrarNombres()
+{
+    const AjustesExperimento& a = experimento_.Ajustes();
+    std::optional<QString> gemelo;
+    if (a.comparar)
+        gemelo = QString::fromUtf8(NombreControlador(a.comparar->tipo));
+    Grafica->SetNombres(QString::fromUtf8(NombreControlador(a.controlador.tipo)), gemelo);
+    Grafica->SetFuerzaMaxima(a.brazo.fuerza_maxima);
+}
+
+SalidaPaso TLaboratorio::Paso(std::string_view texto_referencia)
+{
+    const AjustesExperimento& a = experimento_.Ajustes();
+    if (a.referencia.tipo == TipoReferencia::Fija) {
+        const std::string texto = TextoFija(texto_referencia, formato_);
+        if (texto != a.referencia.texto) {
+            AjustesExperimento nuevos = a;
+            nuevos.referencia.texto = texto;
+            experimento_.SetAjustes(nuevos);
+            Ajustes1->Mostrar(nuevos);
+        }
+    }
+    const SalidaPaso s = experimento_.Paso();
+
+    if (s.muestra == 0)
+        Grafica->Limpiar();
+    referencia_ = s.referencia;
+    MuestraLab m{s.muestra, s.brazo.posicion_grados, static_cast<float>(s.referencia), s.brazo.fuerza, {}, {}};
+    angulo_gemelo_.reset();
+    if (s.gemelo) {
+        m.posicion_gemelo = s.gemelo->posicion_grados;
+        m.fuerza_gemelo = s.gemelo->fuerza;
+        angulo_gemelo_ = AnguloAnimacion(s.gemelo->estado.posicion);
+    }
+    Grafica->Agregar(m);
+    DibujarBrazos(AnguloAnimacion(s.brazo.estado.posicion), angulo_gemelo_);
+    ultimo_ = s;
+    if (TrasPaso)
+        TrasPaso(s);
+    return s;
+}
+
+void TLaboratorio::Limpiar()
+{
+    experimento_.Limpiar();
+    ultimo_.reset();
+    Grafica->Limpiar();
+    angulo_gemelo_.reset();
+    DibujarBrazos(90.0, std::nullopt);
+    ActualizarFiguras();
+}
+
+void TLaboratorio::SetEnCurso(bool en_curso)
+{
+    en_curso_ = en_curso;
+    Ajustes1->EmpujarIzquierda->setEnabled(en_curso);
+    Ajustes1->EmpujarDerecha->setEnabled(en_curso);
+    Lectura1->setText(en_curso ? QStringLiteral("Muestra 0   Tiempo 0 s\nFuerza 0")
+                               : QStringLiteral("La ejecución en curso sigue sin el laboratorio:\n"
+                                                "pulse Parar y Limpiar para que actúe sobre la siguiente"));
+}
+
+bool TLaboratorio::Terminado() const
+{
+    return fin_ && experimento_.muestra() >= *fin_;
+}
+
+std::optional<double> TLaboratorio::AnguloGemelo() const
+{
+    return angulo_gemelo_;
+}
+
+double TLaboratorio::PosicionGrados() const
+{
+    if (experimento_.muestra() == 0)
+        return 0;
+    return static_cast<double>(experimento_.Estado().posicion * kRadianesAGrados);
+}
+
+// The scene is drawn when the image is painted, once for all the ticks since
+// the last paint: at 1000 ticks a second most would never be seen.
+void TLaboratorio::DibujarBrazos(double angulo, std::optional<double> gemelo)
+{
+    angulo_ = angulo;
+    angulo_gemelo_ = gemelo;
+    escena_pendiente_ = true;
+    Animacion1->update();
+}
+
+bool TLaboratorio::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Animacion1 && event->type() == QEvent::Paint && escena_pendiente_) {
+        escena_pendiente_ = false;
+        ImageCanvas canvas(Animacion1->Surface());
+        Dibujar_brazos(canvas, angulo_, angulo_gemelo_);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TLaboratorio::Cargar(const ExperimentoGuardado& guardado)
+{
+    // Checked whole before anything changes; Limpiar then forgets the changes
+    // this SetAjustes records on a run under way.
+    ComprobarGuardado(guardado);
+    experimento_.SetAjustes(guardado.ajustes);
+    experimento_.Limpiar();
+    experimento_.Programar(guardado.eventos, guardado.cambios);
+    fin_ = guardado.muestras;
+    Ajustes1->Mostrar(experimento_.Ajustes());
+    MostrarNombres();
+    if (Arrancar)
+        Arrancar(guardado);
+}
+
+void TLaboratorio::GuardarExperimentoClick()
+{
+    Guarded([&] {
+        const QString ruta = AskSaveFileName(QStringLiteral("Guardar experimento"),
+                                             QDir(carpeta_).filePath(QStringLiteral("experimento.json")), kFiltro);
+        if (ruta.isEmpty())
+            return;
+        ExperimentoGuardado g = experimento_.Guardado();
+        g.ajustes.velocidad = Velocidad();
+        GuardarExperimento(ruta.toStdString(), g);
+        carpeta_ = QFileInfo(ruta).absolutePath();
+    });
+}
+
+void TLaboratorio::AbrirExperimentoClick()
+{
+    Guarded([&] {
+        const QString ruta = AskOpenFileName(QStringLiteral("Abrir experimento"), kFiltro);
+        if (ruta.isEmpty())
+            return;
+        // The file is read and checked whole before anything changes.
+        const ExperimentoGuardado g = CargarExperimento(ruta.toStdString());
+        carpeta_ = QFileInfo(ruta).absolutePath();
+        Cargar(g);
+    });
+}
+
+void TLaboratorio::PreajusteClick(int fila)
+{
+    Guarded([&] {
+        const std::vector<Preajuste> lista = Preajustes();
+        if (fila >= 0 && fila < static_cast<int>(lista.size()))
+            Cargar(lista[static_cast<size_t>(fila)].experimento);
+    });
+}
+
+void TLaboratorio::PantallaCompletaClick()
+{
+    Guarded([&] {
+        if (isFullScreen())
+            showNormal();
+        else
+            showFullScreen();
+    });
+}
+
+void TLaboratorio::ActualizarFiguras()
+{
+    // Each update measures the whole segment: none while nobody looks.
+    if (!isVisible())
+        return;
+    QElapsedTimer reloj;
+    reloj.start();
+    Guarded([&] {
+        if (ultimo_) {
+            const SalidaPaso& s = *ultimo_;
+            QString lectura = QStringLiteral("Muestra %1   Tiempo %2 s\nFuerza %3")
+                                  .arg(s.muestra + 1)
+                                  .arg(QString::fromStdString(FormatGeneral((s.muestra + 1) * kPeriodo, formato_)))
+                                  .arg(QString::fromStdString(FormatFixed(s.brazo.fuerza, formato_)));
+            if (s.gemelo)
+                lectura += QStringLiteral("   gemelo %1")
+                               .arg(QString::fromStdString(FormatFixed(s.gemelo->fuerza, formato_)));
+            Lectura1->setText(lectura);
+        }
+        const AjustesExperimento& a = experimento_.Ajustes();
+        auto numero = [&](const std::optional<double>& v, const char* unidad) {
+            if (!v)
+                return QStringLiteral("—");
+            return QString::fromStdString(FormatGrouped(*v, formato_, 2)) + QString::fromUtf8(unidad);
+        };
+        auto columna = [&](bool gemelo) {
+            const std::optional<StepFigures> f = experimento_.FigurasTramo(gemelo);
+            QStringList c;
+            if (!f) {
+                for (int i = 0; i < 5; ++i)
+                    c << QStringLiteral("—");
+                return c;
+            }
+            c << numero(f->sobreimpulso, " %") << numero(f->subida, " s") << numero(f->establecimiento, " s")
+              << numero(static_cast<double>(referencia_) - f->final, " º") << numero(f->pico, " º");
+            return c;
+        };
+        const QStringList filas
+            = {QStringLiteral("Sobreimpulso"), QStringLiteral("Subida"), QStringLiteral("Establecimiento"),
+               QStringLiteral("Error final"), QStringLiteral("Pico")};
+        const QStringList principal = columna(false);
+        std::optional<QStringList> gemelo;
+        QString html = QStringLiteral("<table cellspacing=4><tr><th align=left>Tramo actual</th><th>%1</th>")
+                           .arg(QString::fromUtf8(NombreControlador(a.controlador.tipo)));
+        if (a.comparar) {
+            gemelo = columna(true);
+            html += QStringLiteral("<th>%1</th>").arg(QString::fromUtf8(NombreControlador(a.comparar->tipo)));
+        }
+        html += QStringLiteral("</tr>");
+        for (int i = 0; i < filas.size(); ++i) {
+            html += QStringLiteral("<tr><td>%1</td><td align=right>%2</td>").arg(filas[i], principal[i]);
+            if (gemelo)
+                html += QStringLiteral("<td align=right>%1</td>").arg((*gemelo)[i]);
+            html += QStringLiteral("</tr>");
+        }
+        html += QStringLiteral("</table>");
+        if (Figuras1->text() != html)
+            Figuras1->setText(html);
+    });
+    // The figures measure the whole segment, which after a long hold is long:
+    // the update then comes less often, so that it never takes more than a
+    // twentieth of the time (bench_realtime, its lab row).
+    TimerFiguras->setInterval(std::max<int>(kIntervaloFiguras, static_cast<int>(20 * reloj.elapsed())));
+}
+
+} // namespace nc
