@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 
 namespace nc {
 
@@ -39,6 +40,9 @@ public:
     virtual float Calcular(float posicion, float velocidad, float referencia, bool inicio) = 0;
     // Makes the state of the last Calcular the current one.
     virtual void Confirmar() = 0;
+    // What the controller carries from one tick to the next (the PID's
+    // integral); empty when the force depends on the present reading alone.
+    virtual std::span<const double> Memoria() const { return {}; }
 };
 
 // `limite`: the arm's force limit when it has one, for the PID's anti-windup.
