@@ -17,6 +17,9 @@
 
 #include <exception>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace nc {
 
 // The worker's results, shared so that a sweep that outlives a cancel (it
@@ -313,6 +316,10 @@ void TPanelMapa::Calcular()
     progreso_->setValue(0);
     // The worker keeps its own reference: nothing it touches belongs to the panel.
     hilo_ = std::thread([trabajo] {
+        // The sweep yields to the window: Linux keeps a nice value per thread,
+        // and the sweep's second thread inherits this one's, so the GUI
+        // thread's events are never queued behind cells.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
         try {
             trabajo->mapa = CalcularMapa(trabajo->ajustes, 2, trabajo->progreso);
         } catch (const std::exception& e) {
