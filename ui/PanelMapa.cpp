@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -166,20 +168,52 @@ protected:
 
     void mousePressEvent(QMouseEvent* e) override
     {
-        if (!mapa_ || e->button() != Qt::LeftButton || !OnClick)
+        if (e->button() != Qt::LeftButton || !OnClick)
             return;
+        if (const std::optional<Punto> c = CeldaEn(e->position().toPoint()))
+            OnClick(c->lado, c->fila, c->columna);
+    }
+
+    // Over a cell, its row's value, its reference and its class.
+    bool event(QEvent* e) override
+    {
+        if (e->type() != QEvent::ToolTip)
+            return QWidget::event(e);
+        auto* ayuda = static_cast<QHelpEvent*>(e);
+        if (const std::optional<Punto> c = CeldaEn(ayuda->pos()))
+            QToolTip::showText(
+                ayuda->globalPos(),
+                QStringLiteral("%1: %2\nReferencia: %3°\n%4")
+                    .arg(QString::fromUtf8(NombreMagnitud(mapa_->ajustes.magnitud)),
+                         Numero(ValorFila(mapa_->ajustes, c->fila)), QString::number(ReferenciaColumna(c->columna)),
+                         QString::fromUtf8(NombreClase(mapa_->Clase(c->fila, c->columna, c->lado == 1)))),
+                this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+
+private:
+    struct Punto {
+        int lado, fila, columna;
+    };
+    // The computed cell under a point, if any.
+    std::optional<Punto> CeldaEn(QPoint punto) const
+    {
+        if (!mapa_)
+            return std::nullopt;
         const int lados = mapa_->gemelo.empty() ? 1 : 2;
         for (int lado = 0; lado < lados; ++lado)
             for (int fila = 0; fila < mapa_->ajustes.filas; ++fila)
                 for (int columna = 0; columna < kColumnasMapa; ++columna)
-                    if (Celda(lado, fila, columna).contains(e->position().toPoint())) {
-                        if (mapa_->Clase(fila, columna, lado == 1) != ClaseCelda::Pendiente)
-                            OnClick(lado, fila, columna);
-                        return;
+                    if (Celda(lado, fila, columna).contains(punto)) {
+                        if (mapa_->Clase(fila, columna, lado == 1) == ClaseCelda::Pendiente)
+                            return std::nullopt;
+                        return Punto{lado, fila, columna};
                     }
+        return std::nullopt;
     }
 
-private:
     const MapaCompetencia* mapa_ = nullptr;
     QString titulos_[2];
 };
