@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "chart/Chart.h"
 
+#include "chart/FastLineSeries.h"
+
 #include <algorithm>
 
 namespace nc {
@@ -97,14 +99,73 @@ void TCustomChart::DrawBevels(const TRect& rect)
     bevel(BevelInner());
 }
 
-// The legend is not drawn yet, so the titles are drawn alone whether or not
-// it is visible.
+// The legend sits under the title, so the title takes its room first.
 void TCustomChart::DrawTitles()
 {
     if (title_->Visible())
         DrawTitle(*title_, true);
     if (foot_->Visible())
         DrawTitle(*foot_, false);
+    legend_->LegendRect = TRect{};
+    if (legend_->Visible())
+        DrawLegend();
+}
+
+std::vector<TChartSeries*> TCustomChart::LegendSeries() const
+{
+    std::vector<TChartSeries*> named;
+    for (int i = 0; i < SeriesCount(); ++i) {
+        TChartSeries& s = Series(i);
+        if (s.Active() && s.ShowInLegend() && !s.Title().empty())
+            named.push_back(&s);
+    }
+    return named;
+}
+
+// Entries left to right from the plot's left edge, a new row where the next
+// would pass its right edge; a row holds at least one entry however narrow
+// the plot.
+void TCustomChart::DrawLegend()
+{
+    const std::vector<TChartSeries*> named = LegendSeries();
+    if (named.empty())
+        return;
+    TChartCanvas3D& canvas = Canvas();
+    canvas.Font()->Assign(legend_->Font());
+    const int h = canvas.FontHeight();
+    const int stroke = 2 * h;
+    const int gap = std::max(2, h / 2);
+    canvas.SetBackMode(TRANSPARENT);
+    canvas.SetTextAlign(TA_LEFT | TA_TOP);
+    int x = PlotRect.Left;
+    int y = PlotRect.Top;
+    int right = x;
+    for (TChartSeries* s : named) {
+        const int w = stroke + gap + canvas.TextWidth(s->Title());
+        if (x > PlotRect.Left && x + w > PlotRect.Right) {
+            x = PlotRect.Left;
+            y += h;
+        }
+        // The stroke two rows thick, so that it reads beside the text.
+        const int mid = y + h / 2;
+        if (auto* line = dynamic_cast<TFastLineSeries*>(s)) {
+            line->DrawLegendSymbol(TRect{x, mid - 1, x + stroke, mid});
+            line->DrawLegendSymbol(TRect{x, mid, x + stroke, mid + 1});
+        } else {
+            canvas.Pen()->SetStyle(psSolid);
+            canvas.Pen()->SetWidth(1);
+            canvas.Pen()->SetMode(pmCopy);
+            canvas.Pen()->SetColor(s->SeriesColor());
+            canvas.HorizLine(x, x + stroke, mid - 1);
+            canvas.HorizLine(x, x + stroke, mid);
+        }
+        canvas.TextOut(x + stroke + gap, y, s->Title());
+        right = std::max(right, x + w);
+        x += w + 2 * gap;
+    }
+    legend_->LegendRect = TRect{PlotRect.Left, PlotRect.Top, right, y + h};
+    PlotRect.Top = y + h + gap;
+    RecalcPlotSize();
 }
 
 void TCustomChart::DrawTitle(TChartTitle& title, bool atTop)

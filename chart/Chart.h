@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "chart/ChartDecorations.h"
 #include "chart/ChartPanel.h"
@@ -70,6 +71,8 @@ public:
     TChartWall& LeftWall() { return *leftWall_; }
     TChartWall& BottomWall() { return *bottomWall_; }
     TChartLegend& Legend() { return *legend_; }
+    // The series the legend names, in its order (see TChartLegend).
+    std::vector<TChartSeries*> LegendSeries() const;
 
     // The back wall's pen.
     TChartPen& Frame() { return backWall_->Pen(); }
@@ -159,6 +162,7 @@ protected:
 
 private:
     void DrawTitle(TChartTitle& title, bool atTop);
+    void DrawLegend();
     void StartDrag(TMouseButton button, int x, int y);
     void ZoomToDrag();
     bool ScrollAxis(TCustomChartAxis& axis, int from, int to);

@@ -131,13 +131,20 @@ private:
     bool visible_ = true;
 };
 
-// The legend's settings. The legend is not drawn yet; Visible decides whether
-// the titles are drawn alone.
+// The legend: while Visible, one entry per active series that is shown in
+// the legend and has a title, in the series' order, each a short stroke of
+// the series' line followed by its title in the legend's font. The entries
+// run in rows across the top of the plot, under the title, and the plot
+// gives up the rows' height. Without such a series the legend draws nothing
+// and takes no room, so a chart whose series have no titles is drawn as
+// before.
 class TChartLegend : public TChartFontObject {
 public:
     explicit TChartLegend(TCustomChartPanel* parent) : TChartFontObject(parent) {}
     bool Visible() const { return visible_; }
     void SetVisible(bool value) { Store(visible_, value); }
+    // Where the legend was last drawn; empty when it drew nothing.
+    TRect LegendRect;
 
 private:
     bool visible_ = true;

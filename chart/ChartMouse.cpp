@@ -119,7 +119,10 @@ template <class F> void TCustomChart::Guard(F&& body)
 TChartClickedPart TCustomChart::ClickedPart(int x, int y)
 {
     TChartClickedPart part;
-    // The legend is never drawn here, so it has no rectangle to hit.
+    // The legend as drawn last; empty when it drew nothing.
+    const TRect& legend = Legend().LegendRect;
+    if (legend.Right > legend.Left && x >= legend.Left && x < legend.Right && y >= legend.Top && y < legend.Bottom)
+        return {cpLegend, -1, nullptr, nullptr};
     for (int i = SeriesCount() - 1; i >= 0; --i) {
         TChartSeries& s = Series(i);
         if (!s.Active())

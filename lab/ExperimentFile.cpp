@@ -46,9 +46,27 @@ const char* ClaveReferencia(TipoReferencia t)
     return "";
 }
 
+// Lesions are written only when there are some, so a file without them is
+// byte for byte what it was before they existed.
+QJsonObject JsonLesiones(const Lesions& l)
+{
+    QJsonArray apagadas;
+    for (int j = 0; j < 64; ++j)
+        if ((l.apagadas >> j) & 1u)
+            apagadas.append(j);
+    return QJsonObject{{"apagadas", apagadas},
+                       {"escala", l.escala},
+                       {"ruido", l.ruido},
+                       {"semilla", static_cast<double>(l.semilla)},
+                       {"bits", l.bits}};
+}
+
 QJsonObject JsonControlador(const AjustesControlador& c)
 {
-    return QJsonObject{{"tipo", ClaveControlador(c.tipo)}, {"kp", c.pid.kp}, {"ki", c.pid.ki}, {"kd", c.pid.kd}};
+    QJsonObject o{{"tipo", ClaveControlador(c.tipo)}, {"kp", c.pid.kp}, {"ki", c.pid.ki}, {"kd", c.pid.kd}};
+    if (c.lesiones != Lesions{})
+        o.insert("lesiones", JsonLesiones(c.lesiones));
+    return o;
 }
 
 // --- Reading: each accessor names the field it refuses. ---
@@ -118,6 +136,26 @@ private:
     std::string ruta_;
 };
 
+// The ranges are the network's own (ComprobarLesiones, at the end); here
+// only what a double cannot hold exactly is refused.
+Lesions LeerLesiones(const Objeto& o)
+{
+    Lesions l;
+    if (o.Tiene("apagadas")) {
+        for (const QJsonValue& v : o.Lista("apagadas")) {
+            const double d = v.toDouble(-1);
+            if (!v.isDouble() || !(d >= 0 && d <= 63) || std::floor(d) != d)
+                Falla("cada neurona de " + o.Campo("apagadas") + " debe ser un entero entre 0 y 63");
+            l.apagadas |= uint64_t{1} << static_cast<int>(d);
+        }
+    }
+    l.escala = o.Numero("escala", l.escala);
+    l.ruido = o.Numero("ruido", l.ruido);
+    l.semilla = static_cast<uint64_t>(o.Entero("semilla", 0, 0, static_cast<int64_t>(kSemillaMaxima)));
+    l.bits = static_cast<int32_t>(o.Entero("bits", 0, 0, 32));
+    return l;
+}
+
 AjustesControlador LeerControlador(const Objeto& o)
 {
     AjustesControlador c;
@@ -133,6 +171,8 @@ AjustesControlador LeerControlador(const Objeto& o)
     c.pid.kp = o.Numero("kp", c.pid.kp);
     c.pid.ki = o.Numero("ki", c.pid.ki);
     c.pid.kd = o.Numero("kd", c.pid.kd);
+    if (o.Tiene("lesiones"))
+        c.lesiones = LeerLesiones(o.Hijo("lesiones"));
     return c;
 }
 

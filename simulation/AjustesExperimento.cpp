@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "simulation/AjustesExperimento.h"
 
+#include "controller/Lesion.h"
 #include "text/NumberText.h"
 
 #include <cmath>
@@ -54,6 +55,20 @@ void ComprobarGananciasPid(const GananciasPid& g)
     Rango(g.kp, 0, 1000, "Kp");
     Rango(g.ki, 0, 1000, "Ki");
     Rango(g.kd, 0, 1000, "Kd");
+}
+
+void ComprobarLesiones(const Lesions& lesiones)
+{
+    if (lesiones.semilla > kSemillaMaxima)
+        throw AjusteInvalido("La semilla de las lesiones debe estar entre 0 y 9007199254740991");
+    if (lesiones == Lesions{})
+        return;
+    // The network's construction holds the ranges; building it is cheap.
+    try {
+        Construir_red_lesionada(lesiones);
+    } catch (const std::invalid_argument& e) {
+        throw AjusteInvalido(e.what());
+    }
 }
 
 void ComprobarRuido(const AjustesRuido& ruido)
@@ -121,8 +136,11 @@ void ComprobarEvento(const Evento& e)
 void ComprobarAjustes(const AjustesExperimento& a)
 {
     ComprobarGananciasPid(a.controlador.pid);
-    if (a.comparar)
+    ComprobarLesiones(a.controlador.lesiones);
+    if (a.comparar) {
         ComprobarGananciasPid(a.comparar->pid);
+        ComprobarLesiones(a.comparar->lesiones);
+    }
     ComprobarAmortiguamiento(a.brazo.amortiguamiento);
     ComprobarGravedad(a.brazo.gravedad);
     ComprobarFuerzaMaxima(a.brazo.fuerza_maxima);

@@ -80,6 +80,8 @@ void ComprobarAmortiguamiento(double valor);
 void ComprobarGravedad(double valor);
 void ComprobarFuerzaMaxima(const std::optional<double>& valor);
 void ComprobarGananciasPid(const GananciasPid& g);
+// The lesions' own ranges, and a seed that a file can hold.
+void ComprobarLesiones(const Lesions& lesiones);
 void ComprobarRuido(const AjustesRuido& ruido);
 void ComprobarEmpujon(double grados_por_segundo);
 void ComprobarReferencia(const ProgramaReferencia& programa);

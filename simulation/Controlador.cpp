@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "simulation/Controlador.h"
 
-#include "controller/StoredController.h"
+#include "controller/Lesion.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,9 +14,12 @@ constexpr double kPeriodo = 0.05;
 
 // The main window's controller: the forward pass writes the neurons' net
 // inputs and outputs, so it runs on a scratch copy swapped in on Confirmar.
+// Without lesions the network is the stored one, bit for bit.
 class ControladorRed final : public Controlador {
 public:
-    ControladorRed() : red_(Construir_red_almacenada()), scratch_(std::make_unique<red>(*red_)) {}
+    explicit ControladorRed(const Lesions& lesiones)
+        : red_(Construir_red_lesionada(lesiones)), scratch_(std::make_unique<red>(*red_))
+    {}
 
     float Calcular(float posicion, float velocidad, float referencia, bool) override
     {
@@ -25,6 +28,7 @@ public:
         return static_cast<float>(scratch_->Capa(1).Neurona(0).Salida());
     }
     void Confirmar() override { std::swap(red_, scratch_); }
+    const red* Red() const override { return red_.get(); }
 
 private:
     std::unique_ptr<red> red_;
@@ -95,7 +99,7 @@ const char* NombreControlador(TipoControlador tipo)
 std::unique_ptr<Controlador> CrearControlador(const AjustesControlador& ajustes, std::optional<double> limite)
 {
     switch (ajustes.tipo) {
-    case TipoControlador::Red: return std::make_unique<ControladorRed>();
+    case TipoControlador::Red: return std::make_unique<ControladorRed>(ajustes.lesiones);
     case TipoControlador::Pid: return std::make_unique<ControladorPid>(ajustes.pid, limite);
     case TipoControlador::Ninguno: return std::make_unique<SinControl>();
     }

@@ -5,6 +5,7 @@
 // asks for the force first and confirms it only when the whole tick has
 // succeeded, so a failing tick leaves a controller's state as it was.
 
+#include "controller/Lesion.h"
 #include "controller/red.h"
 
 #include <memory>
@@ -26,6 +27,16 @@ struct GananciasPid {
 struct AjustesControlador {
     TipoControlador tipo = TipoControlador::Red;
     GananciasPid pid;
+    // Damage to the network, read only when tipo is Red. The default is none,
+    // which builds the stored network bit for bit.
+    Lesions lesiones;
+
+    // Spelled out so that {tipo, pid} keeps reading as it did before the
+    // lesions came, without a missing-initializer warning at every use.
+    AjustesControlador() = default;
+    AjustesControlador(TipoControlador t, const GananciasPid& g = {}, const Lesions& l = {})
+        : tipo(t), pid(g), lesiones(l)
+    {}
     bool operator==(const AjustesControlador&) const = default;
 };
 
@@ -40,12 +51,16 @@ public:
     virtual float Calcular(float posicion, float velocidad, float referencia, bool inicio) = 0;
     // Makes the state of the last Calcular the current one.
     virtual void Confirmar() = 0;
+    // The network it runs, for the X-ray to read; null for the others.
+    virtual const red* Red() const { return nullptr; }
     // What the controller carries from one tick to the next (the PID's
     // integral); empty when the force depends on the present reading alone.
     virtual std::span<const double> Memoria() const { return {}; }
 };
 
 // `limite`: the arm's force limit when it has one, for the PID's anti-windup.
+// A network with lesions out of range throws std::invalid_argument with the
+// lesion's Spanish text.
 std::unique_ptr<Controlador> CrearControlador(const AjustesControlador& ajustes, std::optional<double> limite);
 
 } // namespace nc

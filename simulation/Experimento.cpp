@@ -138,6 +138,27 @@ std::optional<StepFigures> Experimento::FigurasTramo(bool gemelo) const
     return MeasureStep(posiciones, static_cast<double>(kPeriodo));
 }
 
+LecturaRayosX Experimento::RayosXLado(const Lado& lado, const AjustesControlador& ajustes) const
+{
+    if (muestra_ > 0)
+        return LeerRayosX(*lado.controlador, ajustes, lado.leida, lado.fuerza, ajustes_.brazo);
+    const EstadoLeido reposo{0.0f, 0.0f,
+                             static_cast<float>(GradosReferencia(ajustes_.referencia, 0) * kGradosARadianes)};
+    return LeerRayosX(*lado.controlador, ajustes, reposo, 0.0f, ajustes_.brazo);
+}
+
+LecturaRayosX Experimento::RayosX() const
+{
+    return RayosXLado(principal_, ajustes_.controlador);
+}
+
+std::optional<LecturaRayosX> Experimento::RayosXGemelo() const
+{
+    if (!gemelo_ || !ajustes_.comparar)
+        return std::nullopt;
+    return RayosXLado(*gemelo_, *ajustes_.comparar);
+}
+
 SalidaBrazo Experimento::PasoBrazo(Lado& lado, bool inicio, float referencia, const Perturbacion& p) const
 {
     float x = lado.estado.posicion;
@@ -163,6 +184,7 @@ SalidaBrazo Experimento::PasoBrazo(Lado& lado, bool inicio, float referencia, co
     s.inicio = {x, v};
     s.posicion_grados = static_cast<float>(posicion_grados);
     s.velocidad_grados = static_cast<float>(velocidad_grados);
+    s.leida = {leida_x, leida_v, referencia};
     s.fuerza = lado.controlador->Calcular(leida_x, leida_v, referencia, inicio);
     const float aplicada = brazo_.FuerzaAplicada(s.fuerza, ajustes_.carga);
     s.estado = p.mano ? EstadoBrazo{x, v} : brazo_.Integrar(x, v, aplicada);
@@ -234,6 +256,8 @@ SalidaPaso Experimento::Paso()
     auto confirmar = [&](Lado& lado, const SalidaBrazo& s) {
         lado.controlador->Confirmar();
         lado.estado = s.estado;
+        lado.leida = s.leida;
+        lado.fuerza = s.fuerza;
         if (tramo_nuevo)
             lado.tramo.clear();
         if (escalonada)

@@ -14,6 +14,7 @@
 #include "simulation/AjustesExperimento.h"
 #include "simulation/Brazo.h"
 #include "simulation/Controlador.h"
+#include "simulation/RayosX.h"
 #include "simulation/Ruido.h"
 #include "simulation/StepFigures.h"
 
@@ -32,6 +33,7 @@ struct SalidaBrazo {
     float velocidad_grados = 0; // and velocity, rounded to single
     float fuerza = 0;           // the controller's force, as its read-out shows it
     EstadoBrazo estado{};       // the state at the sample's end, radians
+    EstadoLeido leida{};        // what the controller read: noisy state and reference
 };
 
 struct SalidaPaso {
@@ -47,6 +49,8 @@ struct LadoExperimento {
     std::unique_ptr<Controlador> controlador;
     EstadoBrazo estado{0.0f, 0.0f};
     std::vector<float> tramo; // plotted positions of the current segment
+    EstadoLeido leida{};      // what the controller read on the last tick
+    float fuerza = 0.0f;      // and the force it gave
 };
 
 class Experimento {
@@ -103,8 +107,16 @@ public:
     // steps.
     std::optional<StepFigures> FigurasTramo(bool gemelo = false) const;
 
+    // The X-ray of the arm's controller (or its twin's) at the state the last
+    // tick read, computed now with the present controller and arm settings,
+    // so that a lesion shows before the next tick. Before a run's first tick,
+    // at rest with the reference of sample 0. Throws like NetworkXray::Read.
+    LecturaRayosX RayosX() const;
+    std::optional<LecturaRayosX> RayosXGemelo() const;
+
 private:
     using Lado = LadoExperimento;
+    LecturaRayosX RayosXLado(const Lado& lado, const AjustesControlador& ajustes) const;
     // What acts on an arm during one tick besides its controller, in radians.
     struct Perturbacion {
         std::optional<long double> empujon; // added to the velocity

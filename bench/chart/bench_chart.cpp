@@ -8,8 +8,10 @@
 
 #include "chart/Chart.h"
 #include "chart/ChartDevice.h"
+#include "ui/LabChart.h"
 #include "ui/ResponseChart.h"
 
+#include <chrono>
 #include <cmath>
 #include <random>
 
@@ -197,6 +199,82 @@ BENCHMARK(BM_PaintResponse)
 BENCHMARK(BM_PaintResponse)
     ->ArgsProduct({{10000000, 100000000}, {0, 1}, {0, 1}})
     ->ArgNames({"n", "kind", "large"})
+    ->Unit(benchmark::kMillisecond);
+
+// The laboratory's chart at 1920x1080 with four curves of n points (no twin:
+// position, reference, force, error; the run of BM_PaintResponse's step), or
+// with a twin, seven (its position, force and error beside them),
+// against the window's chart at 1280x720 with its two curves of n points
+// (BM_PaintResponse's kind 0, large), the two paints taken in turns in the
+// same run so that both see the same machine. The time reported is the lab
+// chart's paint (both panels, axes rescaled, curves drawn, copies); the
+// "ratio" counter is its total over the window chart's.
+void BM_PaintLabChart(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const bool twin = state.range(1) == 1;
+    const double tau = n / 20.0;
+    auto position = [&](int i) {
+        return i < n / 2 ? 30 * (1 - std::exp(-i / tau)) : 30 + 30 * (1 - std::exp(-(i - n / 2) / tau));
+    };
+    nc::TChart window;
+    window.SetBounds(0, 0, 1280, 720);
+    nc::TFastLineSeries* series1 = nullptr;
+    nc::TFastLineSeries* series2 = nullptr;
+    nc::ConfigureResponseChart(window, series1, series2);
+    nc::TLabChart lab;
+    lab.resize(1920, 1080);
+    if (twin)
+        lab.SetNombres("Red neuronal", "PID");
+    lab.setAttribute(Qt::WA_DontShowOnScreen);
+    lab.show();
+    for (int i = 0; i < n; ++i) {
+        const double p = position(i);
+        const double r = i < n / 2 ? 30 : 60;
+        series1->AddPoint(i, p);
+        series2->AddPoint(i, r);
+        nc::MuestraLab m;
+        m.muestra = i;
+        m.posicion = static_cast<float>(p);
+        m.referencia = static_cast<float>(r);
+        m.fuerza = static_cast<float>(20 * (r - p) / 30 - 3);
+        if (twin) {
+            m.posicion_gemelo = static_cast<float>(p + 0.5 * std::sin(i * 1e-3));
+            m.fuerza_gemelo = static_cast<float>(m.fuerza + 1);
+        }
+        lab.Agregar(m);
+    }
+    nc::TChart* panels[] = {lab.PanelPosicion(), lab.PanelFuerza()};
+    // As BM_PaintResponse: the first paint folds the appended values in.
+    window.Paint();
+    for (nc::TChart* panel : panels)
+        panel->Paint();
+    using Clock = std::chrono::steady_clock;
+    Clock::duration labTotal{};
+    Clock::duration windowTotal{};
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        for (nc::TChart* panel : panels) {
+            panel->Invalidate();
+            panel->Paint();
+        }
+        const auto t1 = Clock::now();
+        window.Invalidate();
+        window.Paint();
+        const auto t2 = Clock::now();
+        labTotal += t1 - t0;
+        windowTotal += t2 - t1;
+        state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+    }
+    state.counters["ratio"]
+        = std::chrono::duration<double>(labTotal).count() / std::chrono::duration<double>(windowTotal).count();
+    state.counters["window_ms"] = benchmark::Counter(std::chrono::duration<double, std::milli>(windowTotal).count()
+                                                     / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_PaintLabChart)
+    ->ArgsProduct({{1000000}, {0, 1}})
+    ->ArgNames({"n", "twin"})
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

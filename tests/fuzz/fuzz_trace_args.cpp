@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             return 0;
     // Long runs say nothing new about argument handling: keep each input quick.
     // The sample counts follow the reference of each pair, after --resumen
-    // when it leads.
-    const size_t first_count = args[0] == "--resumen" ? 2 : 1;
+    // or --rayos when one leads.
+    const size_t first_count = args[0] == "--resumen" || args[0] == "--rayos" ? 2 : 1;
     for (size_t i = first_count; i < args.size(); i += 2)
         if (args[i].size() > 3)
             return 0;

@@ -2,9 +2,11 @@
 #include "tools/trace/Trace.h"
 
 #include "simulation/ControlLoop.h"
+#include "simulation/RayosX.h"
 #include "tools/trace/TraceExperiment.h"
 #include "tools/trace/TraceMapa.h"
 #include "tools/trace/TraceSummary.h"
+#include "tools/trace/TraceXray.h"
 
 #include <charconv>
 #include <cstdint>
@@ -13,8 +15,8 @@
 
 namespace nc {
 
-const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen] [REFERENCIA MUESTRAS]...\n"
-                                "  o:  neurocontrol-trace [--resumen] --experimento FICHERO [MUESTRAS]\n"
+const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen | --rayos] [REFERENCIA MUESTRAS]...\n"
+                                "  o:  neurocontrol-trace [--resumen | --rayos] --experimento FICHERO [MUESTRAS]\n"
                                 "  o:  neurocontrol-trace --mapa [OPCION VALOR]...\n"
                                 "  o:  neurocontrol-trace --help | --version\n"
                                 "\n"
@@ -36,6 +38,13 @@ const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen] [REFERENCIA
                                 "               referencia, fuerza_exacta (9 cifras) y, si compara dos\n"
                                 "               controladores, las columnas del segundo brazo (_2); el\n"
                                 "               resumen da una línea por tramo y brazo\n"
+                                "  --rayos      añade al final de cada línea la radiografía del controlador\n"
+                                "               en el estado que leyó: las salidas de las ocho neuronas\n"
+                                "               ocultas (oculta_0 a oculta_7, \"-\" si no es la red), las\n"
+                                "               ganancias du_dposicion, du_dvelocidad y du_dreferencia, los\n"
+                                "               autovalores del lazo linealizado (re_1, im_1, re_2, im_2), wn\n"
+                                "               y zeta (\"-\" si no oscila) y estable (1 o 0), con 9 cifras;\n"
+                                "               con --experimento, también las del segundo brazo (_2)\n"
                                 "  --mapa       el mapa de competencia del laboratorio: cada referencia de 0 a\n"
                                 "               360 (de 5 en 5) frente a una magnitud, una línea por celda:\n"
                                 "               valor, referencia, clase (establece, sobreimpulso, lenta o\n"
@@ -57,6 +66,8 @@ const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen] [REFERENCIA
                                 "2 argumentos mal formados.\n";
 
 namespace {
+
+constexpr long double kGradosARadianes = 0.017453292519943295769L;
 
 // Collects what one tick shows.
 class TraceView final : public ControlView {
@@ -101,7 +112,12 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (!args.empty() && args[0] == "--mapa")
         return RunMapTrace(std::vector<std::string>(args.begin() + 1, args.end()), out, err, format);
     const bool resumen = !args.empty() && args[0] == "--resumen";
-    std::vector<std::string> pairs(args.begin() + (resumen ? 1 : 0), args.end());
+    const bool rayos = !args.empty() && args[0] == "--rayos";
+    std::vector<std::string> pairs(args.begin() + (resumen || rayos ? 1 : 0), args.end());
+    if (rayos && !pairs.empty() && pairs[0] == "--resumen") {
+        err << kTraceUsage;
+        return 2;
+    }
     if (!pairs.empty() && pairs[0] == "--experimento") {
         int64_t samples = 0;
         if ((pairs.size() != 2 && pairs.size() != 3) || (pairs.size() == 3 && !ParseSamples(pairs[2], samples))) {
@@ -109,7 +125,7 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
             return 2;
         }
         return RunExperimentTrace(pairs[1], pairs.size() == 3 ? std::optional<int64_t>(samples) : std::nullopt, resumen,
-                                  out, err, format);
+                                  out, err, format, rayos);
     }
     if (pairs.empty())
         pairs = {"30", "100"};
@@ -133,11 +149,22 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
     ControlLoop loop(format);
     TraceView view;
     loop.Inicializar(view);
-    out << "muestra\ttiempo\tposicion\tvelocidad\tfuerza\tangulo\tposicion_rad\tvelocidad_rad\n";
+    out << "muestra\ttiempo\tposicion\tvelocidad\tfuerza\tangulo\tposicion_rad\tvelocidad_rad";
+    if (rayos)
+        CabeceraRayos(out, "");
+    out << '\n';
     for (const auto& [reference, samples] : runs) {
         for (int64_t k = 0; k < samples; ++k) {
+            std::optional<LecturaRayosX> lectura;
             try {
+                // The state the tick reads: from rest on the first sample.
+                const bool inicio = loop.muestra() == 0;
+                EstadoLeido leido{inicio ? 0.0f : loop.posicion(), inicio ? 0.0f : loop.velocidad(), 0.0f};
                 loop.Paso(reference, view);
+                if (rayos) {
+                    leido.referencia = static_cast<float>(StrToFloat(reference, format) * kGradosARadianes);
+                    lectura = RayosXRed(*loop.Red(), 0, leido, ParametrosBrazo{});
+                }
             } catch (const std::exception& e) {
                 out.flush();
                 err << e.what() << '\n';
@@ -145,7 +172,10 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
             }
             out << loop.muestra() << '\t' << view.tiempo << '\t' << view.posicion << '\t' << view.velocidad << '\t'
                 << view.fuerza << '\t' << Digits(loop.angulo_animacion(), 17) << '\t' << Digits(loop.posicion(), 9)
-                << '\t' << Digits(loop.velocidad(), 9) << '\n';
+                << '\t' << Digits(loop.velocidad(), 9);
+            if (lectura)
+                ColumnasRayos(out, *lectura);
+            out << '\n';
         }
     }
     return 0;

@@ -3,6 +3,7 @@
 
 #include "lab/ExperimentFile.h"
 #include "simulation/Experimento.h"
+#include "tools/trace/TraceXray.h"
 
 #include <charconv>
 #include <exception>
@@ -49,7 +50,7 @@ void LineaResumen(std::ostream& out, int brazo, int tramo, long double referenci
 } // namespace
 
 int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras, bool resumen, std::ostream& out,
-                       std::ostream& err, const NumberFormat& format)
+                       std::ostream& err, const NumberFormat& format, bool rayos)
 {
     try {
         const ExperimentoGuardado guardado = CargarExperimento(ruta);
@@ -84,6 +85,11 @@ int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras,
                "fuerza_exacta";
         if (gemelo)
             out << "\tposicion_2\tvelocidad_2\tfuerza_2\tposicion_rad_2\tvelocidad_rad_2\tfuerza_exacta_2";
+        if (rayos) {
+            CabeceraRayos(out, "");
+            if (gemelo)
+                CabeceraRayos(out, "_2");
+        }
         out << '\n';
         for (int64_t k = 0; k < total; ++k) {
             const SalidaPaso s = lab.Paso();
@@ -93,6 +99,11 @@ int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras,
             if (s.gemelo) {
                 Columnas(out, *s.gemelo, format, false);
                 out << '\t' << Digits(s.gemelo->fuerza, 9);
+            }
+            if (rayos) {
+                ColumnasRayos(out, lab.RayosX());
+                if (const std::optional<LecturaRayosX> g = lab.RayosXGemelo())
+                    ColumnasRayos(out, *g);
             }
             out << '\n';
         }

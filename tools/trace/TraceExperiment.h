@@ -13,10 +13,11 @@
 
 namespace nc {
 
-// Replays the file for `muestras` samples (the file's own count when empty).
+// Replays the file for `muestras` samples (the file's own count when empty);
+// `rayos` adds the X-ray columns of each arm (TraceXray.h) to the trace.
 // Returns 0, or 1 when the file is refused or a step fails (one message on
 // err; the lines of the samples before it already written).
 int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras, bool resumen, std::ostream& out,
-                       std::ostream& err, const NumberFormat& format);
+                       std::ostream& err, const NumberFormat& format, bool rayos = false);
 
 } // namespace nc

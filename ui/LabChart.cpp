@@ -1,0 +1,396 @@
+// SPDX-License-Identifier: MIT
+#include "ui/LabChart.h"
+
+#include "ui/ErrorBox.h"
+#include "ui/ResponseFile.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QVBoxLayout>
+
+#include <string>
+
+namespace nc {
+namespace {
+
+// Colours as 0x00BBGGRR. Each twin curve is its arm's colour washed out, so
+// that the pair reads as one quantity and the main controller stands out.
+constexpr TColor kAzul = 0xB5561F;        // position
+constexpr TColor kAzulClaro = 0xE5B27F;   // twin's position
+constexpr TColor kGrisOscuro = 0x202020;  // reference, dashed
+constexpr TColor kRojo = 0x2B2BC8;        // force
+constexpr TColor kRojoClaro = 0x8C8CF0;   // twin's force
+constexpr TColor kVerde = 0x2E8B1F;       // error
+constexpr TColor kVerdeClaro = 0x8CD086;  // twin's error
+constexpr TColor kMorado = 0x9C3D8E;      // force limit, dashed
+constexpr TColor kGrisRejilla = 0xDDDDDD; // grid
+
+// Pixel heights of the fonts: read from the back of a room on a projector.
+constexpr int kLetraEtiquetas = 17;
+constexpr int kLetraTitulos = 19;
+constexpr int kLetraLeyenda = 18;
+// Both left axes reserve this for their labels, so that the two plots start
+// at the same column and a sample lies on one vertical line through both.
+constexpr int kAnchoEtiquetas = 6 * kLetraEtiquetas;
+constexpr int kMargenCurvas = 8;
+
+void SetFont(TFont& font, int pixels, TFontStyles style = 0)
+{
+    font.SetName("Arial");
+    font.SetHeight(-pixels);
+    font.SetColor(clBlack);
+    font.SetStyle(style);
+}
+
+void ConfigureAxis(TChartAxis& axis, const std::string& caption)
+{
+    axis.SetAutomatic(true);
+    axis.Grid().SetColor(kGrisRejilla);
+    axis.Grid().SetStyle(psSolid);
+    axis.Ticks().SetColor(clBlack);
+    axis.MinorTicks().SetVisible(false);
+    axis.Title().SetCaption(caption);
+    SetFont(axis.Title().Font(), kLetraTitulos, fsBold);
+    SetFont(axis.LabelsFont(), kLetraEtiquetas);
+}
+
+void ConfigurePanel(TChart& chart, const std::string& vertical, const std::string& horizontal)
+{
+    chart.SetView3D(false);
+    // The panel's white shows through the plot: a solid back wall would fill
+    // the plot a second time on every paint.
+    chart.SetColor(clWhite);
+    chart.SetBevelOuter(bvNone);
+    chart.Frame().SetColor(clBlack);
+    chart.Gradient().SetVisible(false);
+    chart.Title().SetVisible(false);
+    chart.SetMarginLeft(1);
+    chart.SetMarginRight(2);
+    chart.Legend().SetVisible(true);
+    SetFont(chart.Legend().Font(), kLetraLeyenda);
+    ConfigureAxis(chart.LeftAxis(), vertical);
+    chart.LeftAxis().SetLabelsSize(kAnchoEtiquetas);
+    ConfigureAxis(chart.BottomAxis(), horizontal);
+    chart.setFocusPolicy(Qt::StrongFocus);
+}
+
+TFastLineSeries* AddCurve(TChart& chart, TColor color, TPenStyle style)
+{
+    auto* s = chart.AddSeries<TFastLineSeries>();
+    s->SetSeriesColor(color);
+    s->LinePen().SetStyle(style);
+    s->Marks().SetVisible(false);
+    s->XValues().SetOrder(loAscending);
+    s->YValues().SetOrder(loNone);
+    // The curves' ends clear of the plot's outline by a few pixels, so that
+    // a settled reference or a force limit at an end of the axis is not
+    // lost on the frame.
+    s->SetVerticalMargins(kMargenCurvas, kMargenCurvas);
+    return s;
+}
+
+// Qt's own save dialog, as the main window's: its texts come from Qt's
+// Spanish catalogue.
+QString AskWithQtDialog(QWidget* parent, const QString& title, const QString& suggested, const QString& filter)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(QFileInfo(suggested).suffix());
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+TLabChart::TLabChart(QWidget* parent) : QWidget(parent)
+{
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setChildrenCollapsible(false);
+    posicion_ = new TChart(splitter_);
+    fuerza_ = new TChart(splitter_);
+    posicion_->setObjectName(QStringLiteral("PanelPosicion"));
+    fuerza_->setObjectName(QStringLiteral("PanelFuerza"));
+    // The position is what the audience follows: the upper panel is taller.
+    splitter_->setStretchFactor(0, 3);
+    splitter_->setStretchFactor(1, 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter_);
+
+    // The time's title once, under the lower panel; both keep their labels.
+    ConfigurePanel(*posicion_, "Posici\xC3\xB3n (Grados)", "");
+    ConfigurePanel(*fuerza_, "Fuerza \xC2\xB7 Error (Grados)", "Tiempo (s)");
+    curvas_.posicion = AddCurve(*posicion_, kAzul, psSolid);
+    curvas_.posicion_gemelo = AddCurve(*posicion_, kAzulClaro, psSolid);
+    curvas_.referencia = AddCurve(*posicion_, kGrisOscuro, psDash);
+    curvas_.fuerza = AddCurve(*fuerza_, kRojo, psSolid);
+    curvas_.fuerza_gemelo = AddCurve(*fuerza_, kRojoClaro, psSolid);
+    curvas_.error = AddCurve(*fuerza_, kVerde, psSolid);
+    curvas_.error_gemelo = AddCurve(*fuerza_, kVerdeClaro, psSolid);
+    curvas_.limite_superior = AddCurve(*fuerza_, kMorado, psDash);
+    curvas_.limite_inferior = AddCurve(*fuerza_, kMorado, psDash);
+    curvas_.limite_inferior->SetShowInLegend(false);
+    curvas_.limite_superior->SetTitle("L\xC3\xADmite de fuerza");
+
+    CreateMenu();
+    WirePanel(*posicion_, *fuerza_);
+    WirePanel(*fuerza_, *posicion_);
+    SetNombres(QStringLiteral("Red neuronal"), std::nullopt);
+    UpdateLimits();
+}
+
+void TLabChart::CreateMenu()
+{
+    Menu = new QMenu(this);
+    Menu->setObjectName(QStringLiteral("MenuGraficaLab"));
+    GuardarImagen1 = Menu->addAction(QStringLiteral("Guardar imagen…"));
+    GuardarDatos1 = Menu->addAction(QStringLiteral("Guardar datos…"));
+    CopiarImagen1 = Menu->addAction(QStringLiteral("Copiar imagen"));
+    Menu->addSeparator();
+    DeshacerZoom1 = Menu->addAction(QStringLiteral("Deshacer zoom"));
+    connect(GuardarImagen1, &QAction::triggered, this, &TLabChart::GuardarImagenClick);
+    connect(GuardarDatos1, &QAction::triggered, this, &TLabChart::GuardarDatosClick);
+    connect(CopiarImagen1, &QAction::triggered, this, &TLabChart::CopiarImagenClick);
+    connect(DeshacerZoom1, &QAction::triggered, this, &TLabChart::DeshacerZoomClick);
+    // The menu key reaches a panel with the focus as a context request;
+    // Shift+F10 is the other key for it, at the panel with the focus.
+    auto* abrir = new QAction(this);
+    abrir->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    abrir->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(abrir);
+    connect(abrir, &QAction::triggered, this, [this] {
+        TChart& panel = fuerza_->hasFocus() ? *fuerza_ : *posicion_;
+        ContextPopup(panel, panel.width() / 2, panel.height() / 2);
+    });
+    carpeta_guardado_ = QDir::currentPath();
+    AskSaveFileName = [this](const QString& title, const QString& suggested, const QString& filter) {
+        return AskWithQtDialog(this, title, suggested, filter);
+    };
+}
+
+void TLabChart::WirePanel(TChart& panel, TChart& other)
+{
+    panel.OnError = [](const std::exception& e) { ShowError(QString::fromUtf8(e.what())); };
+    panel.OnContextPopup = [this, &panel](int x, int y) { ContextPopup(panel, x, y); };
+    panel.OnHint
+        = [this, &panel](int x, int y) { return LabHint(panel, Columns(&panel), x, y, NumberFormat::System()); };
+    panel.OnZoom = [this, &other](TCustomChart& from) { FollowX(static_cast<TChart&>(from), other); };
+    panel.OnScroll = [this, &other](TCustomChart& from) { FollowX(static_cast<TChart&>(from), other); };
+    panel.OnUndoZoom = [this, &other](TCustomChart& from) { UndoBoth(static_cast<TChart&>(from), other); };
+}
+
+// The other panel's X axis is set, not zoomed: its vertical axes keep
+// following its own data, and its undo comes through UndoBoth.
+void TLabChart::FollowX(TChart& from, TChart& to)
+{
+    if (linking_)
+        return;
+    linking_ = true;
+    FixRange(to.BottomAxis(), from.BottomAxis().Maximum(), from.BottomAxis().Minimum());
+    linking_ = false;
+}
+
+void TLabChart::UndoBoth(TChart& from, TChart& to)
+{
+    if (linking_)
+        return;
+    linking_ = true;
+    to.UndoZoom();
+    // A panel that only followed saved nothing: its X axis is given back
+    // here, and so is that of one zoomed after it followed.
+    from.BottomAxis().SetAutomatic(true);
+    to.BottomAxis().SetAutomatic(true);
+    linking_ = false;
+}
+
+bool TLabChart::Zoomed() const
+{
+    return !posicion_->NothingSaved() || !fuerza_->NothingSaved() || !posicion_->BottomAxis().Automatic()
+        || !fuerza_->BottomAxis().Automatic();
+}
+
+void TLabChart::Limpiar()
+{
+    for (TChart* panel : {posicion_, fuerza_})
+        for (int i = 0; i < panel->SeriesCount(); ++i)
+            panel->Series(i).ClearPoints();
+    UpdateLimits();
+    posicion_->UndoZoom();
+}
+
+void TLabChart::SetNombres(const QString& principal, const std::optional<QString>& gemelo)
+{
+    principal_ = principal;
+    gemelo_ = gemelo;
+    const bool twin = gemelo.has_value();
+    curvas_.posicion_gemelo->SetActive(twin);
+    curvas_.fuerza_gemelo->SetActive(twin);
+    curvas_.error_gemelo->SetActive(twin);
+    UpdateTitles();
+}
+
+void TLabChart::UpdateTitles()
+{
+    const auto named = [](const char* what, const QString& who) {
+        return (QString::fromUtf8(what) + QStringLiteral(" (") + who + u')').toStdString();
+    };
+    curvas_.posicion->SetTitle(named("Posici\xC3\xB3n", principal_));
+    curvas_.fuerza->SetTitle(named("Fuerza", principal_));
+    curvas_.error->SetTitle(named("Error", principal_));
+    const QString twin = gemelo_.value_or(QString());
+    curvas_.posicion_gemelo->SetTitle(named("Posici\xC3\xB3n", twin));
+    curvas_.fuerza_gemelo->SetTitle(named("Fuerza", twin));
+    curvas_.error_gemelo->SetTitle(named("Error", twin));
+    curvas_.referencia->SetTitle("Referencia");
+}
+
+void TLabChart::Agregar(const MuestraLab& m)
+{
+    // The product is the rule the value list keeps without storing (first +
+    // i * step), so a run from sample 0 stores no X values.
+    const double x = static_cast<double>(m.muestra) * kSegundosPorMuestra;
+    const double referencia = m.referencia;
+    curvas_.posicion->AddPoint(x, m.posicion);
+    curvas_.referencia->AddPoint(x, referencia);
+    curvas_.fuerza->AddPoint(x, m.fuerza);
+    curvas_.error->AddPoint(x, referencia - static_cast<double>(m.posicion));
+    if (m.posicion_gemelo) {
+        curvas_.posicion_gemelo->AddPoint(x, *m.posicion_gemelo);
+        curvas_.error_gemelo->AddPoint(x, referencia - static_cast<double>(*m.posicion_gemelo));
+    }
+    if (m.fuerza_gemelo)
+        curvas_.fuerza_gemelo->AddPoint(x, *m.fuerza_gemelo);
+    if (limite_)
+        UpdateLimits();
+}
+
+void TLabChart::SetFuerzaMaxima(std::optional<double> limite)
+{
+    limite_ = limite;
+    curvas_.limite_superior->ClearPoints();
+    curvas_.limite_inferior->ClearPoints();
+    UpdateLimits();
+}
+
+// Each limit is a line of two points, from the run's first sample to its
+// last: a sample moves the second point, so the line costs nothing per
+// sample beyond that.
+void TLabChart::UpdateLimits()
+{
+    const bool shown = limite_.has_value() && curvas_.posicion->Count() > 0;
+    curvas_.limite_superior->SetActive(shown);
+    curvas_.limite_inferior->SetActive(shown);
+    if (!shown)
+        return;
+    const double first = curvas_.posicion->XValues().Value(0);
+    const double last = curvas_.posicion->XValues().LastValue();
+    for (auto [line, y] :
+         {std::pair{curvas_.limite_superior, *limite_}, std::pair{curvas_.limite_inferior, -*limite_}}) {
+        if (line->Count() == 2 && line->XValue(1) == last)
+            continue;
+        if (line->Count() == 0)
+            line->AddPoint(first, y);
+        if (line->Count() == 2)
+            line->Delete(1);
+        line->AddPoint(last, y);
+    }
+}
+
+std::vector<LabColumn> TLabChart::Columns(const TChart* panel) const
+{
+    const auto column = [](const char* nombre, const TFastLineSeries* s, const char* unidad) {
+        return LabColumn{nombre, s->Title(), unidad, s};
+    };
+    const char* grados = "\xC2\xBA";
+    std::vector<LabColumn> out;
+    const bool twin = gemelo_.has_value();
+    if (panel == nullptr || panel == posicion_) {
+        out.push_back(column("posicion", curvas_.posicion, grados));
+        if (twin)
+            out.push_back(column("posicion_gemelo", curvas_.posicion_gemelo, grados));
+        out.push_back(column("referencia", curvas_.referencia, grados));
+    }
+    if (panel == nullptr || panel == fuerza_) {
+        out.push_back(column("fuerza", curvas_.fuerza, ""));
+        if (twin)
+            out.push_back(column("fuerza_gemelo", curvas_.fuerza_gemelo, ""));
+        out.push_back(column("error", curvas_.error, grados));
+        if (twin)
+            out.push_back(column("error_gemelo", curvas_.error_gemelo, grados));
+    }
+    return out;
+}
+
+QImage TLabChart::Imagen() const
+{
+    // The splitter fills the widget; grabbing it renders at the widget's
+    // device pixel ratio.
+    return splitter_->grab().toImage();
+}
+
+void TLabChart::GuardarDatos(const QString& ruta) const
+{
+    const std::string text = LabTsv(Columns(nullptr));
+    SaveAtomically(ruta, [&](QIODevice& file) {
+        return file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+    });
+}
+
+// The menu opens without a loop of its own, so the run goes on while it is
+// open.
+void TLabChart::ContextPopup(TChart& panel, int x, int y)
+{
+    Guarded([&] {
+        DeshacerZoom1->setEnabled(Zoomed());
+        Menu->popup(panel.mapToGlobal(QPoint(x, y)));
+    });
+}
+
+QString TLabChart::AskPath(const QString& title, const QString& name, const QString& filter)
+{
+    const QString path = AskSaveFileName(title, QDir(carpeta_guardado_).filePath(name), filter);
+    if (!path.isEmpty())
+        carpeta_guardado_ = QFileInfo(path).absolutePath();
+    return path;
+}
+
+void TLabChart::GuardarDatosClick()
+{
+    Guarded([&] {
+        const QString path = AskPath(QStringLiteral("Guardar datos"), QStringLiteral("laboratorio.tsv"),
+                                     QStringLiteral("Datos separados por tabuladores (*.tsv)"));
+        if (!path.isEmpty())
+            GuardarDatos(path);
+    });
+}
+
+void TLabChart::GuardarImagenClick()
+{
+    Guarded([&] {
+        const QString path = AskPath(QStringLiteral("Guardar imagen"), QStringLiteral("laboratorio.png"),
+                                     QStringLiteral("Imagen PNG (*.png)"));
+        if (path.isEmpty())
+            return;
+        const QImage picture = Imagen();
+        SaveAtomically(path, [&](QIODevice& file) { return picture.save(&file, "PNG"); });
+    });
+}
+
+void TLabChart::CopiarImagenClick()
+{
+    Guarded([&] { QGuiApplication::clipboard()->setImage(Imagen()); });
+}
+
+void TLabChart::DeshacerZoomClick()
+{
+    Guarded([&] { posicion_->UndoZoom(); });
+}
+
+} // namespace nc
