@@ -22,8 +22,9 @@ constexpr int kUltimoSegundo = 20; // samples of 0.05 s
 constexpr double kSobreimpulsoMaximo = 0.10;
 constexpr double kAcercandose = 0.9;
 
-// The cycles looked for: a settled arm repeats within a few dozen ticks when
-// it repeats at all.
+// How far back a state is looked for. A settled arm repeats within a few
+// dozen ticks when it repeats at all: on the default map, looking back over
+// the whole run finds no cell that 64 does not.
 constexpr int kCicloMaximo = 64;
 constexpr size_t kMemoriaMaxima = 2; // doubles of controller memory compared
 

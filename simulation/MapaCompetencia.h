@@ -29,16 +29,17 @@
 // twin's arm moves exactly as it would alone, so the window's run of a
 // clicked cell shows both arms as their maps say.
 //
-// Early stop: with a constant reference and no noise a tick is a function of
-// the state it starts from, the arm's position and velocity and the
-// controller's memory (Experimento::MemoriaControlador). Once that state
-// repeats to the bit one that a later tick (after the first) started from,
-// the run cycles through the same samples for ever, so the remaining
-// positions are copied from the cycle instead of computed, and the class,
-// decided from all N + 1 positions, is the one of the full run. A state that
-// stops changing is the cycle of length 1. And a spinning arm fails whatever
-// it does afterwards, so its cell ends at the sample where it is seen. tests/lab/test_mapa.cpp checks it
-// over a whole map; bench_core's BM_CompetenceMap times it.
+// Early stop: with a constant reference and no noise, every tick after the
+// first is a function of the state it starts from: the arm's position and
+// velocity and the controller's memory (Experimento::MemoriaControlador).
+// Once a tick starts from a state, to the bit, that an earlier tick (not the
+// first) started from, the run repeats that stretch of samples for ever, so
+// the remaining positions are copied from it instead of computed, and the
+// class, decided from all N + 1 positions, is that of the full run. A state
+// that stops changing is the stretch of one sample. Apart from that, a
+// spinning arm fails whatever it does afterwards, so its cell ends at the
+// sample where it is seen. tests/lab/test_mapa.cpp compares both ways over
+// the default map; bench_core's BM_CompetenceMap times them.
 
 #include "simulation/AjustesExperimento.h"
 
