@@ -249,6 +249,7 @@ AjustesExperimento LeerAjustes(const Objeto& o)
             a.brazo.fuerza_maxima = b.Numero("fuerza_maxima", 0);
     }
     a.carga = o.Numero("carga", a.carga);
+    a.angulo_inicial = o.Numero("angulo_inicial", a.angulo_inicial);
     if (o.Tiene("ruido")) {
         const Objeto r = o.Hijo("ruido");
         a.ruido.posicion = r.Numero("posicion", a.ruido.posicion);
@@ -299,6 +300,7 @@ QJsonObject JsonAjustes(const AjustesExperimento& a)
         {"comparar", a.comparar ? QJsonValue(JsonControlador(*a.comparar)) : QJsonValue()},
         {"brazo", brazo},
         {"carga", a.carga},
+        {"angulo_inicial", a.angulo_inicial},
         {"ruido",
          QJsonObject{{"posicion", a.ruido.posicion},
                      {"velocidad", a.ruido.velocidad},

@@ -31,6 +31,10 @@ void ComprobarCarga(double carga)
 {
     Rango(carga, -10, 10, "La carga");
 }
+void ComprobarAnguloInicial(double grados)
+{
+    Rango(grados, -kGradosMaximos, kGradosMaximos, "El ángulo inicial");
+}
 void ComprobarAmortiguamiento(double valor)
 {
     Rango(valor, 0, 50, "El amortiguamiento");
@@ -141,6 +145,7 @@ void ComprobarAjustes(const AjustesExperimento& a)
     ComprobarGravedad(a.brazo.gravedad);
     ComprobarFuerzaMaxima(a.brazo.fuerza_maxima);
     ComprobarCarga(a.carga);
+    ComprobarAnguloInicial(a.angulo_inicial);
     ComprobarRuido(a.ruido);
     ComprobarEmpujon(a.empujon);
     ComprobarReferencia(a.referencia);

@@ -35,6 +35,7 @@ struct AjustesExperimento {
     std::optional<AjustesControlador> comparar; // "Comparar con…": the twin's controller
     ParametrosBrazo brazo;
     double carga = 0; // a constant torque added to the force
+    double angulo_inicial = 0; // degrees: a run starts at rest at this angle
     AjustesRuido ruido;
     double empujon = 90; // degrees per second that "Empujar" adds
     ProgramaReferencia referencia;
@@ -74,6 +75,7 @@ struct ExperimentoGuardado {
 
 // The ranges, one check per field.
 void ComprobarCarga(double carga);
+void ComprobarAnguloInicial(double grados);
 void ComprobarAmortiguamiento(double valor);
 void ComprobarGravedad(double valor);
 void ComprobarFuerzaMaxima(const std::optional<double>& valor);

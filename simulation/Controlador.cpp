@@ -69,6 +69,7 @@ public:
         return static_cast<float>(u);
     }
     void Confirmar() override { integral_ = pendiente_; }
+    std::span<const double> Memoria() const override { return {&integral_, 1}; }
 
 private:
     GananciasPid g_;

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 
 namespace nc {
 
@@ -52,6 +53,9 @@ public:
     virtual void Confirmar() = 0;
     // The network it runs, for the X-ray to read; null for the others.
     virtual const red* Red() const { return nullptr; }
+    // What the controller carries from one tick to the next (the PID's
+    // integral); empty when the force depends on the present reading alone.
+    virtual std::span<const double> Memoria() const { return {}; }
 };
 
 // `limite`: the arm's force limit when it has one, for the PID's anti-windup.

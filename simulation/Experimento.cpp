@@ -164,7 +164,8 @@ SalidaBrazo Experimento::PasoBrazo(Lado& lado, bool inicio, float referencia, co
     float x = lado.estado.posicion;
     float v = lado.estado.velocidad;
     if (inicio) {
-        x = 0.0f;
+        // At 0 degrees this is +0.0f, the main loop's rest state to the bit.
+        x = static_cast<float>(ajustes_.angulo_inicial * kGradosARadianes);
         v = 0.0f;
     }
     if (p.empujon)

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace nc {
@@ -94,6 +95,11 @@ public:
     int32_t muestra() const { return muestra_; }
     EstadoBrazo Estado() const { return principal_.estado; }
     std::optional<EstadoBrazo> EstadoGemelo() const;
+    // The memory the arm's controller (or its twin's) carries to the next tick.
+    std::span<const double> MemoriaControlador(bool gemelo = false) const
+    {
+        return gemelo ? gemelo_->controlador->Memoria() : principal_.controlador->Memoria();
+    }
 
     // The step figures of the reference's current segment (from the tick where
     // the reference last took a new value), for the arm or its twin. Empty

@@ -5,6 +5,7 @@
 #include "controller/StoredController.h"
 #include "simulation/ControlLoop.h"
 #include "simulation/Experimento.h"
+#include "simulation/MapaCompetencia.h"
 #include "simulation/Pendulo.h"
 
 #include <benchmark/benchmark.h>
@@ -89,6 +90,38 @@ void BM_SimulatedHour(benchmark::State& state)
     state.SetLabel("72000 steps");
 }
 BENCHMARK(BM_SimulatedHour)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The default competence map (the network, 20 starting angles x 73
+// references x 600 samples) as the lab runs it, on two threads with the
+// early stop, against the same cells one after another on one thread with
+// every sample computed, both in the same run. The "one_thread" counter is
+// the ratio (the target is at most 0.35); "samples" is the share of samples
+// the early stop computed.
+void BM_CompetenceMap(benchmark::State& state)
+{
+    const nc::AjustesMapa mapa = nc::MapaPorDefecto(nc::MagnitudMapa::AnguloInicial);
+    double lento = 0, rapido = 0;
+    int64_t todas = 0, calculadas = 0;
+    for (auto _ : state) {
+        nc::ProgresoMapa p1, p2;
+        const auto t0 = std::chrono::steady_clock::now();
+        const nc::MapaCompetencia a = nc::CalcularMapa(mapa, 1, p1, false);
+        const auto t1 = std::chrono::steady_clock::now();
+        const nc::MapaCompetencia b = nc::CalcularMapa(mapa, 2, p2, true);
+        const auto t2 = std::chrono::steady_clock::now();
+        if (a.brazo != b.brazo)
+            state.SkipWithError("the early stop changed a class");
+        lento += std::chrono::duration<double>(t1 - t0).count();
+        rapido += std::chrono::duration<double>(t2 - t1).count();
+        todas += a.calculadas;
+        calculadas += b.calculadas;
+    }
+    state.counters["one_thread"] = lento > 0 ? rapido / lento : 0.0;
+    state.counters["samples"] = todas > 0 ? static_cast<double>(calculadas) / static_cast<double>(todas) : 0.0;
+    state.counters["full_s"] = lento / static_cast<double>(state.iterations());
+    state.counters["map_s"] = rapido / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_CompetenceMap)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 void BM_FeedBack(benchmark::State& state)
 {

@@ -4,6 +4,7 @@
 #include "simulation/ControlLoop.h"
 #include "simulation/RayosX.h"
 #include "tools/trace/TraceExperiment.h"
+#include "tools/trace/TraceMapa.h"
 #include "tools/trace/TraceSummary.h"
 #include "tools/trace/TraceXray.h"
 
@@ -16,6 +17,7 @@ namespace nc {
 
 const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen | --rayos] [REFERENCIA MUESTRAS]...\n"
                                 "  o:  neurocontrol-trace [--resumen | --rayos] --experimento FICHERO [MUESTRAS]\n"
+                                "  o:  neurocontrol-trace --mapa [OPCION VALOR]...\n"
                                 "  o:  neurocontrol-trace --help | --version\n"
                                 "\n"
                                 "Ejecuta el lazo de control sin ventana, como si se pulsara \"Inicializar\" y\n"
@@ -43,6 +45,16 @@ const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen | --rayos] [
                                 "               autovalores del lazo linealizado (re_1, im_1, re_2, im_2), wn\n"
                                 "               y zeta (\"-\" si no oscila) y estable (1 o 0), con 9 cifras;\n"
                                 "               con --experimento, también las del segundo brazo (_2)\n"
+                                "  --mapa       el mapa de competencia del laboratorio: cada referencia de 0 a\n"
+                                "               360 (de 5 en 5) frente a una magnitud, una línea por celda:\n"
+                                "               valor, referencia, clase (establece, sobreimpulso, lenta o\n"
+                                "               falla) y clase_2 del segundo controlador si lo hay. Opciones:\n"
+                                "      --magnitud angulo|amortiguamiento|gravedad|carga|ruido  (angulo)\n"
+                                "      --desde X, --hasta Y   los valores de la primera y la última fila\n"
+                                "      --filas N (20), --muestras N por celda (600)\n"
+                                "      --controlador red|pid|ninguno (red)\n"
+                                "      --comparar red|pid|ninguno|no   el segundo mapa (no)\n"
+                                "      --base FICHERO   los ajustes de un experimento guardado\n"
                                 "  -h, --help   muestra esta ayuda y termina\n"
                                 "  --version    muestra la versión y termina\n"
                                 "\n"
@@ -97,6 +109,8 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
         out << "neurocontrol-trace " NC_VERSION "\n";
         return 0;
     }
+    if (!args.empty() && args[0] == "--mapa")
+        return RunMapTrace(std::vector<std::string>(args.begin() + 1, args.end()), out, err, format);
     const bool resumen = !args.empty() && args[0] == "--resumen";
     const bool rayos = !args.empty() && args[0] == "--rayos";
     std::vector<std::string> pairs(args.begin() + (resumen || rayos ? 1 : 0), args.end());

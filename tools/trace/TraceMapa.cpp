@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: MIT
+#include "tools/trace/TraceMapa.h"
+
+#include "lab/ExperimentFile.h"
+#include "tools/trace/Trace.h"
+
+#include <charconv>
+#include <exception>
+#include <thread>
+
+namespace nc {
+namespace {
+
+// Thrown for an option the usage does not allow; the caller prints the usage.
+struct OpcionMalFormada {};
+
+std::optional<AjustesControlador> LeerControlador(const std::string& nombre, bool admite_ninguno)
+{
+    if (nombre == "red")
+        return AjustesControlador{TipoControlador::Red, {}};
+    if (nombre == "pid")
+        return AjustesControlador{TipoControlador::Pid, {}};
+    if (nombre == "ninguno")
+        return AjustesControlador{TipoControlador::Ninguno, {}};
+    if (admite_ninguno && nombre == "no")
+        return std::nullopt;
+    throw OpcionMalFormada{};
+}
+
+int32_t Entero(const std::string& texto)
+{
+    int32_t valor = 0;
+    const auto r = std::from_chars(texto.data(), texto.data() + texto.size(), valor);
+    if (texto.empty() || r.ec != std::errc() || r.ptr != texto.data() + texto.size())
+        throw OpcionMalFormada{};
+    return valor;
+}
+
+double Numero(const std::string& texto, const NumberFormat& format)
+{
+    try {
+        return static_cast<double>(StrToFloat(texto, format));
+    } catch (const std::exception&) {
+        throw OpcionMalFormada{};
+    }
+}
+
+} // namespace
+
+int OpcionesMapa(const std::vector<std::string>& opciones, AjustesMapa& salida, std::ostream& err,
+                 const NumberFormat& format)
+{
+    try {
+        // The base first: the other options change it, whatever their order.
+        AjustesExperimento base;
+        for (size_t i = 0; i + 1 < opciones.size(); ++i)
+            if (opciones[i] == "--base")
+                base = CargarExperimento(opciones[i + 1]).ajustes;
+        MagnitudMapa magnitud = MagnitudMapa::AnguloInicial;
+        for (size_t i = 0; i + 1 < opciones.size(); ++i)
+            if (opciones[i] == "--magnitud") {
+                bool conocida = false;
+                for (MagnitudMapa m : kMagnitudesMapa)
+                    if (opciones[i + 1] == ClaveMagnitud(m)) {
+                        magnitud = m;
+                        conocida = true;
+                    }
+                if (!conocida)
+                    throw OpcionMalFormada{};
+            }
+        AjustesMapa mapa = MapaPorDefecto(magnitud, base);
+        for (size_t i = 0; i < opciones.size(); i += 2) {
+            if (i + 1 >= opciones.size())
+                throw OpcionMalFormada{};
+            const std::string& o = opciones[i];
+            const std::string& v = opciones[i + 1];
+            if (o == "--base" || o == "--magnitud")
+                continue;
+            if (o == "--desde")
+                mapa.desde = Numero(v, format);
+            else if (o == "--hasta")
+                mapa.hasta = Numero(v, format);
+            else if (o == "--filas")
+                mapa.filas = Entero(v);
+            else if (o == "--muestras")
+                mapa.muestras = Entero(v);
+            else if (o == "--controlador")
+                mapa.base.controlador = *LeerControlador(v, false);
+            else if (o == "--comparar")
+                mapa.base.comparar = LeerControlador(v, true);
+            else
+                throw OpcionMalFormada{};
+        }
+        ComprobarMapa(mapa);
+        salida = mapa;
+        return 0;
+    } catch (const OpcionMalFormada&) {
+        err << kTraceUsage;
+        return 2;
+    } catch (const std::exception& e) {
+        err << e.what() << '\n';
+        return 1;
+    }
+}
+
+void EscribirMapa(const MapaCompetencia& mapa, std::ostream& out, const NumberFormat& format)
+{
+    const bool gemelo = !mapa.gemelo.empty();
+    out << ClaveMagnitud(mapa.ajustes.magnitud) << "\treferencia\tclase" << (gemelo ? "\tclase_2" : "") << '\n';
+    for (int fila = 0; fila < mapa.ajustes.filas; ++fila) {
+        const std::string valor = FormatGeneral(ValorFila(mapa.ajustes, fila), format);
+        for (int columna = 0; columna < kColumnasMapa; ++columna) {
+            out << valor << '\t' << ReferenciaColumna(columna) << '\t' << ClaveClase(mapa.Clase(fila, columna));
+            if (gemelo)
+                out << '\t' << ClaveClase(mapa.Clase(fila, columna, true));
+            out << '\n';
+        }
+    }
+}
+
+int RunMapTrace(const std::vector<std::string>& opciones, std::ostream& out, std::ostream& err,
+                const NumberFormat& format)
+{
+    AjustesMapa mapa;
+    if (const int estado = OpcionesMapa(opciones, mapa, err, format); estado != 0)
+        return estado;
+    ProgresoMapa progreso;
+    const int hilos = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+    EscribirMapa(CalcularMapa(mapa, hilos, progreso), out, format);
+    return 0;
+}
+
+} // namespace nc
