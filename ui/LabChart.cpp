@@ -126,7 +126,7 @@ TLabChart::TLabChart(QWidget* parent) : QWidget(parent)
 
     // The time's title once, under the lower panel; both keep their labels.
     ConfigurePanel(*posicion_, "Posici\xC3\xB3n (Grados)", "");
-    ConfigurePanel(*fuerza_, "Fuerza \xC2\xB7 Error (Grados)", "Tiempo (s)");
+    ConfigurePanel(*fuerza_, "Fuerza \xC2\xB7 Error (\xC2\xBA)", "Tiempo (s)");
     curvas_.posicion = AddCurve(*posicion_, kAzul, psSolid);
     curvas_.posicion_gemelo = AddCurve(*posicion_, kAzulClaro, psSolid);
     curvas_.referencia = AddCurve(*posicion_, kGrisOscuro, psDash);

@@ -42,6 +42,9 @@ public:
 
     // A panel in a tab of its own beside the chart.
     void AgregarPestana(QWidget* panel, const QString& titulo);
+    // New settings for the run, checked whole first (a refusal throws and
+    // changes nothing); the settings panel and the chart follow.
+    void CambiarAjustes(const AjustesExperimento& ajustes);
     // Called after each successful tick, with what it showed.
     std::function<void(const SalidaPaso&)> TrasPaso;
 
@@ -98,7 +101,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CambiarAjustes(const AjustesExperimento& ajustes);
     void MostrarNombres();
     void DibujarBrazos(double angulo, std::optional<double> gemelo);
 

@@ -6,6 +6,7 @@
 #include "ui/Animacion.h"
 #include "ui/ErrorBox.h"
 #include "ui/LabMano.h"
+#include "ui/LabPestanas.h"
 #include "ui/Laboratorio.h"
 #include "ui/Main_splash.h"
 #include "ui/ResponseFile.h"
@@ -447,6 +448,7 @@ void TPpal::Button4Click()
         if (!laboratorio_) {
             laboratorio_ = new TLaboratorio(loop_.Format(), this);
             laboratorio_->setAttribute(Qt::WA_QuitOnClose, false);
+            AgregarPestanasRed(*laboratorio_);
             laboratorio_->Arrancar = [this](const ExperimentoGuardado& g) { ArrancarLaboratorio(g); };
             laboratorio_->Velocidad = [this] {
                 // The speed box's, when it is one the file can hold.

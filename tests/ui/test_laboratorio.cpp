@@ -7,9 +7,14 @@
 #include "ui/ErrorBox.h"
 #include "ui/LabAjustes.h"
 #include "ui/Laboratorio.h"
+#include "ui/PanelLesiones.h"
+#include "ui/PanelMapa.h"
 #include "ui/Ppal.h"
 
+#include <QCheckBox>
 #include <QFile>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -224,6 +229,45 @@ TEST_F(LaboratorioTest, BadFieldOrFileChangesNothing)
     EXPECT_TRUE(errors.front().contains(QStringLiteral("carga"))) << errors.front().toStdString();
     EXPECT_TRUE(lab.Lab().Ajustes() == antes);
     EXPECT_FALSE(window->Timer1->Enabled());
+}
+
+// The network's tabs act on the lab's run: a unit switched off in
+// "Lesiones" changes the next tick's force and shows at 0 in the X-ray, and
+// a cell clicked on a computed map becomes the run.
+TEST_F(LaboratorioTest, NetworkTabsActOnTheRun)
+{
+    TLaboratorio& lab = Abrir();
+    auto* lesiones = lab.findChild<TPanelLesiones*>(QStringLiteral("Lesiones1"));
+    auto* mapa = lab.findChild<TPanelMapa*>(QStringLiteral("Mapa1"));
+    ASSERT_TRUE(lesiones && mapa);
+    window->Button11Click();
+    Ticks(60);
+    TPpal intacta;
+    intacta.Button11Click();
+    for (int k = 0; k < 61; ++k)
+        intacta.Timer1Timer();
+
+    lab.Pestanas->setCurrentWidget(lesiones);
+    QCheckBox* unidad = lesiones->Unidad(2);
+    QTest::mouseClick(unidad, Qt::LeftButton, {}, QPoint(8, unidad->height() / 2)); // on its box
+    EXPECT_EQ(lab.Lab().Ajustes().controlador.lesiones.apagadas, 4u);
+    Ticks(1);
+    EXPECT_EQ(lab.Lab().RayosX().ocultas.at(2), 0.0);
+    EXPECT_NE(window->Edit6->text(), intacta.Edit6->text());
+
+    lab.Pestanas->setCurrentWidget(mapa);
+    const QList<QSpinBox*> enteros = mapa->findChildren<QSpinBox*>();
+    ASSERT_EQ(enteros.size(), 2);
+    enteros[0]->setValue(1);   // one row: from rest
+    enteros[1]->setValue(100); // samples per cell
+    QTest::mouseClick(mapa->BotonCalcular(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !mapa->Calculando(); }, 60000));
+    ASSERT_TRUE(mapa->Mapa() && mapa->Mapa()->completo);
+    QTest::mouseClick(mapa->Vista(), Qt::LeftButton, {}, mapa->RectCelda(0, 0, 6).center());
+    EXPECT_EQ(lab.Lab().Ajustes().referencia.texto, "30");
+    EXPECT_EQ(lab.Lab().Ajustes().controlador.lesiones.apagadas, 4u);
+    EXPECT_EQ(lab.Lab().muestra(), 0);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QStringLiteral("; ")).toStdString();
 }
 
 } // namespace

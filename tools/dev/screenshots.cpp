@@ -2,18 +2,23 @@
 // Draws the README's pictures of the main window: a run of 100 samples at the
 // reference 30, the same run after a step to 60, a zoom into it, and the
 // chart's context menu over the window, and the "Laboratorio" window during
-// "Red contra PID" shortly after a push. Renders offscreen.
+// "Red contra PID" shortly after a push, its X-ray at that moment, and the
+// default competence maps. Renders offscreen.
 //   nc-screenshots OUTPUT_FOLDER
 #include "app/PlatformTexts.h"
 #include "ui/ErrorBox.h"
 #include "ui/LabAjustes.h"
 #include "ui/Laboratorio.h"
+#include "ui/PanelMapa.h"
+#include "ui/PanelRayosX.h"
 #include "ui/Ppal.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 
 #include <cstdio>
 
@@ -76,5 +81,25 @@ int main(int argc, char** argv)
     lab.ActualizarFiguras();
     QApplication::processEvents();
     ok = lab.grab().save(out.filePath(QStringLiteral("screenshot-lab.png"))) && ok;
+
+    // The same moment in the X-ray, once its timer has read the run.
+    auto esperar = [](int ms) {
+        QElapsedTimer reloj;
+        reloj.start();
+        while (reloj.elapsed() < ms)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+    };
+    lab.Pestanas->setCurrentWidget(lab.findChild<nc::TPanelRayosX*>(QStringLiteral("RayosX1")));
+    esperar(250);
+    ok = lab.grab().save(out.filePath(QStringLiteral("screenshot-rayos.png"))) && ok;
+
+    // The default maps, the network's and the PID's, from rest.
+    auto* mapa = lab.findChild<nc::TPanelMapa*>(QStringLiteral("Mapa1"));
+    lab.Pestanas->setCurrentWidget(mapa);
+    esperar(150);
+    mapa->BotonCalcular()->click();
+    while (mapa->Calculando())
+        esperar(50);
+    ok = mapa->grab().save(out.filePath(QStringLiteral("screenshot-mapa.png"))) && ok;
     return ok && failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: MIT
+#include "ui/LabPestanas.h"
+
+#include "ui/ErrorBox.h"
+#include "ui/Laboratorio.h"
+#include "ui/PanelLesiones.h"
+#include "ui/PanelMapa.h"
+#include "ui/PanelRayosX.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+namespace nc {
+namespace {
+
+// The X-ray follows the run ten times a second: at 1000 ticks a second no
+// one reads every tick, and at the default 5 every tick is shown.
+constexpr int kIntervaloRayos = 100; // ms
+
+QString Nombre(const AjustesControlador& c)
+{
+    QString nombre = QString::fromUtf8(NombreControlador(c.tipo));
+    if (c.tipo == TipoControlador::Red && c.lesiones != Lesions{})
+        nombre += QStringLiteral(" (lesionada)");
+    return nombre;
+}
+
+} // namespace
+
+void AgregarPestanasRed(TLaboratorio& lab)
+{
+    auto* rayos = new TPanelRayosX(&lab);
+    auto* lesiones = new TPanelLesiones(&lab);
+    auto* mapa = new TPanelMapa(&lab);
+    rayos->setObjectName(QStringLiteral("RayosX1"));
+    lesiones->setObjectName(QStringLiteral("Lesiones1"));
+    mapa->setObjectName(QStringLiteral("Mapa1"));
+    lab.AgregarPestana(rayos, QStringLiteral("Rayos X"));
+    lab.AgregarPestana(lesiones, QStringLiteral("Lesiones"));
+    lab.AgregarPestana(mapa, QStringLiteral("Mapa"));
+
+    // The lesions act on the network that controls the arm; the twin keeps
+    // the stored one, so that the two can be compared. A refusal goes back
+    // to the panel, which shows it and keeps what it showed.
+    lesiones->OnCambio = [&lab](const Lesions& l) {
+        AjustesExperimento a = lab.Lab().Ajustes();
+        a.controlador.lesiones = l;
+        lab.CambiarAjustes(a);
+    };
+    // The map starts from the run's settings as they are when it is asked
+    // for ("pressed" comes before the click that starts the sweep).
+    QObject::connect(mapa->BotonCalcular(), &QPushButton::pressed, &lab,
+                     [&lab, mapa] { Guarded([&] { mapa->SetBase(lab.Lab().Ajustes()); }); });
+    // A cell is loaded as the run the map made of it, as long as it.
+    mapa->OnCelda = [&lab, mapa](const AjustesExperimento& celda) {
+        Guarded([&] {
+            ExperimentoGuardado g;
+            g.ajustes = celda;
+            g.muestras = mapa->Ajustes().muestras;
+            lab.Cargar(g);
+        });
+    };
+
+    auto* timer = new QTimer(&lab);
+    timer->setInterval(kIntervaloRayos);
+    QObject::connect(timer, &QTimer::timeout, &lab, [&lab, rayos, lesiones, mapa] {
+        Guarded([&] {
+            const AjustesExperimento& a = lab.Lab().Ajustes();
+            if (lesiones->Lesiones() != a.controlador.lesiones)
+                lesiones->Mostrar(a.controlador.lesiones);
+            lesiones->setEnabled(a.controlador.tipo == TipoControlador::Red);
+            if (!mapa->Calculando() && !(mapa->Base() == a))
+                mapa->SetBase(a);
+            if (!rayos->isVisible())
+                return;
+            std::optional<QString> gemelo;
+            if (a.comparar)
+                gemelo = Nombre(*a.comparar);
+            rayos->Mostrar(lab.Lab().RayosX(), lab.Lab().RayosXGemelo(), Nombre(a.controlador), gemelo);
+        });
+    });
+    timer->start();
+}
+
+} // namespace nc
