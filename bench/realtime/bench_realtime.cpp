@@ -51,21 +51,12 @@ public:
         chart.installEventFilter(this);
         chart.OnAfterDraw = [this](nc::TCustomChartPanel&) { Drawn(); };
     }
-    // A widget that is not one of our charts: from the paint event to its return.
-    explicit PaintTimer(QWidget& widget) : plain_(true) { widget.installEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* event) override
+    bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::Paint) {
             ++paints_;
             started_ = true;
             clock_.start();
-            if (plain_) {
-                static_cast<QWidget*>(watched)->removeEventFilter(this);
-                QCoreApplication::sendEvent(watched, event);
-                watched->installEventFilter(this);
-                Drawn();
-                return true;
-            }
         }
         return false;
     }
@@ -91,7 +82,6 @@ public:
     }
 
 private:
-    bool plain_ = false;
     QElapsedTimer clock_;
     bool started_ = false;
     int paints_ = 0;
@@ -140,11 +130,8 @@ int main(int argc, char** argv)
             nc::AjustesExperimento ajustes;
             ajustes.comparar = nc::AjustesControlador{nc::TipoControlador::Pid, {}};
             laboratorio.Ajustes1->Cambiar(ajustes);
-            const QList<nc::TChart*> panels = laboratorio.Grafica->findChildren<nc::TChart*>();
-            for (nc::TChart* panel : panels)
-                timers.push_back(std::make_unique<PaintTimer>(*panel));
-            if (panels.isEmpty())
-                timers.push_back(std::make_unique<PaintTimer>(static_cast<QWidget&>(*laboratorio.Grafica)));
+            timers.push_back(std::make_unique<PaintTimer>(*laboratorio.Grafica->PanelPosicion()));
+            timers.push_back(std::make_unique<PaintTimer>(*laboratorio.Grafica->PanelFuerza()));
         } else {
             timers.push_back(std::make_unique<PaintTimer>(*window.Chart1));
         }
