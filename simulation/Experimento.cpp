@@ -84,6 +84,7 @@ void Experimento::Aplicar(const AjustesExperimento& nuevos)
 void Experimento::Limpiar()
 {
     muestra_ = 0;
+    continuada_ = false;
     eventos_.clear();
     cambios_.clear();
     ajustes_inicio_ = ajustes_;
@@ -93,6 +94,28 @@ void Experimento::Limpiar()
     principal_.tramo.clear();
     if (gemelo_)
         gemelo_->tramo.clear();
+}
+
+void Experimento::Continuar(EstadoBrazo estado, int32_t muestra)
+{
+    if (muestra <= 0)
+        throw std::invalid_argument("Experimento::Continuar: a run under way has passed sample 0");
+    // Built first, so that a failure changes nothing.
+    std::unique_ptr<Controlador> principal = CrearControlador(ajustes_.controlador, ajustes_.brazo.fuerza_maxima);
+    std::unique_ptr<Controlador> gemelo;
+    if (gemelo_)
+        gemelo = CrearControlador(*ajustes_.comparar, ajustes_.brazo.fuerza_maxima);
+    Limpiar();
+    programa_.clear();
+    cambios_programados_.clear();
+    muestra_ = muestra;
+    continuada_ = true;
+    principal_.controlador = std::move(principal);
+    principal_.estado = estado;
+    if (gemelo_) {
+        gemelo_->controlador = std::move(gemelo);
+        gemelo_->estado = estado;
+    }
 }
 
 void Experimento::Empujar(int sentido)
@@ -112,6 +135,9 @@ void Experimento::Programar(std::vector<Evento> eventos, std::vector<CambioAjust
 
 ExperimentoGuardado Experimento::Guardado() const
 {
+    if (continuada_)
+        throw std::runtime_error("Esta ejecución empezó antes de abrir el laboratorio y un fichero no la puede "
+                                 "repetir: pulse Limpiar y empiécela de nuevo para guardarla");
     ExperimentoGuardado g;
     g.ajustes = ajustes_inicio_;
     g.eventos = eventos_;

@@ -70,6 +70,14 @@ public:
     // events and changes of the last run forgotten.
     void Limpiar();
 
+    // Takes over a run already under way, as when the laboratory opens during
+    // one: the next tick is sample `muestra` (over 0) from the arm at
+    // `estado`, with the present settings and fresh controllers; a twin
+    // starts beside the arm. Such a run cannot be saved, since a file starts
+    // its runs at sample 0: Guardado then throws with a Spanish text.
+    void Continuar(EstadoBrazo estado, int32_t muestra);
+    bool Continuada() const { return continuada_; }
+
     // One sample. Throws FloatingPointError (with the state as before the
     // tick) or the counter's limit error; nothing is recorded then.
     SalidaPaso Paso();
@@ -90,6 +98,7 @@ public:
     // The events that acted on this run, in order.
     const std::vector<Evento>& Eventos() const { return eventos_; }
     // This run so far, to save: replayed from sample 0 it gives the same bits.
+    // Throws std::runtime_error for a run taken over by Continuar.
     ExperimentoGuardado Guardado() const;
 
     int32_t muestra() const { return muestra_; }
@@ -143,6 +152,7 @@ private:
     std::vector<Evento> programa_;
     size_t siguiente_programado_ = 0;
     std::vector<Evento> eventos_;
+    bool continuada_ = false;
 };
 
 } // namespace nc

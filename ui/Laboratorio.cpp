@@ -87,7 +87,7 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     Animacion1->setFixedSize(220, 205);
     Animacion1->installEventFilter(this);
     new ManoArrastre(Animacion1,
-                     {[this] { return en_curso_; }, [this] { return PosicionGrados(); },
+                     {[] { return true; }, [this] { return PosicionGrados(); },
                       [this](double g) { experimento_.Agarrar(g); }, [this] { experimento_.Soltar(); }});
     Animacion1->setToolTip(QStringLiteral("Arrastre el brazo con el ratón"));
     Lectura1 = new QLabel(QStringLiteral("Muestra 0   Tiempo 0 s\nFuerza 0"), this);
@@ -223,16 +223,6 @@ void TLaboratorio::Limpiar()
     ActualizarFiguras();
 }
 
-void TLaboratorio::SetEnCurso(bool en_curso)
-{
-    en_curso_ = en_curso;
-    Ajustes1->EmpujarIzquierda->setEnabled(en_curso);
-    Ajustes1->EmpujarDerecha->setEnabled(en_curso);
-    Lectura1->setText(en_curso ? QStringLiteral("Muestra 0   Tiempo 0 s\nFuerza 0")
-                               : QStringLiteral("La ejecución en curso sigue sin el laboratorio:\n"
-                                                "pulse Parar y Limpiar para que actúe sobre la siguiente"));
-}
-
 bool TLaboratorio::Terminado() const
 {
     return fin_ && experimento_.muestra() >= *fin_;
@@ -339,7 +329,9 @@ void TLaboratorio::ActualizarFiguras()
     QElapsedTimer reloj;
     reloj.start();
     Guarded([&] {
-        if (ultimo_) {
+        if (!ultimo_) {
+            Lectura1->setText(QStringLiteral("Muestra 0   Tiempo 0 s\nFuerza 0"));
+        } else {
             const SalidaPaso& s = *ultimo_;
             QString lectura = QStringLiteral("Muestra %1   Tiempo %2 s\nFuerza %3")
                                   .arg(s.muestra + 1)

@@ -7,7 +7,8 @@
 // built-in ones.
 //
 // One run: the main window owns the ticking. Once the laboratory has been
-// opened, each run that starts at sample 0 ticks through Paso here, and the
+// made (opened, or the arm dragged in the main window), every tick goes
+// through Paso here, a run under way taken over where it stood, and the
 // main window shows the same tick in its read-outs, chart and animation. The
 // window holds the run's Experimento; further panels are added as tabs
 // beside the chart and follow the run through TrasPaso.
@@ -55,10 +56,6 @@ public:
     SalidaPaso Paso(std::string_view texto_referencia);
     // The run starts again at sample 0: chart emptied, arm at rest.
     void Limpiar();
-    // Whether the main window's run ticks through this one. Until it does,
-    // the pushes and the drag have nothing to act on and the window says so.
-    void SetEnCurso(bool en_curso);
-    bool EnCurso() const { return en_curso_; }
     // Whether the run opened from a file or a preset has played all its
     // samples; it then pauses, and a further start goes on past them.
     bool Terminado() const;
@@ -111,7 +108,6 @@ private:
     std::optional<double> angulo_gemelo_; // and the twin's
     bool escena_pendiente_ = false;       // the animation has not been drawn at them yet
     std::optional<SalidaPaso> ultimo_;    // the last tick, for the read-out
-    bool en_curso_ = false;
     long double referencia_ = 0; // in force during the last tick, degrees
     QString carpeta_;
 };

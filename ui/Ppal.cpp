@@ -262,6 +262,14 @@ void TPpal::WireHandlers()
     connect(Button3, &QPushButton::clicked, this, &TPpal::Button3Click);
     connect(Button2, &QPushButton::clicked, this, &TPpal::Button2Click);
     connect(Button4, &QPushButton::clicked, this, &TPpal::Button4Click);
+    // The arm can be dragged once the network is built; the first drag hands
+    // the run to the laboratory, which holds the hand.
+    new ManoArrastre(Image3, {[this] { return loop_.HasNetwork(); }, [this] { return PosicionGrados(); },
+                              [this](double g) { CrearLaboratorio().Lab().Agarrar(g); },
+                              [this] {
+                                  if (laboratorio_)
+                                      laboratorio_->Lab().Soltar();
+                              }});
     connect(Laboratorio1, &QAction::triggered, this, &TPpal::Button4Click);
     connect(UpDown1, &TUpDown::Click, this, &TPpal::UpDown1Click);
     // The arrows step from the number in the box, typed or written by them,
@@ -445,34 +453,45 @@ void TPpal::Paso()
 void TPpal::Button4Click()
 {
     Guarded([&] {
-        if (!laboratorio_) {
-            laboratorio_ = new TLaboratorio(loop_.Format(), this);
-            laboratorio_->setAttribute(Qt::WA_QuitOnClose, false);
-            AgregarPestanasRed(*laboratorio_);
-            laboratorio_->Arrancar = [this](const ExperimentoGuardado& g) { ArrancarLaboratorio(g); };
-            laboratorio_->Velocidad = [this] {
-                // The speed box's, when it is one the file can hold.
-                try {
-                    const int32_t v = StrToInt(Edit1->text().toStdString());
-                    ComprobarVelocidad(v);
-                    return v;
-                } catch (const std::exception&) {
-                    return AjustesExperimento{}.velocidad;
-                }
-            };
-            new ManoArrastre(Image3,
-                             {[this] { return lab_conduce_; }, [this] { return laboratorio_->PosicionGrados(); },
-                              [this](double g) { laboratorio_->Lab().Agarrar(g); },
-                              [this] { laboratorio_->Lab().Soltar(); }});
-            // A run under way goes on as it was: the laboratory's run starts from
-            // rest, so it takes the next run that starts at sample 0.
-            lab_conduce_ = loop_.muestra() == 0;
-            laboratorio_->SetEnCurso(lab_conduce_);
-        }
-        laboratorio_->show();
-        laboratorio_->raise();
-        laboratorio_->activateWindow();
+        TLaboratorio& lab = CrearLaboratorio();
+        lab.show();
+        lab.raise();
+        lab.activateWindow();
     });
+}
+
+TLaboratorio& TPpal::CrearLaboratorio()
+{
+    if (laboratorio_)
+        return *laboratorio_;
+    auto lab = std::make_unique<TLaboratorio>(loop_.Format(), this);
+    lab->setAttribute(Qt::WA_QuitOnClose, false);
+    AgregarPestanasRed(*lab);
+    lab->Arrancar = [this](const ExperimentoGuardado& g) { ArrancarLaboratorio(g); };
+    lab->Velocidad = [this] {
+        // The speed box's, when it is one the file can hold.
+        try {
+            const int32_t v = StrToInt(Edit1->text().toStdString());
+            ComprobarVelocidad(v);
+            return v;
+        } catch (const std::exception&) {
+            return AjustesExperimento{}.velocidad;
+        }
+    };
+    // A run under way goes on from where it stands, now through the
+    // laboratory: the same state gives the same next tick on either path.
+    if (loop_.muestra() > 0)
+        lab->Lab().Continuar({loop_.posicion(), loop_.velocidad()}, loop_.muestra());
+    laboratorio_ = lab.release(); // owned by this window as its child
+    lab_conduce_ = true;
+    return *laboratorio_;
+}
+
+double TPpal::PosicionGrados() const
+{
+    if (lab_conduce_)
+        return laboratorio_->PosicionGrados();
+    return loop_.PosicionSiguiente();
 }
 
 void TPpal::LaboratorioAlInicio()
@@ -481,7 +500,6 @@ void TPpal::LaboratorioAlInicio()
         return;
     laboratorio_->Limpiar();
     lab_conduce_ = true;
-    laboratorio_->SetEnCurso(true);
 }
 
 // The same hand-over as ControlLoop's, from the laboratory's tick: with the

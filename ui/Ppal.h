@@ -72,8 +72,8 @@ public:
     void Button3Click();  // "Limpiar"
     void Button2Click();  // "&Salir"
     // "Laboratorio", also Ctrl+L and the chart's menu: opens the laboratory,
-    // made at the first opening. From then on each run that starts at sample
-    // 0 ticks through the laboratory's run.
+    // made at the first opening. From then on the run ticks through the
+    // laboratory's: a run under way is taken over from where it stands.
     void Button4Click();
     TLaboratorio* Laboratorio() const { return laboratorio_; }
     void UpDown1Click();
@@ -166,6 +166,11 @@ private:
     void PasoLaboratorio();
     void ArrancarLaboratorio(const ExperimentoGuardado& guardado);
     void LaboratorioAlInicio();
+    // The laboratory, made (hidden) and driving the run, the first time
+    // either it is opened or the arm is dragged in this window.
+    TLaboratorio& CrearLaboratorio();
+    // The arm's position now in degrees, whichever path drives the run.
+    double PosicionGrados() const;
     void DibujarBrazos(double angulo, std::optional<double> gemelo);
 
     ControlLoop loop_;

@@ -143,6 +143,40 @@ TEST_F(LaboratorioTest, PushAndDragActOnTheRunAndAreRecorded)
     EXPECT_TRUE(errors.isEmpty());
 }
 
+// A run under way is taken over where it stands: opened mid-run, the lab
+// goes on to the bit as the main window would have, and a run that began
+// before it cannot be saved, since a file starts at sample 0. A drag in the
+// main window of a run the lab never saw takes it over too.
+TEST_F(LaboratorioTest, TakesOverARunUnderWay)
+{
+    TPpal cerrado;
+    for (TPpal* w : {window.get(), &cerrado}) {
+        w->Button11Click();
+        w->Edit7->setText(QStringLiteral("60"));
+    }
+    Ticks(300);
+    TLaboratorio& lab = Abrir();
+    Ticks(700);
+    for (int k = 0; k < 1000; ++k)
+        cerrado.Timer1Timer();
+    EXPECT_EQ(lab.Lab().muestra(), 1000);
+    EXPECT_TRUE(CurvasDe(*window) == CurvasDe(cerrado));
+    EXPECT_EQ(window->Edit3->text(), cerrado.Edit3->text());
+    lab.AskSaveFileName = [](const QString&, const QString&, const QString&) { return QStringLiteral("x.json"); };
+    lab.GuardarExperimentoClick();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Esta ejecución empezó antes de abrir el laboratorio")));
+
+    const QPoint pivote(110, 102);
+    QTest::mousePress(cerrado.Image3, Qt::LeftButton, {}, pivote + QPoint(90, 0));
+    ASSERT_NE(cerrado.Laboratorio(), nullptr);
+    EXPECT_FALSE(cerrado.Laboratorio()->isVisible());
+    cerrado.Timer1Timer();
+    EXPECT_NEAR(cerrado.Loop().posicion() * kRadianesAGrados, 90.0, 1e-4);
+    EXPECT_EQ(cerrado.Series1->PointCount(), 1001);
+    QTest::mouseRelease(cerrado.Image3, Qt::LeftButton, {}, pivote + QPoint(90, 0));
+}
+
 // A click on a preset replaces the settings and starts the run.
 TEST_F(LaboratorioTest, PresetReplacesTheSettingsAndStarts)
 {
