@@ -4,6 +4,8 @@
 // saved and opened again, bad input.
 
 #include "lab/ExperimentFile.h"
+#include "tools/trace/Trace.h"
+#include "tools/trace/TraceMapa.h"
 #include "ui/ErrorBox.h"
 #include "ui/LabAjustes.h"
 #include "ui/Laboratorio.h"
@@ -22,6 +24,8 @@
 
 #include <cmath>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace nc {
@@ -177,6 +181,29 @@ TEST_F(LaboratorioTest, TakesOverARunUnderWay)
     QTest::mouseRelease(cerrado.Image3, Qt::LeftButton, {}, pivote + QPoint(90, 0));
 }
 
+// The lab's map and the trace tool's agree cell for cell: from rest the
+// network settles at 30 and spins away at 360.
+TEST_F(LaboratorioTest, MapOfTheWindowIsTheTraceToolsMap)
+{
+    TLaboratorio& lab = Abrir();
+    auto* mapa = lab.findChild<TPanelMapa*>(QStringLiteral("Mapa1"));
+    lab.Pestanas->setCurrentWidget(mapa);
+    mapa->findChildren<QSpinBox*>().at(0)->setValue(1); // one row: from rest
+    QTest::mouseClick(mapa->BotonCalcular(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !mapa->Calculando(); }, 60000));
+    ASSERT_TRUE(mapa->Mapa() && mapa->Mapa()->completo);
+    EXPECT_EQ(mapa->Mapa()->Clase(0, 6), ClaseCelda::Establece);
+    EXPECT_EQ(mapa->Mapa()->Clase(0, 72), ClaseCelda::Falla);
+
+    std::ostringstream ventana, herramienta, err;
+    EscribirMapa(*mapa->Mapa(), ventana, NumberFormat{".", ","});
+    ASSERT_EQ(RunTrace({"--mapa", "--filas", "1", "--hasta", "0", "--comparar", "pid"}, herramienta, err,
+                       NumberFormat{".", ","}),
+              0)
+        << err.str();
+    EXPECT_EQ(ventana.str(), herramienta.str());
+}
+
 // A click on a preset replaces the settings and starts the run.
 TEST_F(LaboratorioTest, PresetReplacesTheSettingsAndStarts)
 {
@@ -222,6 +249,29 @@ TEST_F(LaboratorioTest, SavedExperimentReplaysToTheSameNumbers)
     const Curvas hecha = CurvasDe(*window);
     QTest::mouseClick(lab.GuardarExperimento1, Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(ruta));
+
+    // The trace tool runs the same file to the same points: line k's state
+    // is where the window's point k + 1 starts, except where the hand held
+    // the arm, whose points are the hand's angle.
+    std::vector<bool> mano(hecha.posicion.size(), false);
+    for (const Evento& e : lab.Lab().Eventos())
+        if (e.tipo == TipoEvento::Mano)
+            mano.at(static_cast<size_t>(e.muestra)) = true;
+    std::ostringstream out, err;
+    ASSERT_EQ(RunTrace({"--experimento", ruta.toStdString()}, out, err, NumberFormat{".", ","}), 0) << err.str();
+    std::istringstream lineas(out.str());
+    std::string linea;
+    std::getline(lineas, linea); // the header
+    for (size_t k = 1; k < hecha.posicion.size(); ++k) {
+        ASSERT_TRUE(std::getline(lineas, linea));
+        std::vector<std::string> campos;
+        for (std::istringstream c(linea); std::getline(c, campos.emplace_back(), '\t');)
+            ;
+        const float rad = std::stof(campos.at(6));
+        if (!mano[k]) {
+            ASSERT_EQ(static_cast<float>(rad * kRadianesAGrados), hecha.posicion[k]) << k;
+        }
+    }
 
     window->Edit7->setText(QStringLiteral("10")); // the file's reference wins
     QTest::mouseClick(lab.AbrirExperimento1, Qt::LeftButton);
