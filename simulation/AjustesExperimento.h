@@ -34,7 +34,7 @@ struct AjustesExperimento {
     AjustesControlador controlador;
     std::optional<AjustesControlador> comparar; // "Comparar con…": the twin's controller
     ParametrosBrazo brazo;
-    double carga = 0; // a constant torque added to the force
+    double carga = 0;          // a constant torque added to the force
     double angulo_inicial = 0; // degrees: a run starts at rest at this angle
     AjustesRuido ruido;
     double empujon = 90; // degrees per second that "Empujar" adds

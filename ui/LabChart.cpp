@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/LabChart.h"
 
+#include "ui/FileDialogs.h"
+
 #include "ui/ErrorBox.h"
 #include "ui/ResponseFile.h"
 
@@ -92,21 +94,6 @@ TFastLineSeries* AddCurve(TChart& chart, TColor color, TPenStyle style)
     return s;
 }
 
-// Qt's own save dialog, as the main window's: its texts come from Qt's
-// Spanish catalogue.
-QString AskWithQtDialog(QWidget* parent, const QString& title, const QString& suggested, const QString& filter)
-{
-    QFileDialog dialog(parent, title);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(filter);
-    dialog.setDefaultSuffix(QFileInfo(suggested).suffix());
-    dialog.selectFile(suggested);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
-
 } // namespace
 
 TLabChart::TLabChart(QWidget* parent) : QWidget(parent)
@@ -171,7 +158,7 @@ void TLabChart::CreateMenu()
     });
     carpeta_guardado_ = QDir::currentPath();
     AskSaveFileName = [this](const QString& title, const QString& suggested, const QString& filter) {
-        return AskWithQtDialog(this, title, suggested, filter);
+        return AskSaveWithQtDialog(this, title, suggested, filter);
     };
 }
 

@@ -3,6 +3,7 @@
 
 #include "chart/Chart.h"
 #include "ui/ResponseFile.h"
+#include "ui/ResponseHint.h"
 
 #include <charconv>
 #include <cmath>
@@ -16,21 +17,6 @@ void AppendDigits(std::string& out, double value)
     char buffer[32];
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
     out.append(buffer, r.ptr);
-}
-
-// The first index whose x is not below `value`: the X values ascend.
-int FirstNotBelow(const TChartSeries& s, double value)
-{
-    int lo = 0;
-    int hi = s.Count();
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (s.XValue(mid) < value)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo;
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Laboratorio.h"
 
+#include "ui/FileDialogs.h"
+
 #include "lab/ExperimentFile.h"
 #include "simulation/Preajustes.h"
 #include "ui/Animacion.h"
@@ -28,31 +30,6 @@ namespace {
 
 constexpr long double kRadianesAGrados = 57.295779513082320877L;
 constexpr long double kPeriodo = 0.05L;
-
-QString DialogoGuardar(QWidget* parent, const QString& title, const QString& suggested, const QString& filter)
-{
-    QFileDialog dialog(parent, title);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(filter);
-    dialog.setDefaultSuffix(QStringLiteral("json"));
-    dialog.selectFile(suggested);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
-
-QString DialogoAbrir(QWidget* parent, const QString& title, const QString& filter)
-{
-    QFileDialog dialog(parent, title);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(filter);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
 
 // A few times a second is enough for figures read by eye.
 constexpr int kIntervaloFiguras = 250; // ms
@@ -150,8 +127,8 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
 
     carpeta_ = QDir::currentPath();
     AskSaveFileName
-        = [this](const QString& t, const QString& s, const QString& f) { return DialogoGuardar(this, t, s, f); };
-    AskOpenFileName = [this](const QString& t, const QString& f) { return DialogoAbrir(this, t, f); };
+        = [this](const QString& t, const QString& s, const QString& f) { return AskSaveWithQtDialog(this, t, s, f); };
+    AskOpenFileName = [this](const QString& t, const QString& f) { return AskOpenWithQtDialog(this, t, f); };
     Velocidad = [] { return AjustesExperimento{}.velocidad; };
 
     MostrarNombres();

@@ -5,6 +5,7 @@
 
 #include "ui/Animacion.h"
 #include "ui/ErrorBox.h"
+#include "ui/FileDialogs.h"
 #include "ui/LabMano.h"
 #include "ui/LabPestanas.h"
 #include "ui/Laboratorio.h"
@@ -104,21 +105,6 @@ TButton* Button(const char* text, const char* tooltip, QRect geometry, QWidget* 
     button->setGeometry(geometry);
     button->setToolTip(QString::fromUtf8(tooltip));
     return button;
-}
-
-// Qt's own save dialog, not the desktop's: its texts come from Qt's Spanish
-// catalogue like the rest of the program's. It asks before replacing a file.
-QString AskWithQtDialog(QWidget* parent, const QString& title, const QString& suggested, const QString& filter)
-{
-    QFileDialog dialog(parent, title);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(filter);
-    dialog.setDefaultSuffix(QFileInfo(suggested).suffix());
-    dialog.selectFile(suggested);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace
@@ -249,7 +235,7 @@ void TPpal::CreateChartMenu()
     addAction(AbrirMenu1);
     carpeta_guardado_ = QDir::currentPath();
     AskSaveFileName = [this](const QString& title, const QString& suggested, const QString& filter) {
-        return AskWithQtDialog(this, title, suggested, filter);
+        return AskSaveWithQtDialog(this, title, suggested, filter);
     };
 }
 
@@ -264,12 +250,13 @@ void TPpal::WireHandlers()
     connect(Button4, &QPushButton::clicked, this, &TPpal::Button4Click);
     // The arm can be dragged once the network is built; the first drag hands
     // the run to the laboratory, which holds the hand.
-    new ManoArrastre(Image3, {[this] { return loop_.HasNetwork(); }, [this] { return PosicionGrados(); },
-                              [this](double g) { CrearLaboratorio().Lab().Agarrar(g); },
-                              [this] {
-                                  if (laboratorio_)
-                                      laboratorio_->Lab().Soltar();
-                              }});
+    new ManoArrastre(Image3,
+                     {[this] { return loop_.HasNetwork(); }, [this] { return PosicionGrados(); },
+                      [this](double g) { CrearLaboratorio().Lab().Agarrar(g); },
+                      [this] {
+                          if (laboratorio_)
+                              laboratorio_->Lab().Soltar();
+                      }});
     connect(Laboratorio1, &QAction::triggered, this, &TPpal::Button4Click);
     connect(UpDown1, &TUpDown::Click, this, &TPpal::UpDown1Click);
     // The arrows step from the number in the box, typed or written by them,

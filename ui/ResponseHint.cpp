@@ -8,10 +8,7 @@
 #include <cstdlib>
 
 namespace nc {
-namespace {
 
-// The first index whose x is not below `value`, on a curve whose x values
-// ascend (the sample counter, which a restart may repeat but never lowers).
 int FirstNotBelow(const TChartSeries& s, double value)
 {
     int lo = 0;
@@ -25,8 +22,6 @@ int FirstNotBelow(const TChartSeries& s, double value)
     }
     return lo;
 }
-
-} // namespace
 
 std::string ResponseHint(TChart& chart, const TChartSeries& posicion, const TChartSeries& referencia, int x, int y,
                          const NumberFormat& format)

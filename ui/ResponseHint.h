@@ -25,4 +25,8 @@ class TChartSeries;
 std::string ResponseHint(TChart& chart, const TChartSeries& posicion, const TChartSeries& referencia, int x, int y,
                          const NumberFormat& format);
 
+// The first index whose x is not below `value`, on a curve whose x values
+// ascend (the sample counter, which a restart may repeat but never lowers).
+int FirstNotBelow(const TChartSeries& s, double value);
+
 } // namespace nc
