@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+// The main window's share of the laboratory: making it, handing it the run,
+// and showing each tick it makes through the window's own read-outs, chart
+// and animation. Apart from Ppal.cpp, which knows the laboratory only
+// through these functions.
+#include "ui/Ppal.h"
+
+#include "simulation/AjustesExperimento.h"
+#include "ui/Animacion.h"
+#include "ui/Canvas.h"
+#include "ui/LabPestanas.h"
+#include "ui/Laboratorio.h"
+
+#include <memory>
+#include <stdexcept>
+
+namespace nc {
+
+TLaboratorio& TPpal::CrearLaboratorio()
+{
+    if (laboratorio_)
+        return *laboratorio_;
+    auto lab = std::make_unique<TLaboratorio>(loop_.Format(), this);
+    lab->setAttribute(Qt::WA_QuitOnClose, false);
+    AgregarPestanasRed(*lab);
+    lab->Arrancar = [this](const ExperimentoGuardado& g) { ArrancarLaboratorio(g); };
+    lab->Velocidad = [this] {
+        // The speed box's, when it is one the file can hold.
+        try {
+            const int32_t v = StrToInt(Edit1->text().toStdString());
+            ComprobarVelocidad(v);
+            return v;
+        } catch (const std::exception&) {
+            return AjustesExperimento{}.velocidad;
+        }
+    };
+    // A run under way goes on from where it stands, now through the
+    // laboratory: the same state gives the same next tick on either path.
+    if (loop_.muestra() > 0)
+        lab->Lab().Continuar({loop_.posicion(), loop_.velocidad()}, loop_.muestra());
+    laboratorio_ = lab.release(); // owned by this window as its child
+    lab_conduce_ = true;
+    return *laboratorio_;
+}
+
+double TPpal::PosicionGrados() const
+{
+    if (lab_conduce_)
+        return laboratorio_->PosicionGrados();
+    return loop_.PosicionSiguiente();
+}
+
+void TPpal::LaboratorioAlInicio()
+{
+    if (!laboratorio_)
+        return;
+    laboratorio_->Limpiar();
+    lab_conduce_ = true;
+}
+
+// The same hand-over as ControlLoop's, from the laboratory's tick: with the
+// default settings every text, point and angle is the loop's to the bit.
+void TPpal::PasoLaboratorio()
+{
+    constexpr long double kRadianesAGrados = 57.295779513082320877L;
+    constexpr long double kPeriodo = 0.05L;
+    if (!loop_.HasNetwork())
+        throw std::logic_error("La red neuronal no está construida: pulse Inicializar");
+    const SalidaPaso s = laboratorio_->Paso(Edit7->text().toStdString());
+    const NumberFormat& f = loop_.Format();
+    loop_.SetState(s.brazo.estado.posicion, s.brazo.estado.velocidad, s.muestra + 1);
+    SetPositionText(FormatFixed(s.brazo.inicio.posicion * kRadianesAGrados, f));
+    SetVelocityText(FormatFixed(s.brazo.inicio.velocidad * kRadianesAGrados, f));
+    constexpr TColor kRojo = 0x0000FF;
+    Series1->AddPoint(s.muestra, s.brazo.posicion_grados, {}, kRojo);
+    Series2->AddPoint(s.muestra, static_cast<double>(s.referencia), {}, kRojo);
+    SetForceText(FormatFixed(s.brazo.fuerza, f));
+    SetTimeText(FormatGeneral((s.muestra + 1) * kPeriodo, f));
+    DibujarBrazos(AnguloAnimacion(s.brazo.estado.posicion), laboratorio_->AnguloGemelo());
+
+    // "Ref." shows the value in force; for "Fija" it is the user's own text,
+    // unless a replayed change of it has just acted.
+    const ProgramaReferencia& programa = laboratorio_->Lab().Ajustes().referencia;
+    if (programa.tipo != TipoReferencia::Fija) {
+        Edit7->setText(QString::fromStdString(FormatGeneral(s.referencia, f)));
+    } else if (TextoFija(Edit7->text().toStdString(), f) != programa.texto) {
+        QString texto = QString::fromStdString(programa.texto);
+        texto.replace(QLatin1Char('.'), QString::fromStdString(f.decimal_separator));
+        Edit7->setText(texto);
+    }
+    if (laboratorio_->Terminado()) {
+        laboratorio_->OlvidarFin();
+        Timer1->SetEnabled(false);
+        SetRunning(false);
+    }
+}
+
+// A run asked for by the laboratory: as the user would start it, from rest
+// at sample 0 with empty plots, at its speed and reference.
+void TPpal::ArrancarLaboratorio(const ExperimentoGuardado& guardado)
+{
+    if (Timer1->Enabled())
+        Button1Click();
+    if (loop_.HasNetwork())
+        Button3Click();
+    else
+        Button11Click();
+    Edit1->setText(QString::number(guardado.ajustes.velocidad));
+    if (guardado.ajustes.referencia.tipo == TipoReferencia::Fija) {
+        QString texto = QString::fromStdString(guardado.ajustes.referencia.texto);
+        texto.replace(QLatin1Char('.'), QString::fromStdString(loop_.Format().decimal_separator));
+        Edit7->setText(texto);
+    }
+    Button9Click();
+}
+
+void TPpal::DibujarBrazos(double angulo, std::optional<double> gemelo)
+{
+    ImageCanvas canvas(Image3->Surface());
+    nc::Dibujar_brazos(canvas, angulo, gemelo);
+    Image3->update();
+}
+
+} // namespace nc
