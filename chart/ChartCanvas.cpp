@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "chart/ChartCanvas.h"
 
+#include "chart/ImageDevice.h"
+
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QLocale>

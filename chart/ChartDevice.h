@@ -140,10 +140,3 @@ private:
 };
 
 } // namespace nc
-
-// The two devices come with their interface, so that code that makes a
-// device (the canvas's bitmap, the panel's screen, a test's recorder) needs
-// this header only. They include it first, so either order of inclusion
-// defines DrawDevice before them.
-#include "chart/ImageDevice.h"
-#include "chart/RecordingDevice.h"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "chart/ChartPanel.h"
 
+#include "chart/ImageDevice.h"
+
 #include <QPainter>
 
 #include <algorithm>

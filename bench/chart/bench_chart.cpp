@@ -8,6 +8,7 @@
 
 #include "chart/Chart.h"
 #include "chart/ChartDevice.h"
+#include "chart/ImageDevice.h"
 #include "ui/LabChart.h"
 #include "ui/ResponseChart.h"
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "chart/Chart.h"
+#include "chart/RecordingDevice.h"
 
 namespace nc::test {
 

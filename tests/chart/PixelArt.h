@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chart/ChartDevice.h"
+#include "chart/ImageDevice.h"
 
 namespace nc::test {
 

@@ -9,6 +9,7 @@
 #include "ChartRig.h"
 #include "PixelArt.h"
 #include "chart/AxisPainter.h"
+#include "chart/ImageDevice.h"
 #include "ui/ResponseChart.h"
 
 using namespace nc;

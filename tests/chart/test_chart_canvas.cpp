@@ -6,6 +6,8 @@
 
 #include "PixelArt.h"
 #include "chart/ChartCanvas.h"
+#include "chart/ImageDevice.h"
+#include "chart/RecordingDevice.h"
 
 using namespace nc;
 using nc::test::Art;

@@ -9,6 +9,8 @@
 
 #include "PixelArt.h"
 #include "chart/Chart.h"
+#include "chart/ImageDevice.h"
+#include "chart/RecordingDevice.h"
 
 using namespace nc;
 using nc::test::CountPixels;

@@ -17,6 +17,7 @@
 #include "chart/ChartDevice.h"
 #include "chart/ChartSeries.h"
 #include "chart/FastLineWalk.h"
+#include "chart/ImageDevice.h"
 
 using namespace nc;
 using Calls = std::vector<std::string>;

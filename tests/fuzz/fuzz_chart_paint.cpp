@@ -9,6 +9,7 @@
 #include "FuzzInput.h"
 #include "chart/Chart.h"
 #include "chart/ChartDevice.h"
+#include "chart/ImageDevice.h"
 #include "chart/Series.h"
 
 #include <QApplication>
