@@ -4,6 +4,7 @@
 #include "controller/StoredController.h"
 #include "simulation/FloatFaults.h"
 #include "simulation/Pendulo.h"
+#include "simulation/Unidades.h"
 
 #include <limits>
 #include <stdexcept>
@@ -11,9 +12,6 @@
 namespace nc {
 namespace {
 
-constexpr long double kGradosARadianes = 0.017453292519943295769L;
-constexpr long double kRadianesAGrados = 57.295779513082320877L;
-constexpr long double kPeriodo = 0.05L;
 constexpr long double kVertical = 90.0L;
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "simulation/Experimento.h"
 
 #include "simulation/FloatFaults.h"
+#include "simulation/Unidades.h"
 
 #include <algorithm>
 #include <limits>
@@ -9,10 +10,6 @@
 
 namespace nc {
 namespace {
-
-constexpr long double kGradosARadianes = 0.017453292519943295769L;
-constexpr long double kRadianesAGrados = 57.295779513082320877L;
-constexpr long double kPeriodo = 0.05L;
 
 bool HayRuido(const AjustesRuido& r)
 {

@@ -76,7 +76,6 @@ public:
     // starts beside the arm. Such a run cannot be saved, since a file starts
     // its runs at sample 0: Guardado then throws with a Spanish text.
     void Continuar(EstadoBrazo estado, int32_t muestra);
-    bool Continuada() const { return continuada_; }
 
     // One sample. Throws FloatingPointError (with the state as before the
     // tick) or the counter's limit error; nothing is recorded then.

@@ -2,6 +2,7 @@
 #include "simulation/MapaCompetencia.h"
 
 #include "simulation/Experimento.h"
+#include "simulation/Unidades.h"
 
 #include <algorithm>
 #include <array>
@@ -17,7 +18,6 @@
 namespace nc {
 namespace {
 
-constexpr long double kRadianesAGrados = 57.295779513082320877L;
 constexpr int kUltimoSegundo = 20; // samples of 0.05 s
 constexpr double kSobreimpulsoMaximo = 0.10;
 constexpr double kAcercandose = 0.9;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "simulation/ProgramaReferencia.h"
 
+#include "simulation/Unidades.h"
 #include "text/NumberText.h"
 
 #include <cmath>
@@ -8,8 +9,6 @@
 
 namespace nc {
 namespace {
-
-constexpr long double kPeriodo = 0.05L;
 
 // The phase in [0, 1) of time t within a period.
 long double Fase(long double t, double periodo)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Laboratorio.h"
 
+#include "simulation/Unidades.h"
 #include "ui/FileDialogs.h"
 
 #include "lab/ExperimentFile.h"
@@ -27,9 +28,6 @@
 
 namespace nc {
 namespace {
-
-constexpr long double kRadianesAGrados = 57.295779513082320877L;
-constexpr long double kPeriodo = 0.05L;
 
 // A few times a second is enough for figures read by eye.
 constexpr int kIntervaloFiguras = 250; // ms

@@ -6,6 +6,7 @@
 #include "ui/Ppal.h"
 
 #include "simulation/AjustesExperimento.h"
+#include "simulation/Unidades.h"
 #include "ui/Animacion.h"
 #include "ui/Canvas.h"
 #include "ui/LabPestanas.h"
@@ -15,6 +16,18 @@
 #include <stdexcept>
 
 namespace nc {
+namespace {
+
+// A "Fija" setting's text (a point as its separator) as the "Ref." box
+// shows it, with the regional separator.
+QString TextoCaja(const std::string& texto, const NumberFormat& formato)
+{
+    QString caja = QString::fromStdString(texto);
+    caja.replace(QLatin1Char('.'), QString::fromStdString(formato.decimal_separator));
+    return caja;
+}
+
+} // namespace
 
 TLaboratorio& TPpal::CrearLaboratorio()
 {
@@ -62,8 +75,6 @@ void TPpal::LaboratorioAlInicio()
 // default settings every text, point and angle is the loop's to the bit.
 void TPpal::PasoLaboratorio()
 {
-    constexpr long double kRadianesAGrados = 57.295779513082320877L;
-    constexpr long double kPeriodo = 0.05L;
     if (!loop_.HasNetwork())
         throw std::logic_error("La red neuronal no está construida: pulse Inicializar");
     const SalidaPaso s = laboratorio_->Paso(Edit7->text().toStdString());
@@ -84,9 +95,7 @@ void TPpal::PasoLaboratorio()
     if (programa.tipo != TipoReferencia::Fija) {
         Edit7->setText(QString::fromStdString(FormatGeneral(s.referencia, f)));
     } else if (TextoFija(Edit7->text().toStdString(), f) != programa.texto) {
-        QString texto = QString::fromStdString(programa.texto);
-        texto.replace(QLatin1Char('.'), QString::fromStdString(f.decimal_separator));
-        Edit7->setText(texto);
+        Edit7->setText(TextoCaja(programa.texto, f));
     }
     if (laboratorio_->Terminado()) {
         laboratorio_->OlvidarFin();
@@ -106,11 +115,8 @@ void TPpal::ArrancarLaboratorio(const ExperimentoGuardado& guardado)
     else
         Button11Click();
     Edit1->setText(QString::number(guardado.ajustes.velocidad));
-    if (guardado.ajustes.referencia.tipo == TipoReferencia::Fija) {
-        QString texto = QString::fromStdString(guardado.ajustes.referencia.texto);
-        texto.replace(QLatin1Char('.'), QString::fromStdString(loop_.Format().decimal_separator));
-        Edit7->setText(texto);
-    }
+    if (guardado.ajustes.referencia.tipo == TipoReferencia::Fija)
+        Edit7->setText(TextoCaja(guardado.ajustes.referencia.texto, loop_.Format()));
     Button9Click();
 }
 

@@ -2,6 +2,7 @@
 #include "ui/ResponseFile.h"
 
 #include "chart/ChartEngine.h"
+#include "simulation/Unidades.h"
 #include "text/NumberText.h"
 
 #include <QSaveFile>
@@ -13,8 +14,6 @@
 
 namespace nc {
 namespace {
-
-constexpr long double kPeriodo = 0.05L;
 
 void AppendDigits(std::string& out, double value)
 {

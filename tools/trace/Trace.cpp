@@ -3,6 +3,7 @@
 
 #include "simulation/ControlLoop.h"
 #include "simulation/RayosX.h"
+#include "simulation/Unidades.h"
 #include "tools/trace/TraceExperiment.h"
 #include "tools/trace/TraceMapa.h"
 #include "tools/trace/TraceSummary.h"
@@ -66,8 +67,6 @@ const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen | --rayos] [
                                 "2 argumentos mal formados.\n";
 
 namespace {
-
-constexpr long double kGradosARadianes = 0.017453292519943295769L;
 
 // Collects what one tick shows.
 class TraceView final : public ControlView {

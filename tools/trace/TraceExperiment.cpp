@@ -3,6 +3,7 @@
 
 #include "lab/ExperimentFile.h"
 #include "simulation/Experimento.h"
+#include "simulation/Unidades.h"
 #include "tools/trace/TraceXray.h"
 
 #include <charconv>
@@ -11,8 +12,6 @@
 namespace nc {
 namespace {
 
-constexpr long double kRadianesAGrados = 57.295779513082320877L;
-constexpr long double kPeriodo = 0.05L;
 constexpr long double kVertical = 90.0L;
 
 template <class T> std::string Digits(T value, int significant)
