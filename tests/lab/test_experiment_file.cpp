@@ -8,6 +8,8 @@
 #include "simulation/Preajustes.h"
 #include "tools/trace/Trace.h"
 
+#include "Campos.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -25,15 +27,7 @@ struct Fila {
     float posicion_2, velocidad_2, fuerza_2;
 };
 
-std::vector<std::string> Campos(const std::string& linea)
-{
-    std::vector<std::string> campos;
-    std::stringstream ss(linea);
-    std::string campo;
-    while (std::getline(ss, campo, '\t'))
-        campos.push_back(campo);
-    return campos;
-}
+using test::Campos;
 
 TEST(ExperimentFile, HandMadeRunReplaysFromItsFileToTheBit)
 {

@@ -8,6 +8,8 @@
 #include "simulation/Experimento.h"
 #include "tools/trace/Trace.h"
 
+#include "Campos.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -89,15 +91,7 @@ TEST(Lesiones, UnitOffActsOnTheNextTickAndRestaurarIsTheStoredNetwork)
     EXPECT_EQ(pid->ganancias.dreferencia, 100.0L);
 }
 
-std::vector<std::string> Campos(const std::string& linea)
-{
-    std::vector<std::string> campos;
-    std::stringstream ss(linea);
-    std::string campo;
-    while (std::getline(ss, campo, '\t'))
-        campos.push_back(campo);
-    return campos;
-}
+using test::Campos;
 
 // One arm's 18 X-ray columns from `desde` against a reading, to the 9 digits
 // the trace writes.
