@@ -12,13 +12,41 @@
 namespace nc {
 namespace {
 
-constexpr long double kSexto = 1.0L / 6.0L;
-constexpr float kPaso = 0.0005f;
-constexpr int kSubpasos = 100;
+// The extended sines already computed, by the float argument's bits. Once the
+// arm settles its position stops changing (h times a tiny velocity is below
+// half an ulp), so every sub-step asks for the same sine, and that is where
+// the fast path below cannot decide: the acceleration cancels to almost zero.
+struct SenoCache {
+    static constexpr unsigned kEntradas = 8;
+    uint32_t clave[kEntradas] = {};
+    bool valida[kEntradas] = {};
+    long double seno[kEntradas] = {};
 
-inline float Simple(double valor)
+    static unsigned Indice(uint32_t bits) { return (bits ^ (bits >> 8) ^ (bits >> 16)) % kEntradas; }
+};
+thread_local SenoCache cache_senos;
+
+long double SenoExtendido(float x)
 {
-    return static_cast<float>(valor);
+    const uint32_t bits = std::bit_cast<uint32_t>(x);
+    const unsigned i = SenoCache::Indice(bits);
+    if (cache_senos.valida[i] && cache_senos.clave[i] == bits)
+        return cache_senos.seno[i];
+    const long double s = std::sin(static_cast<long double>(x));
+    cache_senos.clave[i] = bits;
+    cache_senos.valida[i] = true;
+    cache_senos.seno[i] = s;
+    return s;
+}
+
+bool SenoEnCache(float x, long double& s)
+{
+    const uint32_t bits = std::bit_cast<uint32_t>(x);
+    const unsigned i = SenoCache::Indice(bits);
+    if (!cache_senos.valida[i] || cache_senos.clave[i] != bits)
+        return false;
+    s = cache_senos.seno[i];
+    return true;
 }
 
 } // namespace
@@ -50,16 +78,24 @@ float Brazo::FuerzaAplicada(float fuerza, double carga) const
 
 float Brazo::AceleracionExtendida(float x, float v, float u) const
 {
-    return static_cast<float>(gravedad_ * std::sin(static_cast<long double>(x)) - amortiguamiento_ * v + u);
+    return static_cast<float>(
+        AceleracionBrazo<long double>(gravedad_, amortiguamiento_, std::sin(static_cast<long double>(x)), v, u));
 }
 
-// As Pendulo's fast path: the sum formed in double, and the extended one only
-// where rounding to single might go the other way. Against the extended sum
-// the double one errs by the sine's ulp, each constant's distance from its
-// decimal (half an ulp of double), two products and two sums, together below
-// 2^-50 of the terms' magnitude; the margin is twice that.
-float Brazo::AceleracionRapida(float x, float v, float u) const
+// The sum formed in double, and the extended one only where rounding to
+// single might go the other way. Against the extended sum the double one
+// errs by the sine's ulp, each constant's distance from its decimal (half an
+// ulp of double), two products and two sums, together below 2^-50 of the
+// terms' magnitude; the margin is twice that. The extended sine costs several
+// times the double one and the result keeps only 24 bits, which is why the
+// double sum comes first.
+// Inlined into every sub-step's four stages, where a call would cost more
+// than the double sum it saves.
+[[gnu::always_inline]] inline float Brazo::AceleracionEnLinea(float x, float v, float u) const
 {
+    long double exacto;
+    if (SenoEnCache(x, exacto))
+        return static_cast<float>(AceleracionBrazo<long double>(gravedad_, amortiguamiento_, exacto, v, u));
     const double termino = gravedad_doble_ * std::sin(static_cast<double>(x));
     const double amortiguacion = amortiguamiento_doble_ * v;
     const double r = termino - amortiguacion + u;
@@ -68,62 +104,25 @@ float Brazo::AceleracionRapida(float x, float v, float u) const
     const float arriba = static_cast<float>(r + margen);
     if (abajo == arriba)
         return abajo;
-    return AceleracionExtendida(x, v, u);
+    return static_cast<float>(AceleracionBrazo<long double>(gravedad_, amortiguamiento_, SenoExtendido(x), v, u));
+}
+
+float Brazo::Aceleracion(float x, float v, float u) const
+{
+    return AceleracionEnLinea(x, v, u);
 }
 
 EstadoBrazo Brazo::Integrar(float posicion, float velocidad, float fuerza) const
 {
-    if (de_serie_)
-        return Pendulo(posicion, velocidad, fuerza);
-    return Subpasos(posicion, velocidad, [&](float x, float v) { return AceleracionRapida(x, v, fuerza); });
+    return IntegrarMuestra<float>(
+        {posicion, velocidad}, kPaso, kSubpasos, [&](float x, float v) { return AceleracionEnLinea(x, v, fuerza); }, true);
 }
 
 EstadoBrazo Brazo::IntegrarExtendido(float posicion, float velocidad, float fuerza) const
 {
-    return Subpasos(posicion, velocidad, [&](float x, float v) { return AceleracionExtendida(x, v, fuerza); });
-}
-
-// Pendulo's sub-steps with the acceleration given.
-template <class Aceleracion> EstadoBrazo Brazo::Subpasos(float posicion, float velocidad, Aceleracion aceleracion)
-{
-    const double h = kPaso;
-    float x = posicion;
-    float v = velocidad;
-    for (int paso = 0; paso < kSubpasos; ++paso) {
-        const float b1 = aceleracion(x, v);
-        const float kx1 = Simple(h * v);
-        const float kv1 = Simple(h * b1);
-
-        const float x2 = Simple(x + 0.5 * kx1);
-        const float v2 = Simple(v + 0.5 * kv1);
-        const float b2 = aceleracion(x2, v2);
-        const float kx2 = Simple(h * v2);
-        const float kv2 = Simple(h * b2);
-
-        const float x3 = Simple(x + 0.5 * kx2);
-        const float v3 = Simple(v + 0.5 * kv2);
-        const float b3 = aceleracion(x3, v3);
-        const float kx3 = Simple(h * v3);
-        const float kv3 = Simple(h * b3);
-
-        const float x4 = Simple(double{x} + kx3);
-        const float v4 = Simple(double{v} + kv3);
-        const float b4 = aceleracion(x4, v4);
-        const float kx4 = Simple(h * v4);
-        const float kv4 = Simple(h * b4);
-
-        const float nx
-            = static_cast<float>(x + (kx1 + 2.0L * kx2 + 2.0L * kx3 + static_cast<long double>(kx4)) * kSexto);
-        const float nv
-            = static_cast<float>(v + (kv1 + 2.0L * kv2 + 2.0L * kv3 + static_cast<long double>(kv4)) * kSexto);
-        // As in Pendulo: a sub-step that changes neither bit pattern is a fixed point.
-        if (std::bit_cast<uint32_t>(nx) == std::bit_cast<uint32_t>(x)
-            && std::bit_cast<uint32_t>(nv) == std::bit_cast<uint32_t>(v))
-            break;
-        x = nx;
-        v = nv;
-    }
-    return {x, v};
+    return IntegrarMuestra<float>(
+        {posicion, velocidad}, kPaso, kSubpasos, [&](float x, float v) { return AceleracionExtendida(x, v, fuerza); },
+        true);
 }
 
 } // namespace nc

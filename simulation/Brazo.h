@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The arm with its constants as settings: damping, gravity term and an
-// optional force limit. At the stored constants (damping 2, gravity 9.81, no
-// limit) it is Pendulo itself, so a run that changes nothing keeps every bit;
-// any other setting takes Pendulo's sub-steps and roundings with its own
-// constants, each acceleration equal to the one formed in extended precision
-// (IntegrarExtendido shows it).
+// optional force limit. One sample is IntegracionBrazo's Runge-Kutta in
+// single precision, 100 sub-steps of 0.0005 s, every named quantity rounded
+// once, each acceleration equal to the one formed in extended precision
+// (IntegrarExtendido shows it). At the stored constants (damping 2, gravity
+// 9.81, no limit) it is the main loop's Pendulo.
 
-#include "simulation/Pendulo.h"
+#include "simulation/IntegracionBrazo.h"
 
 #include <optional>
 
@@ -48,15 +48,21 @@ public:
     // The state after one 0.05 s sample with the force held.
     EstadoBrazo Integrar(float posicion, float velocidad, float fuerza) const;
 
-    // Every acceleration formed in extended precision with the extended sine,
-    // even at the stored constants: what Integrar must equal to the bit.
+    // Every acceleration formed in extended precision with the extended sine:
+    // what Integrar must equal to the bit.
     EstadoBrazo IntegrarExtendido(float posicion, float velocidad, float fuerza) const;
 
-private:
-    template <class Aceleracion> static EstadoBrazo Subpasos(float posicion, float velocidad, Aceleracion aceleracion);
+    // d velocidad / dt rounded once to single, by a fast path that gives the
+    // extended value's bits, and that value itself.
+    float Aceleracion(float x, float v, float u) const;
     float AceleracionExtendida(float x, float v, float u) const;
-    float AceleracionRapida(float x, float v, float u) const;
 
+    // The sample's length and its sub-steps.
+    static constexpr float kPaso = 0.0005f;
+    static constexpr int kSubpasos = 100;
+
+private:
+    float AceleracionEnLinea(float x, float v, float u) const;
     ParametrosBrazo parametros_;
     bool de_serie_;
     long double gravedad_;

@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The positioning arm: its equations of motion and their fourth-order
-// Runge-Kutta integration over one 0.05 s sample with the force held.
+// The arm at its stored constants (gravity term 9.81, damping 2, no force
+// limit), as the main loop calls it: Brazo with the default settings.
+
+#include "simulation/IntegracionBrazo.h"
 
 namespace nc {
-
-struct EstadoBrazo {
-    float posicion;  // radians from upright, never wrapped
-    float velocidad; // radians per second
-    bool operator==(const EstadoBrazo&) const = default;
-};
 
 // The derivative pair: (velocidad, 9.81 sin(posicion) - 2 velocidad + fuerza),
 // the second formed in extended precision and rounded once to single.
