@@ -68,7 +68,12 @@ double Cuantizar(double w, double maximo, int32_t bits)
 
 std::unique_ptr<red> Construir_red_lesionada(const Lesions& l)
 {
-    auto r = Construir_red_almacenada();
+    return Construir_red_lesionada(l, *Construir_red_almacenada());
+}
+
+std::unique_ptr<red> Construir_red_lesionada(const Lesions& l, const red& sana)
+{
+    auto r = std::make_unique<red>(sana);
     const int32_t objetos = r->Num_capas() - 1;
     int64_t hidden = 0;
     for (int32_t i = 0; i < objetos - 1; ++i)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Damage done to the stored controller on purpose, to see how it copes.
+// Damage done to a controller network on purpose, to see how it copes.
 //
 // A lesioned network is always built afresh from the stored tables, so
 // undoing every lesion ("Restaurar") is building the stored network again:
@@ -55,5 +55,8 @@ double Cuantizar(double w, double maximo, int32_t bits);
 // magnitude (negative noise too), bits outside 0..32. Inside those ranges no
 // weight can overflow.
 std::unique_ptr<red> Construir_red_lesionada(const Lesions& lesiones);
+
+// The same lesions done to another layered network (a trained one).
+std::unique_ptr<red> Construir_red_lesionada(const Lesions& lesiones, const red& sana);
 
 } // namespace nc

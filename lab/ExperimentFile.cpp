@@ -30,6 +30,7 @@ const char* ClaveControlador(TipoControlador t)
     case TipoControlador::Red: return "red";
     case TipoControlador::Pid: return "pid";
     case TipoControlador::Ninguno: return "ninguno";
+    case TipoControlador::Entrenada: return "entrenada";
     }
     return "";
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 #include <utility>
 
 namespace nc {
@@ -78,6 +79,54 @@ private:
     double pendiente_ = 0.0;
 };
 
+// A trained network, run as the stored one is, on its scaled inputs. With the
+// fourth input it carries the error's integral from tick to tick: zero on a
+// run's first sample, then the last one plus this reading's error times the
+// sample period, held within the network's limit (as training forms it).
+class ControladorEntrenado final : public Controlador {
+public:
+    ControladorEntrenado(std::shared_ptr<const RedEntrenada> forma, const Lesions& lesiones)
+        : forma_(std::move(forma)), red_(Construir_red_lesionada(lesiones, *ComoRed(*forma_))),
+          scratch_(std::make_unique<red>(*red_))
+    {}
+
+    float Calcular(float posicion, float velocidad, float referencia, bool inicio) override
+    {
+        double integral = 0.0;
+        if (forma_->integral && !inicio) {
+            const double limite = forma_->limite_integral;
+            integral
+                = std::clamp(integral_ + (static_cast<double>(referencia) - static_cast<double>(posicion)) * kPeriodo,
+                             -limite, limite);
+        }
+        pendiente_ = integral;
+        EntradaEscalada(*forma_, posicion, velocidad, referencia, integral, entrada_);
+        *scratch_ = *red_;
+        FeedBack(*scratch_, entrada_);
+        return static_cast<float>(scratch_->Capa(1).Neurona(0).Salida());
+    }
+    void Confirmar() override
+    {
+        std::swap(red_, scratch_);
+        integral_ = pendiente_;
+    }
+    const red* Red() const override { return red_.get(); }
+    std::span<const double> Memoria() const override
+    {
+        if (!forma_->integral)
+            return {};
+        return {&integral_, 1};
+    }
+
+private:
+    std::shared_ptr<const RedEntrenada> forma_;
+    std::unique_ptr<red> red_;
+    std::unique_ptr<red> scratch_;
+    vector_1_Din entrada_;
+    double integral_ = 0.0;
+    double pendiente_ = 0.0;
+};
+
 class SinControl final : public Controlador {
 public:
     float Calcular(float, float, float, bool) override { return 0.0f; }
@@ -92,6 +141,7 @@ const char* NombreControlador(TipoControlador tipo)
     case TipoControlador::Red: return "Red neuronal";
     case TipoControlador::Pid: return "PID";
     case TipoControlador::Ninguno: return "Sin control";
+    case TipoControlador::Entrenada: return "Red entrenada";
     }
     return "";
 }
@@ -102,6 +152,10 @@ std::unique_ptr<Controlador> CrearControlador(const AjustesControlador& ajustes,
     case TipoControlador::Red: return std::make_unique<ControladorRed>(ajustes.lesiones);
     case TipoControlador::Pid: return std::make_unique<ControladorPid>(ajustes.pid, limite);
     case TipoControlador::Ninguno: return std::make_unique<SinControl>();
+    case TipoControlador::Entrenada:
+        if (!ajustes.entrenada)
+            throw std::invalid_argument("No hay ninguna red entrenada: entrene una en la pestaña Entrenar");
+        return std::make_unique<ControladorEntrenado>(ajustes.entrenada.red, ajustes.lesiones);
     }
     return nullptr;
 }

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The laboratory's controllers behind one interface: the stored network
-// (exactly the main window's FeedBack path), a PID and none at all. A tick
+// (exactly the main window's FeedBack path), a PID, none at all, and a
+// network trained in the laboratory (RedEntrenada). A tick
 // asks for the force first and confirms it only when the whole tick has
 // succeeded, so a failing tick leaves a controller's state as it was.
 
 #include "controller/Lesion.h"
+#include "controller/RedEntrenada.h"
 #include "controller/red.h"
 
 #include <memory>
@@ -14,7 +16,17 @@
 
 namespace nc {
 
-enum class TipoControlador { Red, Pid, Ninguno };
+enum class TipoControlador { Red, Pid, Ninguno, Entrenada };
+
+// A trained network shared by the settings that name it, compared by value:
+// two settings with equal weights are the same controller.
+struct RedCompartida {
+    std::shared_ptr<const RedEntrenada> red;
+    explicit operator bool() const { return red != nullptr; }
+    const RedEntrenada& operator*() const { return *red; }
+    const RedEntrenada* operator->() const { return red.get(); }
+    bool operator==(const RedCompartida& o) const { return red == o.red || (red && o.red && *red == *o.red); }
+};
 
 // Gains on the error in radians; the force is in the arm's units.
 struct GananciasPid {
@@ -27,9 +39,11 @@ struct GananciasPid {
 struct AjustesControlador {
     TipoControlador tipo = TipoControlador::Red;
     GananciasPid pid;
-    // Damage to the network, read only when tipo is Red. The default is none,
-    // which builds the stored network bit for bit.
+    // Damage to the network, read only when tipo is Red or Entrenada. The
+    // default is none, which builds the stored network bit for bit.
     Lesions lesiones;
+    // The network of Entrenada; empty for the others.
+    RedCompartida entrenada;
 
     // Spelled out so that {tipo, pid} keeps reading as it did before the
     // lesions came, without a missing-initializer warning at every use.
@@ -60,7 +74,7 @@ public:
 
 // `limite`: the arm's force limit when it has one, for the PID's anti-windup.
 // A network with lesions out of range throws std::invalid_argument with the
-// lesion's Spanish text.
+// lesion's Spanish text; so does Entrenada without a network.
 std::unique_ptr<Controlador> CrearControlador(const AjustesControlador& ajustes, std::optional<double> limite);
 
 } // namespace nc
