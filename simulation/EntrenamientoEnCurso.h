@@ -72,6 +72,7 @@ public:
     void Pausar() { trabajo_->Pausar(); }
     void Continuar() { trabajo_->Continuar(); }
     void Cancelar() { trabajo_->Cancelar(); }
+    bool Pausado() const { return trabajo_->Pausado(); }
 
     // A copy of the state, with the losses from index `perdidas_desde` on.
     VistaEntrenamiento Ver(size_t perdidas_desde = 0) const;

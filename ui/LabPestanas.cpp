@@ -3,6 +3,7 @@
 
 #include "ui/ErrorBox.h"
 #include "ui/Laboratorio.h"
+#include "ui/PanelEntrenar.h"
 #include "ui/PanelLesiones.h"
 #include "ui/PanelMapa.h"
 #include "ui/PanelRayosX.h"
@@ -38,6 +39,25 @@ void AgregarPestanasRed(TLaboratorio& lab)
     lab.AgregarPestana(rayos, QStringLiteral("Rayos X"));
     lab.AgregarPestana(lesiones, QStringLiteral("Lesiones"));
     lab.AgregarPestana(mapa, QStringLiteral("Mapa"));
+    auto* entrenar = new TPanelEntrenar(lab.Formato(), &lab);
+    entrenar->setObjectName(QStringLiteral("Entrenar1"));
+    lab.AgregarPestana(entrenar, QStringLiteral("Entrenar"));
+
+    // The trained network, as it stands, becomes the arm's controller or the
+    // twin's, with the PID gains it had and no lesions.
+    entrenar->Usar = [&lab](std::shared_ptr<const RedEntrenada> red, bool gemelo) {
+        AjustesExperimento a = lab.Lab().Ajustes();
+        AjustesControlador c(TipoControlador::Entrenada);
+        c.entrenada.red = std::move(red);
+        if (gemelo) {
+            c.pid = a.comparar ? a.comparar->pid : a.controlador.pid;
+            a.comparar = c;
+        } else {
+            c.pid = a.controlador.pid;
+            a.controlador = c;
+        }
+        lab.CambiarAjustes(a);
+    };
 
     // The lesions act on the network that controls the arm; the twin keeps
     // the stored one, so that the two can be compared. A refusal goes back

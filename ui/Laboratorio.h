@@ -39,6 +39,7 @@ public:
     TLaboratorio(NumberFormat formato, QWidget* parent = nullptr);
 
     Experimento& Lab() { return experimento_; }
+    const NumberFormat& Formato() const { return formato_; }
     const Experimento& Lab() const { return experimento_; }
 
     // A panel in a tab of its own beside the chart.

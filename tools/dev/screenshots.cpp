@@ -9,6 +9,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/LabAjustes.h"
 #include "ui/Laboratorio.h"
+#include "ui/PanelEntrenar.h"
 #include "ui/PanelMapa.h"
 #include "ui/PanelRayosX.h"
 #include "ui/Ppal.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -101,5 +103,18 @@ int main(int argc, char** argv)
     while (mapa->Calculando())
         esperar(50);
     ok = mapa->grab().save(out.filePath(QStringLiteral("screenshot-mapa.png"))) && ok;
+
+    // Training "Red con integral", half way, with its first small map.
+    auto* entrenar = lab.findChild<nc::TPanelEntrenar*>(QStringLiteral("Entrenar1"));
+    lab.Pestanas->setCurrentWidget(entrenar);
+    esperar(100);
+    entrenar->findChild<QPushButton*>(QStringLiteral("Preajuste0"))->click();
+    while (!entrenar->findChild<QLabel*>(QStringLiteral("TituloMapaEntrenamiento"))
+                ->text()
+                .contains(QStringLiteral("1500")))
+        esperar(100);
+    entrenar->Pausar();
+    esperar(300);
+    ok = lab.grab().save(out.filePath(QStringLiteral("screenshot-entrenar.png"))) && ok;
     return ok && failures == 0 ? 0 : 1;
 }
