@@ -173,11 +173,16 @@ SalidaPaso TLaboratorio::Paso(std::string_view texto_referencia)
     if (s.muestra == 0)
         Grafica->Limpiar();
     referencia_ = s.referencia;
-    MuestraLab m{s.muestra, s.brazo.posicion_grados, static_cast<float>(s.referencia), s.brazo.fuerza, {}, {}};
+    MuestraLab m{.muestra = s.muestra,
+                 .posicion = s.brazo.posicion_grados,
+                 .referencia = static_cast<float>(s.referencia),
+                 .fuerza = s.brazo.fuerza,
+                 .fuerza_pedida = s.brazo.fuerza_pedida};
     angulo_gemelo_.reset();
     if (s.gemelo) {
         m.posicion_gemelo = s.gemelo->posicion_grados;
         m.fuerza_gemelo = s.gemelo->fuerza;
+        m.fuerza_pedida_gemelo = s.gemelo->fuerza_pedida;
         angulo_gemelo_ = AnguloAnimacion(s.gemelo->estado.posicion);
     }
     Grafica->Agregar(m);
@@ -308,13 +313,20 @@ void TLaboratorio::ActualizarFiguras()
             Lectura1->setText(QStringLiteral("Muestra 0   Tiempo 0 s\nFuerza 0"));
         } else {
             const SalidaPaso& s = *ultimo_;
+            // The force that acts, and where the limit cuts it the demand.
+            auto fuerza = [&](const SalidaBrazo& b) {
+                QString t = QString::fromStdString(FormatFixed(b.fuerza, formato_));
+                if (b.fuerza != b.fuerza_pedida)
+                    t += QStringLiteral(" (pide %1)")
+                             .arg(QString::fromStdString(FormatFixed(b.fuerza_pedida, formato_)));
+                return t;
+            };
             QString lectura = QStringLiteral("Muestra %1   Tiempo %2 s\nFuerza %3")
                                   .arg(s.muestra + 1)
                                   .arg(QString::fromStdString(FormatGeneral((s.muestra + 1) * kPeriodo, formato_)))
-                                  .arg(QString::fromStdString(FormatFixed(s.brazo.fuerza, formato_)));
+                                  .arg(fuerza(s.brazo));
             if (s.gemelo)
-                lectura += QStringLiteral("   gemelo %1")
-                               .arg(QString::fromStdString(FormatFixed(s.gemelo->fuerza, formato_)));
+                lectura += QStringLiteral("   gemelo %1").arg(fuerza(*s.gemelo));
             Lectura1->setText(lectura);
         }
         const AjustesExperimento& a = experimento_.Ajustes();
