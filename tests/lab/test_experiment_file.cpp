@@ -99,12 +99,13 @@ TEST(ExperimentFile, HandMadeRunReplaysFromItsFileToTheBit)
     std::string linea;
     std::getline(lineas, linea);
     const std::vector<std::string> cabecera = Campos(linea);
-    ASSERT_EQ(cabecera.size(), 16u);
+    ASSERT_EQ(cabecera.size(), 20u);
     EXPECT_EQ(cabecera[9], "fuerza_exacta");
+    EXPECT_EQ(cabecera[16], "fuerza_pedida");
     for (int k = 0; k < 400; ++k) {
         ASSERT_TRUE(std::getline(lineas, linea));
         const std::vector<std::string> c = Campos(linea);
-        ASSERT_EQ(c.size(), 16u);
+        ASSERT_EQ(c.size(), 20u);
         EXPECT_EQ(std::stof(c[6]), filas[k].posicion) << k;
         EXPECT_EQ(std::stof(c[7]), filas[k].velocidad) << k;
         EXPECT_EQ(std::stof(c[9]), filas[k].fuerza) << k;
