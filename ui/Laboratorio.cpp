@@ -108,6 +108,11 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     auto* derecha = new QVBoxLayout;
     derecha->addLayout(arriba);
     derecha->addWidget(Pestanas, 1);
+    Estado1 = new QLabel(this);
+    Estado1->setObjectName(QStringLiteral("Estado1"));
+    Estado1->setWordWrap(true);
+    Estado1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    derecha->addWidget(Estado1);
     auto* todo = new QHBoxLayout(this);
     todo->addWidget(desplazable);
     todo->addLayout(derecha, 1);
@@ -275,10 +280,16 @@ void TLaboratorio::AbrirExperimentoClick()
         const QString ruta = AskOpenFileName(QStringLiteral("Abrir experimento"), kFiltro);
         if (ruta.isEmpty())
             return;
-        // The file is read and checked whole before anything changes.
-        const ExperimentoGuardado g = CargarExperimento(ruta.toStdString());
+        // The file is read and checked whole before anything changes; what
+        // it holds that this program does not know is named, and it runs.
+        std::vector<std::string> avisos;
+        const ExperimentoGuardado g = CargarExperimento(ruta.toStdString(), &avisos);
         carpeta_ = QFileInfo(ruta).absolutePath();
         Cargar(g);
+        QStringList lineas;
+        for (const std::string& aviso : avisos)
+            lineas << QString::fromStdString(aviso);
+        Estado1->setText(lineas.join(u'\n'));
     });
 }
 
@@ -286,8 +297,10 @@ void TLaboratorio::PreajusteClick(int fila)
 {
     Guarded([&] {
         const std::vector<Preajuste> lista = Preajustes();
-        if (fila >= 0 && fila < static_cast<int>(lista.size()))
+        if (fila >= 0 && fila < static_cast<int>(lista.size())) {
             Cargar(lista[static_cast<size_t>(fila)].experimento);
+            Estado1->clear();
+        }
     });
 }
 

@@ -92,6 +92,7 @@ public:
     QPushButton* AbrirExperimento1;
     QTabWidget* Pestanas;
     TLabChart* Grafica;
+    QLabel* Estado1; // the status line: what opening a file had to say
     QTimer* TimerFiguras;
 
 protected:

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -121,6 +122,42 @@ TEST(ExperimentFile, HandMadeRunReplaysFromItsFileToTheBit)
         EXPECT_EQ(LeerExperimento(EscribirExperimento(p.experimento)), p.experimento) << p.nombre;
 }
 
+// A typo runs the default no longer unseen: the file still runs, and every
+// key the program does not know is named in one line, on the trace tool's
+// stderr.
+TEST(ExperimentFile, UnknownKeysAreNamedInOneLineAndTheRunGoesOn)
+{
+    const std::string texto = R"({"formato": "neurocontrol-experimento", "version": 1, "muestras": 3,
+        "brazo": {"gravedd": 1.62}, "referencia": {"tipo": "fija", "valor": 45},
+        "controlador": {"tipo": "pid", "kp": 80, "lesiones": {"bits": 0, "apagar": [1]}},
+        "eventos": [{"muestra": 1, "tipo": "empujon", "valor": 9, "nota": "a"},
+                    {"muestra": 2, "tipo": "empujon", "valor": 9, "nota": "b"}],
+        "cambios": [{"muestra": 2, "ajustes": {"carga": 1, "cargo": 2}}], "autor": "yo"})";
+    const std::string linea = "Aviso: el experimento tiene claves que este programa no conoce y no usa: "
+                              "«autor», «controlador.lesiones.apagar», «brazo.gravedd», «referencia.valor», "
+                              "«eventos[].nota», «cambios[].ajustes.cargo»";
+    std::vector<std::string> avisos;
+    const ExperimentoGuardado g = LeerExperimento(texto, &avisos);
+    EXPECT_EQ(avisos, std::vector<std::string>{linea});
+    EXPECT_EQ(g.ajustes.brazo.gravedad, 9.81);
+    EXPECT_EQ(g.ajustes.controlador.pid.kp, 80);
+    EXPECT_EQ(g.cambios.at(0).ajustes.carga, 1);
+    avisos.clear();
+    LeerExperimento(EscribirExperimento(g), &avisos);
+    EXPECT_TRUE(avisos.empty());
+
+    const std::string ruta = ::testing::TempDir() + "nc_experimento_claves.json";
+    {
+        std::ofstream(ruta) << texto;
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(RunTrace({"--experimento", ruta}, out, err, NumberFormat{".", ","}), 0);
+    EXPECT_EQ(err.str(), linea + "\n");
+    const std::string traza = out.str();
+    EXPECT_EQ(std::count(traza.begin(), traza.end(), '\n'), 4);
+    std::remove(ruta.c_str());
+}
+
 std::string Anidado(int profundidad)
 {
     return R"({"formato":"neurocontrol-experimento","version":1,"x":)" + std::string(profundidad, '[')
@@ -134,8 +171,10 @@ TEST(ExperimentFile, HostileFilesAreRefusedWithOneSpanishSentence)
         std::string texto;
         const char* mensaje;
     } filas[] = {
-        {"", "Experimento no válido: no es JSON bien formado (error cerca del carácter 0)"},
-        {cabeza + R"("carga": 1)", "Experimento no válido: no es JSON bien formado (error cerca del carácter 60)"},
+        {"", "Experimento no válido: no es JSON bien formado (error en la línea 1, columna 1)"},
+        {cabeza + R"("carga": 1)", "Experimento no válido: no es JSON bien formado (error en la línea 1, columna 61)"},
+        {"{\n  \"formato\": \"neurocontrol-experimento\",\n  \"version\": 1,\n  \"cárga\": ,\n}",
+         "Experimento no válido: no es JSON bien formado (error en la línea 4, columna 13)"},
         {"[1, 2]", "Experimento no válido: el fichero debe contener un objeto JSON"},
         {R"({"version":1})",
          "Experimento no válido: el fichero no es un experimento de neurocontrol (falta "
@@ -146,7 +185,8 @@ TEST(ExperimentFile, HostileFilesAreRefusedWithOneSpanishSentence)
          "Experimento no válido: versión desconocida (este programa lee la versión 1)"},
         {cabeza + R"("carga":"3"})", "Experimento no válido: el campo «carga» debe ser un número"},
         {cabeza + R"("carga":11})", "Experimento no válido: La carga debe estar entre -10 y 10"},
-        {cabeza + R"("carga":1e999})", "Experimento no válido: no es JSON bien formado (error cerca del carácter 63)"},
+        {cabeza + R"("carga":1e999})",
+         "Experimento no válido: no es JSON bien formado (error en la línea 1, columna 64)"},
         {cabeza + R"("brazo":{"gravedad":-1}})", "Experimento no válido: La gravedad debe estar entre 0 y 100"},
         {cabeza + R"("brazo":[]})", "Experimento no válido: el campo «brazo» debe ser un objeto"},
         {cabeza + R"("controlador":{"tipo":"fuzzy"}})",

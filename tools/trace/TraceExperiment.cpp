@@ -55,7 +55,10 @@ int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras,
                        std::ostream& err, const NumberFormat& format, bool rayos)
 {
     try {
-        const ExperimentoGuardado guardado = CargarExperimento(ruta);
+        std::vector<std::string> avisos;
+        const ExperimentoGuardado guardado = CargarExperimento(ruta, &avisos);
+        for (const std::string& aviso : avisos)
+            err << aviso << '\n';
         Experimento lab(guardado.ajustes);
         lab.Programar(guardado.eventos, guardado.cambios);
         const bool gemelo = guardado.ajustes.comparar.has_value();
