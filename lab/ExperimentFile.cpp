@@ -43,7 +43,8 @@ const char* ClaveReferencia(TipoReferencia t)
     case TipoReferencia::Escalones: return "escalones";
     case TipoReferencia::Cuadrada: return "cuadrada";
     case TipoReferencia::Seno: return "seno";
-    case TipoReferencia::Rampa: return "rampa";
+    case TipoReferencia::Rampa: return "rampa_periodica";
+    case TipoReferencia::RampaIlimitada: return "rampa_ilimitada";
     }
     return "";
 }
@@ -210,23 +211,28 @@ AjustesControlador LeerControlador(const Objeto& o)
 
 ProgramaReferencia LeerReferencia(const Objeto& o)
 {
-    o.Conocidas({"tipo", "texto", "escalones", "amplitud", "desplazamiento", "periodo"});
+    o.Conocidas({"tipo", "texto", "escalones", "amplitud", "desplazamiento", "periodo", "pendiente"});
     ProgramaReferencia r;
     const std::string tipo = o.Texto("tipo", "fija");
     const TipoReferencia tipos[] = {TipoReferencia::Fija, TipoReferencia::Escalones, TipoReferencia::Cuadrada,
-                                    TipoReferencia::Seno, TipoReferencia::Rampa};
-    bool conocido = false;
+                                    TipoReferencia::Seno, TipoReferencia::Rampa,     TipoReferencia::RampaIlimitada};
+    // "rampa" is how files named the periodic ramp before the unbounded one came.
+    bool conocido = tipo == "rampa";
+    if (conocido)
+        r.tipo = TipoReferencia::Rampa;
     for (TipoReferencia t : tipos)
         if (tipo == ClaveReferencia(t)) {
             r.tipo = t;
             conocido = true;
         }
     if (!conocido)
-        Falla("el campo " + o.Campo("tipo") + " debe ser fija, escalones, cuadrada, seno o rampa");
+        Falla("el campo " + o.Campo("tipo")
+              + " debe ser fija, escalones, cuadrada, seno, rampa_periodica o rampa_ilimitada");
     r.texto = o.Texto("texto", r.texto);
     r.amplitud = o.Numero("amplitud", r.amplitud);
     r.desplazamiento = o.Numero("desplazamiento", r.desplazamiento);
     r.periodo = o.Numero("periodo", r.periodo);
+    r.pendiente = o.Numero("pendiente", r.pendiente);
     if (o.Tiene("escalones")) {
         const QJsonArray lista = o.Lista("escalones");
         if (lista.size() > 1000)
@@ -333,7 +339,8 @@ QJsonObject JsonAjustes(const AjustesExperimento& a)
                                  {"escalones", escalones},
                                  {"amplitud", a.referencia.amplitud},
                                  {"desplazamiento", a.referencia.desplazamiento},
-                                 {"periodo", a.referencia.periodo}};
+                                 {"periodo", a.referencia.periodo},
+                                 {"pendiente", a.referencia.pendiente}};
     return QJsonObject{
         {"controlador", JsonControlador(a.controlador)},
         {"comparar", a.comparar ? QJsonValue(JsonControlador(*a.comparar)) : QJsonValue()},

@@ -158,6 +158,32 @@ TEST(ExperimentFile, UnknownKeysAreNamedInOneLineAndTheRunGoesOn)
     std::remove(ruta.c_str());
 }
 
+// Old files read as before: "rampa" is the periodic ramp, now written
+// "rampa_periodica"; each controller keeps its own gains. The unbounded
+// ramp rises by its slope from its offset.
+TEST(ExperimentFile, OldFilesReadAsBeforeBesideTheNewRampAndTheTwinsGains)
+{
+    const ExperimentoGuardado viejo = LeerExperimento(R"({"formato": "neurocontrol-experimento", "version": 1,
+        "referencia": {"tipo": "rampa", "amplitud": 20, "periodo": 4},
+        "controlador": {"tipo": "pid", "kp": 60, "ki": 10, "kd": 5}, "comparar": {"tipo": "pid"}})");
+    EXPECT_EQ(viejo.ajustes.referencia.tipo, TipoReferencia::Rampa);
+    EXPECT_NEAR(GradosReferencia(viejo.ajustes.referencia, 60), 15.0L, 1e-15L);
+    EXPECT_EQ(viejo.ajustes.controlador.pid, (GananciasPid{60, 10, 5}));
+    EXPECT_EQ(viejo.ajustes.comparar->pid, GananciasPid{});
+    const std::string escrito = EscribirExperimento(viejo);
+    EXPECT_NE(escrito.find("\"rampa_periodica\""), std::string::npos);
+    EXPECT_EQ(LeerExperimento(escrito), viejo);
+
+    ExperimentoGuardado rampa;
+    rampa.ajustes.referencia.tipo = TipoReferencia::RampaIlimitada;
+    rampa.ajustes.referencia.desplazamiento = 5;
+    rampa.ajustes.referencia.pendiente = -2.5;
+    EXPECT_EQ(LeerExperimento(EscribirExperimento(rampa)), rampa);
+    EXPECT_NEAR(GradosReferencia(rampa.ajustes.referencia, 4000), -495.0L, 1e-12L);
+    rampa.ajustes.referencia.pendiente = 1001;
+    EXPECT_THROW(ComprobarGuardado(rampa), AjusteInvalido);
+}
+
 std::string Anidado(int profundidad)
 {
     return R"({"formato":"neurocontrol-experimento","version":1,"x":)" + std::string(profundidad, '[')
