@@ -131,8 +131,9 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     QGroupBox* referencia = Grupo("Referencia", form, this);
     TipoReferencia = new QComboBox(referencia);
     TipoReferencia->setObjectName(QStringLiteral("TipoReferencia"));
-    for (nc::TipoReferencia t : {nc::TipoReferencia::Fija, nc::TipoReferencia::Escalones, nc::TipoReferencia::Cuadrada,
-                                 nc::TipoReferencia::Seno, nc::TipoReferencia::Rampa})
+    for (nc::TipoReferencia t :
+         {nc::TipoReferencia::Fija, nc::TipoReferencia::Escalones, nc::TipoReferencia::Cuadrada,
+          nc::TipoReferencia::Seno, nc::TipoReferencia::Rampa, nc::TipoReferencia::RampaIlimitada})
         TipoReferencia->addItem(QString::fromUtf8(NombreReferencia(t)));
     TipoReferencia->setToolTip(QStringLiteral("Fija: el valor del cuadro «Ref.» de la ventana principal"));
     connect(TipoReferencia, &QComboBox::activated, this, [this](int i) {
@@ -170,10 +171,11 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     Escalones->setToolTip(QStringLiteral("Ángulo en grados y duración en segundos de cada escalón, "
                                          "separados por punto y coma: 30 10; 90 10"));
     form->addRow(QStringLiteral("Escalones"), Escalones);
-    auto onda = [this](double ProgramaReferencia::*campo) {
-        return [this, campo](const QString& t, AjustesExperimento& a) {
+    // Each checked as part of the programme that reads it.
+    auto onda = [this](double ProgramaReferencia::*campo, nc::TipoReferencia tipo = nc::TipoReferencia::Seno) {
+        return [this, campo, tipo](const QString& t, AjustesExperimento& a) {
             ProgramaReferencia p = a.referencia;
-            p.tipo = nc::TipoReferencia::Seno;
+            p.tipo = tipo;
             p.*campo = Numero(t, [&](double v) {
                 p.*campo = v;
                 ComprobarReferencia(p);
@@ -190,6 +192,10 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     Periodo = Campo("Periodo", onda(&ProgramaReferencia::periodo),
                     [this](const AjustesExperimento& a) { return Texto(a.referencia.periodo); });
     form->addRow(QStringLiteral("Periodo (s)"), Periodo);
+    Pendiente = Campo("Pendiente", onda(&ProgramaReferencia::pendiente, nc::TipoReferencia::RampaIlimitada),
+                      [this](const AjustesExperimento& a) { return Texto(a.referencia.pendiente); });
+    Pendiente->setToolTip(QStringLiteral("Rampa: grados por segundo que sube la referencia desde el desplazamiento"));
+    form->addRow(QStringLiteral("Pendiente (º/s)"), Pendiente);
     columna->addWidget(referencia);
 
     // The controllers.

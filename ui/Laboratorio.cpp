@@ -146,7 +146,11 @@ void TLaboratorio::AgregarPestana(QWidget* panel, const QString& titulo)
 
 void TLaboratorio::CambiarAjustes(const AjustesExperimento& ajustes)
 {
+    const bool a_fija = ajustes.referencia.tipo == TipoReferencia::Fija
+        && experimento_.Ajustes().referencia.tipo != TipoReferencia::Fija;
     experimento_.SetAjustes(ajustes);
+    if (a_fija && MostrarFija)
+        MostrarFija(ajustes.referencia.texto);
     Ajustes1->Mostrar(experimento_.Ajustes());
     MostrarNombres();
 }
