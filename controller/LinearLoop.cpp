@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "controller/LinearLoop.h"
 
+#include <Eigen/Eigenvalues>
+
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <complex>
 
 namespace nc {
 
@@ -46,6 +51,46 @@ LinearisedLoop Linealizar(double posicion, long double du_dposicion, long double
         l.amortiguamiento = -l.a22 / (2.0L * l.frecuencia_natural);
     }
     l.estable = l.autovalores.re1 < 0.0L && l.autovalores.re2 < 0.0L;
+    return l;
+}
+
+} // namespace nc
+
+namespace nc {
+
+LinearisedLoop LinealizarConIntegral(double posicion, long double du_dposicion, long double du_dvelocidad,
+                                     long double du_dintegral, long double g, long double b)
+{
+    LinearisedLoop l = Linealizar(posicion, du_dposicion, du_dvelocidad, g, b);
+    if (du_dintegral == 0.0L)
+        return l;
+    l.tres_estados = true;
+    l.a23 = du_dintegral;
+    // A 3×3 has no closed form worth its rounding: Eigen's real Schur form
+    // gives real roots with an imaginary part of exactly zero and a complex
+    // pair as exact conjugates.
+    Eigen::Matrix<long double, 3, 3> a;
+    a << 0.0L, 1.0L, 0.0L, l.a21, l.a22, l.a23, -1.0L, 0.0L, 0.0L;
+    const Eigen::EigenSolver<Eigen::Matrix<long double, 3, 3>> solver(a, false);
+    std::array<std::complex<long double>, 3> v;
+    for (int i = 0; i < 3; ++i)
+        v[static_cast<size_t>(i)] = solver.eigenvalues()[i];
+    std::sort(v.begin(), v.end(), [](const std::complex<long double>& x, const std::complex<long double>& y) {
+        return x.real() != y.real() ? x.real() > y.real() : x.imag() > y.imag();
+    });
+    l.autovalores = {v[0].real(), v[0].imag(), v[1].real(), v[1].imag()};
+    l.re3 = v[2].real();
+    l.im3 = v[2].imag();
+    l.oscilador = false;
+    l.frecuencia_natural = 0.0L;
+    l.amortiguamiento = 0.0L;
+    for (const std::complex<long double>& z : v)
+        if (z.imag() > 0.0L) {
+            l.oscilador = true;
+            l.frecuencia_natural = std::abs(z);
+            l.amortiguamiento = -z.real() / l.frecuencia_natural;
+        }
+    l.estable = std::all_of(v.begin(), v.end(), [](const std::complex<long double>& z) { return z.real() < 0.0L; });
     return l;
 }
 

@@ -9,7 +9,9 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 namespace nc {
@@ -42,7 +44,8 @@ const char* ClaveReferencia(TipoReferencia t)
     case TipoReferencia::Escalones: return "escalones";
     case TipoReferencia::Cuadrada: return "cuadrada";
     case TipoReferencia::Seno: return "seno";
-    case TipoReferencia::Rampa: return "rampa";
+    case TipoReferencia::Rampa: return "rampa_periodica";
+    case TipoReferencia::RampaIlimitada: return "rampa_ilimitada";
     }
     return "";
 }
@@ -72,9 +75,36 @@ QJsonObject JsonControlador(const AjustesControlador& c)
 
 // --- Reading: each accessor names the field it refuses. ---
 
+// The keys each object may hold; any other is named, not refused.
+using Claves = std::initializer_list<const char*>;
+constexpr Claves kClavesAjustes
+    = {"controlador", "comparar", "brazo", "carga", "angulo_inicial", "ruido", "empujon", "referencia", "velocidad"};
+
 class Objeto {
 public:
-    Objeto(QJsonObject o, std::string ruta) : o_(std::move(o)), ruta_(std::move(ruta)) {}
+    // `desconocidas` collects the keys that Conocidas does not list, by path.
+    Objeto(QJsonObject o, std::string ruta, std::vector<std::string>* desconocidas)
+        : o_(std::move(o)), ruta_(std::move(ruta)), desconocidas_(desconocidas)
+    {}
+
+    // Names every key of the object outside these lists, once each.
+    void Conocidas(Claves claves, Claves otras = {}) const
+    {
+        for (const QString& k : o_.keys()) {
+            const auto es = [&](const char* c) { return k == QLatin1String(c); };
+            if (std::any_of(claves.begin(), claves.end(), es) || std::any_of(otras.begin(), otras.end(), es))
+                continue;
+            const std::string nombre = "«" + ruta_ + k.toStdString() + "»";
+            if (std::find(desconocidas_->begin(), desconocidas_->end(), nombre) == desconocidas_->end())
+                desconocidas_->push_back(nombre);
+        }
+    }
+
+    // An element of a list under this object: its keys are named as `ruta`.
+    Objeto Elemento(const QJsonValue& v, const std::string& ruta) const
+    {
+        return Objeto(v.toObject(), ruta, desconocidas_);
+    }
 
     bool Tiene(const char* clave) const { return o_.contains(QLatin1String(clave)); }
 
@@ -121,7 +151,7 @@ public:
         const QJsonValue v = Valor(clave);
         if (!v.isObject())
             Falla("el campo " + Campo(clave) + " debe ser un objeto");
-        return Objeto(v.toObject(), ruta_ + clave + ".");
+        return Objeto(v.toObject(), ruta_ + clave + ".", desconocidas_);
     }
 
     QJsonArray Lista(const char* clave) const
@@ -135,12 +165,14 @@ public:
 private:
     QJsonObject o_;
     std::string ruta_;
+    std::vector<std::string>* desconocidas_;
 };
 
 // The ranges are the network's own (ComprobarLesiones, at the end); here
 // only what a double cannot hold exactly is refused.
 Lesions LeerLesiones(const Objeto& o)
 {
+    o.Conocidas({"apagadas", "escala", "ruido", "semilla", "bits"});
     Lesions l;
     if (o.Tiene("apagadas")) {
         for (const QJsonValue& v : o.Lista("apagadas")) {
@@ -159,6 +191,7 @@ Lesions LeerLesiones(const Objeto& o)
 
 AjustesControlador LeerControlador(const Objeto& o)
 {
+    o.Conocidas({"tipo", "kp", "ki", "kd", "lesiones"});
     AjustesControlador c;
     const std::string tipo = o.Texto("tipo", "red");
     if (tipo == "red")
@@ -179,22 +212,28 @@ AjustesControlador LeerControlador(const Objeto& o)
 
 ProgramaReferencia LeerReferencia(const Objeto& o)
 {
+    o.Conocidas({"tipo", "texto", "escalones", "amplitud", "desplazamiento", "periodo", "pendiente"});
     ProgramaReferencia r;
     const std::string tipo = o.Texto("tipo", "fija");
     const TipoReferencia tipos[] = {TipoReferencia::Fija, TipoReferencia::Escalones, TipoReferencia::Cuadrada,
-                                    TipoReferencia::Seno, TipoReferencia::Rampa};
-    bool conocido = false;
+                                    TipoReferencia::Seno, TipoReferencia::Rampa,     TipoReferencia::RampaIlimitada};
+    // "rampa" is how files named the periodic ramp before the unbounded one came.
+    bool conocido = tipo == "rampa";
+    if (conocido)
+        r.tipo = TipoReferencia::Rampa;
     for (TipoReferencia t : tipos)
         if (tipo == ClaveReferencia(t)) {
             r.tipo = t;
             conocido = true;
         }
     if (!conocido)
-        Falla("el campo " + o.Campo("tipo") + " debe ser fija, escalones, cuadrada, seno o rampa");
+        Falla("el campo " + o.Campo("tipo")
+              + " debe ser fija, escalones, cuadrada, seno, rampa_periodica o rampa_ilimitada");
     r.texto = o.Texto("texto", r.texto);
     r.amplitud = o.Numero("amplitud", r.amplitud);
     r.desplazamiento = o.Numero("desplazamiento", r.desplazamiento);
     r.periodo = o.Numero("periodo", r.periodo);
+    r.pendiente = o.Numero("pendiente", r.pendiente);
     if (o.Tiene("escalones")) {
         const QJsonArray lista = o.Lista("escalones");
         if (lista.size() > 1000)
@@ -202,21 +241,23 @@ ProgramaReferencia LeerReferencia(const Objeto& o)
         for (const QJsonValue& v : lista) {
             if (!v.isObject())
                 Falla("cada escalón debe ser un objeto");
-            const Objeto e(v.toObject(), "referencia.escalones[].");
+            const Objeto e = o.Elemento(v, "referencia.escalones[].");
+            e.Conocidas({"grados", "duracion"});
             r.escalones.push_back({e.Numero("grados", 0), e.Numero("duracion", 1)});
         }
     }
     return r;
 }
 
-std::vector<Evento> LeerEventos(const QJsonArray& lista)
+std::vector<Evento> LeerEventos(const Objeto& raiz, const QJsonArray& lista)
 {
     std::vector<Evento> eventos;
     eventos.reserve(static_cast<size_t>(lista.size()));
     for (const QJsonValue& v : lista) {
         if (!v.isObject())
             Falla("cada evento debe ser un objeto");
-        const Objeto e(v.toObject(), "eventos[].");
+        const Objeto e = raiz.Elemento(v, "eventos[].");
+        e.Conocidas({"muestra", "tipo", "valor"});
         Evento ev;
         ev.muestra = static_cast<int32_t>(e.Entero("muestra", -1, 0, std::numeric_limits<int32_t>::max() - 1));
         if (!e.Tiene("muestra") || !e.Tiene("tipo") || !e.Tiene("valor"))
@@ -234,9 +275,10 @@ std::vector<Evento> LeerEventos(const QJsonArray& lista)
     return eventos;
 }
 
-// The settings' keys, at the top of the file or in a change.
-AjustesExperimento LeerAjustes(const Objeto& o)
+// The settings' keys, at the top of the file (beside `otras`) or in a change.
+AjustesExperimento LeerAjustes(const Objeto& o, Claves otras = {})
 {
+    o.Conocidas(kClavesAjustes, otras);
     AjustesExperimento a;
     if (o.Tiene("controlador"))
         a.controlador = LeerControlador(o.Hijo("controlador"));
@@ -244,6 +286,7 @@ AjustesExperimento LeerAjustes(const Objeto& o)
         a.comparar = LeerControlador(o.Hijo("comparar"));
     if (o.Tiene("brazo")) {
         const Objeto b = o.Hijo("brazo");
+        b.Conocidas({"amortiguamiento", "gravedad", "fuerza_maxima"});
         a.brazo.amortiguamiento = b.Numero("amortiguamiento", a.brazo.amortiguamiento);
         a.brazo.gravedad = b.Numero("gravedad", a.brazo.gravedad);
         if (b.Tiene("fuerza_maxima") && !b.Valor("fuerza_maxima").isNull())
@@ -253,6 +296,7 @@ AjustesExperimento LeerAjustes(const Objeto& o)
     a.angulo_inicial = o.Numero("angulo_inicial", a.angulo_inicial);
     if (o.Tiene("ruido")) {
         const Objeto r = o.Hijo("ruido");
+        r.Conocidas({"posicion", "velocidad", "semilla"});
         a.ruido.posicion = r.Numero("posicion", a.ruido.posicion);
         a.ruido.velocidad = r.Numero("velocidad", a.ruido.velocidad);
         a.ruido.semilla = static_cast<uint64_t>(
@@ -265,13 +309,14 @@ AjustesExperimento LeerAjustes(const Objeto& o)
     return a;
 }
 
-std::vector<CambioAjustes> LeerCambios(const QJsonArray& lista)
+std::vector<CambioAjustes> LeerCambios(const Objeto& raiz, const QJsonArray& lista)
 {
     std::vector<CambioAjustes> cambios;
     for (const QJsonValue& v : lista) {
         if (!v.isObject())
             Falla("cada cambio debe ser un objeto");
-        const Objeto c(v.toObject(), "cambios[].");
+        const Objeto c = raiz.Elemento(v, "cambios[].");
+        c.Conocidas({"muestra", "ajustes"});
         if (!c.Tiene("muestra") || !c.Tiene("ajustes"))
             Falla("cada cambio debe tener muestra y ajustes");
         CambioAjustes cambio;
@@ -295,7 +340,8 @@ QJsonObject JsonAjustes(const AjustesExperimento& a)
                                  {"escalones", escalones},
                                  {"amplitud", a.referencia.amplitud},
                                  {"desplazamiento", a.referencia.desplazamiento},
-                                 {"periodo", a.referencia.periodo}};
+                                 {"periodo", a.referencia.periodo},
+                                 {"pendiente", a.referencia.pendiente}};
     return QJsonObject{
         {"controlador", JsonControlador(a.controlador)},
         {"comparar", a.comparar ? QJsonValue(JsonControlador(*a.comparar)) : QJsonValue()},
@@ -332,7 +378,36 @@ std::string EscribirExperimento(const ExperimentoGuardado& g)
     return QJsonDocument(raiz).toJson(QJsonDocument::Indented).toStdString();
 }
 
-ExperimentoGuardado LeerExperimento(std::string_view texto)
+namespace {
+
+// Where a syntax error lies, as an editor shows it: line and column (in
+// characters, not bytes) from 1.
+std::string LineaYColumna(std::string_view texto, size_t posicion)
+{
+    posicion = std::min(posicion, texto.size());
+    size_t linea = 1, columna = 1;
+    for (size_t i = 0; i < posicion; ++i) {
+        if (texto[i] == '\n') {
+            ++linea;
+            columna = 1;
+        } else if ((static_cast<unsigned char>(texto[i]) & 0xC0) != 0x80) {
+            ++columna;
+        }
+    }
+    return "línea " + std::to_string(linea) + ", columna " + std::to_string(columna);
+}
+
+} // namespace
+
+std::string AvisoClavesDesconocidas(const std::vector<std::string>& claves)
+{
+    std::string aviso = "Aviso: el experimento tiene claves que este programa no conoce y no usa:";
+    for (size_t i = 0; i < claves.size(); ++i)
+        aviso += (i == 0 ? " " : ", ") + claves[i];
+    return aviso;
+}
+
+ExperimentoGuardado LeerExperimento(std::string_view texto, std::vector<std::string>* avisos)
 {
     if (texto.size() > kTamanoMaximo)
         Falla("el fichero pasa de 8 MB");
@@ -342,10 +417,11 @@ ExperimentoGuardado LeerExperimento(std::string_view texto)
     if (error.error == QJsonParseError::DeepNesting)
         Falla("el JSON está anidado a demasiada profundidad");
     if (error.error != QJsonParseError::NoError)
-        Falla("no es JSON bien formado (error cerca del carácter " + std::to_string(error.offset) + ")");
+        Falla("no es JSON bien formado (error en la " + LineaYColumna(texto, static_cast<size_t>(error.offset)) + ")");
     if (!documento.isObject())
         Falla("el fichero debe contener un objeto JSON");
-    const Objeto raiz(documento.object(), "");
+    std::vector<std::string> desconocidas;
+    const Objeto raiz(documento.object(), "", &desconocidas);
     if (raiz.Texto("formato", "") != kFormato)
         Falla("el fichero no es un experimento de neurocontrol (falta \"formato\": \"" + std::string(kFormato) + "\")");
     if (!raiz.Tiene("version"))
@@ -355,21 +431,23 @@ ExperimentoGuardado LeerExperimento(std::string_view texto)
         Falla("versión desconocida (este programa lee la versión " + std::to_string(kVersionExperimento) + ")");
 
     ExperimentoGuardado g;
-    g.ajustes = LeerAjustes(raiz);
+    g.ajustes = LeerAjustes(raiz, {"formato", "version", "muestras", "eventos", "cambios"});
     g.muestras = static_cast<int32_t>(raiz.Entero("muestras", g.muestras, 0, std::numeric_limits<int32_t>::max() - 1));
     if (raiz.Tiene("eventos"))
-        g.eventos = LeerEventos(raiz.Lista("eventos"));
+        g.eventos = LeerEventos(raiz, raiz.Lista("eventos"));
     if (raiz.Tiene("cambios"))
-        g.cambios = LeerCambios(raiz.Lista("cambios"));
+        g.cambios = LeerCambios(raiz, raiz.Lista("cambios"));
     try {
         ComprobarGuardado(g);
     } catch (const AjusteInvalido& e) {
         Falla(e.what());
     }
+    if (avisos && !desconocidas.empty())
+        avisos->push_back(AvisoClavesDesconocidas(desconocidas));
     return g;
 }
 
-ExperimentoGuardado CargarExperimento(const std::string& ruta)
+ExperimentoGuardado CargarExperimento(const std::string& ruta, std::vector<std::string>* avisos)
 {
     QFile fichero(QString::fromStdString(ruta));
     if (!fichero.open(QIODevice::ReadOnly))
@@ -380,7 +458,7 @@ ExperimentoGuardado CargarExperimento(const std::string& ruta)
     const QByteArray datos = fichero.read(static_cast<qint64>(kTamanoMaximo) + 1);
     if (datos.size() > static_cast<qsizetype>(kTamanoMaximo))
         Falla("el fichero pasa de 8 MB");
-    return LeerExperimento(std::string_view(datos.constData(), static_cast<size_t>(datos.size())));
+    return LeerExperimento(std::string_view(datos.constData(), static_cast<size_t>(datos.size())), avisos);
 }
 
 void GuardarExperimento(const std::string& ruta, const ExperimentoGuardado& guardado)

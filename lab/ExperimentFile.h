@@ -2,9 +2,11 @@
 #pragma once
 // An experiment as a versioned JSON file: every setting the run started
 // with, the events made by hand and the settings changed on the way with
-// their samples, and the run's length, so that a saved run replays exactly. Reading never trusts the file: it refuses anything over
-// kTamanoMaximo before parsing, checks every field's type and range into a
-// fresh object, and reports the first fault as one Spanish sentence.
+// their samples, and the run's length, so that a saved run replays exactly.
+// Reading never trusts the file: it refuses anything over kTamanoMaximo
+// before parsing, checks every field's type and range into a fresh object,
+// reports the first fault as one Spanish sentence, and names the keys it
+// does not know.
 
 #include "simulation/AjustesExperimento.h"
 
@@ -12,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nc {
 
@@ -30,10 +33,16 @@ inline constexpr std::size_t kTamanoMaximo = 8 * 1024 * 1024; // bytes
 std::string EscribirExperimento(const ExperimentoGuardado& guardado);
 
 // Throws ErrorFicheroExperimento; the result has passed ComprobarGuardado.
-ExperimentoGuardado LeerExperimento(std::string_view texto);
+// A syntax error gives its line and column. What is read but not refused
+// goes to `avisos`, one Spanish line each: keys this program does not know
+// (a typo such as "gravedd" would otherwise run the default unseen).
+ExperimentoGuardado LeerExperimento(std::string_view texto, std::vector<std::string>* avisos = nullptr);
 
 // The same from a file; the size is checked before anything is read.
-ExperimentoGuardado CargarExperimento(const std::string& ruta);
+ExperimentoGuardado CargarExperimento(const std::string& ruta, std::vector<std::string>* avisos = nullptr);
+
+// The warning's line for these unknown keys, each as «ruta.clave».
+std::string AvisoClavesDesconocidas(const std::vector<std::string>& claves);
 void GuardarExperimento(const std::string& ruta, const ExperimentoGuardado& guardado);
 
 } // namespace nc

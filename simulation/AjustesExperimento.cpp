@@ -113,6 +113,10 @@ void ComprobarReferencia(const ProgramaReferencia& p)
         Rango(p.desplazamiento, -kGradosMaximos, kGradosMaximos, "El desplazamiento");
         Rango(p.periodo, 0.1, 100000, "El periodo");
         return;
+    case TipoReferencia::RampaIlimitada:
+        Rango(p.desplazamiento, -kGradosMaximos, kGradosMaximos, "El desplazamiento");
+        Rango(p.pendiente, -1000, 1000, "La pendiente");
+        return;
     }
     throw AjusteInvalido("El tipo de referencia no es válido");
 }

@@ -64,13 +64,17 @@ Brazo::Brazo(const ParametrosBrazo& parametros)
       amortiguamiento_doble_(parametros.amortiguamiento)
 {}
 
+float Brazo::FuerzaLimitada(float fuerza) const
+{
+    if (!parametros_.fuerza_maxima)
+        return fuerza;
+    const float limite = static_cast<float>(*parametros_.fuerza_maxima);
+    return std::clamp(fuerza, -limite, limite);
+}
+
 float Brazo::FuerzaAplicada(float fuerza, double carga) const
 {
-    float u = fuerza;
-    if (parametros_.fuerza_maxima) {
-        const float limite = static_cast<float>(*parametros_.fuerza_maxima);
-        u = std::clamp(u, -limite, limite);
-    }
+    float u = FuerzaLimitada(fuerza);
     if (carga != 0.0)
         u = static_cast<float>(static_cast<long double>(u) + carga);
     return u;

@@ -40,9 +40,12 @@ public:
     const ParametrosBrazo& Parametros() const { return parametros_; }
     bool EsElDeSerie() const { return de_serie_; }
 
-    // The force the arm feels: the controller's, clamped when a limit is set,
-    // plus the load torque when it is not zero (adding +0 would turn a -0 force
-    // into +0 and change the bits of the stored path).
+    // The controller's force as the arm's actuator gives it: clamped to the
+    // limit when one is set, untouched otherwise.
+    float FuerzaLimitada(float fuerza) const;
+    // The force the arm feels: the limited force plus the load torque when it
+    // is not zero (adding +0 would turn a -0 force into +0 and change the bits
+    // of the stored path).
     float FuerzaAplicada(float fuerza, double carga) const;
 
     // The state after one 0.05 s sample with the force held.

@@ -208,8 +208,9 @@ SalidaBrazo Experimento::PasoBrazo(Lado& lado, bool inicio, float referencia, co
     s.posicion_grados = static_cast<float>(posicion_grados);
     s.velocidad_grados = static_cast<float>(velocidad_grados);
     s.leida = {leida_x, leida_v, referencia};
-    s.fuerza = lado.controlador->Calcular(leida_x, leida_v, referencia, inicio);
-    const float aplicada = brazo_.FuerzaAplicada(s.fuerza, ajustes_.carga);
+    s.fuerza_pedida = lado.controlador->Calcular(leida_x, leida_v, referencia, inicio);
+    s.fuerza = brazo_.FuerzaLimitada(s.fuerza_pedida);
+    const float aplicada = brazo_.FuerzaAplicada(s.fuerza_pedida, ajustes_.carga);
     s.estado = p.mano ? EstadoBrazo{x, v} : brazo_.Integrar(x, v, aplicada);
     return s;
 }
@@ -280,7 +281,7 @@ SalidaPaso Experimento::Paso()
         lado.controlador->Confirmar();
         lado.estado = s.estado;
         lado.leida = s.leida;
-        lado.fuerza = s.fuerza;
+        lado.fuerza = s.fuerza_pedida;
         if (tramo_nuevo)
             lado.tramo.clear();
         if (escalonada)

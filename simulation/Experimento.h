@@ -31,7 +31,8 @@ struct SalidaBrazo {
     EstadoBrazo inicio{};       // the state the sample starts from, radians
     float posicion_grados = 0;  // the plotted position at the sample's start
     float velocidad_grados = 0; // and velocity, rounded to single
-    float fuerza = 0;           // the controller's force, as its read-out shows it
+    float fuerza = 0;           // the force that acts: the controller's, limited
+    float fuerza_pedida = 0;    // the controller's own; differs only where the limit cuts it
     EstadoBrazo estado{};       // the state at the sample's end, radians
     EstadoLeido leida{};        // what the controller read: noisy state and reference
 };
@@ -50,7 +51,7 @@ struct LadoExperimento {
     EstadoBrazo estado{0.0f, 0.0f};
     std::vector<float> tramo; // plotted positions of the current segment
     EstadoLeido leida{};      // what the controller read on the last tick
-    float fuerza = 0.0f;      // and the force it gave
+    float fuerza = 0.0f;      // and the force it asked for
 };
 
 class Experimento {

@@ -26,7 +26,8 @@ const char* NombreReferencia(TipoReferencia tipo)
     case TipoReferencia::Escalones: return "Escalones";
     case TipoReferencia::Cuadrada: return "Cuadrada";
     case TipoReferencia::Seno: return "Seno";
-    case TipoReferencia::Rampa: return "Rampa";
+    case TipoReferencia::Rampa: return "Rampa periódica";
+    case TipoReferencia::RampaIlimitada: return "Rampa";
     }
     return "";
 }
@@ -64,6 +65,7 @@ long double GradosReferencia(const ProgramaReferencia& p, int32_t muestra)
     case TipoReferencia::Seno:
         return p.desplazamiento + p.amplitud * std::sin(2.0L * std::numbers::pi_v<long double> * t / p.periodo);
     case TipoReferencia::Rampa: return p.desplazamiento + p.amplitud * Fase(t, p.periodo);
+    case TipoReferencia::RampaIlimitada: return p.desplazamiento + p.pendiente * t;
     }
     return 0.0L;
 }

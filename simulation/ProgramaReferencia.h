@@ -14,7 +14,9 @@
 
 namespace nc {
 
-enum class TipoReferencia { Fija, Escalones, Cuadrada, Seno, Rampa };
+// Rampa is the periodic ramp (a saw tooth, "Rampa periódica");
+// RampaIlimitada the ramp a course means, rising for ever ("Rampa").
+enum class TipoReferencia { Fija, Escalones, Cuadrada, Seno, Rampa, RampaIlimitada };
 
 struct Escalon {
     double grados = 0;
@@ -31,10 +33,12 @@ struct ProgramaReferencia {
     // Cuadrada: desplazamiento + amplitud for the first half of each period,
     // desplazamiento - amplitud for the second. Seno: desplazamiento +
     // amplitud sin(2 pi t / periodo). Rampa: from desplazamiento rising by
-    // amplitud over each period, then back (a saw tooth).
+    // amplitud over each period, then back (a saw tooth). RampaIlimitada:
+    // desplazamiento + pendiente t, never back.
     double amplitud = 30;
     double desplazamiento = 0;
-    double periodo = 10; // seconds
+    double periodo = 10;   // seconds
+    double pendiente = 10; // degrees per second
     bool operator==(const ProgramaReferencia&) const = default;
 };
 
@@ -42,7 +46,7 @@ struct ProgramaReferencia {
 // Cuadrada), so that its segments are steps with figures to measure.
 inline bool TieneEscalones(TipoReferencia tipo)
 {
-    return tipo != TipoReferencia::Seno && tipo != TipoReferencia::Rampa;
+    return tipo != TipoReferencia::Seno && tipo != TipoReferencia::Rampa && tipo != TipoReferencia::RampaIlimitada;
 }
 
 // The names the window lists, in the enum's order.

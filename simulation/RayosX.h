@@ -4,7 +4,10 @@
 // trace's --rayos columns show. For the network, its hidden units' outputs,
 // its force and its exact gains (NetworkXray); for the PID, its own gains;
 // for none, zero gains. In every case the loop linearised there with the
-// arm's own gravity term and damping (LinearLoop).
+// arm's own gravity term and damping (LinearLoop), with the PID's integral
+// as a third state. Where the force limit cuts the controller's force, the
+// reading is "saturada": a small change of the state leaves the force at the
+// limit, so the arm feels no gain and the loop is linearised without any.
 //
 // A reading is computed on demand from a copy of the controller's network,
 // never inside a tick, so the tick stays as it was, bit for bit.
@@ -15,6 +18,7 @@
 #include "simulation/Controlador.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace nc {
@@ -34,10 +38,13 @@ struct LecturaRayosX {
     // the PID and for none.
     std::vector<double> ocultas;
     uint64_t apagadas = 0; // bit j: hidden unit j switched off
-    // For the network, the force it gives at the state now (so a lesion
+    // For the network, the force it asks for at the state now (so a lesion
     // shows at once, before the next tick); for the others, the last tick's.
-    float fuerza = 0.0f;
-    Gains ganancias; // ∂u/∂θ, ∂u/∂ω, ∂u/∂r
+    float fuerza_pedida = 0.0f;
+    float fuerza = 0.0f;                     // the force that acts: fuerza_pedida, limited
+    bool saturada = false;                   // the limit cuts it
+    Gains ganancias;                         // ∂u/∂θ, ∂u/∂ω, ∂u/∂r
+    std::optional<long double> du_dintegral; // ∂u/∂I, for a controller with the error's integral
     LinearisedLoop lazo;
 };
 
@@ -47,9 +54,10 @@ LecturaRayosX RayosXRed(const red& red_controlador, uint64_t apagadas, const Est
                         const ParametrosBrazo& brazo);
 
 // The reading of a laboratory controller built from `ajustes`, at the state
-// its last tick read; `fuerza` is that tick's force (the network recomputes
+// its last tick read; `fuerza` is the force it asked for then (the network recomputes
 // its own). The PID's derivative acts on the measurement, so ∂u/∂θ = −Kp,
-// ∂u/∂ω = −Kd and ∂u/∂r = Kp, with the integral held.
+// ∂u/∂ω = −Kd and ∂u/∂r = Kp, and ∂u/∂I = Ki: read near rest, where its
+// integral runs.
 LecturaRayosX LeerRayosX(const Controlador& controlador, const AjustesControlador& ajustes, const EstadoLeido& estado,
                          float fuerza, const ParametrosBrazo& brazo);
 

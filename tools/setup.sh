@@ -19,6 +19,7 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ cmake ninja-build pkg-config        # toolchain
   qt6-base-dev                            # Qt 6 Core, Gui, Widgets
+  libeigen3-dev                           # the X-ray's 3x3 eigenvalues (header-only)
   libgtest-dev libgmock-dev               # tests
   libbenchmark-dev                        # bench/
   fonts-liberation                        # metric twins of the fonts the windows name

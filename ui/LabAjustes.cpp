@@ -131,8 +131,9 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     QGroupBox* referencia = Grupo("Referencia", form, this);
     TipoReferencia = new QComboBox(referencia);
     TipoReferencia->setObjectName(QStringLiteral("TipoReferencia"));
-    for (nc::TipoReferencia t : {nc::TipoReferencia::Fija, nc::TipoReferencia::Escalones, nc::TipoReferencia::Cuadrada,
-                                 nc::TipoReferencia::Seno, nc::TipoReferencia::Rampa})
+    for (nc::TipoReferencia t :
+         {nc::TipoReferencia::Fija, nc::TipoReferencia::Escalones, nc::TipoReferencia::Cuadrada,
+          nc::TipoReferencia::Seno, nc::TipoReferencia::Rampa, nc::TipoReferencia::RampaIlimitada})
         TipoReferencia->addItem(QString::fromUtf8(NombreReferencia(t)));
     TipoReferencia->setToolTip(QStringLiteral("Fija: el valor del cuadro «Ref.» de la ventana principal"));
     connect(TipoReferencia, &QComboBox::activated, this, [this](int i) {
@@ -170,10 +171,11 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     Escalones->setToolTip(QStringLiteral("Ángulo en grados y duración en segundos de cada escalón, "
                                          "separados por punto y coma: 30 10; 90 10"));
     form->addRow(QStringLiteral("Escalones"), Escalones);
-    auto onda = [this](double ProgramaReferencia::*campo) {
-        return [this, campo](const QString& t, AjustesExperimento& a) {
+    // Each checked as part of the programme that reads it.
+    auto onda = [this](double ProgramaReferencia::*campo, nc::TipoReferencia tipo = nc::TipoReferencia::Seno) {
+        return [this, campo, tipo](const QString& t, AjustesExperimento& a) {
             ProgramaReferencia p = a.referencia;
-            p.tipo = nc::TipoReferencia::Seno;
+            p.tipo = tipo;
             p.*campo = Numero(t, [&](double v) {
                 p.*campo = v;
                 ComprobarReferencia(p);
@@ -190,6 +192,10 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     Periodo = Campo("Periodo", onda(&ProgramaReferencia::periodo),
                     [this](const AjustesExperimento& a) { return Texto(a.referencia.periodo); });
     form->addRow(QStringLiteral("Periodo (s)"), Periodo);
+    Pendiente = Campo("Pendiente", onda(&ProgramaReferencia::pendiente, nc::TipoReferencia::RampaIlimitada),
+                      [this](const AjustesExperimento& a) { return Texto(a.referencia.pendiente); });
+    Pendiente->setToolTip(QStringLiteral("Rampa: grados por segundo que sube la referencia desde el desplazamiento"));
+    form->addRow(QStringLiteral("Pendiente (º/s)"), Pendiente);
     columna->addWidget(referencia);
 
     // The controllers.
@@ -210,37 +216,53 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
             if (i == 0) {
                 a.comparar.reset();
             } else {
-                a.comparar = AjustesControlador{kTipos[i - 1], a.controlador.pid};
+                // A twin keeps its own gains; a new one starts from the controller's.
+                a.comparar = AjustesControlador{kTipos[i - 1], a.comparar ? a.comparar->pid : a.controlador.pid};
             }
         });
     });
     form->addRow(QStringLiteral("Controlador"), Controlador);
     form->addRow(QStringLiteral("Comparar con…"), Comparar);
-    // One set of gains, for whichever controller is a PID.
-    auto ganancia = [this](double GananciasPid::*campo) {
-        return [this, campo](const QString& t, AjustesExperimento& a) {
-            GananciasPid g = a.controlador.pid;
+    // Each controller its own gains: the twin's fields write the twin's.
+    auto ganancia = [this](double GananciasPid::*campo, bool gemelo) {
+        return [this, campo, gemelo](const QString& t, AjustesExperimento& a) {
+            GananciasPid& destino = gemelo && a.comparar ? a.comparar->pid : a.controlador.pid;
+            GananciasPid g = destino;
             g.*campo = Numero(t, [&](double v) {
                 g.*campo = v;
                 ComprobarGananciasPid(g);
             });
-            a.controlador.pid = g;
-            if (a.comparar)
-                a.comparar->pid = g;
+            destino = g;
         };
     };
-    Kp = Campo("Kp", ganancia(&GananciasPid::kp),
-               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kp); });
-    Ki = Campo("Ki", ganancia(&GananciasPid::ki),
-               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.ki); });
-    Kd = Campo("Kd", ganancia(&GananciasPid::kd),
-               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kd); });
-    auto* ganancias = new QHBoxLayout;
-    for (QLineEdit* e : {Kp, Ki, Kd}) {
-        ganancias->addWidget(new QLabel(e->objectName(), control));
-        ganancias->addWidget(e);
+    auto escritor = [this](double GananciasPid::*campo, bool gemelo) {
+        return [this, campo, gemelo](const AjustesExperimento& a) {
+            return Texto((gemelo && a.comparar ? a.comparar->pid : a.controlador.pid).*campo);
+        };
+    };
+    const struct {
+        QLineEdit** edit;
+        const char* nombre;
+        double GananciasPid::*campo;
+        bool gemelo;
+        const char* ayuda;
+    } kGanancias[] = {
+        {&Kp, "Kp", &GananciasPid::kp, false, "Ganancia proporcional, fuerza por radián de error"},
+        {&Ki, "Ki", &GananciasPid::ki, false, "Ganancia integral, fuerza por radián y segundo de error acumulado"},
+        {&Kd, "Kd", &GananciasPid::kd, false, "Ganancia derivativa, fuerza por radián por segundo de velocidad"},
+        {&KpGemelo, "KpGemelo", &GananciasPid::kp, true, "Kp del PID del brazo gemelo"},
+        {&KiGemelo, "KiGemelo", &GananciasPid::ki, true, "Ki del PID del brazo gemelo"},
+        {&KdGemelo, "KdGemelo", &GananciasPid::kd, true, "Kd del PID del brazo gemelo"},
+    };
+    QHBoxLayout* filas[2] = {new QHBoxLayout, new QHBoxLayout};
+    for (const auto& k : kGanancias) {
+        *k.edit = Campo(k.nombre, ganancia(k.campo, k.gemelo), escritor(k.campo, k.gemelo));
+        (*k.edit)->setToolTip(QString::fromUtf8(k.ayuda));
+        filas[k.gemelo]->addWidget(new QLabel(QString::fromLatin1(k.nombre, 2), control));
+        filas[k.gemelo]->addWidget(*k.edit);
     }
-    form->addRow(QStringLiteral("PID"), ganancias);
+    form->addRow(QStringLiteral("PID"), filas[0]);
+    form->addRow(QStringLiteral("PID gemelo"), filas[1]);
     columna->addWidget(control);
     columna->addStretch(1);
 
@@ -295,10 +317,18 @@ void TLabAjustes::MostrarCampos()
     Controlador->setCurrentIndex(static_cast<int>(a.controlador.tipo));
     Comparar->setCurrentIndex(a.comparar ? static_cast<int>(a.comparar->tipo) + 1 : 0);
     const bool escalones = a.referencia.tipo == nc::TipoReferencia::Escalones;
-    const bool onda = a.referencia.tipo != nc::TipoReferencia::Fija && !escalones;
+    const bool rampa = a.referencia.tipo == nc::TipoReferencia::RampaIlimitada;
+    const bool onda = a.referencia.tipo != nc::TipoReferencia::Fija && !escalones && !rampa;
     Escalones->setEnabled(escalones);
-    for (QLineEdit* e : {Amplitud, Desplazamiento, Periodo})
+    for (QLineEdit* e : {Amplitud, Periodo})
         e->setEnabled(onda);
+    Desplazamiento->setEnabled(onda || rampa);
+    Pendiente->setEnabled(rampa);
+    // The gains' fields of a controller that is a PID.
+    for (QLineEdit* e : {Kp, Ki, Kd})
+        e->setEnabled(a.controlador.tipo == TipoControlador::Pid);
+    for (QLineEdit* e : {KpGemelo, KiGemelo, KdGemelo})
+        e->setEnabled(a.comparar && a.comparar->tipo == TipoControlador::Pid);
 }
 
 QString TLabAjustes::Texto(double valor) const

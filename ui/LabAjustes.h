@@ -49,11 +49,15 @@ public:
     QLineEdit* Amplitud;
     QLineEdit* Desplazamiento;
     QLineEdit* Periodo;
+    QLineEdit* Pendiente;
     QComboBox* Controlador;
     QComboBox* Comparar;
-    QLineEdit* Kp;
+    QLineEdit* Kp; // the controller's PID
     QLineEdit* Ki;
     QLineEdit* Kd;
+    QLineEdit* KpGemelo; // the twin's own
+    QLineEdit* KiGemelo;
+    QLineEdit* KdGemelo;
 
 private:
     using Lector = std::function<void(const QString& texto, AjustesExperimento& ajustes)>;

@@ -125,6 +125,10 @@ TLabChart::TLabChart(QWidget* parent) : QWidget(parent)
     curvas_.limite_inferior = AddCurve(*fuerza_, kMorado, psDash);
     curvas_.limite_inferior->SetShowInLegend(false);
     curvas_.limite_superior->SetTitle("L\xC3\xADmite de fuerza");
+    // After the forces: where a demand is the force, its dashes fall on the
+    // solid curve of the same colour and only the cut stretches show.
+    curvas_.fuerza_pedida = AddCurve(*fuerza_, kRojo, psDash);
+    curvas_.fuerza_pedida_gemelo = AddCurve(*fuerza_, kRojoClaro, psDash);
 
     CreateMenu();
     WirePanel(*posicion_, *fuerza_);
@@ -221,6 +225,13 @@ void TLabChart::SetNombres(const QString& principal, const std::optional<QString
     curvas_.fuerza_gemelo->SetActive(twin);
     curvas_.error_gemelo->SetActive(twin);
     UpdateTitles();
+    UpdateDemands();
+}
+
+void TLabChart::UpdateDemands()
+{
+    curvas_.fuerza_pedida->SetActive(limite_.has_value());
+    curvas_.fuerza_pedida_gemelo->SetActive(limite_.has_value() && gemelo_.has_value());
 }
 
 void TLabChart::UpdateTitles()
@@ -235,6 +246,8 @@ void TLabChart::UpdateTitles()
     curvas_.posicion_gemelo->SetTitle(named("Posici\xC3\xB3n", twin));
     curvas_.fuerza_gemelo->SetTitle(named("Fuerza", twin));
     curvas_.error_gemelo->SetTitle(named("Error", twin));
+    curvas_.fuerza_pedida->SetTitle(named("Fuerza pedida", principal_));
+    curvas_.fuerza_pedida_gemelo->SetTitle(named("Fuerza pedida", twin));
     curvas_.referencia->SetTitle("Referencia");
 }
 
@@ -252,8 +265,11 @@ void TLabChart::Agregar(const MuestraLab& m)
         curvas_.posicion_gemelo->AddPoint(x, *m.posicion_gemelo);
         curvas_.error_gemelo->AddPoint(x, referencia - static_cast<double>(*m.posicion_gemelo));
     }
-    if (m.fuerza_gemelo)
+    curvas_.fuerza_pedida->AddPoint(x, m.fuerza_pedida.value_or(m.fuerza));
+    if (m.fuerza_gemelo) {
         curvas_.fuerza_gemelo->AddPoint(x, *m.fuerza_gemelo);
+        curvas_.fuerza_pedida_gemelo->AddPoint(x, m.fuerza_pedida_gemelo.value_or(*m.fuerza_gemelo));
+    }
     if (limite_)
         UpdateLimits();
 }
@@ -264,6 +280,7 @@ void TLabChart::SetFuerzaMaxima(std::optional<double> limite)
     curvas_.limite_superior->ClearPoints();
     curvas_.limite_inferior->ClearPoints();
     UpdateLimits();
+    UpdateDemands();
 }
 
 // Each limit is a line of two points, from the run's first sample to its
@@ -311,6 +328,11 @@ std::vector<LabColumn> TLabChart::Columns(const TChart* panel) const
         out.push_back(column("error", curvas_.error, grados));
         if (twin)
             out.push_back(column("error_gemelo", curvas_.error_gemelo, grados));
+        if (limite_) {
+            out.push_back(column("fuerza_pedida", curvas_.fuerza_pedida, ""));
+            if (twin)
+                out.push_back(column("fuerza_pedida_gemelo", curvas_.fuerza_pedida_gemelo, ""));
+        }
     }
     return out;
 }

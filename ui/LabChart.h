@@ -36,7 +36,8 @@
 namespace nc {
 
 // One sample of a lab run, in degrees; the twin's values are there when a
-// twin runs.
+// twin runs. fuerza is the force that acts, fuerza_pedida the controller's,
+// which the force limit cuts.
 struct MuestraLab {
     int32_t muestra = 0;
     float posicion = 0;
@@ -44,6 +45,8 @@ struct MuestraLab {
     float fuerza = 0;
     std::optional<float> posicion_gemelo;
     std::optional<float> fuerza_gemelo;
+    std::optional<float> fuerza_pedida;
+    std::optional<float> fuerza_pedida_gemelo;
 };
 
 // The curves, all owned by their panel.
@@ -57,6 +60,10 @@ struct CurvasLab {
     TFastLineSeries* error_gemelo = nullptr;
     TFastLineSeries* limite_superior = nullptr; // +limit, named in the legend
     TFastLineSeries* limite_inferior = nullptr; // -limit, not named again
+    // The controllers' own forces, dashed, shown while a limit is set: where
+    // the limit cuts a force they leave its curve.
+    TFastLineSeries* fuerza_pedida = nullptr;
+    TFastLineSeries* fuerza_pedida_gemelo = nullptr;
 };
 
 class TLabChart : public QWidget {
@@ -74,7 +81,8 @@ public:
     // referencia - posicion for each arm. A twin curve without a value gets
     // none (and shows only with a twin).
     void Agregar(const MuestraLab& m);
-    // Horizontal lines at +-limite across the run in the force panel, or none.
+    // Horizontal lines at +-limite across the run in the force panel, and
+    // the forces asked for beside the forces that act; or neither.
     void SetFuerzaMaxima(std::optional<double> limite);
     // The widget as drawn, at its size times its device pixel ratio.
     QImage Imagen() const;
@@ -114,6 +122,7 @@ private:
     void UndoBoth(TChart& from, TChart& to);
     void UpdateLimits();
     void UpdateTitles();
+    void UpdateDemands();
     // The curves shown in a panel (or in both, for the file), limits left out.
     std::vector<LabColumn> Columns(const TChart* panel) const;
     QString AskPath(const QString& title, const QString& name, const QString& filter);

@@ -108,6 +108,11 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     auto* derecha = new QVBoxLayout;
     derecha->addLayout(arriba);
     derecha->addWidget(Pestanas, 1);
+    Estado1 = new QLabel(this);
+    Estado1->setObjectName(QStringLiteral("Estado1"));
+    Estado1->setWordWrap(true);
+    Estado1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    derecha->addWidget(Estado1);
     auto* todo = new QHBoxLayout(this);
     todo->addWidget(desplazable);
     todo->addLayout(derecha, 1);
@@ -141,7 +146,11 @@ void TLaboratorio::AgregarPestana(QWidget* panel, const QString& titulo)
 
 void TLaboratorio::CambiarAjustes(const AjustesExperimento& ajustes)
 {
+    const bool a_fija = ajustes.referencia.tipo == TipoReferencia::Fija
+        && experimento_.Ajustes().referencia.tipo != TipoReferencia::Fija;
     experimento_.SetAjustes(ajustes);
+    if (a_fija && MostrarFija)
+        MostrarFija(ajustes.referencia.texto);
     Ajustes1->Mostrar(experimento_.Ajustes());
     MostrarNombres();
 }
@@ -173,11 +182,16 @@ SalidaPaso TLaboratorio::Paso(std::string_view texto_referencia)
     if (s.muestra == 0)
         Grafica->Limpiar();
     referencia_ = s.referencia;
-    MuestraLab m{s.muestra, s.brazo.posicion_grados, static_cast<float>(s.referencia), s.brazo.fuerza, {}, {}};
+    MuestraLab m{.muestra = s.muestra,
+                 .posicion = s.brazo.posicion_grados,
+                 .referencia = static_cast<float>(s.referencia),
+                 .fuerza = s.brazo.fuerza,
+                 .fuerza_pedida = s.brazo.fuerza_pedida};
     angulo_gemelo_.reset();
     if (s.gemelo) {
         m.posicion_gemelo = s.gemelo->posicion_grados;
         m.fuerza_gemelo = s.gemelo->fuerza;
+        m.fuerza_pedida_gemelo = s.gemelo->fuerza_pedida;
         angulo_gemelo_ = AnguloAnimacion(s.gemelo->estado.posicion);
     }
     Grafica->Agregar(m);
@@ -270,10 +284,16 @@ void TLaboratorio::AbrirExperimentoClick()
         const QString ruta = AskOpenFileName(QStringLiteral("Abrir experimento"), kFiltro);
         if (ruta.isEmpty())
             return;
-        // The file is read and checked whole before anything changes.
-        const ExperimentoGuardado g = CargarExperimento(ruta.toStdString());
+        // The file is read and checked whole before anything changes; what
+        // it holds that this program does not know is named, and it runs.
+        std::vector<std::string> avisos;
+        const ExperimentoGuardado g = CargarExperimento(ruta.toStdString(), &avisos);
         carpeta_ = QFileInfo(ruta).absolutePath();
         Cargar(g);
+        QStringList lineas;
+        for (const std::string& aviso : avisos)
+            lineas << QString::fromStdString(aviso);
+        Estado1->setText(lineas.join(u'\n'));
     });
 }
 
@@ -281,8 +301,10 @@ void TLaboratorio::PreajusteClick(int fila)
 {
     Guarded([&] {
         const std::vector<Preajuste> lista = Preajustes();
-        if (fila >= 0 && fila < static_cast<int>(lista.size()))
+        if (fila >= 0 && fila < static_cast<int>(lista.size())) {
             Cargar(lista[static_cast<size_t>(fila)].experimento);
+            Estado1->clear();
+        }
     });
 }
 
@@ -308,13 +330,20 @@ void TLaboratorio::ActualizarFiguras()
             Lectura1->setText(QStringLiteral("Muestra 0   Tiempo 0 s\nFuerza 0"));
         } else {
             const SalidaPaso& s = *ultimo_;
+            // The force that acts, and where the limit cuts it the demand.
+            auto fuerza = [&](const SalidaBrazo& b) {
+                QString t = QString::fromStdString(FormatFixed(b.fuerza, formato_));
+                if (b.fuerza != b.fuerza_pedida)
+                    t += QStringLiteral(" (pide %1)")
+                             .arg(QString::fromStdString(FormatFixed(b.fuerza_pedida, formato_)));
+                return t;
+            };
             QString lectura = QStringLiteral("Muestra %1   Tiempo %2 s\nFuerza %3")
                                   .arg(s.muestra + 1)
                                   .arg(QString::fromStdString(FormatGeneral((s.muestra + 1) * kPeriodo, formato_)))
-                                  .arg(QString::fromStdString(FormatFixed(s.brazo.fuerza, formato_)));
+                                  .arg(fuerza(s.brazo));
             if (s.gemelo)
-                lectura += QStringLiteral("   gemelo %1")
-                               .arg(QString::fromStdString(FormatFixed(s.gemelo->fuerza, formato_)));
+                lectura += QStringLiteral("   gemelo %1").arg(fuerza(*s.gemelo));
             Lectura1->setText(lectura);
         }
         const AjustesExperimento& a = experimento_.Ajustes();

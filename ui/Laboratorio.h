@@ -73,6 +73,10 @@ public:
     // reference text; the speed to save with the run.
     std::function<void(const ExperimentoGuardado&)> Arrancar;
     std::function<int32_t()> Velocidad;
+    // Back to "Fija" from another programme: the "Ref." box, which showed
+    // that programme's values, gets the text last typed there (a point as
+    // its separator), so that the next tick reads it and not the last value.
+    std::function<void(const std::string&)> MostrarFija;
     // Where to save and what to open (the dialog's title, the suggested name
     // and the filter in; empty when cancelled). Qt's dialogs unless replaced.
     std::function<QString(const QString&, const QString&, const QString&)> AskSaveFileName;
@@ -93,6 +97,7 @@ public:
     QPushButton* AbrirExperimento1;
     QTabWidget* Pestanas;
     TLabChart* Grafica;
+    QLabel* Estado1; // the status line: what opening a file had to say
     QTimer* TimerFiguras;
 
 protected:

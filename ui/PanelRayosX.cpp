@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace nc {
 namespace {
@@ -43,6 +45,27 @@ QString Autovalor(long double re, long double im, const NumberFormat& f)
     if (im == 0.0L)
         return Texto(FormatFixed(re, f));
     return Texto(FormatFixed(re, f)) + QStringLiteral(" ± ") + Texto(FormatFixed(std::fabs(im), f)) + "i";
+}
+
+// The loop's eigenvalues as lines, a complex pair on one: "λ₁,₂", "λ₃".
+std::vector<std::pair<QString, QString>> Autovalores(const LinearisedLoop& lazo, const NumberFormat& f)
+{
+    std::vector<std::pair<long double, long double>> v{{lazo.autovalores.re1, lazo.autovalores.im1},
+                                                       {lazo.autovalores.re2, lazo.autovalores.im2}};
+    if (lazo.tres_estados)
+        v.emplace_back(lazo.re3, lazo.im3);
+    static const QString kIndices[] = {QStringLiteral("₁"), QStringLiteral("₂"), QStringLiteral("₃")};
+    std::vector<std::pair<QString, QString>> lineas;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (v[i].second > 0.0L && i + 1 < v.size()) {
+            lineas.emplace_back(QStringLiteral("λ") + kIndices[i] + QStringLiteral(",") + kIndices[i + 1],
+                                Autovalor(v[i].first, v[i].second, f));
+            ++i;
+        } else {
+            lineas.emplace_back(QStringLiteral("λ") + kIndices[i], Autovalor(v[i].first, 0.0L, f));
+        }
+    }
+    return lineas;
 }
 
 // A bar from the centre of `pista` towards the value's sign, `fraccion` of
@@ -189,25 +212,33 @@ void TPanelRayosX::PintarColumna(QPainter& p, const Columna& c, const QRect& are
     p.setPen(kTitulo);
     p.drawText(QRect(area.right() - kValor, y, kValor, kFila), Qt::AlignRight | Qt::AlignVCenter,
                ConSigno(l.fuerza, f));
-    y += kFila + 4;
+    y += kFila;
+    // The bar is the force that acts; where the limit cuts the controller's,
+    // its demand stands beneath. The line is kept either way, so that two
+    // columns stay level.
+    if (l.saturada)
+        linea(QStringLiteral("Saturada: pide"), ConSigno(l.fuerza_pedida, f), kInestable);
+    else
+        y += kFila;
+    y += 4;
 
-    titulo(QStringLiteral("Ganancias en este estado"));
+    titulo(l.saturada ? QStringLiteral("Ganancias (el brazo no las siente)")
+                      : QStringLiteral("Ganancias en este estado"));
+    const int fin_ganancias = y + 4 * kFila;
     linea(QStringLiteral("∂u/∂θ (por rad)"), ConSigno(l.ganancias.dposicion, f));
     linea(QStringLiteral("∂u/∂ω (por rad/s)"), ConSigno(l.ganancias.dvelocidad, f));
     linea(QStringLiteral("∂u/∂r (por rad)"), ConSigno(l.ganancias.dreferencia, f));
-    y += 4;
+    if (l.du_dintegral)
+        linea(QStringLiteral("∂u/∂I (por rad·s)"), ConSigno(*l.du_dintegral, f));
+    y = fin_ganancias + 4;
 
     titulo(QStringLiteral("Lazo linealizado"));
     const LinearisedLoop& lazo = l.lazo;
     // Four lines are kept for the loop, so that the verdicts of two columns
     // sit side by side.
     const int fin_lazo = y + 4 * kFila;
-    if (lazo.autovalores.im1 != 0.0L) {
-        linea(QStringLiteral("λ₁,₂"), Autovalor(lazo.autovalores.re1, lazo.autovalores.im1, f));
-    } else {
-        linea(QStringLiteral("λ₁"), Autovalor(lazo.autovalores.re1, 0.0L, f));
-        linea(QStringLiteral("λ₂"), Autovalor(lazo.autovalores.re2, 0.0L, f));
-    }
+    for (const auto& [nombre, valor] : Autovalores(lazo, f))
+        linea(nombre, valor);
     if (lazo.oscilador) {
         linea(QStringLiteral("ωn (rad/s)"), Texto(FormatFixed(lazo.frecuencia_natural, f)));
         linea(QStringLiteral("ζ"), Texto(FormatFixed(lazo.amortiguamiento, f)));

@@ -3,9 +3,11 @@
 // The laboratory's X-ray panel: what the controller does at the state the
 // last tick read, one column per arm. For a network, its hidden units as
 // bars from zero (blue positive, red negative, a unit switched off drawn
-// grey as "apagada"); for every controller, the force, the gains ∂u/∂θ,
-// ∂u/∂ω and ∂u/∂r, the eigenvalues of the linearised loop, ωn and ζ, and
-// "Estable" or "Inestable".
+// grey as "apagada"); for every controller, the force that acts (where the
+// force limit cuts it, "Saturada" and the controller's demand), the gains
+// ∂u/∂θ, ∂u/∂ω, ∂u/∂r (and the PID's ∂u/∂I), the eigenvalues of the
+// linearised loop (three with the PID's integral), ωn and ζ, and "Estable"
+// or "Inestable".
 //
 // Mostrar keeps the readings and asks for a repaint; the paint formats a
 // few dozen numbers and fills a few dozen rectangles, cheap enough for

@@ -37,6 +37,7 @@ TLaboratorio& TPpal::CrearLaboratorio()
     lab->setAttribute(Qt::WA_QuitOnClose, false);
     AgregarPestanasRed(*lab);
     lab->Arrancar = [this](const ExperimentoGuardado& g) { ArrancarLaboratorio(g); };
+    lab->MostrarFija = [this](const std::string& texto) { Edit7->setText(TextoCaja(texto, loop_.Format())); };
     lab->Velocidad = [this] {
         // The speed box's, when it is one the file can hold.
         try {

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "tools/trace/Trace.h"
 
+#include "../lab/Campos.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -32,8 +35,10 @@ TEST(Trace, DefaultRunIsThirtyForAHundredSamples)
     const TraceRun r = Trace({});
     ASSERT_EQ(r.status, 0);
     ASSERT_EQ(r.lines.size(), 101u);
-    EXPECT_EQ(r.lines[0], "muestra\ttiempo\tposicion\tvelocidad\tfuerza\tangulo\tposicion_rad\tvelocidad_rad");
-    EXPECT_EQ(r.lines[1], "1\t0.05\t0.0000\t0.0000\t4.5021\t89.687409615806047\t0.00545573141\t0.215093657");
+    EXPECT_EQ(r.lines[0],
+              "muestra\ttiempo\tposicion\tvelocidad\tfuerza\tangulo\tposicion_rad\tvelocidad_rad\tposicion_grafica");
+    EXPECT_EQ(r.lines[1],
+              "1\t0.05\t0.0000\t0.0000\t4.5021\t89.687409615806047\t0.00545573141\t0.215093657\t0.31259039");
     EXPECT_EQ(r.lines[4].substr(0, 33), "4\t0.2\t2.3573\t27.1429\t1.8312\t86.19");
     EXPECT_EQ(r.lines[100].substr(0, 28), "100\t5\t30.3102\t0.0052\t-4.9510");
 }
@@ -62,13 +67,52 @@ TEST(Trace, SettlesForReferencesZeroThirtyNinety)
     }
 }
 
-TEST(Trace, PairsContinueTheSameRunAndCommaLocaleKeepsPointColumns)
+// A spreadsheet in a comma locale reads a whole line: every number has the
+// locale's separator.
+TEST(Trace, PairsContinueTheSameRunAndCommaLocaleWritesCommasThroughout)
 {
     const TraceRun r = Trace({"30,0", "2", "90", "1"}, NumberFormat{",", "."});
     ASSERT_EQ(r.status, 0);
     ASSERT_EQ(r.lines.size(), 4u);
-    EXPECT_EQ(r.lines[2], "2\t0,1\t0,3126\t12,3240\t3,5367\t88.849342576520286\t0.0200827606\t0.368626118");
+    EXPECT_EQ(r.lines[2], "2\t0,1\t0,3126\t12,3240\t3,5367\t88,849342576520286\t0,0200827606\t0,368626118\t1,15065742");
     EXPECT_EQ(r.lines[3].substr(0, 2), "3\t");
+}
+
+// The settling time as a student measures it from two columns of the trace:
+// the time after the last point outside 2 % of the step around the last one.
+double Establecimiento(const std::vector<std::pair<double, double>>& puntos)
+{
+    const double final = puntos.back().second;
+    double desde = 0;
+    for (const auto& [t, p] : puntos)
+        if (std::abs(p - final) >= 0.02 * final)
+            desde = t + 0.05;
+    return desde;
+}
+
+// posicion is what the tick read, 0.05 s before tiempo; posicion_grafica is
+// the chart's position at tiempo. Plotted against tiempo, posicion_grafica
+// gives --resumen's settling time, where posicion gives one sample more.
+TEST(Trace, PlottedPositionAtTiempoGivesTheSummarysSettlingTime)
+{
+    const NumberFormat coma{",", "."};
+    const TraceRun traza = Trace({"30", "200"}, coma);
+    const TraceRun resumen = Trace({"--resumen", "30", "200"}, coma);
+    ASSERT_EQ(traza.status, 0);
+    ASSERT_EQ(resumen.status, 0);
+    EXPECT_EQ(test::Campos(resumen.lines.at(1))[7], "2,2000");
+    auto numero = [](std::string campo) {
+        std::replace(campo.begin(), campo.end(), ',', '.');
+        return std::stod(campo);
+    };
+    std::vector<std::pair<double, double>> grafica{{0.0, 0.0}}, leida;
+    for (size_t i = 1; i < traza.lines.size(); ++i) {
+        const std::vector<std::string> c = test::Campos(traza.lines[i]);
+        grafica.emplace_back(numero(c[1]), numero(c[8]));
+        leida.emplace_back(numero(c[1]), numero(c[2]));
+    }
+    EXPECT_NEAR(Establecimiento(grafica), 2.2, 1e-9);
+    EXPECT_NEAR(Establecimiento(leida), 2.25, 1e-9);
 }
 
 TEST(Trace, FailingStepKeepsEarlierLinesAndExitsOne)

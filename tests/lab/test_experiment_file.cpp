@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -99,12 +100,13 @@ TEST(ExperimentFile, HandMadeRunReplaysFromItsFileToTheBit)
     std::string linea;
     std::getline(lineas, linea);
     const std::vector<std::string> cabecera = Campos(linea);
-    ASSERT_EQ(cabecera.size(), 16u);
+    ASSERT_EQ(cabecera.size(), 20u);
     EXPECT_EQ(cabecera[9], "fuerza_exacta");
+    EXPECT_EQ(cabecera[16], "fuerza_pedida");
     for (int k = 0; k < 400; ++k) {
         ASSERT_TRUE(std::getline(lineas, linea));
         const std::vector<std::string> c = Campos(linea);
-        ASSERT_EQ(c.size(), 16u);
+        ASSERT_EQ(c.size(), 20u);
         EXPECT_EQ(std::stof(c[6]), filas[k].posicion) << k;
         EXPECT_EQ(std::stof(c[7]), filas[k].velocidad) << k;
         EXPECT_EQ(std::stof(c[9]), filas[k].fuerza) << k;
@@ -120,6 +122,68 @@ TEST(ExperimentFile, HandMadeRunReplaysFromItsFileToTheBit)
         EXPECT_EQ(LeerExperimento(EscribirExperimento(p.experimento)), p.experimento) << p.nombre;
 }
 
+// A typo runs the default no longer unseen: the file still runs, and every
+// key the program does not know is named in one line, on the trace tool's
+// stderr.
+TEST(ExperimentFile, UnknownKeysAreNamedInOneLineAndTheRunGoesOn)
+{
+    const std::string texto = R"({"formato": "neurocontrol-experimento", "version": 1, "muestras": 3,
+        "brazo": {"gravedd": 1.62}, "referencia": {"tipo": "fija", "valor": 45},
+        "controlador": {"tipo": "pid", "kp": 80, "lesiones": {"bits": 0, "apagar": [1]}},
+        "eventos": [{"muestra": 1, "tipo": "empujon", "valor": 9, "nota": "a"},
+                    {"muestra": 2, "tipo": "empujon", "valor": 9, "nota": "b"}],
+        "cambios": [{"muestra": 2, "ajustes": {"carga": 1, "cargo": 2}}], "autor": "yo"})";
+    const std::string linea = "Aviso: el experimento tiene claves que este programa no conoce y no usa: "
+                              "«autor», «controlador.lesiones.apagar», «brazo.gravedd», «referencia.valor», "
+                              "«eventos[].nota», «cambios[].ajustes.cargo»";
+    std::vector<std::string> avisos;
+    const ExperimentoGuardado g = LeerExperimento(texto, &avisos);
+    EXPECT_EQ(avisos, std::vector<std::string>{linea});
+    EXPECT_EQ(g.ajustes.brazo.gravedad, 9.81);
+    EXPECT_EQ(g.ajustes.controlador.pid.kp, 80);
+    EXPECT_EQ(g.cambios.at(0).ajustes.carga, 1);
+    avisos.clear();
+    LeerExperimento(EscribirExperimento(g), &avisos);
+    EXPECT_TRUE(avisos.empty());
+
+    const std::string ruta = ::testing::TempDir() + "nc_experimento_claves.json";
+    {
+        std::ofstream(ruta) << texto;
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(RunTrace({"--experimento", ruta}, out, err, NumberFormat{".", ","}), 0);
+    EXPECT_EQ(err.str(), linea + "\n");
+    const std::string traza = out.str();
+    EXPECT_EQ(std::count(traza.begin(), traza.end(), '\n'), 4);
+    std::remove(ruta.c_str());
+}
+
+// Old files read as before: "rampa" is the periodic ramp, now written
+// "rampa_periodica"; each controller keeps its own gains. The unbounded
+// ramp rises by its slope from its offset.
+TEST(ExperimentFile, OldFilesReadAsBeforeBesideTheNewRampAndTheTwinsGains)
+{
+    const ExperimentoGuardado viejo = LeerExperimento(R"({"formato": "neurocontrol-experimento", "version": 1,
+        "referencia": {"tipo": "rampa", "amplitud": 20, "periodo": 4},
+        "controlador": {"tipo": "pid", "kp": 60, "ki": 10, "kd": 5}, "comparar": {"tipo": "pid"}})");
+    EXPECT_EQ(viejo.ajustes.referencia.tipo, TipoReferencia::Rampa);
+    EXPECT_NEAR(GradosReferencia(viejo.ajustes.referencia, 60), 15.0L, 1e-15L);
+    EXPECT_EQ(viejo.ajustes.controlador.pid, (GananciasPid{60, 10, 5}));
+    EXPECT_EQ(viejo.ajustes.comparar->pid, GananciasPid{});
+    const std::string escrito = EscribirExperimento(viejo);
+    EXPECT_NE(escrito.find("\"rampa_periodica\""), std::string::npos);
+    EXPECT_EQ(LeerExperimento(escrito), viejo);
+
+    ExperimentoGuardado rampa;
+    rampa.ajustes.referencia.tipo = TipoReferencia::RampaIlimitada;
+    rampa.ajustes.referencia.desplazamiento = 5;
+    rampa.ajustes.referencia.pendiente = -2.5;
+    EXPECT_EQ(LeerExperimento(EscribirExperimento(rampa)), rampa);
+    EXPECT_NEAR(GradosReferencia(rampa.ajustes.referencia, 4000), -495.0L, 1e-12L);
+    rampa.ajustes.referencia.pendiente = 1001;
+    EXPECT_THROW(ComprobarGuardado(rampa), AjusteInvalido);
+}
+
 std::string Anidado(int profundidad)
 {
     return R"({"formato":"neurocontrol-experimento","version":1,"x":)" + std::string(profundidad, '[')
@@ -133,8 +197,10 @@ TEST(ExperimentFile, HostileFilesAreRefusedWithOneSpanishSentence)
         std::string texto;
         const char* mensaje;
     } filas[] = {
-        {"", "Experimento no válido: no es JSON bien formado (error cerca del carácter 0)"},
-        {cabeza + R"("carga": 1)", "Experimento no válido: no es JSON bien formado (error cerca del carácter 60)"},
+        {"", "Experimento no válido: no es JSON bien formado (error en la línea 1, columna 1)"},
+        {cabeza + R"("carga": 1)", "Experimento no válido: no es JSON bien formado (error en la línea 1, columna 61)"},
+        {"{\n  \"formato\": \"neurocontrol-experimento\",\n  \"version\": 1,\n  \"cárga\": ,\n}",
+         "Experimento no válido: no es JSON bien formado (error en la línea 4, columna 13)"},
         {"[1, 2]", "Experimento no válido: el fichero debe contener un objeto JSON"},
         {R"({"version":1})",
          "Experimento no válido: el fichero no es un experimento de neurocontrol (falta "
@@ -145,7 +211,8 @@ TEST(ExperimentFile, HostileFilesAreRefusedWithOneSpanishSentence)
          "Experimento no válido: versión desconocida (este programa lee la versión 1)"},
         {cabeza + R"("carga":"3"})", "Experimento no válido: el campo «carga» debe ser un número"},
         {cabeza + R"("carga":11})", "Experimento no válido: La carga debe estar entre -10 y 10"},
-        {cabeza + R"("carga":1e999})", "Experimento no válido: no es JSON bien formado (error cerca del carácter 63)"},
+        {cabeza + R"("carga":1e999})",
+         "Experimento no válido: no es JSON bien formado (error en la línea 1, columna 64)"},
         {cabeza + R"("brazo":{"gravedad":-1}})", "Experimento no válido: La gravedad debe estar entre 0 y 100"},
         {cabeza + R"("brazo":[]})", "Experimento no válido: el campo «brazo» debe ser un objeto"},
         {cabeza + R"("controlador":{"tipo":"fuzzy"}})",

@@ -217,3 +217,70 @@ TEST(Experimento, OverflowingTickChangesNothing)
 
 } // namespace
 } // namespace nc
+
+#include "lab/ExperimentFile.h"
+#include "tools/trace/Trace.h"
+
+#include "Campos.h"
+
+#include <cstdio>
+#include <sstream>
+#include <tuple>
+
+namespace nc {
+namespace {
+
+// With "Fuerza máxima" the force shown is the one that acts, the demand
+// beside it: in the tick, the trace's columns and the X-ray, which calls the
+// arm "saturada" and linearises it without gains, as the open loop.
+TEST(Experimento, ForceLimitShowsTheForceThatActsAndTheDemandBeside)
+{
+    ExperimentoGuardado g;
+    g.ajustes.brazo.fuerza_maxima = 8;
+    g.ajustes.comparar = AjustesControlador{TipoControlador::Pid};
+    g.ajustes.referencia.texto = "90";
+    g.muestras = 60;
+    const std::string ruta = ::testing::TempDir() + "nc_experimento_limite.json";
+    GuardarExperimento(ruta, g);
+    const NumberFormat punto{".", ","};
+    std::ostringstream out, err;
+    ASSERT_EQ(RunTrace({"--experimento", ruta}, out, err, punto), 0) << err.str();
+    std::remove(ruta.c_str());
+
+    Experimento lab(g.ajustes);
+    std::istringstream lineas(out.str());
+    std::string linea;
+    std::getline(lineas, linea);
+    const std::vector<std::string> cabecera = test::Campos(linea);
+    ASSERT_EQ(cabecera.at(16), "fuerza_pedida");
+    ASSERT_EQ(cabecera.at(18), "fuerza_pedida_2");
+    int cortadas = 0;
+    for (int k = 0; k < g.muestras; ++k) {
+        const SalidaPaso s = lab.Paso();
+        ASSERT_TRUE(std::getline(lineas, linea));
+        const std::vector<std::string> c = test::Campos(linea);
+        for (const auto& [b, fuerza, exacta, pedida] :
+             {std::tuple{s.brazo, 4, 9, 16}, std::tuple{*s.gemelo, 12, 15, 18}}) {
+            ASSERT_EQ(b.fuerza, std::clamp(b.fuerza_pedida, -8.0f, 8.0f)) << k;
+            EXPECT_EQ(c[fuerza], FormatFixed(b.fuerza, punto)) << k;
+            EXPECT_EQ(std::stof(c[exacta]), b.fuerza) << k;
+            EXPECT_EQ(std::stof(c[pedida]), b.fuerza_pedida) << k;
+            if (b.fuerza != b.fuerza_pedida) {
+                ++cortadas;
+                EXPECT_TRUE(c[fuerza] == "8.0000" || c[fuerza] == "-8.0000") << c[fuerza];
+            }
+        }
+        if (s.gemelo->fuerza != s.gemelo->fuerza_pedida) {
+            const LecturaRayosX r = *lab.RayosXGemelo();
+            EXPECT_TRUE(r.saturada);
+            EXPECT_EQ(r.fuerza, s.gemelo->fuerza);
+            EXPECT_EQ(r.fuerza_pedida, s.gemelo->fuerza_pedida);
+            EXPECT_FALSE(r.lazo.tres_estados);
+            EXPECT_EQ(r.lazo.a22, -2.0L);
+        }
+    }
+    EXPECT_GT(cortadas, 5);
+}
+
+} // namespace
+} // namespace nc

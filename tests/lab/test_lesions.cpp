@@ -123,6 +123,13 @@ void CompararColumnas(const std::vector<std::string>& c, size_t desde, const Lec
         EXPECT_EQ(c[desde + 16], "-");
     }
     EXPECT_EQ(c[desde + 17], r.lazo.estable ? "1" : "0");
+    if (r.lazo.tres_estados) {
+        cerca(18, r.lazo.re3);
+        cerca(19, r.lazo.im3);
+    } else {
+        EXPECT_EQ(c[desde + 18], "-");
+        EXPECT_EQ(c[desde + 19], "-");
+    }
 }
 
 TEST(Lesiones, RunWithLesionsReplaysFromItsFileAndTheTraceShowsItsXray)
@@ -176,15 +183,16 @@ TEST(Lesiones, RunWithLesionsReplaysFromItsFileAndTheTraceShowsItsXray)
         ASSERT_TRUE(std::getline(lineas, linea));
         ASSERT_TRUE(std::getline(lineas_llano, linea_llano));
         const std::vector<std::string> c = Campos(linea);
-        ASSERT_EQ(c.size(), 16u + 2 * 18u);
+        ASSERT_EQ(c.size(), 20u + 2 * 20u);
         ASSERT_EQ(linea.substr(0, linea_llano.size() + 1), linea_llano + '\t') << k;
         if (k == -1) {
-            EXPECT_EQ(c[16], "oculta_0");
-            EXPECT_EQ(c[51], "estable_2");
+            EXPECT_EQ(c[20], "oculta_0");
+            EXPECT_EQ(c[57], "estable_2");
+            EXPECT_EQ(c[59], "im_3_2");
         }
         if (std::find(muestras_vistas.begin(), muestras_vistas.end(), k) != muestras_vistas.end()) {
-            CompararColumnas(c, 16, rayos[k].first, k);
-            CompararColumnas(c, 34, rayos[k].second, k);
+            CompararColumnas(c, 20, rayos[k].first, k);
+            CompararColumnas(c, 40, rayos[k].second, k);
         }
     }
     std::remove(ruta.c_str());
@@ -198,8 +206,8 @@ TEST(Lesiones, RunWithLesionsReplaysFromItsFileAndTheTraceShowsItsXray)
     const std::string texto = plano.str();
     const std::string ultima = texto.substr(texto.rfind('\n', texto.size() - 2) + 1);
     const std::vector<std::string> c = Campos(ultima.substr(0, ultima.size() - 1));
-    ASSERT_EQ(c.size(), 8u + 18u);
-    CompararColumnas(c, 8, de_serie.RayosX(), 3);
+    ASSERT_EQ(c.size(), 9u + 20u);
+    CompararColumnas(c, 9, de_serie.RayosX(), 3);
 }
 
 } // namespace

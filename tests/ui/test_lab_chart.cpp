@@ -41,6 +41,11 @@ MuestraLab Sample(int k)
     m.fuerza = static_cast<float>(20.0 * std::exp(-k / 9.0) - 3.1);
     m.posicion_gemelo = static_cast<float>(31.0 * (1.0 - std::exp(-k / 6.0)));
     m.fuerza_gemelo = static_cast<float>(40.0 * std::exp(-k / 4.0) - 2.7);
+    // The twin's first force is past the limit of 25: it asks for more.
+    m.fuerza_pedida = m.fuerza;
+    m.fuerza_pedida_gemelo = *m.fuerza_gemelo;
+    if (k == 0)
+        m.fuerza_gemelo = 25.0f;
     return m;
 }
 
@@ -62,7 +67,7 @@ TEST(LabChart, ARunWithATwinIsNamedInTheLegendsAndSavedAsGiven)
               (std::vector<std::string>{"Posición (Red neuronal)", "Posición (PID)", "Referencia"}));
     EXPECT_EQ(LegendTitles(*chart.PanelFuerza()),
               (std::vector<std::string>{"Fuerza (Red neuronal)", "Fuerza (PID)", "Error (Red neuronal)", "Error (PID)",
-                                        "Límite de fuerza"}));
+                                        "Límite de fuerza", "Fuerza pedida (Red neuronal)", "Fuerza pedida (PID)"}));
     EXPECT_GT(chart.PanelPosicion()->Legend().LegendRect.Width(), 0);
     EXPECT_EQ(chart.Curvas().posicion_gemelo->Count(), kSamples);
     EXPECT_EQ(chart.Curvas().error_gemelo->Count(), kSamples);
@@ -85,11 +90,11 @@ TEST(LabChart, ARunWithATwinIsNamedInTheLegendsAndSavedAsGiven)
     ASSERT_EQ(lines.size(), kSamples + 1);
     EXPECT_EQ(lines[0],
               QStringLiteral("muestra\ttiempo\tposicion\tposicion_gemelo\treferencia\tfuerza\tfuerza_gemelo\t"
-                             "error\terror_gemelo"));
+                             "error\terror_gemelo\tfuerza_pedida\tfuerza_pedida_gemelo"));
     for (int k = 0; k < kSamples; ++k) {
         const MuestraLab m = Sample(k);
         const QStringList f = lines[k + 1].split(u'\t');
-        ASSERT_EQ(f.size(), 9) << k;
+        ASSERT_EQ(f.size(), 11) << k;
         EXPECT_EQ(f[0].toInt(), k);
         EXPECT_EQ(f[1].toStdString(), SampleTime(k, NumberFormat{".", ""}));
         EXPECT_EQ(f[2].toDouble(), m.posicion);
@@ -99,7 +104,11 @@ TEST(LabChart, ARunWithATwinIsNamedInTheLegendsAndSavedAsGiven)
         EXPECT_EQ(f[6].toDouble(), *m.fuerza_gemelo);
         EXPECT_EQ(f[7].toDouble(), double{m.referencia} - m.posicion);
         EXPECT_EQ(f[8].toDouble(), double{m.referencia} - *m.posicion_gemelo);
+        EXPECT_EQ(f[9].toDouble(), *m.fuerza_pedida);
+        EXPECT_EQ(f[10].toDouble(), *m.fuerza_pedida_gemelo);
     }
+    EXPECT_EQ(lines[1].split(u'\t')[6], QStringLiteral("25"));
+    EXPECT_NE(lines[1].split(u'\t')[10], QStringLiteral("25"));
 
     // Without the twin its curves leave the legend and the file.
     chart.SetNombres(QStringLiteral("Red neuronal"), std::nullopt);

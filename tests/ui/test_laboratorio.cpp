@@ -14,6 +14,7 @@
 #include "ui/Ppal.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -352,6 +353,97 @@ TEST_F(LaboratorioTest, NetworkTabsActOnTheRun)
     EXPECT_EQ(lab.Lab().Ajustes().controlador.lesiones.apagadas, 4u);
     EXPECT_EQ(lab.Lab().muestra(), 0);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QStringLiteral("; ")).toStdString();
+}
+
+// The settings panel through the keyboard: the unbounded ramp runs and
+// shows in "Ref.", and back at "Fija" the box gives the value last typed
+// there; the twin's PID has gains of its own; a file with a typo runs and
+// the status line names the key.
+TEST_F(LaboratorioTest, RampTwinGainsAndUnknownKeysThroughThePanel)
+{
+    TLaboratorio& lab = Abrir();
+    TLabAjustes& panel = *lab.Ajustes1;
+    window->Button11Click();
+    window->Edit7->setText(QStringLiteral("45"));
+    Ticks(5);
+    auto teclea = [&](QWidget* w, std::initializer_list<Qt::Key> teclas) {
+        w->setFocus();
+        for (Qt::Key k : teclas)
+            QTest::keyClick(w, k);
+    };
+    auto escribe = [&](QLineEdit* e, const char* texto) {
+        e->setFocus();
+        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(e, QString::fromLatin1(texto));
+        QTest::keyClick(e, Qt::Key_Return);
+    };
+    teclea(panel.TipoReferencia, {Qt::Key_End});
+    EXPECT_EQ(panel.TipoReferencia->currentText(), QStringLiteral("Rampa"));
+    EXPECT_TRUE(panel.Pendiente->isEnabled());
+    EXPECT_FALSE(panel.Periodo->isEnabled());
+    escribe(panel.Pendiente, "4");
+    escribe(panel.Desplazamiento, "10");
+    Ticks(21); // samples 5 to 25: the last at 1.25 s
+    EXPECT_EQ(lab.Lab().Ajustes().referencia.tipo, TipoReferencia::RampaIlimitada);
+    EXPECT_EQ(window->Edit7->text(), QStringLiteral("15"));
+    teclea(panel.TipoReferencia, {Qt::Key_Home});
+    EXPECT_EQ(window->Edit7->text(), QStringLiteral("45"));
+    Ticks(1);
+    EXPECT_EQ(lab.Lab().Ajustes().referencia.texto, "45");
+    EXPECT_EQ(window->Edit7->text(), QStringLiteral("45"));
+
+    // "Comparar con…" a PID, whose gains are its own.
+    EXPECT_FALSE(panel.KpGemelo->isEnabled());
+    EXPECT_FALSE(panel.Kp->isEnabled()); // the network has no gains to type
+    teclea(panel.Comparar, {Qt::Key_Down, Qt::Key_Down});
+    ASSERT_EQ(panel.Comparar->currentText(), QStringLiteral("PID"));
+    ASSERT_TRUE(panel.KpGemelo->isEnabled());
+    escribe(panel.KpGemelo, "50");
+    escribe(panel.KdGemelo, "10");
+    ASSERT_TRUE(lab.Lab().Ajustes().comparar.has_value());
+    EXPECT_EQ(lab.Lab().Ajustes().comparar->pid, (GananciasPid{50, 120, 10}));
+    EXPECT_EQ(lab.Lab().Ajustes().controlador.pid, GananciasPid{});
+    EXPECT_EQ(panel.Kp->text(), QStringLiteral("100"));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QStringLiteral("; ")).toStdString();
+
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath(QStringLiteral("errata.json"));
+    QFile fichero(ruta);
+    ASSERT_TRUE(fichero.open(QIODevice::WriteOnly));
+    fichero.write(R"({"formato": "neurocontrol-experimento", "version": 1, "brazo": {"gravedd": 1.62}})");
+    fichero.close();
+    lab.AskOpenFileName = [&](const QString&, const QString&) { return ruta; };
+    window->Button1Click();
+    QTest::mouseClick(lab.AbrirExperimento1, Qt::LeftButton);
+    EXPECT_TRUE(window->Timer1->Enabled());
+    EXPECT_EQ(
+        lab.Estado1->text(),
+        QStringLiteral("Aviso: el experimento tiene claves que este programa no conoce y no usa: «brazo.gravedd»"));
+    EXPECT_TRUE(errors.isEmpty());
+
+    // NC_LAB_PNG=dir: a PID against its twin under a force limit of 8, the
+    // chart while the limit cuts and the X-ray once settled, at two sizes.
+    const QByteArray carpeta = qgetenv("NC_LAB_PNG");
+    if (carpeta.isEmpty())
+        return;
+    window->Button1Click();
+    teclea(panel.Controlador, {Qt::Key_Down});
+    teclea(panel.Comparar, {Qt::Key_Down, Qt::Key_Down});
+    escribe(panel.KpGemelo, "40");
+    escribe(panel.FuerzaMaxima, "8");
+    window->Edit7->setText(QStringLiteral("30"));
+    window->Button11Click();
+    const QString ruta_png = QString::fromLocal8Bit(carpeta) + QStringLiteral("/%1_%2x%3.png");
+    for (const int ticks : {30, 170}) {
+        Ticks(ticks);
+        for (const QSize tamano : {QSize(1280, 720), QSize(1366, 768)}) {
+            lab.resize(tamano);
+            lab.Pestanas->setCurrentIndex(ticks == 30 ? 0 : 1);
+            lab.ActualizarFiguras();
+            QTest::qWait(250);
+            lab.grab().save(ruta_png.arg(ticks == 30 ? "lab" : "rayos").arg(tamano.width()).arg(tamano.height()));
+        }
+    }
 }
 
 } // namespace

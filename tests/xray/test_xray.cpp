@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cmath>
+#include <complex>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -234,6 +235,47 @@ TEST(Lesion, ASwitchedOffUnitReadsZeroAndChangesTheLoop)
     Lesions bad;
     bad.apagadas = 1u << 8;
     EXPECT_THROW(Construir_red_lesionada(bad), std::invalid_argument);
+}
+
+} // namespace
+} // namespace nc
+
+namespace nc {
+namespace {
+
+// The PID's loop with its integral as a third state: at rest at 30 degrees
+// with Kp 100, Ki 120, Kd 24 the characteristic polynomial is
+// s³ + 26 s² + (100 − 9.81 cos 30°) s + 120, whose roots are about
+// −1.95 ± 1.28i and −22.1. Each root found is one of that polynomial to
+// within the rounding of its largest term.
+TEST(Xray, PidWithItsIntegralHasThreeEigenvalues)
+{
+    const double treinta = 30 * 0.017453292519943295769;
+    const LinearisedLoop l = LinealizarPID(treinta, 100, 24, 9.81L, 2, 120);
+    ASSERT_TRUE(l.tres_estados);
+    EXPECT_NEAR(l.autovalores.re1, -1.95, 0.005);
+    EXPECT_NEAR(l.autovalores.im1, 1.28, 0.005);
+    EXPECT_EQ(l.autovalores.re2, l.autovalores.re1);
+    EXPECT_EQ(l.autovalores.im2, -l.autovalores.im1);
+    EXPECT_NEAR(l.re3, -22.1, 0.05);
+    EXPECT_EQ(l.im3, 0.0L);
+    EXPECT_TRUE(l.estable);
+    EXPECT_TRUE(l.oscilador);
+    EXPECT_NEAR(l.amortiguamiento, 1.95 / std::hypot(1.95, 1.28), 0.005);
+    const long double c1 = 100 - 9.81L * std::cos(static_cast<long double>(treinta));
+    for (const std::complex<long double> s :
+         {std::complex<long double>(l.autovalores.re1, l.autovalores.im1), std::complex<long double>(l.re3, l.im3)})
+        EXPECT_LT(std::abs(s * s * s + 26.0L * s * s + c1 * s + 120.0L), 1e-16L * std::abs(s * s * s)) << s.real();
+
+    // Without an integral gain the integral never reaches the arm: two states,
+    // the PD loop to the bit.
+    const LinearisedLoop pd = LinealizarPID(treinta, 100, 24, 9.81L, 2, 0);
+    const LinearisedLoop dos = Linealizar(treinta, -100, -24, 9.81L, 2);
+    EXPECT_FALSE(pd.tres_estados);
+    EXPECT_EQ(pd.autovalores.re1, dos.autovalores.re1);
+    EXPECT_EQ(pd.amortiguamiento, dos.amortiguamiento);
+    // Too much integral for the proportional term: a growing pair.
+    EXPECT_FALSE(LinealizarPID(0.0, 20, 2, 9.81L, 2, 500).estable);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "simulation/Unidades.h"
 #include "tools/trace/TraceExperiment.h"
 #include "tools/trace/TraceMapa.h"
+#include "tools/trace/TraceNumbers.h"
 #include "tools/trace/TraceSummary.h"
 #include "tools/trace/TraceXray.h"
 
@@ -36,16 +37,22 @@ const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen | --rayos] [
                                 "  --experimento FICHERO [MUESTRAS]\n"
                                 "               repite un experimento guardado del laboratorio durante\n"
                                 "               MUESTRAS pasos (los del fichero si faltan); la traza añade\n"
-                                "               referencia, fuerza_exacta (9 cifras) y, si compara dos\n"
-                                "               controladores, las columnas del segundo brazo (_2); el\n"
-                                "               resumen da una línea por tramo y brazo\n"
+                                "               referencia, fuerza_exacta (9 cifras), si compara dos\n"
+                                "               controladores las columnas del segundo brazo (_2) y, tras\n"
+                                "               ellas, fuerza_pedida (la del controlador, 9 cifras; fuerza\n"
+                                "               es la que actúa, recortada por la fuerza máxima) y\n"
+                                "               posicion_grafica de cada brazo; el resumen da una línea por\n"
+                                "               tramo y brazo. Una clave que no conoce se nombra en stderr\n"
                                 "  --rayos      añade al final de cada línea la radiografía del controlador\n"
                                 "               en el estado que leyó: las salidas de las ocho neuronas\n"
                                 "               ocultas (oculta_0 a oculta_7, \"-\" si no es la red), las\n"
                                 "               ganancias du_dposicion, du_dvelocidad y du_dreferencia, los\n"
                                 "               autovalores del lazo linealizado (re_1, im_1, re_2, im_2), wn\n"
-                                "               y zeta (\"-\" si no oscila) y estable (1 o 0), con 9 cifras;\n"
-                                "               con --experimento, también las del segundo brazo (_2)\n"
+                                "               y zeta (\"-\" si no oscila), estable (1 o 0) y el tercer\n"
+                                "               autovalor, el de la integral del PID (re_3, im_3, \"-\" si no\n"
+                                "               la hay), con 9 cifras; con --experimento, también las del\n"
+                                "               segundo brazo (_2). Si la fuerza máxima corta la fuerza, el\n"
+                                "               lazo se linealiza sin ganancias: el brazo no las siente\n"
                                 "  --mapa       el mapa de competencia del laboratorio: cada referencia de 0 a\n"
                                 "               360 (de 5 en 5) frente a una magnitud, una línea por celda:\n"
                                 "               valor, referencia, clase (establece, sobreimpulso, lenta o\n"
@@ -59,9 +66,17 @@ const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen | --rayos] [
                                 "  -h, --help   muestra esta ayuda y termina\n"
                                 "  --version    muestra la versión y termina\n"
                                 "\n"
-                                "Salida (separada por tabuladores, una línea por paso): muestra, tiempo,\n"
-                                "posicion, velocidad, fuerza (los textos de las lecturas de la ventana),\n"
-                                "angulo (17 cifras), posicion_rad y velocidad_rad (9 cifras).\n"
+                                "Salida: una línea por paso, separada por tabuladores, cada número con el\n"
+                                "separador decimal regional (LC_ALL=C da puntos). Cada columna y su instante:\n"
+                                "  muestra, tiempo   los pasos hechos y el final del paso (muestra x 0,05 s)\n"
+                                "  posicion, velocidad, fuerza   los textos de las lecturas de la ventana: el\n"
+                                "               estado que leyó el paso, 0,05 s antes de tiempo, y la fuerza\n"
+                                "               que actuó de ahí a tiempo\n"
+                                "  angulo       el de la animación en tiempo: 90 grados menos la posición\n"
+                                "               (17 cifras)\n"
+                                "  posicion_rad, velocidad_rad   el estado en tiempo (9 cifras)\n"
+                                "  posicion_grafica   la posición en grados que la gráfica dibuja en tiempo\n"
+                                "               (9 cifras): frente a tiempo da la curva de la gráfica\n"
                                 "\n"
                                 "Estado de salida: 0 bien, 1 un paso falló (mensaje en stderr),\n"
                                 "2 argumentos mal formados.\n";
@@ -80,13 +95,6 @@ public:
 
     std::string posicion, velocidad, fuerza, tiempo;
 };
-
-template <class T> std::string Digits(T value, int significant)
-{
-    char buffer[64];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significant);
-    return std::string(buffer, r.ptr);
-}
 
 bool ParseSamples(const std::string& text, int64_t& samples)
 {
@@ -148,7 +156,7 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
     ControlLoop loop(format);
     TraceView view;
     loop.Inicializar(view);
-    out << "muestra\ttiempo\tposicion\tvelocidad\tfuerza\tangulo\tposicion_rad\tvelocidad_rad";
+    out << "muestra\ttiempo\tposicion\tvelocidad\tfuerza\tangulo\tposicion_rad\tvelocidad_rad\tposicion_grafica";
     if (rayos)
         CabeceraRayos(out, "");
     out << '\n';
@@ -170,10 +178,11 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
                 return 1;
             }
             out << loop.muestra() << '\t' << view.tiempo << '\t' << view.posicion << '\t' << view.velocidad << '\t'
-                << view.fuerza << '\t' << Digits(loop.angulo_animacion(), 17) << '\t' << Digits(loop.posicion(), 9)
-                << '\t' << Digits(loop.velocidad(), 9);
+                << view.fuerza << '\t' << Digits(loop.angulo_animacion(), 17, format) << '\t'
+                << Digits(loop.posicion(), 9, format) << '\t' << Digits(loop.velocidad(), 9, format) << '\t'
+                << Digits(loop.PosicionSiguiente(), 9, format);
             if (lectura)
-                ColumnasRayos(out, *lectura);
+                ColumnasRayos(out, *lectura, format);
             out << '\n';
         }
     }

@@ -6,7 +6,8 @@
 #include "simulation/Unidades.h"
 #include "tools/trace/TraceXray.h"
 
-#include <charconv>
+#include "tools/trace/TraceNumbers.h"
+
 #include <exception>
 
 namespace nc {
@@ -14,21 +15,23 @@ namespace {
 
 constexpr long double kVertical = 90.0L;
 
-template <class T> std::string Digits(T value, int significant)
-{
-    char buffer[64];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significant);
-    return std::string(buffer, r.ptr);
-}
-
 // The columns of one arm, as the plain trace writes them for the main loop.
 void Columnas(std::ostream& out, const SalidaBrazo& s, const NumberFormat& format, bool con_angulo)
 {
     out << '\t' << FormatFixed(s.inicio.posicion * kRadianesAGrados, format) << '\t'
         << FormatFixed(s.inicio.velocidad * kRadianesAGrados, format) << '\t' << FormatFixed(s.fuerza, format);
     if (con_angulo)
-        out << '\t' << Digits(static_cast<double>(kVertical - s.estado.posicion * kRadianesAGrados), 17);
-    out << '\t' << Digits(s.estado.posicion, 9) << '\t' << Digits(s.estado.velocidad, 9);
+        out << '\t' << Digits(static_cast<double>(kVertical - s.estado.posicion * kRadianesAGrados), 17, format);
+    out << '\t' << Digits(s.estado.posicion, 9, format) << '\t' << Digits(s.estado.velocidad, 9, format);
+}
+
+// What the plain trace has no room for: the force the controller asked for,
+// and the position the chart plots at the line's time, where the next
+// sample starts.
+void ColumnasNuevas(std::ostream& out, const SalidaBrazo& s, const NumberFormat& format)
+{
+    out << '\t' << Digits(s.fuerza_pedida, 9, format) << '\t'
+        << Digits(static_cast<float>(s.estado.posicion * kRadianesAGrados), 9, format);
 }
 
 std::string FixedOrDash(const std::optional<double>& value, const NumberFormat& format)
@@ -52,7 +55,10 @@ int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras,
                        std::ostream& err, const NumberFormat& format, bool rayos)
 {
     try {
-        const ExperimentoGuardado guardado = CargarExperimento(ruta);
+        std::vector<std::string> avisos;
+        const ExperimentoGuardado guardado = CargarExperimento(ruta, &avisos);
+        for (const std::string& aviso : avisos)
+            err << aviso << '\n';
         Experimento lab(guardado.ajustes);
         lab.Programar(guardado.eventos, guardado.cambios);
         const bool gemelo = guardado.ajustes.comparar.has_value();
@@ -84,6 +90,9 @@ int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras,
                "fuerza_exacta";
         if (gemelo)
             out << "\tposicion_2\tvelocidad_2\tfuerza_2\tposicion_rad_2\tvelocidad_rad_2\tfuerza_exacta_2";
+        out << "\tfuerza_pedida\tposicion_grafica";
+        if (gemelo)
+            out << "\tfuerza_pedida_2\tposicion_grafica_2";
         if (rayos) {
             CabeceraRayos(out, "");
             if (gemelo)
@@ -94,15 +103,18 @@ int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras,
             const SalidaPaso s = lab.Paso();
             out << lab.muestra() << '\t' << FormatGeneral(lab.muestra() * kPeriodo, format);
             Columnas(out, s.brazo, format, true);
-            out << '\t' << FormatGeneral(s.referencia, format) << '\t' << Digits(s.brazo.fuerza, 9);
+            out << '\t' << FormatGeneral(s.referencia, format) << '\t' << Digits(s.brazo.fuerza, 9, format);
             if (s.gemelo) {
                 Columnas(out, *s.gemelo, format, false);
-                out << '\t' << Digits(s.gemelo->fuerza, 9);
+                out << '\t' << Digits(s.gemelo->fuerza, 9, format);
             }
+            ColumnasNuevas(out, s.brazo, format);
+            if (s.gemelo)
+                ColumnasNuevas(out, *s.gemelo, format);
             if (rayos) {
-                ColumnasRayos(out, lab.RayosX());
+                ColumnasRayos(out, lab.RayosX(), format);
                 if (const std::optional<LecturaRayosX> g = lab.RayosXGemelo())
-                    ColumnasRayos(out, *g);
+                    ColumnasRayos(out, *g, format);
             }
             out << '\n';
         }

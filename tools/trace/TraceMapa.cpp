@@ -54,8 +54,12 @@ int OpcionesMapa(const std::vector<std::string>& opciones, AjustesMapa& salida, 
         // The base first: the other options change it, whatever their order.
         AjustesExperimento base;
         for (size_t i = 0; i + 1 < opciones.size(); ++i)
-            if (opciones[i] == "--base")
-                base = CargarExperimento(opciones[i + 1]).ajustes;
+            if (opciones[i] == "--base") {
+                std::vector<std::string> avisos;
+                base = CargarExperimento(opciones[i + 1], &avisos).ajustes;
+                for (const std::string& aviso : avisos)
+                    err << aviso << '\n';
+            }
         MagnitudMapa magnitud = MagnitudMapa::AnguloInicial;
         for (size_t i = 0; i + 1 < opciones.size(); ++i)
             if (opciones[i] == "--magnitud") {

@@ -5,10 +5,14 @@
 // places. Per arm: the eight hidden outputs (oculta_0 .. oculta_7, "-" for a
 // controller without them), the gains du_dposicion, du_dvelocidad and
 // du_dreferencia, the linearised loop's eigenvalues (re_1, im_1, re_2, im_2),
-// wn and zeta ("-" where the loop is no oscillator) and estable (1 or 0).
-// Numbers have 9 significant digits and a point, like posicion_rad.
+// wn and zeta ("-" where the loop is no oscillator), estable (1 or 0), and
+// the third eigenvalue of a loop with the error's integral (re_3, im_3, "-"
+// with two states), after the others so that those keep their places.
+// Numbers have 9 significant digits and the locale's separator, like
+// posicion_rad.
 
 #include "simulation/RayosX.h"
+#include "text/NumberText.h"
 
 #include <ostream>
 #include <string>
@@ -22,6 +26,6 @@ inline constexpr int kColumnasOcultas = 8;
 void CabeceraRayos(std::ostream& out, const std::string& sufijo);
 
 // One arm's columns, each after a tab.
-void ColumnasRayos(std::ostream& out, const LecturaRayosX& lectura);
+void ColumnasRayos(std::ostream& out, const LecturaRayosX& lectura, const NumberFormat& format);
 
 } // namespace nc
