@@ -10,8 +10,6 @@ namespace nc {
 
 namespace {
 
-constexpr std::size_t kInputs = 3;
-
 // The controller sits below the loop, so it names the loop's fault texts
 // itself rather than borrowing the loop's exception classes.
 void ThrowOnFaults()
@@ -56,12 +54,19 @@ long double PendienteActivacion(int32_t tipo, double neta)
 
 const XrayReading& NetworkXray::Read(const red& loop_network, double posicion, double velocidad, double referencia)
 {
-    std::feclearexcept(FE_ALL_EXCEPT);
-    copy_ = loop_network; // reuses the copy's storage once shapes agree
+    entrada_.resize(3);
     entrada_[0] = posicion;
     entrada_[1] = velocidad;
     entrada_[2] = referencia;
-    FeedBack(copy_, entrada_);
+    return Read(loop_network, entrada_);
+}
+
+const XrayReading& NetworkXray::Read(const red& loop_network, const vector_1_Din& entrada)
+{
+    const std::size_t inputs = entrada.size();
+    std::feclearexcept(FE_ALL_EXCEPT);
+    copy_ = loop_network; // reuses the copy's storage once shapes agree
+    FeedBack(copy_, entrada);
 
     const int32_t objetos = copy_.Num_capas() - 1;
     const bool bias = copy_.Modo_bias() == 1;
@@ -70,25 +75,25 @@ const XrayReading& NetworkXray::Read(const red& loop_network, double posicion, d
 
     // Forward-mode derivatives: row j of a layer holds d(output j)/d(input c)
     // for the three inputs c. The inputs' own rows are the identity.
-    previous_.assign(kInputs * kInputs, 0.0L);
-    for (std::size_t c = 0; c < kInputs; ++c)
-        previous_[c * kInputs + c] = 1.0L;
+    previous_.assign(inputs * inputs, 0.0L);
+    for (std::size_t c = 0; c < inputs; ++c)
+        previous_[c * inputs + c] = 1.0L;
     for (int32_t i = 0; i < objetos; ++i) {
         const capa& layer = copy_.Capa(i);
-        current_.assign(static_cast<std::size_t>(layer.Num_neuronas()) * kInputs, 0.0L);
+        current_.assign(static_cast<std::size_t>(layer.Num_neuronas()) * inputs, 0.0L);
         for (int32_t j = 0; j < layer.Num_neuronas(); ++j) {
             const neurona& unit = layer.Neurona(j);
             const int32_t reads = bias ? unit.Num_pesos() - 1 : unit.Num_pesos();
             const long double slope = PendienteActivacion(unit.Tipo(), unit.Neta());
-            long double* row = &current_[static_cast<std::size_t>(j) * kInputs];
+            long double* row = &current_[static_cast<std::size_t>(j) * inputs];
             if (slope != 0.0L) {
                 for (int32_t k = 0; k < reads; ++k) {
                     const long double w = unit.Peso(k);
-                    const long double* in = &previous_[static_cast<std::size_t>(k) * kInputs];
-                    for (std::size_t c = 0; c < kInputs; ++c)
+                    const long double* in = &previous_[static_cast<std::size_t>(k) * inputs];
+                    for (std::size_t c = 0; c < inputs; ++c)
                         row[c] += w * in[c];
                 }
-                for (std::size_t c = 0; c < kInputs; ++c)
+                for (std::size_t c = 0; c < inputs; ++c)
                     row[c] *= slope;
             }
             if (i < objetos - 1)
@@ -97,6 +102,7 @@ const XrayReading& NetworkXray::Read(const red& loop_network, double posicion, d
         std::swap(previous_, current_);
     }
     out.salida = copy_.Capa(objetos - 1).Neurona(0).Salida();
+    out.derivadas.assign(previous_.begin(), previous_.begin() + static_cast<std::ptrdiff_t>(inputs));
     out.ganancias = Gains{previous_[0], previous_[1], previous_[2]};
     ThrowOnFaults();
     std::swap(reading_, scratch_);

@@ -38,6 +38,9 @@ struct XrayReading {
     // The output neuron's output as the pass leaves it (a double); the loop
     // rounds it to single precision to make its force.
     double salida = 0.0;
+    // ∂u/∂ of each input as the network reads it; ganancias holds the first
+    // three (for the stored controller, the inputs themselves).
+    std::vector<long double> derivadas;
     Gains ganancias;
 };
 
@@ -58,6 +61,9 @@ public:
     // overflow", "Invalid floating point operation", "Floating point division
     // by zero"), and the previous reading stays.
     const XrayReading& Read(const red& loop_network, double posicion, double velocidad, double referencia);
+    // The same at any input vector, of as many entries as the first layer
+    // reads (a trained network's scaled inputs, with the error's integral).
+    const XrayReading& Read(const red& loop_network, const vector_1_Din& entrada);
 
     const XrayReading& Reading() const { return reading_; }
 

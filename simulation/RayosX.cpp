@@ -36,9 +36,36 @@ LecturaRayosX RayosXRed(const red& red_controlador, uint64_t apagadas, const Est
     return l;
 }
 
+LecturaRayosX RayosXEntrenada(const red& red_controlador, const RedEntrenada& forma, uint64_t apagadas,
+                              const EstadoLeido& estado, double integral, const ParametrosBrazo& brazo)
+{
+    vector_1_Din entrada;
+    EntradaEscalada(forma, estado.posicion, estado.velocidad, estado.referencia, integral, entrada);
+    NetworkXray xray;
+    const XrayReading& r = xray.Read(red_controlador, entrada);
+    LecturaRayosX l;
+    l.ocultas = r.ocultas;
+    l.apagadas = apagadas;
+    l.fuerza_pedida = static_cast<float>(r.salida);
+    // The network reads each input times its scale: the gains per unit of
+    // the arm's own quantities carry the scale.
+    const auto& d = r.derivadas;
+    l.ganancias = Gains{d[0] * forma.escala[0], d[1] * forma.escala[1], d[2] * forma.escala[2]};
+    if (forma.integral)
+        l.du_dintegral = d[3] * forma.escala[3];
+    CerrarLazo(l, estado, brazo);
+    return l;
+}
+
 LecturaRayosX LeerRayosX(const Controlador& controlador, const AjustesControlador& ajustes, const EstadoLeido& estado,
                          float fuerza, const ParametrosBrazo& brazo)
 {
+    if (ajustes.tipo == TipoControlador::Entrenada && ajustes.entrenada && controlador.Red()) {
+        // The integral the last tick read is the controller's memory.
+        const std::span<const double> memoria = controlador.Memoria();
+        return RayosXEntrenada(*controlador.Red(), *ajustes.entrenada, ajustes.lesiones.apagadas, estado,
+                               memoria.empty() ? 0.0 : memoria[0], brazo);
+    }
     if (const red* r = controlador.Red())
         return RayosXRed(*r, ajustes.lesiones.apagadas, estado, brazo);
     LecturaRayosX l;

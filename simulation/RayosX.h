@@ -53,6 +53,11 @@ struct LecturaRayosX {
 LecturaRayosX RayosXRed(const red& red_controlador, uint64_t apagadas, const EstadoLeido& estado,
                         const ParametrosBrazo& brazo);
 
+// The reading of a trained network at a state and the error's integral it
+// read there: its gains are per unit of the arm's quantities, ∂u/∂I too.
+LecturaRayosX RayosXEntrenada(const red& red_controlador, const RedEntrenada& forma, uint64_t apagadas,
+                              const EstadoLeido& estado, double integral, const ParametrosBrazo& brazo);
+
 // The reading of a laboratory controller built from `ajustes`, at the state
 // its last tick read; `fuerza` is the force it asked for then (the network recomputes
 // its own). The PID's derivative acts on the measurement, so ∂u/∂θ = −Kp,

@@ -183,16 +183,17 @@ TEST(Lesiones, RunWithLesionsReplaysFromItsFileAndTheTraceShowsItsXray)
         ASSERT_TRUE(std::getline(lineas, linea));
         ASSERT_TRUE(std::getline(lineas_llano, linea_llano));
         const std::vector<std::string> c = Campos(linea);
-        ASSERT_EQ(c.size(), 20u + 2 * 20u);
+        ASSERT_EQ(c.size(), 20u + 2 * 21u);
         ASSERT_EQ(linea.substr(0, linea_llano.size() + 1), linea_llano + '\t') << k;
         if (k == -1) {
             EXPECT_EQ(c[20], "oculta_0");
-            EXPECT_EQ(c[57], "estable_2");
-            EXPECT_EQ(c[59], "im_3_2");
+            EXPECT_EQ(c[58], "estable_2");
+            EXPECT_EQ(c[60], "im_3_2");
+            EXPECT_EQ(c[61], "du_dintegral_2");
         }
         if (std::find(muestras_vistas.begin(), muestras_vistas.end(), k) != muestras_vistas.end()) {
             CompararColumnas(c, 20, rayos[k].first, k);
-            CompararColumnas(c, 40, rayos[k].second, k);
+            CompararColumnas(c, 41, rayos[k].second, k);
         }
     }
     std::remove(ruta.c_str());
@@ -206,7 +207,7 @@ TEST(Lesiones, RunWithLesionsReplaysFromItsFileAndTheTraceShowsItsXray)
     const std::string texto = plano.str();
     const std::string ultima = texto.substr(texto.rfind('\n', texto.size() - 2) + 1);
     const std::vector<std::string> c = Campos(ultima.substr(0, ultima.size() - 1));
-    ASSERT_EQ(c.size(), 9u + 20u);
+    ASSERT_EQ(c.size(), 9u + 21u);
     CompararColumnas(c, 9, de_serie.RayosX(), 3);
 }
 
