@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "lab/ExperimentFile.h"
 
+#include "lab/FicheroRed.h"
+#include "lab/LectorJson.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonParseError>
 #include <QJsonValue>
 
 #include <algorithm>
@@ -22,6 +23,16 @@ constexpr const char* kFormato = "neurocontrol-experimento";
 [[noreturn]] void Falla(const std::string& detalle)
 {
     throw ErrorFicheroExperimento("Experimento no válido: " + detalle);
+}
+
+[[noreturn]] void SinAbrir(const std::string& mensaje)
+{
+    throw ErrorFicheroExperimento(mensaje);
+}
+
+[[noreturn]] void SinGuardar(const std::string& ruta)
+{
+    throw ErrorFicheroExperimento("No se puede guardar el experimento " + ruta);
 }
 
 // --- Writing ---
@@ -68,6 +79,9 @@ QJsonObject JsonLesiones(const Lesions& l)
 QJsonObject JsonControlador(const AjustesControlador& c)
 {
     QJsonObject o{{"tipo", ClaveControlador(c.tipo)}, {"kp", c.pid.kp}, {"ki", c.pid.ki}, {"kd", c.pid.kd}};
+    // The trained network travels with the run, so the file replays alone.
+    if (c.tipo == TipoControlador::Entrenada && c.entrenada)
+        o.insert("red", JsonRed(*c.entrenada));
     if (c.lesiones != Lesions{})
         o.insert("lesiones", JsonLesiones(c.lesiones));
     return o;
@@ -75,98 +89,8 @@ QJsonObject JsonControlador(const AjustesControlador& c)
 
 // --- Reading: each accessor names the field it refuses. ---
 
-// The keys each object may hold; any other is named, not refused.
-using Claves = std::initializer_list<const char*>;
 constexpr Claves kClavesAjustes
     = {"controlador", "comparar", "brazo", "carga", "angulo_inicial", "ruido", "empujon", "referencia", "velocidad"};
-
-class Objeto {
-public:
-    // `desconocidas` collects the keys that Conocidas does not list, by path.
-    Objeto(QJsonObject o, std::string ruta, std::vector<std::string>* desconocidas)
-        : o_(std::move(o)), ruta_(std::move(ruta)), desconocidas_(desconocidas)
-    {}
-
-    // Names every key of the object outside these lists, once each.
-    void Conocidas(Claves claves, Claves otras = {}) const
-    {
-        for (const QString& k : o_.keys()) {
-            const auto es = [&](const char* c) { return k == QLatin1String(c); };
-            if (std::any_of(claves.begin(), claves.end(), es) || std::any_of(otras.begin(), otras.end(), es))
-                continue;
-            const std::string nombre = "«" + ruta_ + k.toStdString() + "»";
-            if (std::find(desconocidas_->begin(), desconocidas_->end(), nombre) == desconocidas_->end())
-                desconocidas_->push_back(nombre);
-        }
-    }
-
-    // An element of a list under this object: its keys are named as `ruta`.
-    Objeto Elemento(const QJsonValue& v, const std::string& ruta) const
-    {
-        return Objeto(v.toObject(), ruta, desconocidas_);
-    }
-
-    bool Tiene(const char* clave) const { return o_.contains(QLatin1String(clave)); }
-
-    std::string Campo(const char* clave) const { return "«" + ruta_ + clave + "»"; }
-
-    QJsonValue Valor(const char* clave) const { return o_.value(QLatin1String(clave)); }
-
-    double Numero(const char* clave, double porDefecto) const
-    {
-        if (!Tiene(clave))
-            return porDefecto;
-        const QJsonValue v = Valor(clave);
-        if (!v.isDouble() || !std::isfinite(v.toDouble()))
-            Falla("el campo " + Campo(clave) + " debe ser un número");
-        return v.toDouble();
-    }
-
-    // A whole number in [minimo, maximo], held exactly by a double.
-    int64_t Entero(const char* clave, int64_t porDefecto, int64_t minimo, int64_t maximo) const
-    {
-        if (!Tiene(clave))
-            return porDefecto;
-        const QJsonValue v = Valor(clave);
-        const double d = v.toDouble();
-        if (!v.isDouble() || !(d >= static_cast<double>(minimo) && d <= static_cast<double>(maximo))
-            || std::floor(d) != d)
-            Falla("el campo " + Campo(clave) + " debe ser un entero entre " + std::to_string(minimo) + " y "
-                  + std::to_string(maximo));
-        return static_cast<int64_t>(d);
-    }
-
-    std::string Texto(const char* clave, const std::string& porDefecto) const
-    {
-        if (!Tiene(clave))
-            return porDefecto;
-        const QJsonValue v = Valor(clave);
-        if (!v.isString())
-            Falla("el campo " + Campo(clave) + " debe ser un texto");
-        return v.toString().toStdString();
-    }
-
-    Objeto Hijo(const char* clave) const
-    {
-        const QJsonValue v = Valor(clave);
-        if (!v.isObject())
-            Falla("el campo " + Campo(clave) + " debe ser un objeto");
-        return Objeto(v.toObject(), ruta_ + clave + ".", desconocidas_);
-    }
-
-    QJsonArray Lista(const char* clave) const
-    {
-        const QJsonValue v = Valor(clave);
-        if (!v.isArray())
-            Falla("el campo " + Campo(clave) + " debe ser una lista");
-        return v.toArray();
-    }
-
-private:
-    QJsonObject o_;
-    std::string ruta_;
-    std::vector<std::string>* desconocidas_;
-};
 
 // The ranges are the network's own (ComprobarLesiones, at the end); here
 // only what a double cannot hold exactly is refused.
@@ -191,7 +115,7 @@ Lesions LeerLesiones(const Objeto& o)
 
 AjustesControlador LeerControlador(const Objeto& o)
 {
-    o.Conocidas({"tipo", "kp", "ki", "kd", "lesiones"});
+    o.Conocidas({"tipo", "kp", "ki", "kd", "lesiones", "red"});
     AjustesControlador c;
     const std::string tipo = o.Texto("tipo", "red");
     if (tipo == "red")
@@ -200,8 +124,15 @@ AjustesControlador LeerControlador(const Objeto& o)
         c.tipo = TipoControlador::Pid;
     else if (tipo == "ninguno")
         c.tipo = TipoControlador::Ninguno;
+    else if (tipo == "entrenada")
+        c.tipo = TipoControlador::Entrenada;
     else
-        Falla("el campo " + o.Campo("tipo") + " debe ser red, pid o ninguno");
+        Falla("el campo " + o.Campo("tipo") + " debe ser red, pid, ninguno o entrenada");
+    if (c.tipo == TipoControlador::Entrenada) {
+        if (!o.Tiene("red"))
+            Falla("el controlador entrenado de " + o.Campo("tipo") + " no trae su red («red»)");
+        c.entrenada.red = std::make_shared<const RedEntrenada>(LeerRedDe(o.Hijo("red")));
+    }
     c.pid.kp = o.Numero("kp", c.pid.kp);
     c.pid.ki = o.Numero("ki", c.pid.ki);
     c.pid.kd = o.Numero("kd", c.pid.kd);
@@ -378,50 +309,16 @@ std::string EscribirExperimento(const ExperimentoGuardado& g)
     return QJsonDocument(raiz).toJson(QJsonDocument::Indented).toStdString();
 }
 
-namespace {
-
-// Where a syntax error lies, as an editor shows it: line and column (in
-// characters, not bytes) from 1.
-std::string LineaYColumna(std::string_view texto, size_t posicion)
-{
-    posicion = std::min(posicion, texto.size());
-    size_t linea = 1, columna = 1;
-    for (size_t i = 0; i < posicion; ++i) {
-        if (texto[i] == '\n') {
-            ++linea;
-            columna = 1;
-        } else if ((static_cast<unsigned char>(texto[i]) & 0xC0) != 0x80) {
-            ++columna;
-        }
-    }
-    return "línea " + std::to_string(linea) + ", columna " + std::to_string(columna);
-}
-
-} // namespace
 
 std::string AvisoClavesDesconocidas(const std::vector<std::string>& claves)
 {
-    std::string aviso = "Aviso: el experimento tiene claves que este programa no conoce y no usa:";
-    for (size_t i = 0; i < claves.size(); ++i)
-        aviso += (i == 0 ? " " : ", ") + claves[i];
-    return aviso;
+    return AvisoClaves("el experimento", claves);
 }
 
 ExperimentoGuardado LeerExperimento(std::string_view texto, std::vector<std::string>* avisos)
 {
-    if (texto.size() > kTamanoMaximo)
-        Falla("el fichero pasa de 8 MB");
-    QJsonParseError error;
-    const QJsonDocument documento
-        = QJsonDocument::fromJson(QByteArray(texto.data(), static_cast<qsizetype>(texto.size())), &error);
-    if (error.error == QJsonParseError::DeepNesting)
-        Falla("el JSON está anidado a demasiada profundidad");
-    if (error.error != QJsonParseError::NoError)
-        Falla("no es JSON bien formado (error en la " + LineaYColumna(texto, static_cast<size_t>(error.offset)) + ")");
-    if (!documento.isObject())
-        Falla("el fichero debe contener un objeto JSON");
     std::vector<std::string> desconocidas;
-    const Objeto raiz(documento.object(), "", &desconocidas);
+    const Objeto raiz(DocumentoJson(texto, kTamanoMaximo, "8 MB", Falla), "", &desconocidas, Falla);
     if (raiz.Texto("formato", "") != kFormato)
         Falla("el fichero no es un experimento de neurocontrol (falta \"formato\": \"" + std::string(kFormato) + "\")");
     if (!raiz.Tiene("version"))
@@ -449,26 +346,13 @@ ExperimentoGuardado LeerExperimento(std::string_view texto, std::vector<std::str
 
 ExperimentoGuardado CargarExperimento(const std::string& ruta, std::vector<std::string>* avisos)
 {
-    QFile fichero(QString::fromStdString(ruta));
-    if (!fichero.open(QIODevice::ReadOnly))
-        throw ErrorFicheroExperimento("No se puede abrir el experimento " + ruta
-                                      + (fichero.exists() ? ": no se puede leer" : ": no existe"));
-    // At most one byte past the limit: enough to know a file is too big
-    // without reading all of it, even from a pipe whose size is unknown.
-    const QByteArray datos = fichero.read(static_cast<qint64>(kTamanoMaximo) + 1);
-    if (datos.size() > static_cast<qsizetype>(kTamanoMaximo))
-        Falla("el fichero pasa de 8 MB");
+    const QByteArray datos = LeerFicheroLimitado(ruta, kTamanoMaximo, "8 MB", "el experimento", Falla, SinAbrir);
     return LeerExperimento(std::string_view(datos.constData(), static_cast<size_t>(datos.size())), avisos);
 }
 
 void GuardarExperimento(const std::string& ruta, const ExperimentoGuardado& guardado)
 {
-    const std::string texto = EscribirExperimento(guardado);
-    QFile fichero(QString::fromStdString(ruta));
-    if (!fichero.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || fichero.write(texto.data(), static_cast<qint64>(texto.size())) != static_cast<qint64>(texto.size())
-        || !fichero.flush())
-        throw ErrorFicheroExperimento("No se puede guardar el experimento " + ruta);
+    EscribirFichero(ruta, EscribirExperimento(guardado), SinGuardar);
 }
 
 } // namespace nc

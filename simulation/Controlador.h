@@ -51,7 +51,14 @@ struct AjustesControlador {
     AjustesControlador(TipoControlador t, const GananciasPid& g = {}, const Lesions& l = {})
         : tipo(t), pid(g), lesiones(l)
     {}
-    bool operator==(const AjustesControlador&) const = default;
+    // The trained network counts only for a controller that runs it: the
+    // settings keep it while another controller is chosen, so that choosing
+    // "Red entrenada" again finds it, and a file keeps it only where it runs.
+    bool operator==(const AjustesControlador& o) const
+    {
+        return tipo == o.tipo && pid == o.pid && lesiones == o.lesiones
+            && (tipo != TipoControlador::Entrenada || entrenada == o.entrenada);
+    }
 };
 
 // The names the window lists, in the enum's order.

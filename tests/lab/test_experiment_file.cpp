@@ -216,7 +216,7 @@ TEST(ExperimentFile, HostileFilesAreRefusedWithOneSpanishSentence)
         {cabeza + R"("brazo":{"gravedad":-1}})", "Experimento no válido: La gravedad debe estar entre 0 y 100"},
         {cabeza + R"("brazo":[]})", "Experimento no válido: el campo «brazo» debe ser un objeto"},
         {cabeza + R"("controlador":{"tipo":"fuzzy"}})",
-         "Experimento no válido: el campo «controlador.tipo» debe ser red, pid o ninguno"},
+         "Experimento no válido: el campo «controlador.tipo» debe ser red, pid, ninguno o entrenada"},
         {cabeza + R"("controlador":{"tipo":"pid","kp":1e300}})", "Experimento no válido: Kp debe estar entre 0 y 1000"},
         {cabeza + R"("ruido":{"semilla":1.5}})",
          "Experimento no válido: el campo «ruido.semilla» debe ser un entero entre 0 y 9007199254740991"},

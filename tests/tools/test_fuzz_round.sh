@@ -10,7 +10,7 @@ round=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/build/tests/fuzz"
-for target in number_text axis trace_args value_list chart_paint experiment_file; do
+for target in number_text axis trace_args value_list chart_paint experiment_file network_file; do
   cat > "$work/build/tests/fuzz/fuzz_$target" <<STUB
 #!/usr/bin/env bash
 corpus=\${@: -1}
@@ -25,7 +25,7 @@ bash "$round" "$work/build" 0 > /dev/null || fail "0 seconds: status $?"
 [ ! -e "$work/calls" ] || fail "0 seconds ran: $(cat "$work/calls")"
 
 bash "$round" "$work/build" 3 > /dev/null || fail "3 seconds: status $?"
-[ "$(wc -l < "$work/calls" 2>/dev/null)" = 6 ] || fail "3 seconds: $(cat "$work/calls" 2>/dev/null)"
+[ "$(wc -l < "$work/calls" 2>/dev/null)" = 7 ] || fail "3 seconds: $(cat "$work/calls" 2>/dev/null)"
 grep -q '^number_text .*-max_total_time=3 .*-dict=[^ ]*/tests/fuzz/corpus/number_text/number_text.dict ' "$work/calls" \
   || fail "number_text without its dictionary: $(grep '^number_text' "$work/calls")"
 grep -q '\.dict' <(sed 's/.*|//' "$work/calls") && fail "a dictionary copied into a corpus"

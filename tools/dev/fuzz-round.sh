@@ -17,7 +17,7 @@ if [ "$seconds" -eq 0 ]; then
   exit 0
 fi
 runs=0
-for target in number_text axis trace_args value_list chart_paint experiment_file; do
+for target in number_text axis trace_args value_list chart_paint experiment_file network_file; do
   work=$(mktemp -d)
   dict=()
   for f in tests/fuzz/corpus/"$target"/*; do
