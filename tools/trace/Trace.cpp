@@ -4,6 +4,8 @@
 #include "simulation/ControlLoop.h"
 #include "simulation/RayosX.h"
 #include "simulation/Unidades.h"
+#include "lab/FicheroRed.h"
+#include "tools/trace/TraceEntrenar.h"
 #include "tools/trace/TraceExperiment.h"
 #include "tools/trace/TraceMapa.h"
 #include "tools/trace/TraceNumbers.h"
@@ -13,13 +15,18 @@
 #include <charconv>
 #include <cstdint>
 #include <exception>
+#include <iostream>
 #include <limits>
+#include <memory>
+
+#include <unistd.h>
 
 namespace nc {
 
-const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen | --rayos] [REFERENCIA MUESTRAS]...\n"
+const char* const kTraceUsage = "Uso: neurocontrol-trace [--red RED] [--resumen | --rayos] [REFERENCIA MUESTRAS]...\n"
                                 "  o:  neurocontrol-trace [--resumen | --rayos] --experimento FICHERO [MUESTRAS]\n"
-                                "  o:  neurocontrol-trace --mapa [OPCION VALOR]...\n"
+                                "  o:  neurocontrol-trace [--red RED] --mapa [OPCION VALOR]...\n"
+                                "  o:  neurocontrol-trace --entrenar [AJUSTES] --salida RED\n"
                                 "  o:  neurocontrol-trace --help | --version\n"
                                 "\n"
                                 "Ejecuta el lazo de control sin ventana, como si se pulsara \"Inicializar\" y\n"
@@ -63,6 +70,20 @@ const char* const kTraceUsage = "Uso: neurocontrol-trace [--resumen | --rayos] [
                                 "      --controlador red|pid|ninguno (red)\n"
                                 "      --comparar red|pid|ninguno|no   el segundo mapa (no)\n"
                                 "      --base FICHERO   los ajustes de un experimento guardado\n"
+                                "  --red RED    el controlador es la red entrenada del fichero RED\n"
+                                "               (\"formato\": \"neurocontrol-red\") en lugar de la red\n"
+                                "               almacenada. Con pares, la traza y el resumen son los de\n"
+                                "               --experimento (un escalón por par); con --mapa, la red es el\n"
+                                "               controlador y \"entrenada\" su nombre en --controlador y\n"
+                                "               --comparar. Con --rayos hay una columna oculta_N por neurona\n"
+                                "               y du_dintegral, la ganancia de la integral del error\n"
+                                "  --entrenar [AJUSTES] --salida RED\n"
+                                "               entrena una red sin ventana, en los dos núcleos, y la guarda\n"
+                                "               en RED. AJUSTES es un objeto JSON con los campos del\n"
+                                "               entrenamiento o una red guardada (se repite su\n"
+                                "               entrenamiento); sin él, el preajuste \"Red con integral\".\n"
+                                "               Muestra el avance en stderr si es un terminal y, al final,\n"
+                                "               la pérdida y el tiempo\n"
                                 "  -h, --help   muestra esta ayuda y termina\n"
                                 "  --version    muestra la versión y termina\n"
                                 "\n"
@@ -104,6 +125,36 @@ bool ParseSamples(const std::string& text, int64_t& samples)
     return r.ec == std::errc() && r.ptr == text.data() + text.size() && samples >= 0;
 }
 
+// The pairs as a lab run of the trained network: one step of the reference
+// per pair, held for its samples, from rest at sample 0.
+int RunRedTrace(const RedCompartida& red, const std::vector<std::pair<std::string, int64_t>>& runs, bool resumen,
+                bool rayos, std::ostream& out, std::ostream& err, const NumberFormat& format)
+{
+    ExperimentoGuardado g;
+    g.ajustes.controlador = AjustesControlador(TipoControlador::Entrenada);
+    g.ajustes.controlador.entrenada = red;
+    g.ajustes.referencia.tipo = TipoReferencia::Escalones;
+    int64_t total = 0;
+    try {
+        for (const auto& [referencia, muestras] : runs) {
+            if (muestras == 0)
+                continue;
+            g.ajustes.referencia.escalones.push_back(
+                {static_cast<double>(StrToFloat(referencia, format)), static_cast<double>(muestras * kPeriodo)});
+            total += muestras;
+        }
+        if (g.ajustes.referencia.escalones.size() > 1000)
+            throw std::invalid_argument("Con --red caben a lo sumo 1000 pares");
+        if (g.ajustes.referencia.escalones.empty())
+            g.ajustes.referencia = ProgramaReferencia{};
+        ComprobarAjustes(g.ajustes);
+    } catch (const std::exception& e) {
+        err << e.what() << '\n';
+        return 1;
+    }
+    return RunGuardadoTrace(g, total, resumen, out, err, format, rayos);
+}
+
 } // namespace
 
 int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const NumberFormat& format)
@@ -116,17 +167,45 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
         out << "neurocontrol-trace " NC_VERSION "\n";
         return 0;
     }
-    if (!args.empty() && args[0] == "--mapa")
-        return RunMapTrace(std::vector<std::string>(args.begin() + 1, args.end()), out, err, format);
-    const bool resumen = !args.empty() && args[0] == "--resumen";
-    const bool rayos = !args.empty() && args[0] == "--rayos";
-    std::vector<std::string> pairs(args.begin() + (resumen || rayos ? 1 : 0), args.end());
+    if (!args.empty() && args[0] == "--entrenar")
+        return RunTrainTrace(std::vector<std::string>(args.begin() + 1, args.end()), out, err, format,
+                             &err == &std::cerr && isatty(STDERR_FILENO));
+    // --red RED, before everything else; the network is read and checked
+    // before anything runs.
+    std::vector<std::string> rest = args;
+    RedCompartida red;
+    if (rest.size() >= 1 && rest[0] == "--red") {
+        if (rest.size() < 2) {
+            err << kTraceUsage;
+            return 2;
+        }
+        try {
+            std::vector<std::string> avisos;
+            red.red = std::make_shared<const RedEntrenada>(CargarRed(rest[1], &avisos).red);
+            for (const std::string& aviso : avisos)
+                err << aviso << '\n';
+        } catch (const std::exception& e) {
+            err << e.what() << '\n';
+            return 1;
+        }
+        rest.erase(rest.begin(), rest.begin() + 2);
+    }
+    if (!rest.empty() && rest[0] == "--mapa")
+        return RunMapTrace(std::vector<std::string>(rest.begin() + 1, rest.end()), out, err, format, red);
+    const bool resumen = !rest.empty() && rest[0] == "--resumen";
+    const bool rayos = !rest.empty() && rest[0] == "--rayos";
+    std::vector<std::string> pairs(rest.begin() + (resumen || rayos ? 1 : 0), rest.end());
     if (rayos && !pairs.empty() && pairs[0] == "--resumen") {
         err << kTraceUsage;
         return 2;
     }
     if (!pairs.empty() && pairs[0] == "--experimento") {
         int64_t samples = 0;
+        if (red) {
+            // A file carries its own controllers.
+            err << kTraceUsage;
+            return 2;
+        }
         if ((pairs.size() != 2 && pairs.size() != 3) || (pairs.size() == 3 && !ParseSamples(pairs[2], samples))) {
             err << kTraceUsage;
             return 2;
@@ -150,6 +229,8 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
         runs.emplace_back(pairs[i], samples);
     }
 
+    if (red)
+        return RunRedTrace(red, runs, resumen, rayos, out, err, format);
     if (resumen)
         return RunSummary(runs, out, err, format);
 

@@ -8,6 +8,7 @@
 
 #include "tools/trace/TraceNumbers.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace nc {
@@ -32,6 +33,23 @@ void ColumnasNuevas(std::ostream& out, const SalidaBrazo& s, const NumberFormat&
 {
     out << '\t' << Digits(s.fuerza_pedida, 9, format) << '\t'
         << Digits(static_cast<float>(s.estado.posicion * kRadianesAGrados), 9, format);
+}
+
+// The hidden outputs' columns: the stored controller's eight, or more for a
+// trained network of more units anywhere in the run, so that every line has
+// the header's columns.
+int ColumnasOcultas(const ExperimentoGuardado& g)
+{
+    int n = kColumnasOcultas;
+    auto ver = [&](const AjustesExperimento& a) {
+        for (const AjustesControlador* c : {&a.controlador, a.comparar ? &*a.comparar : nullptr})
+            if (c && c->tipo == TipoControlador::Entrenada && c->entrenada)
+                n = std::max(n, static_cast<int>(c->entrenada->ocultas));
+    };
+    ver(g.ajustes);
+    for (const CambioAjustes& c : g.cambios)
+        ver(c.ajustes);
+    return n;
 }
 
 std::string FixedOrDash(const std::optional<double>& value, const NumberFormat& format)
@@ -59,10 +77,22 @@ int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras,
         const ExperimentoGuardado guardado = CargarExperimento(ruta, &avisos);
         for (const std::string& aviso : avisos)
             err << aviso << '\n';
+        return RunGuardadoTrace(guardado, muestras.value_or(guardado.muestras), resumen, out, err, format, rayos);
+    } catch (const std::exception& e) {
+        out.flush();
+        err << e.what() << '\n';
+        return 1;
+    }
+}
+
+int RunGuardadoTrace(const ExperimentoGuardado& guardado, int64_t total, bool resumen, std::ostream& out,
+                     std::ostream& err, const NumberFormat& format, bool rayos)
+{
+    try {
         Experimento lab(guardado.ajustes);
         lab.Programar(guardado.eventos, guardado.cambios);
         const bool gemelo = guardado.ajustes.comparar.has_value();
-        const int64_t total = muestras.value_or(guardado.muestras);
+        const int ocultas = ColumnasOcultas(guardado);
         if (resumen) {
             out << "brazo\ttramo\treferencia\tinicial\tfinal\terror\tsobreimpulso\tsubida\testablecimiento\tpico\t"
                    "t_pico\n";
@@ -94,9 +124,9 @@ int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras,
         if (gemelo)
             out << "\tfuerza_pedida_2\tposicion_grafica_2";
         if (rayos) {
-            CabeceraRayos(out, "");
+            CabeceraRayos(out, "", ocultas);
             if (gemelo)
-                CabeceraRayos(out, "_2");
+                CabeceraRayos(out, "_2", ocultas);
         }
         out << '\n';
         for (int64_t k = 0; k < total; ++k) {
@@ -112,9 +142,9 @@ int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras,
             if (s.gemelo)
                 ColumnasNuevas(out, *s.gemelo, format);
             if (rayos) {
-                ColumnasRayos(out, lab.RayosX(), format);
+                ColumnasRayos(out, lab.RayosX(), format, ocultas);
                 if (const std::optional<LecturaRayosX> g = lab.RayosXGemelo())
-                    ColumnasRayos(out, *g, format);
+                    ColumnasRayos(out, *g, format, ocultas);
             }
             out << '\n';
         }

@@ -4,6 +4,7 @@
 // as a trace (the trace's columns, then the reference, the exact force and
 // the twin's columns) or, with --resumen, as step figures per segment.
 
+#include "simulation/AjustesExperimento.h"
 #include "text/NumberText.h"
 
 #include <cstdint>
@@ -19,5 +20,10 @@ namespace nc {
 // err; the lines of the samples before it already written).
 int RunExperimentTrace(const std::string& ruta, std::optional<int64_t> muestras, bool resumen, std::ostream& out,
                        std::ostream& err, const NumberFormat& format, bool rayos = false);
+
+// The same for a run held in memory (a trained network's pairs, say), of
+// `muestras` samples.
+int RunGuardadoTrace(const ExperimentoGuardado& guardado, int64_t muestras, bool resumen, std::ostream& out,
+                     std::ostream& err, const NumberFormat& format, bool rayos);
 
 } // namespace nc

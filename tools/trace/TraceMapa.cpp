@@ -14,8 +14,14 @@ namespace {
 // Thrown for an option the usage does not allow; the caller prints the usage.
 struct OpcionMalFormada {};
 
-std::optional<AjustesControlador> LeerControlador(const std::string& nombre, bool admite_ninguno)
+std::optional<AjustesControlador> LeerControlador(const std::string& nombre, bool admite_ninguno,
+                                                  const RedCompartida& red)
 {
+    if (red && nombre == "entrenada") {
+        AjustesControlador c(TipoControlador::Entrenada);
+        c.entrenada = red;
+        return c;
+    }
     if (nombre == "red")
         return AjustesControlador{TipoControlador::Red, {}};
     if (nombre == "pid")
@@ -48,7 +54,7 @@ double Numero(const std::string& texto, const NumberFormat& format)
 } // namespace
 
 int OpcionesMapa(const std::vector<std::string>& opciones, AjustesMapa& salida, std::ostream& err,
-                 const NumberFormat& format)
+                 const NumberFormat& format, const RedCompartida& red)
 {
     try {
         // The base first: the other options change it, whatever their order.
@@ -72,6 +78,8 @@ int OpcionesMapa(const std::vector<std::string>& opciones, AjustesMapa& salida, 
                 if (!conocida)
                     throw OpcionMalFormada{};
             }
+        if (red)
+            base.controlador = *LeerControlador("entrenada", false, red);
         AjustesMapa mapa = MapaPorDefecto(magnitud, base);
         for (size_t i = 0; i < opciones.size(); i += 2) {
             if (i + 1 >= opciones.size())
@@ -89,9 +97,9 @@ int OpcionesMapa(const std::vector<std::string>& opciones, AjustesMapa& salida, 
             else if (o == "--muestras")
                 mapa.muestras = Entero(v);
             else if (o == "--controlador")
-                mapa.base.controlador = *LeerControlador(v, false);
+                mapa.base.controlador = *LeerControlador(v, false, red);
             else if (o == "--comparar")
-                mapa.base.comparar = LeerControlador(v, true);
+                mapa.base.comparar = LeerControlador(v, true, red);
             else
                 throw OpcionMalFormada{};
         }
@@ -123,10 +131,10 @@ void EscribirMapa(const MapaCompetencia& mapa, std::ostream& out, const NumberFo
 }
 
 int RunMapTrace(const std::vector<std::string>& opciones, std::ostream& out, std::ostream& err,
-                const NumberFormat& format)
+                const NumberFormat& format, const RedCompartida& red)
 {
     AjustesMapa mapa;
-    if (const int estado = OpcionesMapa(opciones, mapa, err, format); estado != 0)
+    if (const int estado = OpcionesMapa(opciones, mapa, err, format, red); estado != 0)
         return estado;
     ProgresoMapa progreso;
     const int hilos = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
