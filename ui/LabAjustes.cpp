@@ -27,7 +27,17 @@ QGroupBox* Grupo(const char* titulo, QFormLayout*& form, QWidget* parent)
 }
 
 // The combo's entries: "Ninguno" first for "Comparar con…".
-const TipoControlador kTipos[] = {TipoControlador::Red, TipoControlador::Pid, TipoControlador::Ninguno};
+const TipoControlador kTipos[]
+    = {TipoControlador::Red, TipoControlador::Pid, TipoControlador::Ninguno, TipoControlador::Entrenada};
+
+// The trained network the settings hold, the arm's or the twin's: "Red
+// entrenada" chosen for either runs it.
+RedCompartida RedEntrenadaDe(const AjustesExperimento& a)
+{
+    if (a.controlador.entrenada)
+        return a.controlador.entrenada;
+    return a.comparar ? a.comparar->entrenada : RedCompartida{};
+}
 
 } // namespace
 
@@ -209,15 +219,21 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
         Controlador->addItem(QString::fromUtf8(NombreControlador(t)));
         Comparar->addItem(QString::fromUtf8(NombreControlador(t)));
     }
-    connect(Controlador, &QComboBox::activated, this,
-            [this](int i) { Proponer([&](AjustesExperimento& a) { a.controlador.tipo = kTipos[i]; }); });
+    connect(Controlador, &QComboBox::activated, this, [this](int i) {
+        Proponer([&](AjustesExperimento& a) {
+            a.controlador.entrenada = RedEntrenadaDe(a);
+            a.controlador.tipo = kTipos[i];
+        });
+    });
     connect(Comparar, &QComboBox::activated, this, [this](int i) {
         Proponer([&](AjustesExperimento& a) {
             if (i == 0) {
                 a.comparar.reset();
             } else {
                 // A twin keeps its own gains; a new one starts from the controller's.
-                a.comparar = AjustesControlador{kTipos[i - 1], a.comparar ? a.comparar->pid : a.controlador.pid};
+                AjustesControlador gemelo{kTipos[i - 1], a.comparar ? a.comparar->pid : a.controlador.pid};
+                gemelo.entrenada = a.comparar && a.comparar->entrenada ? a.comparar->entrenada : RedEntrenadaDe(a);
+                a.comparar = gemelo;
             }
         });
     });

@@ -8,6 +8,7 @@
 #include "ui/PanelMapa.h"
 #include "ui/PanelRayosX.h"
 
+#include <QDir>
 #include <QPushButton>
 #include <QTimer>
 
@@ -58,6 +59,30 @@ void AgregarPestanasRed(TLaboratorio& lab)
         }
         lab.CambiarAjustes(a);
     };
+    const QString filtro = QStringLiteral("Redes (*.json)");
+    entrenar->GuardarRed = [&lab, entrenar, filtro] {
+        const RedGuardada red = entrenar->ParaGuardar();
+        const QString ruta = lab.AskSaveFileName(QStringLiteral("Guardar red"),
+                                                 QDir(lab.Carpeta()).filePath(QStringLiteral("red.json")), filtro);
+        if (ruta.isEmpty())
+            return;
+        GuardarRed(ruta.toStdString(), red);
+        lab.RecordarCarpeta(ruta);
+    };
+    // The file is read and checked whole before the tab changes.
+    entrenar->AbrirRed = [&lab, entrenar, filtro] {
+        const QString ruta = lab.AskOpenFileName(QStringLiteral("Abrir red"), filtro);
+        if (ruta.isEmpty())
+            return;
+        std::vector<std::string> avisos;
+        const RedGuardada red = CargarRed(ruta.toStdString(), &avisos);
+        entrenar->Abrir(red);
+        lab.RecordarCarpeta(ruta);
+        QStringList lineas;
+        for (const std::string& aviso : avisos)
+            lineas << QString::fromStdString(aviso);
+        lab.Estado1->setText(lineas.join(u'\n'));
+    };
 
     // The lesions act on the network that controls the arm; the twin keeps
     // the stored one, so that the two can be compared. A refusal goes back
@@ -88,7 +113,12 @@ void AgregarPestanasRed(TLaboratorio& lab)
             const AjustesExperimento& a = lab.Lab().Ajustes();
             if (lesiones->Lesiones() != a.controlador.lesiones)
                 lesiones->Mostrar(a.controlador.lesiones);
-            lesiones->setEnabled(a.controlador.tipo == TipoControlador::Red);
+            const bool red
+                = a.controlador.tipo == TipoControlador::Red || a.controlador.tipo == TipoControlador::Entrenada;
+            lesiones->setEnabled(red);
+            lesiones->SetUnidades(a.controlador.tipo == TipoControlador::Entrenada && a.controlador.entrenada
+                                      ? a.controlador.entrenada->ocultas
+                                      : TPanelLesiones::kUnidades);
             if (!mapa->Calculando() && !(mapa->Base() == a))
                 mapa->SetBase(a);
             if (!rayos->isVisible())

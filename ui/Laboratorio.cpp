@@ -264,6 +264,11 @@ void TLaboratorio::Cargar(const ExperimentoGuardado& guardado)
         Arrancar(guardado);
 }
 
+void TLaboratorio::RecordarCarpeta(const QString& ruta)
+{
+    carpeta_ = QFileInfo(ruta).absolutePath();
+}
+
 void TLaboratorio::GuardarExperimentoClick()
 {
     Guarded([&] {

@@ -40,6 +40,9 @@ public:
 
     Experimento& Lab() { return experimento_; }
     const NumberFormat& Formato() const { return formato_; }
+    // The folder the file dialogs start in: the last one a file went to.
+    const QString& Carpeta() const { return carpeta_; }
+    void RecordarCarpeta(const QString& ruta);
     const Experimento& Lab() const { return experimento_; }
 
     // A panel in a tab of its own beside the chart.

@@ -508,9 +508,28 @@ void TPanelEntrenar::Preajuste(int indice)
     Entrenar();
 }
 
-void TPanelEntrenar::SetRed(std::shared_ptr<const RedEntrenada> red)
+RedGuardada TPanelEntrenar::ParaGuardar() const
 {
-    red_ = std::move(red);
+    if (!red_)
+        throw std::runtime_error("Aún no hay ninguna red entrenada que guardar");
+    return {*red_, origen_, perdida_final_};
+}
+
+void TPanelEntrenar::Abrir(const RedGuardada& guardada)
+{
+    ComprobarRedEntrenada(guardada.red);
+    if (guardada.entrenamiento)
+        ComprobarEntrenamiento(*guardada.entrenamiento);
+    entrenamiento_.reset();
+    sondeo_->stop();
+    terminado_ = false;
+    red_ = std::make_shared<const RedEntrenada>(guardada.red);
+    origen_ = guardada.entrenamiento;
+    perdida_final_ = guardada.perdida_final;
+    if (origen_)
+        SetAjustes(*origen_);
+    estado_->setText(
+        QStringLiteral("Red abierta: %1 entradas, %2 neuronas ocultas").arg(red_->Entradas()).arg(red_->ocultas));
     ActualizarBotones();
 }
 
@@ -530,8 +549,12 @@ void TPanelEntrenar::Sondear()
         if (l > 0 && std::isfinite(l))
             curva->AddPoint(static_cast<double>(perdidas_), l);
     }
-    if (v.red)
+    if (v.red) {
         red_ = v.red;
+        origen_ = entrenamiento_->Ajustes();
+    }
+    if (perdidas_ > 0 && !v.perdidas.empty())
+        perdida_final_ = v.perdidas.back();
     MostrarRepeticiones(v);
     if (v.mapa && v.iteracion_mapa != mapa_mostrado_) {
         mapa_mostrado_ = v.iteracion_mapa;

@@ -12,6 +12,7 @@
 // Every field is checked when the user leaves it, against the whole
 // settings' ranges; a refusal puts the field back and says why.
 
+#include "lab/FicheroRed.h"
 #include "simulation/EntrenamientoEnCurso.h"
 #include "text/NumberText.h"
 
@@ -55,7 +56,11 @@ public:
     void SetAjustes(const AjustesEntrenamiento& ajustes);
     // The network as it stands: the training's latest, or the one opened.
     std::shared_ptr<const RedEntrenada> Red() const { return red_; }
-    void SetRed(std::shared_ptr<const RedEntrenada> red);
+    // The network with the settings that trained it and its last loss, to
+    // save; an opened one becomes the tab's network, its settings the
+    // fields'. Opening stops a training under way.
+    RedGuardada ParaGuardar() const;
+    void Abrir(const RedGuardada& guardada);
     bool Entrenando() const { return entrenamiento_ != nullptr && !terminado_; }
 
     // The commands of the buttons.
@@ -126,6 +131,9 @@ private:
     int64_t mapa_mostrado_ = -1;
     std::optional<MapaCompetencia> mapa_actual_;
     std::shared_ptr<const RedEntrenada> red_;
+    // Where red_ came from: the settings that trained it and its last loss.
+    std::optional<AjustesEntrenamiento> origen_;
+    std::optional<double> perdida_final_;
 };
 
 } // namespace nc

@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace nc {
@@ -39,9 +40,10 @@ TPanelLesiones::TPanelLesiones(QWidget* parent) : QWidget(parent)
 
     auto* grupo_unidades = new QGroupBox(QStringLiteral("Neuronas ocultas apagadas"), this);
     auto* rejilla = new QGridLayout(grupo_unidades);
-    for (int j = 0; j < kUnidades; ++j) {
+    for (int j = 0; j < kUnidadesMaximas; ++j) {
         auto* caja = new QCheckBox(QStringLiteral("N%1").arg(j), grupo_unidades);
         caja->setToolTip(QStringLiteral("Su salida queda en 0"));
+        caja->setVisible(j < visibles_);
         rejilla->addWidget(caja, j / 4, j % 4);
         unidades_[static_cast<std::size_t>(j)] = caja;
         connect(caja, &QCheckBox::toggled, this, [this] { Leer(); });
@@ -85,7 +87,7 @@ void TPanelLesiones::Mostrar(const Lesions& l)
 {
     mostrando_ = true;
     actual_ = l;
-    for (int j = 0; j < kUnidades; ++j)
+    for (int j = 0; j < kUnidadesMaximas; ++j)
         unidades_[static_cast<std::size_t>(j)]->setChecked(((l.apagadas >> j) & 1u) != 0);
     escala_->setText(QString::fromStdString(FormatGeneral(l.escala, formato_)));
     ruido_->setText(QString::fromStdString(FormatGeneral(l.ruido, formato_)));
@@ -94,14 +96,23 @@ void TPanelLesiones::Mostrar(const Lesions& l)
     mostrando_ = false;
 }
 
+void TPanelLesiones::SetUnidades(int unidades)
+{
+    if (unidades == visibles_)
+        return;
+    visibles_ = std::clamp(unidades, 0, kUnidadesMaximas);
+    for (int j = 0; j < kUnidadesMaximas; ++j)
+        unidades_[static_cast<std::size_t>(j)]->setVisible(j < visibles_);
+}
+
 void TPanelLesiones::Leer()
 {
     if (mostrando_)
         return;
     Guarded([this] {
         Lesions nuevas = actual_;
-        nuevas.apagadas = actual_.apagadas & ~((uint64_t{1} << kUnidades) - 1);
-        for (int j = 0; j < kUnidades; ++j)
+        nuevas.apagadas = actual_.apagadas & ~((uint64_t{1} << visibles_) - 1);
+        for (int j = 0; j < visibles_; ++j)
             if (unidades_[static_cast<std::size_t>(j)]->isChecked())
                 nuevas.apagadas |= uint64_t{1} << j;
         nuevas.bits = bits_->value();

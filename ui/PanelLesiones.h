@@ -25,12 +25,15 @@ namespace nc {
 
 class TPanelLesiones : public QWidget {
 public:
-    static constexpr int kUnidades = 8; // the stored controller's hidden units
+    static constexpr int kUnidades = 8;         // the stored controller's hidden units
+    static constexpr int kUnidadesMaximas = 32; // a trained network's most
 
     explicit TPanelLesiones(QWidget* parent = nullptr);
 
     // Shows the lesions without calling OnCambio.
     void Mostrar(const Lesions& lesiones);
+    // How many hidden units the network in force has: a box for each.
+    void SetUnidades(int unidades);
     const Lesions& Lesiones() const { return actual_; }
 
     std::function<void(const Lesions&)> OnCambio;
@@ -52,7 +55,8 @@ private:
     Lesions actual_;
     NumberFormat formato_ = NumberFormat::System();
     bool mostrando_ = false; // Mostrar's own writes are no user's change
-    std::array<QCheckBox*, kUnidades> unidades_{};
+    std::array<QCheckBox*, kUnidadesMaximas> unidades_{};
+    int visibles_ = kUnidades;
     QLineEdit* escala_ = nullptr;
     QLineEdit* ruido_ = nullptr;
     QLineEdit* semilla_ = nullptr;
