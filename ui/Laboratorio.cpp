@@ -127,7 +127,7 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     AskSaveFileName
         = [this](const QString& t, const QString& s, const QString& f) { return AskSaveWithQtDialog(this, t, s, f); };
     AskOpenFileName = [this](const QString& t, const QString& f) { return AskOpenWithQtDialog(this, t, f); };
-    Velocidad = [] { return AjustesExperimento{}.velocidad; };
+    Velocidad = [] { return std::optional<int32_t>{}; };
 
     MostrarNombres();
     ActualizarFiguras();

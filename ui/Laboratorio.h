@@ -68,10 +68,11 @@ public:
     // replace the present ones and Arrancar starts it from sample 0.
     void Cargar(const ExperimentoGuardado& guardado);
 
-    // The main window's side: start a run from sample 0 at this speed and
-    // reference text; the speed to save with the run.
+    // The main window's side: start a run from sample 0 at its reference
+    // text (and its own speed when it has one); the speed to save with the
+    // run, none when the speed box holds none a file can keep.
     std::function<void(const ExperimentoGuardado&)> Arrancar;
-    std::function<int32_t()> Velocidad;
+    std::function<std::optional<int32_t>()> Velocidad;
     // Where to save and what to open (the dialog's title, the suggested name
     // and the filter in; empty when cancelled). Qt's dialogs unless replaced.
     std::function<QString(const QString&, const QString&, const QString&)> AskSaveFileName;

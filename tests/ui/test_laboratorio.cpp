@@ -204,16 +204,18 @@ TEST_F(LaboratorioTest, MapOfTheWindowIsTheTraceToolsMap)
     EXPECT_EQ(ventana.str(), herramienta.str());
 }
 
-// A click on a preset replaces the settings and starts the run.
+// A click on a preset replaces the settings and starts the run, at the
+// speed in force.
 TEST_F(LaboratorioTest, PresetReplacesTheSettingsAndStarts)
 {
     TLaboratorio& lab = Abrir();
+    window->Edit1->setText(QStringLiteral("40"));
     QListWidget* lista = lab.Preajustes1;
     const QList<QListWidgetItem*> items = lista->findItems(QStringLiteral("Red contra PID"), Qt::MatchExactly);
     ASSERT_EQ(items.size(), 1);
     QTest::mouseClick(lista->viewport(), Qt::LeftButton, {}, lista->visualItemRect(items[0]).center());
     EXPECT_TRUE(window->Timer1->Enabled());
-    EXPECT_EQ(window->Edit1->text(), QStringLiteral("20"));
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("40"));
     window->Button1Click();
     const AjustesExperimento& a = lab.Lab().Ajustes();
     ASSERT_TRUE(a.comparar.has_value());
