@@ -168,7 +168,22 @@ SalidaPaso TLaboratorio::Paso(std::string_view texto_referencia)
             Ajustes1->Mostrar(nuevos);
         }
     }
-    const SalidaPaso s = experimento_.Paso();
+    // A file's programmed change acts inside the tick, and stays made even
+    // when the tick fails: the panel shows the settings in force either way.
+    const auto mostrar_cambios = [this] {
+        if (!(experimento_.Ajustes() == Ajustes1->Actuales())) {
+            Ajustes1->Mostrar(experimento_.Ajustes());
+            MostrarNombres();
+        }
+    };
+    SalidaPaso s;
+    try {
+        s = experimento_.Paso();
+    } catch (...) {
+        mostrar_cambios();
+        throw;
+    }
+    mostrar_cambios();
 
     if (s.muestra == 0)
         Grafica->Limpiar();

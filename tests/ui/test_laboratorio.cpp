@@ -356,5 +356,40 @@ TEST_F(LaboratorioTest, NetworkTabsActOnTheRun)
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QStringLiteral("; ")).toStdString();
 }
 
+// A file's run as a class watches it: at the speed in force, or at the
+// file's own; the panel showing each programmed change as it acts.
+TEST_F(LaboratorioTest, FileRunShowsWhatIsInForce)
+{
+    TLaboratorio& lab = Abrir();
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath(QStringLiteral("jupiter.json"));
+    const auto escribir = [&](const char* velocidad) {
+        QFile fichero(ruta);
+        ASSERT_TRUE(fichero.open(QIODevice::WriteOnly));
+        fichero.write(R"({"formato": "neurocontrol-experimento", "version": 1, "muestras": 120,)");
+        fichero.write(velocidad);
+        fichero.write(R"("brazo": {"gravedad": 1.62}, "eventos": [{"muestra": 40, "tipo": "empujon", "valor": 90}],
+            "cambios": [{"muestra": 80, "ajustes": {"brazo": {"gravedad": 24.79}}}]})");
+    };
+    escribir("");
+    lab.AskOpenFileName = [&](const QString&, const QString&) { return ruta; };
+    window->Edit1->setText(QStringLiteral("40"));
+    QTest::mouseClick(lab.AbrirExperimento1, Qt::LeftButton);
+    EXPECT_TRUE(window->Timer1->Enabled());
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("40"));
+    const NumberFormat& f = window->Loop().Format();
+    EXPECT_EQ(lab.Ajustes1->Gravedad->text().toStdString(), FormatGeneral(1.62, f));
+
+    Ticks(90);
+    EXPECT_EQ(lab.Ajustes1->Gravedad->text().toStdString(), FormatGeneral(24.79, f));
+    EXPECT_EQ(lab.Ajustes1->PresetGravedad->currentText(), QStringLiteral("Júpiter"));
+
+    escribir(R"("velocidad": 100,)");
+    QTest::mouseClick(lab.AbrirExperimento1, Qt::LeftButton);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("100"));
+    EXPECT_EQ(lab.Ajustes1->Gravedad->text().toStdString(), FormatGeneral(1.62, f));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QStringLiteral("; ")).toStdString();
+}
+
 } // namespace
 } // namespace nc
