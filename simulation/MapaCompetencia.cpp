@@ -99,7 +99,8 @@ const char* NombreClase(ClaseCelda c)
     case ClaseCelda::Establece: return "Se establece";
     case ClaseCelda::Sobreimpulso: return "Con sobreimpulso";
     case ClaseCelda::Lenta: return "Lenta";
-    case ClaseCelda::Falla: return "Falla";
+    case ClaseCelda::Gira: return "Gira";
+    case ClaseCelda::SeDetieneFuera: return "Se detiene fuera";
     case ClaseCelda::Pendiente: return "Sin calcular";
     }
     return "";
@@ -111,7 +112,8 @@ const char* ClaveClase(ClaseCelda c)
     case ClaseCelda::Establece: return "establece";
     case ClaseCelda::Sobreimpulso: return "sobreimpulso";
     case ClaseCelda::Lenta: return "lenta";
-    case ClaseCelda::Falla: return "falla";
+    case ClaseCelda::Gira: return "gira";
+    case ClaseCelda::SeDetieneFuera: return "fuera";
     case ClaseCelda::Pendiente: return "pendiente";
     }
     return "";
@@ -176,7 +178,7 @@ ClaseCelda Clasificar(std::span<const float> p, double angulo_inicial, double re
     const double banda = std::max(0.02 * std::abs(paso), 0.5);
     for (float q : p)
         if (Gira(q, p[0], referencia))
-            return ClaseCelda::Falla;
+            return ClaseCelda::Gira;
     if (MaximoError(p, n - kUltimoSegundo, p.size(), referencia) <= banda) {
         if (paso == 0.0)
             return ClaseCelda::Establece;
@@ -189,7 +191,7 @@ ClaseCelda Clasificar(std::span<const float> p, double angulo_inicial, double re
     const size_t cuarto = p.size() / 4;
     const double ultimo = MaximoError(p, p.size() - cuarto, p.size(), referencia);
     const double anterior = MaximoError(p, p.size() - 2 * cuarto, p.size() - cuarto, referencia);
-    return ultimo < kAcercandose * anterior ? ClaseCelda::Lenta : ClaseCelda::Falla;
+    return ultimo < kAcercandose * anterior ? ClaseCelda::Lenta : ClaseCelda::SeDetieneFuera;
 }
 
 ResultadoCelda CalcularCelda(const AjustesExperimento& ajustes, int32_t muestras, bool parada_temprana)
@@ -217,7 +219,7 @@ ResultadoCelda CalcularCelda(const AjustesExperimento& ajustes, int32_t muestras
             // A spinning arm fails whatever it does afterwards.
             if (Gira(q, p[0], referencia)) {
                 r.calculadas = k + 1;
-                r.clase = ClaseCelda::Falla;
+                r.clase = ClaseCelda::Gira;
                 return r;
             }
             if (!determinista)
@@ -241,7 +243,7 @@ ResultadoCelda CalcularCelda(const AjustesExperimento& ajustes, int32_t muestras
             p.back() = PosicionGrados(lab);
         }
     } catch (const std::exception&) {
-        r.clase = ClaseCelda::Falla;
+        r.clase = ClaseCelda::Gira;
         return r;
     }
     r.clase = Clasificar(p, solo.angulo_inicial, referencia);

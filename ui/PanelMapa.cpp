@@ -42,7 +42,8 @@ QColor ColorClase(ClaseCelda c)
     case ClaseCelda::Establece: return QColor(0x3c, 0xa0, 0x4a);
     case ClaseCelda::Sobreimpulso: return QColor(0xe8, 0xb8, 0x20);
     case ClaseCelda::Lenta: return QColor(0x5a, 0x9b, 0xd8);
-    case ClaseCelda::Falla: return QColor(0xc8, 0x32, 0x2c);
+    case ClaseCelda::Gira: return QColor(0xc8, 0x32, 0x2c);
+    case ClaseCelda::SeDetieneFuera: return QColor(0x7b, 0x3f, 0x9e);
     case ClaseCelda::Pendiente: return QColor(0xe6, 0xe6, 0xe6);
     }
     return Qt::white;
@@ -156,7 +157,8 @@ protected:
         // The legend.
         int x = kIzquierda;
         const int y = height() - kLeyenda + 6;
-        for (ClaseCelda c : {ClaseCelda::Establece, ClaseCelda::Sobreimpulso, ClaseCelda::Lenta, ClaseCelda::Falla}) {
+        for (ClaseCelda c : {ClaseCelda::Establece, ClaseCelda::Sobreimpulso, ClaseCelda::Lenta, ClaseCelda::Gira,
+                             ClaseCelda::SeDetieneFuera, ClaseCelda::Pendiente}) {
             p.fillRect(QRect(x, y, 14, 14), ColorClase(c));
             p.drawRect(QRect(x, y, 14, 14).adjusted(0, 0, -1, -1));
             const QString texto = QString::fromUtf8(NombreClase(c));

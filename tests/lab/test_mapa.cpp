@@ -48,10 +48,10 @@ TEST(MapaCompetencia, TraceToolWritesTheLibrarysCells)
     const std::string tsv = out.str();
     EXPECT_EQ(tsv.substr(0, 32), "angulo\treferencia\tclase\tclase_2\n");
     EXPECT_NE(tsv.find("\n0\t30\testablece\tsobreimpulso\n"), std::string::npos) << tsv;
-    EXPECT_NE(tsv.find("\n0\t360\tfalla\t"), std::string::npos);
+    EXPECT_NE(tsv.find("\n0\t360\tgira\t"), std::string::npos);
     EXPECT_NE(tsv.find("\n180\t30\testablece\t"), std::string::npos);
     EXPECT_EQ(CalcularCelda(AjustesCelda(mapa, 0, 6), 600).clase, ClaseCelda::Establece);
-    EXPECT_EQ(CalcularCelda(AjustesCelda(mapa, 0, 72), 600).clase, ClaseCelda::Falla);
+    EXPECT_EQ(CalcularCelda(AjustesCelda(mapa, 0, 72), 600).clase, ClaseCelda::Gira);
 }
 
 TEST(MapaCompetencia, EarlyStopKeepsEveryClassOfTheDefaultMap)
@@ -71,8 +71,9 @@ TEST(MapaCompetencia, EarlyStopKeepsEveryClassOfTheDefaultMap)
         if (mapa.base.controlador.tipo == TipoControlador::Pid)
             continue;
         EXPECT_LT(rapido.calculadas, todo.calculadas / 2);
-        // Settled and failed cells both show up, so the comparison means something.
-        for (ClaseCelda c : {ClaseCelda::Establece, ClaseCelda::Falla})
+        // Settled cells and both kinds of failure show up, so the comparison
+        // means something.
+        for (ClaseCelda c : {ClaseCelda::Establece, ClaseCelda::Gira, ClaseCelda::SeDetieneFuera})
             EXPECT_NE(std::count(todo.brazo.begin(), todo.brazo.end(), c), 0) << NombreClase(c);
     }
 }

@@ -193,7 +193,7 @@ TEST_F(LaboratorioTest, MapOfTheWindowIsTheTraceToolsMap)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !mapa->Calculando(); }, 60000));
     ASSERT_TRUE(mapa->Mapa() && mapa->Mapa()->completo);
     EXPECT_EQ(mapa->Mapa()->Clase(0, 6), ClaseCelda::Establece);
-    EXPECT_EQ(mapa->Mapa()->Clase(0, 72), ClaseCelda::Falla);
+    EXPECT_EQ(mapa->Mapa()->Clase(0, 72), ClaseCelda::Gira);
 
     std::ostringstream ventana, herramienta, err;
     EscribirMapa(*mapa->Mapa(), ventana, NumberFormat{".", ","});
