@@ -124,8 +124,9 @@ AjustesMapa MapaPorDefecto(MagnitudMapa m, const AjustesExperimento& base)
     AjustesMapa mapa;
     mapa.base = base;
     mapa.magnitud = m;
+    mapa.filas = 20;
     switch (m) {
-    case MagnitudMapa::AnguloInicial: mapa.desde = 0, mapa.hasta = 380; break;
+    case MagnitudMapa::AnguloInicial: mapa.desde = 0, mapa.hasta = 360, mapa.filas = 19; break;
     case MagnitudMapa::Amortiguamiento: mapa.desde = 0, mapa.hasta = 9.5; break;
     case MagnitudMapa::Gravedad: mapa.desde = 0, mapa.hasta = 28.5; break;
     case MagnitudMapa::Carga: mapa.desde = -10, mapa.hasta = 9; break;

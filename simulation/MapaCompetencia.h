@@ -75,15 +75,16 @@ struct AjustesMapa {
     AjustesExperimento base; // controller (and twin), arm, load, noise...
     MagnitudMapa magnitud = MagnitudMapa::AnguloInicial;
     double desde = 0;   // the first row's value
-    double hasta = 380; // the last row's value
-    int32_t filas = 20;
+    double hasta = 360; // the last row's value
+    int32_t filas = 19;
     int32_t muestras = 600; // per cell
     bool operator==(const AjustesMapa&) const = default;
 };
 
-// The quantity's default range over 20 rows, in round steps that hold the
-// stored arm's value: starting angle 0 to 380 (steps of 20), damping 0 to
-// 9.5 (0.5), gravity 0 to 28.5 (1.5), load -10 to 9 (1), noise 0 to 3.8 (0.2).
+// The quantity's default range, in round steps that hold the stored arm's
+// value: starting angle 0 to 360 (19 rows, steps of 20: a whole turn); over
+// 20 rows damping 0 to 9.5 (0.5), gravity 0 to 28.5 (1.5), load -10 to 9
+// (1), noise 0 to 3.8 (0.2).
 AjustesMapa MapaPorDefecto(MagnitudMapa m, const AjustesExperimento& base = {});
 
 // Rows 1 to kFilasMaximas, samples 20 to 100000, and every row's settings in

@@ -323,6 +323,7 @@ void TPanelMapa::MagnitudCambiada()
     const AjustesMapa d = MapaPorDefecto(kMagnitudesMapa[magnitud_->currentIndex()]);
     desde_->setValue(d.desde);
     hasta_->setValue(d.hasta);
+    filas_->setValue(d.filas);
 }
 
 AjustesMapa TPanelMapa::Ajustes() const

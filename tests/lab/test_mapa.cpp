@@ -56,7 +56,7 @@ TEST(MapaCompetencia, TraceToolWritesTheLibrarysCells)
 
 TEST(MapaCompetencia, EarlyStopKeepsEveryClassOfTheDefaultMap)
 {
-    // The default map (the network, 20 starting angles) whole, and a few rows
+    // The default map (the network, 19 starting angles) whole, and a few rows
     // of the PID, whose integral is part of the state compared.
     AjustesMapa pid = MapaPorDefecto(MagnitudMapa::AnguloInicial);
     pid.base.controlador.tipo = TipoControlador::Pid;
@@ -95,11 +95,17 @@ TEST(MapaCompetencia, CancelStopsTheSweep)
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
     EXPECT_FALSE(resultado.completo);
     EXPECT_LE(progreso.hechas.load(), antes + 2);
-    EXPECT_EQ(resultado.Clase(19, 72, true), ClaseCelda::Pendiente);
+    EXPECT_EQ(resultado.Clase(mapa.filas - 1, 72, true), ClaseCelda::Pendiente);
 }
 
 TEST(MapaCompetencia, StartingAngleIsASettingLikeTheOthers)
 {
+    // The default rows: a whole turn, every 20 degrees.
+    const AjustesMapa mapa = MapaPorDefecto(MagnitudMapa::AnguloInicial);
+    EXPECT_EQ(mapa.filas, 19);
+    EXPECT_EQ(ValorFila(mapa, 1), 20.0);
+    EXPECT_EQ(ValorFila(mapa, 18), 360.0);
+
     AjustesExperimento a;
     a.angulo_inicial = 90;
     Experimento lab(a);

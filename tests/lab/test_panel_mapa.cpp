@@ -24,7 +24,7 @@ TEST(PanelMapa, ComputesASmallMapAndAClickedCellOpensItsExperiment)
     panel.show();
     const QList<QSpinBox*> enteros = panel.findChildren<QSpinBox*>();
     ASSERT_EQ(enteros.size(), 2);
-    enteros[0]->setValue(5);   // rows: starting angles 0, 95, 190, 285, 380
+    enteros[0]->setValue(5);   // rows: starting angles 0, 90, 180, 270, 360
     enteros[1]->setValue(300); // samples per cell
 
     // The event loop's longest wait while the sweep runs.
