@@ -251,6 +251,12 @@ ResultadoCelda CalcularCelda(const AjustesExperimento& ajustes, int32_t muestras
     return r;
 }
 
+ProgresoMapa::ProgresoMapa(const AjustesMapa& mapa) : celdas(static_cast<size_t>(CeldasMapa(mapa)))
+{
+    for (std::atomic<ClaseCelda>& c : celdas)
+        c.store(ClaseCelda::Pendiente, std::memory_order_relaxed);
+}
+
 int32_t CeldasMapa(const AjustesMapa& mapa)
 {
     return mapa.filas * kColumnasMapa * (mapa.base.comparar ? 2 : 1);
@@ -259,6 +265,8 @@ int32_t CeldasMapa(const AjustesMapa& mapa)
 MapaCompetencia CalcularMapa(const AjustesMapa& ajustes, int hilos, ProgresoMapa& progreso, bool parada_temprana)
 {
     assert((hilos == 1 || hilos == 2) && "a sweep runs on one or two threads");
+    assert((progreso.celdas.empty() || progreso.celdas.size() == static_cast<size_t>(CeldasMapa(ajustes)))
+           && "a progress made for another map");
     MapaCompetencia mapa;
     mapa.ajustes = ajustes;
     const int32_t por_mapa = ajustes.filas * kColumnasMapa;
@@ -288,6 +296,8 @@ MapaCompetencia CalcularMapa(const AjustesMapa& ajustes, int hilos, ProgresoMapa
                 const ResultadoCelda r = CalcularCelda(a, ajustes.muestras, parada_temprana);
                 // Each cell is written by the one thread that took it.
                 (del_gemelo ? mapa.gemelo : mapa.brazo)[static_cast<size_t>(celda)] = r.clase;
+                if (!progreso.celdas.empty())
+                    progreso.celdas[static_cast<size_t>(i)].store(r.clase, std::memory_order_release);
                 calculadas.fetch_add(r.calculadas);
                 hechas.fetch_add(1);
                 progreso.hechas.fetch_add(1);

@@ -128,10 +128,18 @@ struct MapaCompetencia {
 };
 
 // Shared with the threads of a sweep: the cells done so far (of both maps),
-// and a flag that stops it at the next cell.
+// a flag that stops it at the next cell, and, when made for the map, each
+// cell's class as soon as it is known, so that a window can show the map
+// filling in while the sweep runs.
 struct ProgresoMapa {
+    ProgresoMapa() = default;
+    // With room for every cell of the map, each Pendiente until it is done.
+    explicit ProgresoMapa(const AjustesMapa& mapa);
+
     std::atomic<int32_t> hechas{0};
     std::atomic<bool> cancelar{false};
+    // The arm's cells row-major, then the twin's; empty unless made for a map.
+    std::vector<std::atomic<ClaseCelda>> celdas;
 };
 
 // The number of cells a sweep runs: both maps'.

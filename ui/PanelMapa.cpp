@@ -27,6 +27,7 @@ namespace nc {
 // The worker's results, shared so that a sweep that outlives a cancel (it
 // ends with its current cell) never writes into a panel that is gone.
 struct TPanelMapa::Trabajo {
+    explicit Trabajo(const AjustesMapa& a) : ajustes(a), progreso(a) {}
     AjustesMapa ajustes;
     ProgresoMapa progreso;
     std::atomic<bool> terminado{false};
@@ -347,8 +348,7 @@ void TPanelMapa::Calcular()
         estado_->setText(QString::fromUtf8(e.what()));
         return;
     }
-    auto trabajo = std::make_shared<Trabajo>();
-    trabajo->ajustes = ajustes;
+    auto trabajo = std::make_shared<Trabajo>(ajustes);
     progreso_->setRange(0, CeldasMapa(ajustes));
     progreso_->setValue(0);
     // The worker keeps its own reference: nothing it touches belongs to the panel.
@@ -368,7 +368,20 @@ void TPanelMapa::Calcular()
     calcular_->setEnabled(false);
     cancelar_->setEnabled(true);
     estado_->setText(QStringLiteral("Calculando…"));
+    // The map fills in as its cells come: all grey at first.
+    mapa_.emplace();
+    mapa_->ajustes = ajustes;
+    mapa_->brazo.assign(static_cast<size_t>(ajustes.filas * kColumnasMapa), ClaseCelda::Pendiente);
+    mapa_->gemelo.assign(mapa_->brazo.size(), ClaseCelda::Pendiente);
+    MostrarMapa();
     sondeo_->start();
+}
+
+void TPanelMapa::MostrarMapa()
+{
+    const AjustesExperimento& base = mapa_->ajustes.base;
+    vista_->Mostrar(&*mapa_, QString::fromUtf8(NombreControlador(base.controlador.tipo)),
+                    QString::fromUtf8(NombreControlador(base.comparar->tipo)));
 }
 
 void TPanelMapa::Cancelar()
@@ -381,7 +394,15 @@ void TPanelMapa::Sondear()
 {
     if (!trabajo_)
         return;
-    progreso_->setValue(trabajo_->progreso.hechas.load());
+    const int32_t hechas = trabajo_->progreso.hechas.load();
+    if (hechas != progreso_->value()) {
+        progreso_->setValue(hechas);
+        const std::vector<std::atomic<ClaseCelda>>& celdas = trabajo_->progreso.celdas;
+        const size_t n = mapa_->brazo.size();
+        for (size_t i = 0; i < celdas.size(); ++i)
+            (i < n ? mapa_->brazo[i] : mapa_->gemelo[i - n]) = celdas[i].load(std::memory_order_acquire);
+        vista_->update();
+    }
     if (trabajo_->terminado.load())
         Terminar();
 }
@@ -398,9 +419,7 @@ void TPanelMapa::Terminar()
         return;
     }
     mapa_ = std::move(t->mapa);
-    const AjustesExperimento& base = mapa_->ajustes.base;
-    vista_->Mostrar(&*mapa_, QString::fromUtf8(NombreControlador(base.controlador.tipo)),
-                    QString::fromUtf8(NombreControlador(base.comparar->tipo)));
+    MostrarMapa();
     estado_->setText(mapa_->completo ? QStringLiteral("Pulse una celda para abrir su experimento")
                                      : QStringLiteral("Cancelado: las celdas grises no se calcularon"));
 }
