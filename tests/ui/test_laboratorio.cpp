@@ -8,12 +8,14 @@
 #include "tools/trace/TraceMapa.h"
 #include "ui/ErrorBox.h"
 #include "ui/LabAjustes.h"
+#include "ui/LabChart.h"
 #include "ui/Laboratorio.h"
 #include "ui/PanelLesiones.h"
 #include "ui/PanelMapa.h"
 #include "ui/Ppal.h"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -344,15 +346,23 @@ TEST_F(LaboratorioTest, NetworkTabsActOnTheRun)
     lab.Pestanas->setCurrentWidget(mapa);
     const QList<QSpinBox*> enteros = mapa->findChildren<QSpinBox*>();
     ASSERT_EQ(enteros.size(), 2);
-    enteros[0]->setValue(1);   // one row: from rest
+    enteros[0]->setValue(1);   // one row: from 90 degrees
     enteros[1]->setValue(100); // samples per cell
+    mapa->findChildren<QDoubleSpinBox*>().at(0)->setValue(90);
     QTest::mouseClick(mapa->BotonCalcular(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !mapa->Calculando(); }, 60000));
     ASSERT_TRUE(mapa->Mapa() && mapa->Mapa()->completo);
+    // The cell's run shows in "Gráfica" at the speed in force, its starting
+    // angle in its field.
+    window->Edit1->setText(QStringLiteral("40"));
     QTest::mouseClick(mapa->Vista(), Qt::LeftButton, {}, mapa->RectCelda(0, 0, 6).center());
     EXPECT_EQ(lab.Lab().Ajustes().referencia.texto, "30");
     EXPECT_EQ(lab.Lab().Ajustes().controlador.lesiones.apagadas, 4u);
     EXPECT_EQ(lab.Lab().muestra(), 0);
+    EXPECT_EQ(lab.Pestanas->currentWidget(), lab.Grafica);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("40"));
+    EXPECT_EQ(lab.Ajustes1->AnguloInicial->text(), QStringLiteral("90"));
+    EXPECT_TRUE(window->Timer1->Enabled());
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QStringLiteral("; ")).toStdString();
 }
 
