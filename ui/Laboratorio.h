@@ -109,7 +109,6 @@ private:
     std::optional<double> angulo_gemelo_; // and the twin's
     bool escena_pendiente_ = false;       // the animation has not been drawn at them yet
     std::optional<SalidaPaso> ultimo_;    // the last tick, for the read-out
-    long double referencia_ = 0;          // in force during the last tick, degrees
     QString carpeta_;
 };
 

@@ -367,7 +367,8 @@ TEST_F(LaboratorioTest, NetworkTabsActOnTheRun)
 }
 
 // A file's run as a class watches it: at the speed in force, or at the
-// file's own; the panel showing each programmed change as it acts.
+// file's own; the panel showing each programmed change as it acts; the
+// table's step figures ended by the push.
 TEST_F(LaboratorioTest, FileRunShowsWhatIsInForce)
 {
     TLaboratorio& lab = Abrir();
@@ -390,7 +391,11 @@ TEST_F(LaboratorioTest, FileRunShowsWhatIsInForce)
     const NumberFormat& f = window->Loop().Format();
     EXPECT_EQ(lab.Ajustes1->Gravedad->text().toStdString(), FormatGeneral(1.62, f));
 
-    Ticks(90);
+    Ticks(60);
+    lab.ActualizarFiguras();
+    EXPECT_TRUE(lab.Figuras1->text().contains(QStringLiteral("terminado: empujón a 2 s")))
+        << lab.Figuras1->text().toStdString();
+    Ticks(30);
     EXPECT_EQ(lab.Ajustes1->Gravedad->text().toStdString(), FormatGeneral(24.79, f));
     EXPECT_EQ(lab.Ajustes1->PresetGravedad->currentText(), QStringLiteral("Júpiter"));
 
