@@ -34,6 +34,26 @@ constexpr int kIntervaloFiguras = 250; // ms
 
 const QString kFiltro = QStringLiteral("Experimentos (*.json)");
 
+// The chart's label for what acted on either arm during a tick; a hold of
+// the hand is marked where it starts.
+QString EtiquetaEvento(const SalidaPaso& s, const std::optional<SalidaPaso>& anterior)
+{
+    Actuaciones a = s.brazo.actuaciones;
+    if (s.gemelo)
+        a |= s.gemelo->actuaciones;
+    const bool sujeto = anterior && anterior->muestra + 1 == s.muestra && anterior->brazo.actuaciones.mano;
+    QStringList nombres;
+    if (a.empujon)
+        nombres << QStringLiteral("Empujón");
+    if (a.mano && !sujeto)
+        nombres << QStringLiteral("Mano");
+    if (a.cambio)
+        nombres << QStringLiteral("Cambio");
+    if (a.lesion)
+        nombres << QStringLiteral("Lesión");
+    return nombres.join(QStringLiteral(" · "));
+}
+
 } // namespace
 
 double AnguloAnimacion(float posicion)
@@ -195,6 +215,8 @@ SalidaPaso TLaboratorio::Paso(std::string_view texto_referencia)
         angulo_gemelo_ = AnguloAnimacion(s.gemelo->estado.posicion);
     }
     Grafica->Agregar(m);
+    if (const QString marca = EtiquetaEvento(s, ultimo_); !marca.isEmpty())
+        Grafica->Marcar(s.muestra, marca);
     DibujarBrazos(AnguloAnimacion(s.brazo.estado.posicion), angulo_gemelo_);
     ultimo_ = s;
     if (TrasPaso)

@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QImage>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -368,7 +369,8 @@ TEST_F(LaboratorioTest, NetworkTabsActOnTheRun)
 
 // A file's run as a class watches it: at the speed in force, or at the
 // file's own; the panel showing each programmed change as it acts; the
-// table's step figures ended by the push.
+// chart marking the push and the change at their samples; the table's step
+// figures ended by the push.
 TEST_F(LaboratorioTest, FileRunShowsWhatIsInForce)
 {
     TLaboratorio& lab = Abrir();
@@ -398,10 +400,28 @@ TEST_F(LaboratorioTest, FileRunShowsWhatIsInForce)
     Ticks(30);
     EXPECT_EQ(lab.Ajustes1->Gravedad->text().toStdString(), FormatGeneral(24.79, f));
     EXPECT_EQ(lab.Ajustes1->PresetGravedad->currentText(), QStringLiteral("Júpiter"));
+    const auto marcas = [](TChart* panel) {
+        std::vector<std::pair<double, std::string>> m;
+        for (const TChartMarker& i : panel->Markers().Items())
+            m.emplace_back(i.Value, i.Text);
+        return m;
+    };
+    using Marcas = std::vector<std::pair<double, std::string>>;
+    EXPECT_EQ(marcas(lab.Grafica->PanelPosicion()), (Marcas{{2.0, "Empujón"}, {4.0, "Cambio"}}));
+    EXPECT_EQ(marcas(lab.Grafica->PanelFuerza()), (Marcas{{2.0, ""}, {4.0, ""}}));
+    // The picture the menu saves has the push's dotted line.
+    const QImage imagen = lab.Grafica->Imagen();
+    TChart* arriba = lab.Grafica->PanelPosicion();
+    const QPoint x = arriba->mapTo(lab.Grafica, QPoint(arriba->BottomAxis().ValueToPixel(2.0), 0));
+    int puntos = 0;
+    for (int y = arriba->PlotRect.Top + 1; y < arriba->PlotRect.Bottom - 1; ++y)
+        puntos += imagen.pixelColor(x.x(), x.y() + y) == QColor(0x5A, 0x5A, 0x5A);
+    EXPECT_GT(puntos, (arriba->PlotRect.Bottom - arriba->PlotRect.Top) / 3);
 
     escribir(R"("velocidad": 100,)");
     QTest::mouseClick(lab.AbrirExperimento1, Qt::LeftButton);
     EXPECT_EQ(window->Edit1->text(), QStringLiteral("100"));
+    EXPECT_TRUE(lab.Grafica->PanelPosicion()->Markers().Items().empty());
     EXPECT_EQ(lab.Ajustes1->Gravedad->text().toStdString(), FormatGeneral(1.62, f));
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QStringLiteral("; ")).toStdString();
 }
