@@ -4,6 +4,8 @@
 #include "chart/FastLineSeries.h"
 
 #include <algorithm>
+#include <limits>
+#include <vector>
 
 namespace nc {
 
@@ -20,6 +22,7 @@ TCustomChart::TCustomChart(QWidget* parent) : TCustomAxisPanel(parent)
     leftWall_->SetColor(0x80FFFF);
     bottomWall_->SetColor(0xFFFFFF);
     legend_ = std::make_unique<TChartLegend>(this);
+    markers_ = std::make_unique<TChartMarkers>(this);
     EndCreation();
 }
 
@@ -166,6 +169,50 @@ void TCustomChart::DrawLegend()
     legend_->LegendRect = TRect{PlotRect.Left, PlotRect.Top, right, y + h};
     PlotRect.Top = y + h + gap;
     RecalcPlotSize();
+}
+
+void TCustomChart::DrawMarkers()
+{
+    if (!markers_->Visible() || markers_->Items().empty() || View3D())
+        return;
+    const TRect& p = PlotRect;
+    TChartCanvas3D& canvas = Canvas();
+    canvas.ClipToPlotArea(p, 0, 0);
+    canvas.Font()->Assign(markers_->Font());
+    const int h = std::max(1, canvas.FontHeight());
+    const int rows = std::max(1, (p.Bottom - 1 - (p.Top + 1)) / h);
+    constexpr int kGap = 4;
+    // Where the last label of each row ends; none yet.
+    std::vector<int> ends(static_cast<std::size_t>(rows), std::numeric_limits<int>::min());
+    canvas.Pen()->SetStyle(psDot);
+    canvas.Pen()->SetWidth(1);
+    canvas.Pen()->SetMode(pmCopy);
+    canvas.SetTextAlign(TA_LEFT | TA_TOP);
+    for (const TChartMarker& m : markers_->Items()) {
+        const int c = BottomAxis().ValueToPixel(m.Value);
+        if (c <= p.Left || c >= p.Right)
+            continue;
+        canvas.Pen()->SetColor(m.Color);
+        canvas.VertLine(c, p.Top, p.Bottom);
+        if (m.Text.empty())
+            continue;
+        const int w = canvas.TextWidth(m.Text);
+        int x = c + 2;
+        if (x + w > p.Right && c - 1 - w > p.Left)
+            x = c - 1 - w;
+        std::size_t row = 0;
+        while (row < ends.size() && ends[row] > x - kGap)
+            ++row;
+        if (row == ends.size())
+            row = 0;
+        canvas.Font()->SetColor(m.Color);
+        // A solid brush makes the text cell opaque in its colour.
+        canvas.Brush()->SetStyle(bsSolid);
+        canvas.Brush()->SetColor(Color());
+        canvas.TextOut(x, p.Top + 1 + static_cast<int>(row) * h, m.Text);
+        ends[row] = x + w;
+    }
+    canvas.ResetClip();
 }
 
 void TCustomChart::DrawTitle(TChartTitle& title, bool atTop)

@@ -71,6 +71,7 @@ public:
     TChartWall& LeftWall() { return *leftWall_; }
     TChartWall& BottomWall() { return *bottomWall_; }
     TChartLegend& Legend() { return *legend_; }
+    TChartMarkers& Markers() { return *markers_; }
     // The series the legend names, in its order (see TChartLegend).
     std::vector<TChartSeries*> LegendSeries() const;
 
@@ -156,6 +157,7 @@ protected:
     void DrawBevels(const TRect& rect) override;
     void DrawTitles() override;
     void PaintWalls() override;
+    void DrawMarkers() override;
     int WallSize(bool left) const override { return left ? leftWall_->Size() : bottomWall_->Size(); }
     void PrepareWall(const TChartWall& wall);
     void SetFillStyle(TColor color, TBrushStyle style, TColor background);
@@ -177,6 +179,7 @@ private:
     std::unique_ptr<TChartWall> leftWall_;
     std::unique_ptr<TChartWall> bottomWall_;
     std::unique_ptr<TChartLegend> legend_;
+    std::unique_ptr<TChartMarkers> markers_;
     QImage backImage_;
     TBackImageMode backImageMode_ = pbmStretch;
     bool backImageInside_ = false;

@@ -61,4 +61,20 @@ void TChartTitle::SetText(const std::vector<std::string>& lines)
     Repaint();
 }
 
+// ---------------------------------------------------------------- markers
+
+void TChartMarkers::Add(double value, std::string text, TColor color)
+{
+    items_.push_back({value, std::move(text), color});
+    Repaint();
+}
+
+void TChartMarkers::Clear()
+{
+    if (items_.empty())
+        return;
+    items_.clear();
+    Repaint();
+}
+
 } // namespace nc

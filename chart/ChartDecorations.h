@@ -150,4 +150,47 @@ private:
     bool visible_ = true;
 };
 
+// Markers: events in the data (a push, a change of settings) shown at their
+// values of the bottom axis, each a thin vertical line and a short label.
+// They are drawn after the series, over them, and take no room from the
+// plot. Pixel rules, with P the plot rectangle, its inside being columns
+// P.Left + 1 .. P.Right - 1 and rows P.Top + 1 .. P.Bottom - 2 (what the
+// series are clipped to), c the bottom axis' pixel of a marker's value and h
+// the markers' font height:
+//  - A marker whose c lies outside the inside's columns draws nothing.
+//  - Its line covers the pixels of column c inside, from the top, dotted:
+//    those whose row r has (r - P.Top) mod 6 < 3 (psDot from row P.Top), in
+//    the marker's colour.
+//  - Its label, when it has a text, is the text cell of ChartDevice.h in
+//    the markers' font and the marker's colour, w wide, its top-left corner
+//    at (x, P.Top + 1 + k h): x = c + 2, right of the line, unless the cell
+//    would pass the inside's right edge (x + w > P.Right) and fits left of
+//    the line, where x = c - 1 - w (the cell ends a pixel short of it).
+//    Row k is the first, from 0, where the label begins at least 4 pixels
+//    right of the end of the last label put in that row; row 0 when none of
+//    the rows that fit inside does. The cell is opaque in the chart's
+//    colour, so a curve under it does not hide it. Labels are clipped to
+//    the inside like the lines.
+//  - Markers are drawn in the order they were added, lines and labels
+//    alike; a 3D chart draws none.
+struct TChartMarker {
+    double Value = 0;
+    std::string Text;
+    TColor Color = clBlack;
+};
+
+class TChartMarkers : public TChartFontObject {
+public:
+    explicit TChartMarkers(TCustomChartPanel* parent) : TChartFontObject(parent) {}
+    void Add(double value, std::string text, TColor color);
+    void Clear();
+    const std::vector<TChartMarker>& Items() const { return items_; }
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value) { Store(visible_, value); }
+
+private:
+    std::vector<TChartMarker> items_;
+    bool visible_ = true;
+};
+
 } // namespace nc

@@ -48,6 +48,8 @@
 //  - A hatched brush draws its 8 x 8 pattern (aligned to the device origin)
 //    in the brush colour and, in opaque mode, the gaps in the background
 //    colour.
+// The chart's markers, drawn with these primitives, state their own pixels
+// in chart/ChartDecorations.h.
 
 #include <QImage>
 

@@ -495,10 +495,11 @@ void TCustomAxisPanel::DrawContents(const TRect& panelRect)
             AxisPainter(*depthAxis_).PaintAxis();
     }
 
-    // 12-16. Series, zoom box, clean state.
+    // 12-17. Series, markers, zoom box, clean state.
     if (OnBeforeDrawSeries)
         OnBeforeDrawSeries(*this);
     forEachActive([this](TChartSeries& s) { PaintSeries(s); });
+    DrawMarkers();
     if (Zoom().Active)
         DrawZoomBox();
     Canvas().ResetDrawingState();

@@ -30,9 +30,10 @@
 //  11. PaintAxis of top, bottom, left, right (in use); depth (3D and visible)
 //  12. OnBeforeDrawSeries
 //  13. PaintSeries of each active series, in list order
-//  14. DrawZoomBox when a zoom drag is active
-//  15. canvas ResetDrawingState
-//  16. OnAfterDraw
+//  14. DrawMarkers (the chart's markers, over the series)
+//  15. DrawZoomBox when a zoom drag is active
+//  16. canvas ResetDrawingState
+//  17. OnAfterDraw
 // The axis steps call the model of TCustomChartAxis (chart/ChartAxis.h) for
 // the ranges and an AxisPainter (chart/AxisPainter.h) for the room and the
 // drawing; the series steps call TChartSeries::DrawPoints, which series kinds fill by
@@ -285,6 +286,7 @@ protected:
     virtual void DrawBevels(const TRect& /*rect*/) {}
     virtual void DrawTitles() {}
     virtual void PaintWalls() {}
+    virtual void DrawMarkers() {}
     // The left and bottom walls' thickness (only the chart has walls).
     virtual int WallSize(bool /*left*/) const { return 0; }
     // The back wall's colour, avoided by the palette.

@@ -236,7 +236,8 @@ AjustesExperimento LeerAjustes(const Objeto& o, Claves otras = {})
     a.empujon = o.Numero("empujon", a.empujon);
     if (o.Tiene("referencia"))
         a.referencia = LeerReferencia(o.Hijo("referencia"));
-    a.velocidad = static_cast<int32_t>(o.Entero("velocidad", a.velocidad, 1, 1000));
+    if (o.Tiene("velocidad"))
+        a.velocidad = static_cast<int32_t>(o.Entero("velocidad", 0, 1, 1000));
     return a;
 }
 
@@ -273,7 +274,7 @@ QJsonObject JsonAjustes(const AjustesExperimento& a)
                                  {"desplazamiento", a.referencia.desplazamiento},
                                  {"periodo", a.referencia.periodo},
                                  {"pendiente", a.referencia.pendiente}};
-    return QJsonObject{
+    QJsonObject o{
         {"controlador", JsonControlador(a.controlador)},
         {"comparar", a.comparar ? QJsonValue(JsonControlador(*a.comparar)) : QJsonValue()},
         {"brazo", brazo},
@@ -285,8 +286,11 @@ QJsonObject JsonAjustes(const AjustesExperimento& a)
                      {"semilla", static_cast<double>(a.ruido.semilla)}}},
         {"empujon", a.empujon},
         {"referencia", referencia},
-        {"velocidad", a.velocidad},
     };
+    // A run without a speed of its own plays at the speed in force.
+    if (a.velocidad)
+        o.insert("velocidad", *a.velocidad);
+    return o;
 }
 
 } // namespace

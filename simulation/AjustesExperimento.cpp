@@ -153,7 +153,8 @@ void ComprobarAjustes(const AjustesExperimento& a)
     ComprobarRuido(a.ruido);
     ComprobarEmpujon(a.empujon);
     ComprobarReferencia(a.referencia);
-    ComprobarVelocidad(a.velocidad);
+    if (a.velocidad)
+        ComprobarVelocidad(*a.velocidad);
 }
 
 void ComprobarMuestras(int32_t muestras)

@@ -39,7 +39,9 @@ struct AjustesExperimento {
     AjustesRuido ruido;
     double empujon = 90; // degrees per second that "Empujar" adds
     ProgramaReferencia referencia;
-    int32_t velocidad = 5; // control steps per second
+    // Control steps per second, when the run has a speed of its own (a saved
+    // file's); without one it runs at the speed in force.
+    std::optional<int32_t> velocidad;
     bool operator==(const AjustesExperimento&) const = default;
 };
 

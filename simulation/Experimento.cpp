@@ -16,6 +16,32 @@ bool HayRuido(const AjustesRuido& r)
     return r.posicion != 0.0 || r.velocidad != 0.0;
 }
 
+// What a change from `antes` to `ahora` moves on one arm: anything of the
+// arm, the load or the noise, and the arm's own controller. A PID's gains
+// move nothing while the controller is the network, nor lesions while it is
+// a PID.
+Actuaciones Movido(const AjustesExperimento& antes, const AjustesExperimento& ahora, bool gemelo)
+{
+    Actuaciones a;
+    a.cambio = !(antes.brazo == ahora.brazo) || antes.carga != ahora.carga || !(antes.ruido == ahora.ruido);
+    const AjustesControlador* c0 = gemelo ? (antes.comparar ? &*antes.comparar : nullptr) : &antes.controlador;
+    const AjustesControlador* c1 = gemelo ? (ahora.comparar ? &*ahora.comparar : nullptr) : &ahora.controlador;
+    if (!c0 || !c1) {
+        a.cambio |= (c0 != nullptr) != (c1 != nullptr);
+        return a;
+    }
+    const bool red = c1->tipo == TipoControlador::Red || c1->tipo == TipoControlador::Entrenada;
+    if (c0->tipo != c1->tipo)
+        a.cambio = true;
+    else if (c1->tipo == TipoControlador::Pid && !(c0->pid == c1->pid))
+        a.cambio = true;
+    else if (c1->tipo == TipoControlador::Entrenada && !(c0->entrenada == c1->entrenada))
+        a.cambio = true;
+    else if (red && c0->lesiones != c1->lesiones)
+        a.lesion = true;
+    return a;
+}
+
 } // namespace
 
 Experimento::Experimento(const AjustesExperimento& ajustes) : ruido_(ajustes.ruido.semilla)
@@ -34,6 +60,8 @@ Experimento::Experimento(const AjustesExperimento& ajustes) : ruido_(ajustes.rui
 void Experimento::SetAjustes(const AjustesExperimento& nuevos)
 {
     ComprobarAjustes(nuevos);
+    if (muestra_ > 0 && !ajustes_del_paso_)
+        ajustes_del_paso_ = ajustes_;
     Aplicar(nuevos);
     if (muestra_ == 0) {
         ajustes_inicio_ = nuevos;
@@ -88,9 +116,11 @@ void Experimento::Limpiar()
     siguiente_programado_ = 0;
     siguiente_cambio_ = 0;
     empujon_pendiente_.reset();
-    principal_.tramo.clear();
+    ajustes_del_paso_.reset();
+    tomada_ = false;
+    principal_.tramo.Limpiar();
     if (gemelo_)
-        gemelo_->tramo.clear();
+        gemelo_->tramo.Limpiar();
 }
 
 void Experimento::Continuar(EstadoBrazo estado, int32_t muestra)
@@ -107,11 +137,17 @@ void Experimento::Continuar(EstadoBrazo estado, int32_t muestra)
     cambios_programados_.clear();
     muestra_ = muestra;
     continuada_ = true;
+    tomada_ = true;
     principal_.controlador = std::move(principal);
     principal_.estado = estado;
+    // The arm was already where it stands: what follows is no step until
+    // the reference moves.
+    const long double referencia = GradosReferencia(ajustes_.referencia, muestra);
+    principal_.tramo.Empezar(ajustes_.referencia, muestra, referencia, false);
     if (gemelo_) {
         gemelo_->controlador = std::move(gemelo);
         gemelo_->estado = estado;
+        gemelo_->tramo = principal_.tramo;
     }
 }
 
@@ -150,15 +186,21 @@ std::optional<EstadoBrazo> Experimento::EstadoGemelo() const
     return gemelo_->estado;
 }
 
+// The segment's last point is where the next tick starts.
 std::optional<StepFigures> Experimento::FigurasTramo(bool gemelo) const
 {
-    const Lado* lado = gemelo ? (gemelo_ ? &*gemelo_ : nullptr) : &principal_;
-    if (!lado || lado->tramo.empty())
+    const Lado* lado = LadoDe(gemelo);
+    if (!lado)
         return std::nullopt;
-    // The segment's last point is where the next tick starts.
-    std::vector<float> posiciones = lado->tramo;
-    posiciones.push_back(static_cast<float>(lado->estado.posicion * kRadianesAGrados));
-    return MeasureStep(posiciones, static_cast<double>(kPeriodo));
+    return lado->tramo.FigurasCompletas(static_cast<float>(lado->estado.posicion * kRadianesAGrados));
+}
+
+CifrasTramo Experimento::Cifras(bool gemelo) const
+{
+    const Lado* lado = LadoDe(gemelo);
+    if (!lado)
+        return {};
+    return lado->tramo.Cifras(static_cast<float>(lado->estado.posicion * kRadianesAGrados));
 }
 
 LecturaRayosX Experimento::RayosXLado(const Lado& lado, const AjustesControlador& ajustes) const
@@ -273,24 +315,58 @@ SalidaPaso Experimento::Paso()
     }
     ThrowOnFloatFaults();
 
-    // A sine or a ramp takes a new value at every tick: it has no steps to
-    // measure, so no segment is kept for it.
-    const bool escalonada = TieneEscalones(ajustes_.referencia.tipo);
-    const bool tramo_nuevo = inicio || salida.referencia != referencia_tramo_ || !escalonada;
+    // What acted on each arm besides its controller and the reference.
+    Actuaciones comun;
+    comun.empujon = p.empujon.has_value();
+    salida.brazo.actuaciones = comun;
+    salida.brazo.actuaciones.mano = p.mano.has_value();
+    if (ajustes_del_paso_)
+        salida.brazo.actuaciones |= Movido(*ajustes_del_paso_, ajustes_, false);
+    if (salida.gemelo) {
+        salida.gemelo->actuaciones = comun;
+        if (ajustes_del_paso_)
+            salida.gemelo->actuaciones |= Movido(*ajustes_del_paso_, ajustes_, true);
+    }
+
+    // A stepped programme's segment starts where the reference takes a new
+    // value; a sine's where the programme changes. Neither does on the first
+    // tick of a run taken over, whose reference the window may only now
+    // have written in.
+    const ProgramaReferencia& programa = ajustes_.referencia;
+    const bool escalonada = TieneEscalones(programa.tipo);
+    const bool valor_nuevo = salida.referencia != referencia_tramo_;
+    bool tramo_nuevo = inicio;
+    if (!tomada_ && !inicio) {
+        if (escalonada)
+            tramo_nuevo = valor_nuevo;
+        if (ajustes_del_paso_ && !(ajustes_del_paso_->referencia == programa))
+            tramo_nuevo |= !(escalonada && TieneEscalones(ajustes_del_paso_->referencia.tipo));
+    }
+    const bool con_escalon
+        = inicio ? salida.referencia != static_cast<long double>(ajustes_.angulo_inicial) : valor_nuevo;
     auto confirmar = [&](Lado& lado, const SalidaBrazo& s) {
+        // The position the tick started from, before a push or the hand.
+        const float antes = inicio ? s.posicion_grados : static_cast<float>(lado.estado.posicion * kRadianesAGrados);
         lado.controlador->Confirmar();
         lado.estado = s.estado;
         lado.leida = s.leida;
         lado.fuerza = s.fuerza_pedida;
-        if (tramo_nuevo)
-            lado.tramo.clear();
-        if (escalonada)
-            lado.tramo.push_back(s.posicion_grados);
+        Actuaciones que = s.actuaciones;
+        if (tramo_nuevo) {
+            lado.tramo.Empezar(programa, n, salida.referencia, con_escalon);
+            // A change made as the step begins acts from its start.
+            que.cambio = que.lesion = false;
+        }
+        if (que.Alguna())
+            lado.tramo.Interrumpir(que, n, antes);
+        lado.tramo.Agregar(s.posicion_grados);
     };
     confirmar(principal_, salida.brazo);
     if (gemelo_)
         confirmar(*gemelo_, *salida.gemelo);
     referencia_tramo_ = salida.referencia;
+    ajustes_del_paso_.reset();
+    tomada_ = false;
     if (ruido)
         ruido_ = *ruido;
     muestra_ = n + 1;

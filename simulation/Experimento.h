@@ -17,6 +17,7 @@
 #include "simulation/RayosX.h"
 #include "simulation/Ruido.h"
 #include "simulation/StepFigures.h"
+#include "simulation/Tramo.h"
 
 #include <cstdint>
 #include <memory>
@@ -35,6 +36,7 @@ struct SalidaBrazo {
     float fuerza_pedida = 0;    // the controller's own; differs only where the limit cuts it
     EstadoBrazo estado{};       // the state at the sample's end, radians
     EstadoLeido leida{};        // what the controller read: noisy state and reference
+    Actuaciones actuaciones;    // what else acted on the arm during the tick
 };
 
 struct SalidaPaso {
@@ -49,9 +51,9 @@ struct SalidaPaso {
 struct LadoExperimento {
     std::unique_ptr<Controlador> controlador;
     EstadoBrazo estado{0.0f, 0.0f};
-    std::vector<float> tramo; // plotted positions of the current segment
-    EstadoLeido leida{};      // what the controller read on the last tick
-    float fuerza = 0.0f;      // and the force it asked for
+    Tramo tramo;         // the current segment and its figures
+    EstadoLeido leida{}; // what the controller read on the last tick
+    float fuerza = 0.0f; // and the force it asked for
 };
 
 class Experimento {
@@ -111,10 +113,13 @@ public:
     }
 
     // The step figures of the reference's current segment (from the tick where
-    // the reference last took a new value), for the arm or its twin. Empty
-    // before the first tick of a run, and for a sine or a ramp, which have no
-    // steps.
+    // the reference last took a new value), for the arm or its twin, whatever
+    // else acted on the arm during it: the trace's summary. Empty before the
+    // first tick of a run, and for a sine or a ramp, which have no steps.
     std::optional<StepFigures> FigurasTramo(bool gemelo = false) const;
+    // The figures that belong to the segment (simulation/Tramo.h): a step's
+    // only while nothing else acted, a sine's tracking figures, or none.
+    CifrasTramo Cifras(bool gemelo = false) const;
 
     // The X-ray of the arm's controller (or its twin's) at the state the last
     // tick read, computed now with the present controller and arm settings,
@@ -135,6 +140,7 @@ private:
     SalidaBrazo PasoBrazo(Lado& lado, bool inicio, float referencia, const Perturbacion& p) const;
 
     void Aplicar(const AjustesExperimento& ajustes);
+    const Lado* LadoDe(bool gemelo) const { return gemelo ? (gemelo_ ? &*gemelo_ : nullptr) : &principal_; }
 
     AjustesExperimento ajustes_;
     AjustesExperimento ajustes_inicio_; // the settings at this run's sample 0
@@ -147,6 +153,10 @@ private:
     RuidoGaussiano ruido_;
     int32_t muestra_ = 0;
     long double referencia_tramo_ = 0;
+    // The settings the last tick ran with, kept from the first change after
+    // it, so that the next tick knows what the changes moved.
+    std::optional<AjustesExperimento> ajustes_del_paso_;
+    bool tomada_ = false; // the next tick is the first of a run taken over
     std::optional<int> empujon_pendiente_;
     std::optional<double> mano_;
     std::vector<Evento> programa_;

@@ -99,7 +99,8 @@ const char* NombreClase(ClaseCelda c)
     case ClaseCelda::Establece: return "Se establece";
     case ClaseCelda::Sobreimpulso: return "Con sobreimpulso";
     case ClaseCelda::Lenta: return "Lenta";
-    case ClaseCelda::Falla: return "Falla";
+    case ClaseCelda::Gira: return "Gira";
+    case ClaseCelda::SeDetieneFuera: return "Se detiene fuera";
     case ClaseCelda::Pendiente: return "Sin calcular";
     }
     return "";
@@ -111,7 +112,8 @@ const char* ClaveClase(ClaseCelda c)
     case ClaseCelda::Establece: return "establece";
     case ClaseCelda::Sobreimpulso: return "sobreimpulso";
     case ClaseCelda::Lenta: return "lenta";
-    case ClaseCelda::Falla: return "falla";
+    case ClaseCelda::Gira: return "gira";
+    case ClaseCelda::SeDetieneFuera: return "fuera";
     case ClaseCelda::Pendiente: return "pendiente";
     }
     return "";
@@ -122,8 +124,9 @@ AjustesMapa MapaPorDefecto(MagnitudMapa m, const AjustesExperimento& base)
     AjustesMapa mapa;
     mapa.base = base;
     mapa.magnitud = m;
+    mapa.filas = 20;
     switch (m) {
-    case MagnitudMapa::AnguloInicial: mapa.desde = 0, mapa.hasta = 380; break;
+    case MagnitudMapa::AnguloInicial: mapa.desde = 0, mapa.hasta = 360, mapa.filas = 19; break;
     case MagnitudMapa::Amortiguamiento: mapa.desde = 0, mapa.hasta = 9.5; break;
     case MagnitudMapa::Gravedad: mapa.desde = 0, mapa.hasta = 28.5; break;
     case MagnitudMapa::Carga: mapa.desde = -10, mapa.hasta = 9; break;
@@ -176,7 +179,7 @@ ClaseCelda Clasificar(std::span<const float> p, double angulo_inicial, double re
     const double banda = std::max(0.02 * std::abs(paso), 0.5);
     for (float q : p)
         if (Gira(q, p[0], referencia))
-            return ClaseCelda::Falla;
+            return ClaseCelda::Gira;
     if (MaximoError(p, n - kUltimoSegundo, p.size(), referencia) <= banda) {
         if (paso == 0.0)
             return ClaseCelda::Establece;
@@ -189,7 +192,7 @@ ClaseCelda Clasificar(std::span<const float> p, double angulo_inicial, double re
     const size_t cuarto = p.size() / 4;
     const double ultimo = MaximoError(p, p.size() - cuarto, p.size(), referencia);
     const double anterior = MaximoError(p, p.size() - 2 * cuarto, p.size() - cuarto, referencia);
-    return ultimo < kAcercandose * anterior ? ClaseCelda::Lenta : ClaseCelda::Falla;
+    return ultimo < kAcercandose * anterior ? ClaseCelda::Lenta : ClaseCelda::SeDetieneFuera;
 }
 
 ResultadoCelda CalcularCelda(const AjustesExperimento& ajustes, int32_t muestras, bool parada_temprana)
@@ -217,7 +220,7 @@ ResultadoCelda CalcularCelda(const AjustesExperimento& ajustes, int32_t muestras
             // A spinning arm fails whatever it does afterwards.
             if (Gira(q, p[0], referencia)) {
                 r.calculadas = k + 1;
-                r.clase = ClaseCelda::Falla;
+                r.clase = ClaseCelda::Gira;
                 return r;
             }
             if (!determinista)
@@ -241,11 +244,17 @@ ResultadoCelda CalcularCelda(const AjustesExperimento& ajustes, int32_t muestras
             p.back() = PosicionGrados(lab);
         }
     } catch (const std::exception&) {
-        r.clase = ClaseCelda::Falla;
+        r.clase = ClaseCelda::Gira;
         return r;
     }
     r.clase = Clasificar(p, solo.angulo_inicial, referencia);
     return r;
+}
+
+ProgresoMapa::ProgresoMapa(const AjustesMapa& mapa) : celdas(static_cast<size_t>(CeldasMapa(mapa)))
+{
+    for (std::atomic<ClaseCelda>& c : celdas)
+        c.store(ClaseCelda::Pendiente, std::memory_order_relaxed);
 }
 
 int32_t CeldasMapa(const AjustesMapa& mapa)
@@ -256,6 +265,8 @@ int32_t CeldasMapa(const AjustesMapa& mapa)
 MapaCompetencia CalcularMapa(const AjustesMapa& ajustes, int hilos, ProgresoMapa& progreso, bool parada_temprana)
 {
     assert((hilos == 1 || hilos == 2) && "a sweep runs on one or two threads");
+    assert((progreso.celdas.empty() || progreso.celdas.size() == static_cast<size_t>(CeldasMapa(ajustes)))
+           && "a progress made for another map");
     MapaCompetencia mapa;
     mapa.ajustes = ajustes;
     const int32_t por_mapa = ajustes.filas * kColumnasMapa;
@@ -285,6 +296,8 @@ MapaCompetencia CalcularMapa(const AjustesMapa& ajustes, int hilos, ProgresoMapa
                 const ResultadoCelda r = CalcularCelda(a, ajustes.muestras, parada_temprana);
                 // Each cell is written by the one thread that took it.
                 (del_gemelo ? mapa.gemelo : mapa.brazo)[static_cast<size_t>(celda)] = r.clase;
+                if (!progreso.celdas.empty())
+                    progreso.celdas[static_cast<size_t>(i)].store(r.clase, std::memory_order_release);
                 calculadas.fetch_add(r.calculadas);
                 hechas.fetch_add(1);
                 progreso.hechas.fetch_add(1);

@@ -11,7 +11,7 @@
 //   sample k, p_N after the last one), a the starting angle, r the reference,
 //   e_k = p_k - r, the step s = r - a and the band b = max(2 % of |s|, 0.5
 //   degrees), which is 0.5 degrees exactly for steps under 25 degrees.
-//   - Falla when the arm spins: some |e_k| > |e_0| + 360, a whole turn
+//   - Gira when the arm spins away: some |e_k| > |e_0| + 360, a whole turn
 //     farther from the reference than where it started.
 //   - Otherwise settled when |e_k| <= b for every k of the last second
 //     (the last 21 positions): Sobreimpulso if the overshoot, the farthest
@@ -20,8 +20,8 @@
 //   - Otherwise Lenta when the arm is still closing in: the largest |e_k|
 //     over the last quarter of the samples is below 0.9 times the largest
 //     over the quarter before it.
-//   - Otherwise Falla: it left the band for good, or stays outside it (stuck
-//     off the reference, or swinging without dying out).
+//   - Otherwise SeDetieneFuera: it stops outside the band, or stays outside
+//     it (stuck off the reference, or swinging without dying out).
 //
 // A cell's settings are the map's base settings with the row's quantity and
 // the column's reference (a fixed one); a twin ("Comparar con…") gets a map
@@ -54,8 +54,9 @@ enum class MagnitudMapa { AnguloInicial, Amortiguamiento, Gravedad, Carga, Ruido
 inline constexpr MagnitudMapa kMagnitudesMapa[] = {MagnitudMapa::AnguloInicial, MagnitudMapa::Amortiguamiento,
                                                    MagnitudMapa::Gravedad, MagnitudMapa::Carga, MagnitudMapa::Ruido};
 
-// Pendiente marks a cell that a cancelled sweep did not reach.
-enum class ClaseCelda : uint8_t { Establece, Sobreimpulso, Lenta, Falla, Pendiente };
+// Pendiente marks a cell that a sweep has not reached (yet, or at all when
+// cancelled).
+enum class ClaseCelda : uint8_t { Establece, Sobreimpulso, Lenta, Gira, SeDetieneFuera, Pendiente };
 
 inline constexpr int kColumnasMapa = 73; // references 0, 5, ..., 360
 inline constexpr int32_t kFilasMaximas = 100;
@@ -64,24 +65,26 @@ inline constexpr int32_t kFilasMaximas = 100;
 const char* NombreMagnitud(MagnitudMapa m);
 // The words of the trace's --magnitud: angulo, amortiguamiento, gravedad, carga, ruido.
 const char* ClaveMagnitud(MagnitudMapa m);
-// "Se establece", "Con sobreimpulso", "Lenta", "Falla", "Sin calcular".
+// "Se establece", "Con sobreimpulso", "Lenta", "Gira", "Se detiene fuera",
+// "Sin calcular".
 const char* NombreClase(ClaseCelda c);
-// The trace's words: establece, sobreimpulso, lenta, falla, pendiente.
+// The trace's words: establece, sobreimpulso, lenta, gira, fuera, pendiente.
 const char* ClaveClase(ClaseCelda c);
 
 struct AjustesMapa {
     AjustesExperimento base; // controller (and twin), arm, load, noise...
     MagnitudMapa magnitud = MagnitudMapa::AnguloInicial;
     double desde = 0;   // the first row's value
-    double hasta = 380; // the last row's value
-    int32_t filas = 20;
+    double hasta = 360; // the last row's value
+    int32_t filas = 19;
     int32_t muestras = 600; // per cell
     bool operator==(const AjustesMapa&) const = default;
 };
 
-// The quantity's default range over 20 rows, in round steps that hold the
-// stored arm's value: starting angle 0 to 380 (steps of 20), damping 0 to
-// 9.5 (0.5), gravity 0 to 28.5 (1.5), load -10 to 9 (1), noise 0 to 3.8 (0.2).
+// The quantity's default range, in round steps that hold the stored arm's
+// value: starting angle 0 to 360 (19 rows, steps of 20: a whole turn); over
+// 20 rows damping 0 to 9.5 (0.5), gravity 0 to 28.5 (1.5), load -10 to 9
+// (1), noise 0 to 3.8 (0.2).
 AjustesMapa MapaPorDefecto(MagnitudMapa m, const AjustesExperimento& base = {});
 
 // Rows 1 to kFilasMaximas, samples 20 to 100000, and every row's settings in
@@ -107,7 +110,8 @@ struct ResultadoCelda {
 };
 
 // One arm alone (the settings' twin is ignored) for `muestras` samples. A
-// tick that fails (a floating-point fault) makes the cell Falla.
+// tick that fails (a floating-point fault: the arm ran away) makes the cell
+// Gira.
 ResultadoCelda CalcularCelda(const AjustesExperimento& ajustes, int32_t muestras, bool parada_temprana = true);
 
 struct MapaCompetencia {
@@ -124,10 +128,18 @@ struct MapaCompetencia {
 };
 
 // Shared with the threads of a sweep: the cells done so far (of both maps),
-// and a flag that stops it at the next cell.
+// a flag that stops it at the next cell, and, when made for the map, each
+// cell's class as soon as it is known, so that a window can show the map
+// filling in while the sweep runs.
 struct ProgresoMapa {
+    ProgresoMapa() = default;
+    // With room for every cell of the map, each Pendiente until it is done.
+    explicit ProgresoMapa(const AjustesMapa& mapa);
+
     std::atomic<int32_t> hechas{0};
     std::atomic<bool> cancelar{false};
+    // The arm's cells row-major, then the twin's; empty unless made for a map.
+    std::vector<std::atomic<ClaseCelda>> celdas;
 };
 
 // The number of cells a sweep runs: both maps'.

@@ -32,7 +32,6 @@ std::vector<Preajuste> Preajustes()
         e.ajustes.referencia.amplitud = 30;
         e.ajustes.referencia.desplazamiento = 30;
         e.ajustes.referencia.periodo = 10;
-        e.ajustes.velocidad = 20;
     }
     // Upright is an equilibrium, so the uncontrolled arm needs a nudge to fall
     // toward 180 degrees.
@@ -48,14 +47,12 @@ std::vector<Preajuste> Preajustes()
         e.ajustes.comparar = AjustesControlador{TipoControlador::Pid, {}};
         e.ajustes.referencia.tipo = TipoReferencia::Escalones;
         e.ajustes.referencia.escalones = {{30, 10}, {90, 10}, {-45, 10}};
-        e.ajustes.velocidad = 20;
     }
     {
         ExperimentoGuardado& e = nuevo("Carga y ruido", 400);
         e.ajustes.comparar = AjustesControlador{TipoControlador::Pid, {}};
         e.ajustes.carga = 3;
         e.ajustes.ruido = {0.5, 5, 7};
-        e.ajustes.velocidad = 20;
     }
     return lista;
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The laboratory's built-in experiments, each a saved run the window can
-// load like a file.
+// load like a file. None has a speed of its own: each runs at the speed in
+// force, so that a class watching at real time stays at real time.
 
 #include "simulation/AjustesExperimento.h"
 

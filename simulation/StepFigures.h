@@ -5,6 +5,7 @@
 // are python-control's step_info, taken from the segment's own starting point
 // rather than from zero, on the sampled positions without interpolation.
 
+#include <cstdint>
 #include <optional>
 #include <span>
 
@@ -27,5 +28,20 @@ inline constexpr double kSmallestStep = 1e-6;
 // first where the segment starts and the last after its final sample; at
 // least one. A step of exactly zero counts as upward for the peak.
 StepFigures MeasureStep(std::span<const float> positions, double periodo);
+
+// How an arm follows a sine reference d + A sin(2 pi t / T): the arm's swing
+// over the reference's and how far behind it runs, from the sine that fits
+// its positions best (least squares, with an offset of its own).
+struct TrackingFigures {
+    double razon = 0;   // amplitude ratio, 1 when the arm swings as far as the reference
+    double desfase = 0; // phase lag in degrees, (-180, 180], positive when the arm is behind
+};
+
+// positions: the plotted positions of samples k0, k0 + 1, ..., `periodo`
+// seconds apart, the reference's sample k at time k x periodo. Empty when
+// the fit has no answer: an amplitude of 0, or too few positions to tell a
+// sine of period T from a constant.
+std::optional<TrackingFigures> MeasureTracking(std::span<const float> positions, int64_t k0, double periodo,
+                                               double amplitud, double periodo_seno);
 
 } // namespace nc

@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace nc {
 namespace {
@@ -98,6 +99,12 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
 
     // The arm.
     QGroupBox* brazo = Grupo("Brazo", form, this);
+    AnguloInicial = Campo(
+        "AnguloInicial",
+        [this](const QString& t, AjustesExperimento& a) { a.angulo_inicial = Numero(t, ComprobarAnguloInicial); },
+        [this](const AjustesExperimento& a) { return Texto(a.angulo_inicial); });
+    AnguloInicial->setToolTip(QStringLiteral("Donde empieza en reposo la próxima ejecución, en grados"));
+    form->addRow(QStringLiteral("Ángulo inicial (º)"), AnguloInicial);
     Amortiguamiento = Campo(
         "Amortiguamiento",
         [this](const QString& t, AjustesExperimento& a) {
@@ -282,7 +289,7 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     columna->addWidget(control);
     columna->addStretch(1);
 
-    Mostrar(actuales_);
+    MostrarCampos();
 }
 
 QLineEdit* TLabAjustes::Campo(const char* nombre, Lector leer, Escritor escribir)
@@ -313,16 +320,19 @@ void TLabAjustes::Proponer(const std::function<void(AjustesExperimento&)>& cambi
 
 void TLabAjustes::Mostrar(const AjustesExperimento& ajustes)
 {
-    actuales_ = ajustes;
-    MostrarCampos();
+    const AjustesExperimento antes = std::exchange(actuales_, ajustes);
+    MostrarCampos(&antes);
 }
 
-void TLabAjustes::MostrarCampos()
+void TLabAjustes::MostrarCampos(const AjustesExperimento* antes)
 {
     const AjustesExperimento& a = actuales_;
     for (const Enlace& c : campos_) {
+        const QString texto = c.escribir(a);
+        if (antes && c.escribir(*antes) == texto)
+            continue;
         const QSignalBlocker quieto(c.edit);
-        c.edit->setText(c.escribir(a));
+        c.edit->setText(texto);
     }
     int preset = static_cast<int>(std::size(kPresetsGravedad));
     for (int i = 0; i < preset; ++i)

@@ -25,8 +25,12 @@ class TLabAjustes : public QWidget {
 public:
     TLabAjustes(NumberFormat formato, QWidget* parent);
 
-    // Fills every field from these settings, which become the ones in force.
+    // These settings become the ones in force: each field whose setting
+    // changed shows its new value, and a field whose setting stayed keeps
+    // its text, so that a change made by a file while the user types in
+    // another field leaves the typing alone.
     void Mostrar(const AjustesExperimento& ajustes);
+    const AjustesExperimento& Actuales() const { return actuales_; }
 
     // A new set of settings, checked field by field; may throw to refuse it.
     std::function<void(const AjustesExperimento&)> Cambiar;
@@ -40,6 +44,7 @@ public:
     QLineEdit* RuidoPosicion;
     QLineEdit* RuidoVelocidad;
     QLineEdit* Semilla;
+    QLineEdit* AnguloInicial;
     QLineEdit* Amortiguamiento;
     QLineEdit* Gravedad;
     QComboBox* PresetGravedad;
@@ -68,7 +73,8 @@ private:
     void Proponer(const std::function<void(AjustesExperimento&)>& cambio);
     QString Texto(double valor) const;
     double Numero(const QString& texto, const std::function<void(double)>& comprobar) const;
-    void MostrarCampos();
+    // Every field (or only those whose text differs from what `antes` gave).
+    void MostrarCampos(const AjustesExperimento* antes = nullptr);
 
     NumberFormat formato_;
     AjustesExperimento actuales_;

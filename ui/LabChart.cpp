@@ -29,6 +29,7 @@ constexpr TColor kVerde = 0x2E8B1F;       // error
 constexpr TColor kVerdeClaro = 0x8CD086;  // twin's error
 constexpr TColor kMorado = 0x9C3D8E;      // force limit, dashed
 constexpr TColor kGrisRejilla = 0xDDDDDD; // grid
+constexpr TColor kGrisMarca = 0x5A5A5A;   // events' markers, dotted
 
 // Pixel heights of the fonts: read from the back of a room on a projector.
 constexpr int kLetraEtiquetas = 17;
@@ -73,6 +74,7 @@ void ConfigurePanel(TChart& chart, const std::string& vertical, const std::strin
     chart.SetMarginRight(2);
     chart.Legend().SetVisible(true);
     SetFont(chart.Legend().Font(), kLetraLeyenda);
+    SetFont(chart.Markers().Font(), kLetraEtiquetas);
     ConfigureAxis(chart.LeftAxis(), vertical);
     chart.LeftAxis().SetLabelsSize(kAnchoEtiquetas);
     ConfigureAxis(chart.BottomAxis(), horizontal);
@@ -213,7 +215,16 @@ void TLabChart::Limpiar()
         for (int i = 0; i < panel->SeriesCount(); ++i)
             panel->Series(i).ClearPoints();
     UpdateLimits();
+    posicion_->Markers().Clear();
+    fuerza_->Markers().Clear();
     posicion_->UndoZoom();
+}
+
+void TLabChart::Marcar(int32_t muestra, const QString& etiqueta)
+{
+    const double x = static_cast<double>(muestra) * kSegundosPorMuestra;
+    posicion_->Markers().Add(x, etiqueta.toStdString(), kGrisMarca);
+    fuerza_->Markers().Add(x, {}, kGrisMarca);
 }
 
 void TLabChart::SetNombres(const QString& principal, const std::optional<QString>& gemelo)

@@ -81,6 +81,11 @@ public:
     // referencia - posicion for each arm. A twin curve without a value gets
     // none (and shows only with a twin).
     void Agregar(const MuestraLab& m);
+    // An event at this sample (a push, the hand, a change, a lesion): a thin
+    // line across both panels and, in the upper one, a short label. Drawn by
+    // the panels (TChartMarkers), so saved and copied pictures have them;
+    // Limpiar removes them.
+    void Marcar(int32_t muestra, const QString& etiqueta);
     // Horizontal lines at +-limite across the run in the force panel, and
     // the forces asked for beside the forces that act; or neither.
     void SetFuerzaMaxima(std::optional<double> limite);

@@ -2,6 +2,7 @@
 #include "ui/LabPestanas.h"
 
 #include "ui/ErrorBox.h"
+#include "ui/LabChart.h"
 #include "ui/Laboratorio.h"
 #include "ui/PanelEntrenar.h"
 #include "ui/PanelLesiones.h"
@@ -96,13 +97,17 @@ void AgregarPestanasRed(TLaboratorio& lab)
     // for ("pressed" comes before the click that starts the sweep).
     QObject::connect(mapa->BotonCalcular(), &QPushButton::pressed, &lab,
                      [&lab, mapa] { Guarded([&] { mapa->SetBase(lab.Lab().Ajustes()); }); });
-    // A cell is loaded as the run the map made of it, as long as it.
+    // A cell is loaded as the run the map made of it, as long as it, and
+    // shown in "Gráfica" at the speed in force: the run's settings may carry
+    // the speed of the file they came from, which is not the cell's.
     mapa->OnCelda = [&lab, mapa](const AjustesExperimento& celda) {
         Guarded([&] {
             ExperimentoGuardado g;
             g.ajustes = celda;
+            g.ajustes.velocidad.reset();
             g.muestras = mapa->Ajustes().muestras;
             lab.Cargar(g);
+            lab.Pestanas->setCurrentWidget(lab.Grafica);
         });
     };
 

@@ -34,6 +34,26 @@ constexpr int kIntervaloFiguras = 250; // ms
 
 const QString kFiltro = QStringLiteral("Experimentos (*.json)");
 
+// The chart's label for what acted on either arm during a tick; a hold of
+// the hand is marked where it starts.
+QString EtiquetaEvento(const SalidaPaso& s, const std::optional<SalidaPaso>& anterior)
+{
+    Actuaciones a = s.brazo.actuaciones;
+    if (s.gemelo)
+        a |= s.gemelo->actuaciones;
+    const bool sujeto = anterior && anterior->muestra + 1 == s.muestra && anterior->brazo.actuaciones.mano;
+    QStringList nombres;
+    if (a.empujon)
+        nombres << QStringLiteral("Empujón");
+    if (a.mano && !sujeto)
+        nombres << QStringLiteral("Mano");
+    if (a.cambio)
+        nombres << QStringLiteral("Cambio");
+    if (a.lesion)
+        nombres << QStringLiteral("Lesión");
+    return nombres.join(QStringLiteral(" · "));
+}
+
 } // namespace
 
 double AnguloAnimacion(float posicion)
@@ -132,7 +152,7 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     AskSaveFileName
         = [this](const QString& t, const QString& s, const QString& f) { return AskSaveWithQtDialog(this, t, s, f); };
     AskOpenFileName = [this](const QString& t, const QString& f) { return AskOpenWithQtDialog(this, t, f); };
-    Velocidad = [] { return AjustesExperimento{}.velocidad; };
+    Velocidad = [] { return std::optional<int32_t>{}; };
 
     MostrarNombres();
     ActualizarFiguras();
@@ -177,11 +197,25 @@ SalidaPaso TLaboratorio::Paso(std::string_view texto_referencia)
             Ajustes1->Mostrar(nuevos);
         }
     }
-    const SalidaPaso s = experimento_.Paso();
+    // A file's programmed change acts inside the tick, and stays made even
+    // when the tick fails: the panel shows the settings in force either way.
+    const auto mostrar_cambios = [this] {
+        if (!(experimento_.Ajustes() == Ajustes1->Actuales())) {
+            Ajustes1->Mostrar(experimento_.Ajustes());
+            MostrarNombres();
+        }
+    };
+    SalidaPaso s;
+    try {
+        s = experimento_.Paso();
+    } catch (...) {
+        mostrar_cambios();
+        throw;
+    }
+    mostrar_cambios();
 
     if (s.muestra == 0)
         Grafica->Limpiar();
-    referencia_ = s.referencia;
     MuestraLab m{.muestra = s.muestra,
                  .posicion = s.brazo.posicion_grados,
                  .referencia = static_cast<float>(s.referencia),
@@ -195,6 +229,8 @@ SalidaPaso TLaboratorio::Paso(std::string_view texto_referencia)
         angulo_gemelo_ = AnguloAnimacion(s.gemelo->estado.posicion);
     }
     Grafica->Agregar(m);
+    if (const QString marca = EtiquetaEvento(s, ultimo_); !marca.isEmpty())
+        Grafica->Marcar(s.muestra, marca);
     DibujarBrazos(AnguloAnimacion(s.brazo.estado.posicion), angulo_gemelo_);
     ultimo_ = s;
     if (TrasPaso)
@@ -357,34 +393,60 @@ void TLaboratorio::ActualizarFiguras()
                 return QStringLiteral("—");
             return QString::fromStdString(FormatGrouped(*v, formato_, 2)) + QString::fromUtf8(unidad);
         };
-        auto columna = [&](bool gemelo) {
-            const std::optional<StepFigures> f = experimento_.FigurasTramo(gemelo);
-            QStringList c;
+        const auto segundos
+            = [&](int32_t muestra) { return QString::fromStdString(FormatGeneral(muestra * kPeriodo, formato_)); };
+        const CifrasTramo principal = experimento_.Cifras(false);
+        const bool seno = principal.clase == ClaseTramo::Seguimiento;
+        // One column of the table: the state of the segment's figures, then
+        // the figures themselves.
+        auto columna = [&](const CifrasTramo& c) {
+            QStringList col;
+            if (c.fin)
+                col << QStringLiteral("terminado: %1 a %2 s")
+                           .arg(QString::fromUtf8(NombreActuacion(c.fin->que)), segundos(c.fin->muestra));
+            else if (c.clase == ClaseTramo::SinEscalon)
+                col << QStringLiteral("sin escalón");
+            else if (c.clase == ClaseTramo::Seguimiento && !c.seguimiento)
+                col << QStringLiteral("esperando un periodo");
+            else if (c.clase == ClaseTramo::Ninguna)
+                col << QStringLiteral("—");
+            else
+                col << QStringLiteral("en curso");
+            if (seno) {
+                const std::optional<TrackingFigures>& f = c.seguimiento;
+                col << numero(f ? std::optional(f->razon) : std::nullopt, "")
+                    << numero(f ? std::optional(f->desfase) : std::nullopt, " º");
+                return col;
+            }
+            const std::optional<StepFigures>& f = c.escalon;
             if (!f) {
                 for (int i = 0; i < 5; ++i)
-                    c << QStringLiteral("—");
-                return c;
+                    col << QStringLiteral("—");
+                return col;
             }
-            c << numero(f->sobreimpulso, " %") << numero(f->subida, " s") << numero(f->establecimiento, " s")
-              << numero(static_cast<double>(referencia_) - f->final, " º") << numero(f->pico, " º");
-            return c;
+            col << numero(f->sobreimpulso, " %") << numero(f->subida, " s") << numero(f->establecimiento, " s")
+                << numero(static_cast<double>(c.referencia) - f->final, " º") << numero(f->pico, " º");
+            return col;
         };
-        const QStringList filas
-            = {QStringLiteral("Sobreimpulso"), QStringLiteral("Subida"), QStringLiteral("Establecimiento"),
-               QStringLiteral("Error final"), QStringLiteral("Pico")};
-        const QStringList principal = columna(false);
+        const QStringList filas = seno
+            ? QStringList{QStringLiteral("Estado"), QStringLiteral("Razón de amplitud"), QStringLiteral("Desfase")}
+            : QStringList{QStringLiteral("Estado"),          QStringLiteral("Sobreimpulso"), QStringLiteral("Subida"),
+                          QStringLiteral("Establecimiento"), QStringLiteral("Error final"),  QStringLiteral("Pico")};
+        const QStringList columna_principal = columna(principal);
         std::optional<QStringList> gemelo;
-        QString html = QStringLiteral("<table cellspacing=4><tr><th align=left>Tramo actual</th><th>%1</th>")
-                           .arg(QString::fromUtf8(NombreControlador(a.controlador.tipo)));
+        QString html = QStringLiteral("<table cellspacing=4><tr><th align=left>%1</th><th>%2</th>")
+                           .arg(seno ? QStringLiteral("Seguimiento") : QStringLiteral("Escalón"),
+                                QString::fromUtf8(NombreControlador(a.controlador.tipo)));
         if (a.comparar) {
-            gemelo = columna(true);
+            gemelo = columna(experimento_.Cifras(true));
             html += QStringLiteral("<th>%1</th>").arg(QString::fromUtf8(NombreControlador(a.comparar->tipo)));
         }
         html += QStringLiteral("</tr>");
         for (int i = 0; i < filas.size(); ++i) {
-            html += QStringLiteral("<tr><td>%1</td><td align=right>%2</td>").arg(filas[i], principal[i]);
+            html += QStringLiteral("<tr><td>%1</td><td align=right style=\"padding-left:10px\">%2</td>")
+                        .arg(filas[i], columna_principal[i]);
             if (gemelo)
-                html += QStringLiteral("<td align=right>%1</td>").arg((*gemelo)[i]);
+                html += QStringLiteral("<td align=right style=\"padding-left:10px\">%1</td>").arg((*gemelo)[i]);
             html += QStringLiteral("</tr>");
         }
         html += QStringLiteral("</table>");

@@ -72,10 +72,11 @@ public:
     // replace the present ones and Arrancar starts it from sample 0.
     void Cargar(const ExperimentoGuardado& guardado);
 
-    // The main window's side: start a run from sample 0 at this speed and
-    // reference text; the speed to save with the run.
+    // The main window's side: start a run from sample 0 at its reference
+    // text (and its own speed when it has one); the speed to save with the
+    // run, none when the speed box holds none a file can keep.
     std::function<void(const ExperimentoGuardado&)> Arrancar;
-    std::function<int32_t()> Velocidad;
+    std::function<std::optional<int32_t>()> Velocidad;
     // Back to "Fija" from another programme: the "Ref." box, which showed
     // that programme's values, gets the text last typed there (a point as
     // its separator), so that the next tick reads it and not the last value.
@@ -117,7 +118,6 @@ private:
     std::optional<double> angulo_gemelo_; // and the twin's
     bool escena_pendiente_ = false;       // the animation has not been drawn at them yet
     std::optional<SalidaPaso> ultimo_;    // the last tick, for the read-out
-    long double referencia_ = 0;          // in force during the last tick, degrees
     QString carpeta_;
 };
 

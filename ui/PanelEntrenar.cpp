@@ -565,10 +565,11 @@ void TPanelEntrenar::Sondear()
         const int todo = static_cast<int>(v.mapa->brazo.size());
         titulo_mapa_->setText(
             QStringLiteral("Mapa de competencia en la iteración %1: se establece %2, con sobreimpulso %3, lenta %4, "
-                           "falla %5")
+                           "gira %5, se detiene fuera %6")
                 .arg(v.iteracion_mapa)
                 .arg(Porcentaje(n[ClaseCelda::Establece], todo), Porcentaje(n[ClaseCelda::Sobreimpulso], todo),
-                     Porcentaje(n[ClaseCelda::Lenta], todo), Porcentaje(n[ClaseCelda::Falla], todo)));
+                     Porcentaje(n[ClaseCelda::Lenta], todo), Porcentaje(n[ClaseCelda::Gira], todo),
+                     Porcentaje(n[ClaseCelda::SeDetieneFuera], todo)));
     }
     progreso_->setMaximum(static_cast<int>(v.iteraciones));
     progreso_->setValue(static_cast<int>(v.iteracion));

@@ -27,6 +27,7 @@ namespace nc {
 // The worker's results, shared so that a sweep that outlives a cancel (it
 // ends with its current cell) never writes into a panel that is gone.
 struct TPanelMapa::Trabajo {
+    explicit Trabajo(const AjustesMapa& a) : ajustes(a), progreso(a) {}
     AjustesMapa ajustes;
     ProgresoMapa progreso;
     std::atomic<bool> terminado{false};
@@ -42,7 +43,8 @@ QColor ColorClase(ClaseCelda c)
     case ClaseCelda::Establece: return QColor(0x3c, 0xa0, 0x4a);
     case ClaseCelda::Sobreimpulso: return QColor(0xe8, 0xb8, 0x20);
     case ClaseCelda::Lenta: return QColor(0x5a, 0x9b, 0xd8);
-    case ClaseCelda::Falla: return QColor(0xc8, 0x32, 0x2c);
+    case ClaseCelda::Gira: return QColor(0xc8, 0x32, 0x2c);
+    case ClaseCelda::SeDetieneFuera: return QColor(0x7b, 0x3f, 0x9e);
     case ClaseCelda::Pendiente: return QColor(0xe6, 0xe6, 0xe6);
     }
     return Qt::white;
@@ -156,7 +158,8 @@ protected:
         // The legend.
         int x = kIzquierda;
         const int y = height() - kLeyenda + 6;
-        for (ClaseCelda c : {ClaseCelda::Establece, ClaseCelda::Sobreimpulso, ClaseCelda::Lenta, ClaseCelda::Falla}) {
+        for (ClaseCelda c : {ClaseCelda::Establece, ClaseCelda::Sobreimpulso, ClaseCelda::Lenta, ClaseCelda::Gira,
+                             ClaseCelda::SeDetieneFuera, ClaseCelda::Pendiente}) {
             p.fillRect(QRect(x, y, 14, 14), ColorClase(c));
             p.drawRect(QRect(x, y, 14, 14).adjusted(0, 0, -1, -1));
             const QString texto = QString::fromUtf8(NombreClase(c));
@@ -321,6 +324,7 @@ void TPanelMapa::MagnitudCambiada()
     const AjustesMapa d = MapaPorDefecto(kMagnitudesMapa[magnitud_->currentIndex()]);
     desde_->setValue(d.desde);
     hasta_->setValue(d.hasta);
+    filas_->setValue(d.filas);
 }
 
 AjustesMapa TPanelMapa::Ajustes() const
@@ -344,8 +348,7 @@ void TPanelMapa::Calcular()
         estado_->setText(QString::fromUtf8(e.what()));
         return;
     }
-    auto trabajo = std::make_shared<Trabajo>();
-    trabajo->ajustes = ajustes;
+    auto trabajo = std::make_shared<Trabajo>(ajustes);
     progreso_->setRange(0, CeldasMapa(ajustes));
     progreso_->setValue(0);
     // The worker keeps its own reference: nothing it touches belongs to the panel.
@@ -365,7 +368,20 @@ void TPanelMapa::Calcular()
     calcular_->setEnabled(false);
     cancelar_->setEnabled(true);
     estado_->setText(QStringLiteral("Calculando…"));
+    // The map fills in as its cells come: all grey at first.
+    mapa_.emplace();
+    mapa_->ajustes = ajustes;
+    mapa_->brazo.assign(static_cast<size_t>(ajustes.filas * kColumnasMapa), ClaseCelda::Pendiente);
+    mapa_->gemelo.assign(mapa_->brazo.size(), ClaseCelda::Pendiente);
+    MostrarMapa();
     sondeo_->start();
+}
+
+void TPanelMapa::MostrarMapa()
+{
+    const AjustesExperimento& base = mapa_->ajustes.base;
+    vista_->Mostrar(&*mapa_, QString::fromUtf8(NombreControlador(base.controlador.tipo)),
+                    QString::fromUtf8(NombreControlador(base.comparar->tipo)));
 }
 
 void TPanelMapa::Cancelar()
@@ -378,7 +394,15 @@ void TPanelMapa::Sondear()
 {
     if (!trabajo_)
         return;
-    progreso_->setValue(trabajo_->progreso.hechas.load());
+    const int32_t hechas = trabajo_->progreso.hechas.load();
+    if (hechas != progreso_->value()) {
+        progreso_->setValue(hechas);
+        const std::vector<std::atomic<ClaseCelda>>& celdas = trabajo_->progreso.celdas;
+        const size_t n = mapa_->brazo.size();
+        for (size_t i = 0; i < celdas.size(); ++i)
+            (i < n ? mapa_->brazo[i] : mapa_->gemelo[i - n]) = celdas[i].load(std::memory_order_acquire);
+        vista_->update();
+    }
     if (trabajo_->terminado.load())
         Terminar();
 }
@@ -395,9 +419,7 @@ void TPanelMapa::Terminar()
         return;
     }
     mapa_ = std::move(t->mapa);
-    const AjustesExperimento& base = mapa_->ajustes.base;
-    vista_->Mostrar(&*mapa_, QString::fromUtf8(NombreControlador(base.controlador.tipo)),
-                    QString::fromUtf8(NombreControlador(base.comparar->tipo)));
+    MostrarMapa();
     estado_->setText(mapa_->completo ? QStringLiteral("Pulse una celda para abrir su experimento")
                                      : QStringLiteral("Cancelado: las celdas grises no se calcularon"));
 }

@@ -4,8 +4,9 @@
 // and the samples per cell; "Calcular" sweeps on a worker thread (the GUI
 // thread only polls its progress, so the window never waits for a cell) and
 // "Cancelar" stops it. The two maps, the base settings' controller and its
-// twin, are drawn side by side as coloured cells with a legend; a click on a
-// cell hands that cell's settings to OnCelda, for the lab to load and start.
+// twin, are drawn side by side as coloured cells with a legend, each cell as
+// soon as it is computed; a click on a computed cell hands that cell's
+// settings to OnCelda, for the lab to load and start.
 
 #include "simulation/MapaCompetencia.h"
 
@@ -44,7 +45,8 @@ public:
 
     // The map's settings as the controls show them.
     AjustesMapa Ajustes() const;
-    // The last map computed (or cancelled), if any.
+    // The map shown: the one being computed, as far as it has gone, or the
+    // last one computed (or cancelled), if any.
     const std::optional<MapaCompetencia>& Mapa() const { return mapa_; }
     bool Calculando() const { return trabajo_ != nullptr; }
 
@@ -61,6 +63,7 @@ private:
     struct Trabajo; // the worker's shared state
     void Sondear(); // the timer's look at the worker
     void Terminar();
+    void MostrarMapa();
     void MagnitudCambiada();
 
     AjustesExperimento base_;

@@ -38,14 +38,15 @@ TLaboratorio& TPpal::CrearLaboratorio()
     AgregarPestanasRed(*lab);
     lab->Arrancar = [this](const ExperimentoGuardado& g) { ArrancarLaboratorio(g); };
     lab->MostrarFija = [this](const std::string& texto) { Edit7->setText(TextoCaja(texto, loop_.Format())); };
-    lab->Velocidad = [this] {
-        // The speed box's, when it is one the file can hold.
+    lab->Velocidad = [this]() -> std::optional<int32_t> {
+        // The speed box's, when it is one the file can hold; a file without
+        // one plays at the speed in force when it is opened.
         try {
             const int32_t v = StrToInt(Edit1->text().toStdString());
             ComprobarVelocidad(v);
             return v;
         } catch (const std::exception&) {
-            return AjustesExperimento{}.velocidad;
+            return std::nullopt;
         }
     };
     // A run under way goes on from where it stands, now through the
@@ -106,7 +107,8 @@ void TPpal::PasoLaboratorio()
 }
 
 // A run asked for by the laboratory: as the user would start it, from rest
-// at sample 0 with empty plots, at its speed and reference.
+// at sample 0 with empty plots, at its reference and at the speed in force
+// or its own.
 void TPpal::ArrancarLaboratorio(const ExperimentoGuardado& guardado)
 {
     if (Timer1->Enabled())
@@ -115,7 +117,9 @@ void TPpal::ArrancarLaboratorio(const ExperimentoGuardado& guardado)
         Button3Click();
     else
         Button11Click();
-    Edit1->setText(QString::number(guardado.ajustes.velocidad));
+    // The speed in force stays, unless the file has a speed of its own.
+    if (guardado.ajustes.velocidad)
+        Edit1->setText(QString::number(*guardado.ajustes.velocidad));
     if (guardado.ajustes.referencia.tipo == TipoReferencia::Fija)
         Edit7->setText(TextoCaja(guardado.ajustes.referencia.texto, loop_.Format()));
     Button9Click();

@@ -9,6 +9,7 @@
 
 #include "PixelArt.h"
 #include "chart/Chart.h"
+#include "chart/FastLineSeries.h"
 #include "chart/ImageDevice.h"
 #include "chart/RecordingDevice.h"
 
@@ -338,4 +339,73 @@ TEST(DecorationObjects, WallAssignAndTitleText)
     EXPECT_FALSE(chart.Canvas().Dirty());
     TChartBrush brush;
     EXPECT_EQ(brush.Color(), UnsetColor);
+}
+
+// Markers, over the series: a dotted line down the plot's inside at the
+// value's column and a label beside its top (left of it at the right edge),
+// opaque in the chart's colour, in the first row where it clears the labels
+// before it; none outside.
+TEST_F(Decorations, MarkersDrawDottedLinesAndLabelsInRows)
+{
+    chart.LeftAxis().SetMinMax(0, 10);
+    chart.BottomAxis().SetMinMax(0, 10);
+    chart.LeftAxis().Grid().SetVisible(false);
+    chart.BottomAxis().Grid().SetVisible(false);
+    auto* s = chart.AddSeries<TFastLineSeries>();
+    s->SetSeriesColor(clRed);
+    s->AddPoint(0, 9.5);
+    s->AddPoint(10, 9.5);
+    TChartMarkers& m = chart.Markers();
+    m.Add(2.5, "", clRed);
+    m.Add(5, "Empujar", clBlue);
+    m.Add(5.5, "Cambio", clBlue); // over the first: the next row
+    m.Add(9, "Mano", clBlue);     // at the right edge: left of its line, in the first row
+    m.Add(-1, "Antes", clBlue);   // outside the plot: nothing
+    m.Add(11, "Luego", clBlue);
+
+    Record();
+    chart.Paint();
+    const int h = 11;
+    const TRect p = chart.PlotRect;
+    const auto x = [&](double v) { return chart.BottomAxis().ValueToPixel(v) + 2; };
+    Calls etiquetas;
+    for (const std::string& c : Only("TextOut"))
+        if (c.find("\"Empujar\"") != std::string::npos || c.find("\"Cambio\"") != std::string::npos
+            || c.find("\"Mano\"") != std::string::npos || c.find("\"Antes\"") != std::string::npos
+            || c.find("\"Luego\"") != std::string::npos)
+            etiquetas.push_back(c);
+    const auto texto = [](int x, int y, const char* t) {
+        return "TextOut(" + std::to_string(x) + "," + std::to_string(y) + ",\"" + t + "\")";
+    };
+    EXPECT_EQ(etiquetas,
+              (Calls{texto(x(5), p.Top + 1, "Empujar"), texto(x(5.5), p.Top + 1 + h, "Cambio"),
+                     texto(x(9) - 2 - 1 - 4 * 6, p.Top + 1, "Mano")}));
+
+    chart.SetControlDevice(std::make_unique<ImageDevice>(257, 204));
+    chart.Canvas().SetBuffered(true);
+    chart.Invalidate();
+    chart.Paint();
+    const TRect q = chart.PlotRect;
+    const int c = chart.BottomAxis().ValueToPixel(2.5);
+    // The frame's rows stay; inside, three on and three off from the top.
+    EXPECT_EQ(Art(Screen(), 1, 10, c, q.Top),
+              (std::vector<std::string>{"#", "r", "r", ".", ".", ".", "r", "r", "r", "."}));
+    EXPECT_EQ(Art(Screen(), 1, 3, c, q.Bottom - 3),
+              (std::vector<std::string>{
+                  (q.Bottom - 3 - q.Top) % 6 < 3 ? "r" : ".",
+                  (q.Bottom - 2 - q.Top) % 6 < 3 ? "r" : ".",
+                  "#",
+              }));
+    // The series' line runs under the first label's cell, which hides it.
+    const int fila = chart.LeftAxis().ValueToPixel(9.5);
+    ASSERT_GT(fila, q.Top);
+    ASSERT_LT(fila, q.Top + 1 + h);
+    const int x5 = chart.BottomAxis().ValueToPixel(5) + 2;
+    const std::string linea = Art(Screen(), x5 - 2 - (c + 1), 1, c + 1, fila)[0];
+    EXPECT_EQ(linea.find_first_not_of('r'), std::string::npos) << linea;
+    const std::string celda = Art(Screen(), 24, 1, x5, fila)[0];
+    EXPECT_EQ(celda.find('r'), std::string::npos) << celda;
+    EXPECT_NE(celda.find('b'), std::string::npos) << celda;
+    // Nothing right of the plot's inside.
+    EXPECT_EQ(Art(Screen(), 6, 1, q.Right + 1, q.Top + 2)[0], "......");
 }

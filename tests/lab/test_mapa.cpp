@@ -48,15 +48,15 @@ TEST(MapaCompetencia, TraceToolWritesTheLibrarysCells)
     const std::string tsv = out.str();
     EXPECT_EQ(tsv.substr(0, 32), "angulo\treferencia\tclase\tclase_2\n");
     EXPECT_NE(tsv.find("\n0\t30\testablece\tsobreimpulso\n"), std::string::npos) << tsv;
-    EXPECT_NE(tsv.find("\n0\t360\tfalla\t"), std::string::npos);
+    EXPECT_NE(tsv.find("\n0\t360\tgira\t"), std::string::npos);
     EXPECT_NE(tsv.find("\n180\t30\testablece\t"), std::string::npos);
     EXPECT_EQ(CalcularCelda(AjustesCelda(mapa, 0, 6), 600).clase, ClaseCelda::Establece);
-    EXPECT_EQ(CalcularCelda(AjustesCelda(mapa, 0, 72), 600).clase, ClaseCelda::Falla);
+    EXPECT_EQ(CalcularCelda(AjustesCelda(mapa, 0, 72), 600).clase, ClaseCelda::Gira);
 }
 
 TEST(MapaCompetencia, EarlyStopKeepsEveryClassOfTheDefaultMap)
 {
-    // The default map (the network, 20 starting angles) whole, and a few rows
+    // The default map (the network, 19 starting angles) whole, and a few rows
     // of the PID, whose integral is part of the state compared.
     AjustesMapa pid = MapaPorDefecto(MagnitudMapa::AnguloInicial);
     pid.base.controlador.tipo = TipoControlador::Pid;
@@ -71,8 +71,9 @@ TEST(MapaCompetencia, EarlyStopKeepsEveryClassOfTheDefaultMap)
         if (mapa.base.controlador.tipo == TipoControlador::Pid)
             continue;
         EXPECT_LT(rapido.calculadas, todo.calculadas / 2);
-        // Settled and failed cells both show up, so the comparison means something.
-        for (ClaseCelda c : {ClaseCelda::Establece, ClaseCelda::Falla})
+        // Settled cells and both kinds of failure show up, so the comparison
+        // means something.
+        for (ClaseCelda c : {ClaseCelda::Establece, ClaseCelda::Gira, ClaseCelda::SeDetieneFuera})
             EXPECT_NE(std::count(todo.brazo.begin(), todo.brazo.end(), c), 0) << NombreClase(c);
     }
 }
@@ -94,11 +95,17 @@ TEST(MapaCompetencia, CancelStopsTheSweep)
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
     EXPECT_FALSE(resultado.completo);
     EXPECT_LE(progreso.hechas.load(), antes + 2);
-    EXPECT_EQ(resultado.Clase(19, 72, true), ClaseCelda::Pendiente);
+    EXPECT_EQ(resultado.Clase(mapa.filas - 1, 72, true), ClaseCelda::Pendiente);
 }
 
 TEST(MapaCompetencia, StartingAngleIsASettingLikeTheOthers)
 {
+    // The default rows: a whole turn, every 20 degrees.
+    const AjustesMapa mapa = MapaPorDefecto(MagnitudMapa::AnguloInicial);
+    EXPECT_EQ(mapa.filas, 19);
+    EXPECT_EQ(ValorFila(mapa, 1), 20.0);
+    EXPECT_EQ(ValorFila(mapa, 18), 360.0);
+
     AjustesExperimento a;
     a.angulo_inicial = 90;
     Experimento lab(a);

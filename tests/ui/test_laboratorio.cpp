@@ -8,6 +8,7 @@
 #include "tools/trace/TraceMapa.h"
 #include "ui/ErrorBox.h"
 #include "ui/LabAjustes.h"
+#include "ui/LabChart.h"
 #include "ui/Laboratorio.h"
 #include "ui/PanelLesiones.h"
 #include "ui/PanelMapa.h"
@@ -15,7 +16,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFile>
+#include <QImage>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -194,7 +197,7 @@ TEST_F(LaboratorioTest, MapOfTheWindowIsTheTraceToolsMap)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !mapa->Calculando(); }, 60000));
     ASSERT_TRUE(mapa->Mapa() && mapa->Mapa()->completo);
     EXPECT_EQ(mapa->Mapa()->Clase(0, 6), ClaseCelda::Establece);
-    EXPECT_EQ(mapa->Mapa()->Clase(0, 72), ClaseCelda::Falla);
+    EXPECT_EQ(mapa->Mapa()->Clase(0, 72), ClaseCelda::Gira);
 
     std::ostringstream ventana, herramienta, err;
     EscribirMapa(*mapa->Mapa(), ventana, NumberFormat{".", ","});
@@ -205,16 +208,18 @@ TEST_F(LaboratorioTest, MapOfTheWindowIsTheTraceToolsMap)
     EXPECT_EQ(ventana.str(), herramienta.str());
 }
 
-// A click on a preset replaces the settings and starts the run.
+// A click on a preset replaces the settings and starts the run, at the
+// speed in force.
 TEST_F(LaboratorioTest, PresetReplacesTheSettingsAndStarts)
 {
     TLaboratorio& lab = Abrir();
+    window->Edit1->setText(QStringLiteral("40"));
     QListWidget* lista = lab.Preajustes1;
     const QList<QListWidgetItem*> items = lista->findItems(QStringLiteral("Red contra PID"), Qt::MatchExactly);
     ASSERT_EQ(items.size(), 1);
     QTest::mouseClick(lista->viewport(), Qt::LeftButton, {}, lista->visualItemRect(items[0]).center());
     EXPECT_TRUE(window->Timer1->Enabled());
-    EXPECT_EQ(window->Edit1->text(), QStringLiteral("20"));
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("40"));
     window->Button1Click();
     const AjustesExperimento& a = lab.Lab().Ajustes();
     ASSERT_TRUE(a.comparar.has_value());
@@ -343,15 +348,82 @@ TEST_F(LaboratorioTest, NetworkTabsActOnTheRun)
     lab.Pestanas->setCurrentWidget(mapa);
     const QList<QSpinBox*> enteros = mapa->findChildren<QSpinBox*>();
     ASSERT_EQ(enteros.size(), 2);
-    enteros[0]->setValue(1);   // one row: from rest
+    enteros[0]->setValue(1);   // one row: from 90 degrees
     enteros[1]->setValue(100); // samples per cell
+    mapa->findChildren<QDoubleSpinBox*>().at(0)->setValue(90);
     QTest::mouseClick(mapa->BotonCalcular(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !mapa->Calculando(); }, 60000));
     ASSERT_TRUE(mapa->Mapa() && mapa->Mapa()->completo);
+    // The cell's run shows in "Gráfica" at the speed in force, its starting
+    // angle in its field.
+    window->Edit1->setText(QStringLiteral("40"));
     QTest::mouseClick(mapa->Vista(), Qt::LeftButton, {}, mapa->RectCelda(0, 0, 6).center());
     EXPECT_EQ(lab.Lab().Ajustes().referencia.texto, "30");
     EXPECT_EQ(lab.Lab().Ajustes().controlador.lesiones.apagadas, 4u);
     EXPECT_EQ(lab.Lab().muestra(), 0);
+    EXPECT_EQ(lab.Pestanas->currentWidget(), lab.Grafica);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("40"));
+    EXPECT_EQ(lab.Ajustes1->AnguloInicial->text(), QStringLiteral("90"));
+    EXPECT_TRUE(window->Timer1->Enabled());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QStringLiteral("; ")).toStdString();
+}
+
+// A file's run as a class watches it: at the speed in force, or at the
+// file's own; the panel showing each programmed change as it acts; the
+// chart marking the push and the change at their samples; the table's step
+// figures ended by the push.
+TEST_F(LaboratorioTest, FileRunShowsWhatIsInForce)
+{
+    TLaboratorio& lab = Abrir();
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath(QStringLiteral("jupiter.json"));
+    const auto escribir = [&](const char* velocidad) {
+        QFile fichero(ruta);
+        ASSERT_TRUE(fichero.open(QIODevice::WriteOnly));
+        fichero.write(R"({"formato": "neurocontrol-experimento", "version": 1, "muestras": 120,)");
+        fichero.write(velocidad);
+        fichero.write(R"("brazo": {"gravedad": 1.62}, "eventos": [{"muestra": 40, "tipo": "empujon", "valor": 90}],
+            "cambios": [{"muestra": 80, "ajustes": {"brazo": {"gravedad": 24.79}}}]})");
+    };
+    escribir("");
+    lab.AskOpenFileName = [&](const QString&, const QString&) { return ruta; };
+    window->Edit1->setText(QStringLiteral("40"));
+    QTest::mouseClick(lab.AbrirExperimento1, Qt::LeftButton);
+    EXPECT_TRUE(window->Timer1->Enabled());
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("40"));
+    const NumberFormat& f = window->Loop().Format();
+    EXPECT_EQ(lab.Ajustes1->Gravedad->text().toStdString(), FormatGeneral(1.62, f));
+
+    Ticks(60);
+    lab.ActualizarFiguras();
+    EXPECT_TRUE(lab.Figuras1->text().contains(QStringLiteral("terminado: empujón a 2 s")))
+        << lab.Figuras1->text().toStdString();
+    Ticks(30);
+    EXPECT_EQ(lab.Ajustes1->Gravedad->text().toStdString(), FormatGeneral(24.79, f));
+    EXPECT_EQ(lab.Ajustes1->PresetGravedad->currentText(), QStringLiteral("Júpiter"));
+    const auto marcas = [](TChart* panel) {
+        std::vector<std::pair<double, std::string>> m;
+        for (const TChartMarker& i : panel->Markers().Items())
+            m.emplace_back(i.Value, i.Text);
+        return m;
+    };
+    using Marcas = std::vector<std::pair<double, std::string>>;
+    EXPECT_EQ(marcas(lab.Grafica->PanelPosicion()), (Marcas{{2.0, "Empujón"}, {4.0, "Cambio"}}));
+    EXPECT_EQ(marcas(lab.Grafica->PanelFuerza()), (Marcas{{2.0, ""}, {4.0, ""}}));
+    // The picture the menu saves has the push's dotted line.
+    const QImage imagen = lab.Grafica->Imagen();
+    TChart* arriba = lab.Grafica->PanelPosicion();
+    const QPoint x = arriba->mapTo(lab.Grafica, QPoint(arriba->BottomAxis().ValueToPixel(2.0), 0));
+    int puntos = 0;
+    for (int y = arriba->PlotRect.Top + 1; y < arriba->PlotRect.Bottom - 1; ++y)
+        puntos += imagen.pixelColor(x.x(), x.y() + y) == QColor(0x5A, 0x5A, 0x5A);
+    EXPECT_GT(puntos, (arriba->PlotRect.Bottom - arriba->PlotRect.Top) / 3);
+
+    escribir(R"("velocidad": 100,)");
+    QTest::mouseClick(lab.AbrirExperimento1, Qt::LeftButton);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("100"));
+    EXPECT_TRUE(lab.Grafica->PanelPosicion()->Markers().Items().empty());
+    EXPECT_EQ(lab.Ajustes1->Gravedad->text().toStdString(), FormatGeneral(1.62, f));
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QStringLiteral("; ")).toStdString();
 }
 
