@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace nc {
 namespace {
@@ -147,13 +148,23 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     Escalones = Campo(
         "Escalones",
         [this](const QString& t, AjustesExperimento& a) {
+            // Each number checked alone, so that its message names it.
+            auto parte = [](double Escalon::*campo) {
+                return [campo](double v) {
+                    ProgramaReferencia uno;
+                    uno.tipo = nc::TipoReferencia::Escalones;
+                    uno.escalones = {Escalon{0, 1}};
+                    uno.escalones[0].*campo = v;
+                    ComprobarReferencia(uno);
+                };
+            };
             std::vector<Escalon> lista;
             for (const QString& par : t.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
                 const QStringList n = par.simplified().split(QLatin1Char(' '));
-                Escalon e;
-                e.grados = n.size() == 2 ? Numero(n[0], [](double) {}) : kNaN;
-                e.duracion = n.size() == 2 ? Numero(n[1], [](double) {}) : 1;
-                lista.push_back(e);
+                if (n.size() != 2)
+                    throw AjusteInvalido("Cada escalón son dos números, el ángulo en grados y la duración en "
+                                         "segundos, y los escalones van separados por punto y coma: 30 10; 90 10");
+                lista.push_back({Numero(n[0], parte(&Escalon::grados)), Numero(n[1], parte(&Escalon::duracion))});
             }
             ProgramaReferencia p = a.referencia;
             p.tipo = nc::TipoReferencia::Escalones;
@@ -306,16 +317,32 @@ QString TLabAjustes::Texto(double valor) const
     return QString::fromStdString(FormatGeneral(valor, formato_));
 }
 
-// A text that is not a number is refused with the field's own range message,
-// which the check gives for a NaN.
+std::string TLabAjustes::NoNumero(const std::string& texto) const
+{
+    return texto.empty() ? std::string("El campo está vacío") : TextoNoNumero(texto, formato_);
+}
+
+// A text that is not a number says so, with the decimal separator expected
+// and the field's range, which its check gives for a NaN; a number out of
+// range gets the range alone. Both write the range's numbers as the fields do.
 double TLabAjustes::Numero(const QString& texto, const std::function<void(double)>& comprobar) const
 {
-    double valor = kNaN;
+    const std::string t = texto.trimmed().toStdString();
+    std::optional<double> valor;
     try {
-        valor = static_cast<double>(StrToFloat(texto.trimmed().toStdString(), formato_));
+        valor = static_cast<double>(StrToFloat(t, formato_));
     } catch (const ConversionError&) {}
-    comprobar(valor);
-    return valor;
+    try {
+        comprobar(valor.value_or(kNaN));
+    } catch (const AjusteInvalido& e) {
+        if (!e.Rango())
+            throw;
+        const std::string rango = TextoRango(*e.Rango(), formato_);
+        throw AjusteInvalido(valor ? rango : NoNumero(t) + ". " + rango);
+    }
+    if (!valor)
+        throw AjusteInvalido(NoNumero(t));
+    return *valor;
 }
 
 } // namespace nc

@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace nc {
@@ -64,6 +65,7 @@ private:
     void Proponer(const std::function<void(AjustesExperimento&)>& cambio);
     QString Texto(double valor) const;
     double Numero(const QString& texto, const std::function<void(double)>& comprobar) const;
+    std::string NoNumero(const std::string& texto) const; // what is wrong with a text that is no number
     void MostrarCampos();
 
     NumberFormat formato_;

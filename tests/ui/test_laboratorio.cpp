@@ -291,13 +291,16 @@ TEST_F(LaboratorioTest, BadFieldOrFileChangesNothing)
     TLaboratorio& lab = Abrir();
     const AjustesExperimento antes = lab.Lab().Ajustes();
     QLineEdit* carga = lab.Ajustes1->Carga;
-    for (const char* texto : {"20", "abc"}) {
+    const std::pair<const char*, const char*> casos[]
+        = {{"20", "La carga debe estar entre -10 y 10"},
+           {"abc", "«abc» no es un número (el separador decimal es «.»). La carga debe estar entre -10 y 10"}};
+    for (const auto& [texto, mensaje] : casos) {
         carga->setFocus();
         QTest::keyClick(carga, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(carga, QString::fromLatin1(texto));
         QTest::keyClick(carga, Qt::Key_Return);
         ASSERT_EQ(errors.size(), 1) << texto;
-        EXPECT_EQ(errors.takeFirst(), QStringLiteral("La carga debe estar entre -10 y 10"));
+        EXPECT_EQ(errors.takeFirst(), QString::fromUtf8(mensaje));
         EXPECT_EQ(carga->text(), QStringLiteral("0"));
         EXPECT_TRUE(lab.Lab().Ajustes() == antes);
     }
