@@ -22,9 +22,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace nc {
 namespace {
@@ -33,6 +35,12 @@ namespace {
 constexpr int kIntervaloFiguras = 250; // ms
 
 const QString kFiltro = QStringLiteral("Experimentos (*.json)");
+
+const QString kGuardable = QStringLiteral("Guarda en un fichero esta ejecución desde la muestra 0: sus ajustes, "
+                                          "empujones, arrastres y cambios, para repetirla igual");
+const QString kNoGuardable
+    = QStringLiteral("Esta ejecución empezó antes de abrir el laboratorio y un fichero no la puede repetir: pulse "
+                     "«Limpiar» en la ventana principal y empiécela de nuevo para guardarla");
 
 } // namespace
 
@@ -81,6 +89,7 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     connect(Preajustes1, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { PreajusteClick(Preajustes1->row(item)); });
     GuardarExperimento1 = new QPushButton(QStringLiteral("Guardar experimento…"), this);
+    GuardarExperimento1->setToolTip(kGuardable);
     AbrirExperimento1 = new QPushButton(QStringLiteral("Abrir experimento…"), this);
     connect(GuardarExperimento1, &QPushButton::clicked, this, &TLaboratorio::GuardarExperimentoClick);
     connect(AbrirExperimento1, &QPushButton::clicked, this, &TLaboratorio::AbrirExperimentoClick);
@@ -139,6 +148,13 @@ void TLaboratorio::AgregarPestana(QWidget* panel, const QString& titulo)
     Pestanas->addTab(panel, titulo);
 }
 
+// A run may have been taken over while the window was hidden.
+void TLaboratorio::showEvent(QShowEvent* event)
+{
+    ActualizarGuardar();
+    QWidget::showEvent(event);
+}
+
 void TLaboratorio::CambiarAjustes(const AjustesExperimento& ajustes)
 {
     experimento_.SetAjustes(ajustes);
@@ -191,6 +207,7 @@ SalidaPaso TLaboratorio::Paso(std::string_view texto_referencia)
 void TLaboratorio::Limpiar()
 {
     experimento_.Limpiar();
+    ActualizarGuardar();
     ultimo_.reset();
     Grafica->Limpiar();
     angulo_gemelo_.reset();
@@ -244,15 +261,28 @@ void TLaboratorio::Cargar(const ExperimentoGuardado& guardado)
     experimento_.Limpiar();
     experimento_.Programar(guardado.eventos, guardado.cambios);
     fin_ = guardado.muestras;
+    ActualizarGuardar();
     Ajustes1->Mostrar(experimento_.Ajustes());
     MostrarNombres();
     if (Arrancar)
         Arrancar(guardado);
 }
 
+void TLaboratorio::ActualizarGuardar()
+{
+    const bool guardable = !experimento_.Continuada();
+    if (GuardarExperimento1->isEnabled() == guardable)
+        return;
+    GuardarExperimento1->setEnabled(guardable);
+    GuardarExperimento1->setToolTip(guardable ? kGuardable : kNoGuardable);
+}
+
 void TLaboratorio::GuardarExperimentoClick()
 {
     Guarded([&] {
+        // Refused before the dialog: no file is chosen for nothing.
+        if (experimento_.Continuada())
+            throw std::runtime_error(kNoGuardable.toStdString());
         const QString ruta = AskSaveFileName(QStringLiteral("Guardar experimento"),
                                              QDir(carpeta_).filePath(QStringLiteral("experimento.json")), kFiltro);
         if (ruta.isEmpty())
@@ -298,6 +328,7 @@ void TLaboratorio::PantallaCompletaClick()
 
 void TLaboratorio::ActualizarFiguras()
 {
+    ActualizarGuardar();
     // Each update measures the whole segment: none while nobody looks.
     if (!isVisible())
         return;

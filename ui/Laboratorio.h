@@ -96,9 +96,13 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void MostrarNombres();
+    // "Guardar experimento…" enabled only for a run a file can hold, its
+    // tooltip saying why not and what to do.
+    void ActualizarGuardar();
     void DibujarBrazos(double angulo, std::optional<double> gemelo);
 
     NumberFormat formato_;

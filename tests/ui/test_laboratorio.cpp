@@ -149,7 +149,8 @@ TEST_F(LaboratorioTest, PushAndDragActOnTheRunAndAreRecorded)
 
 // A run under way is taken over where it stands: opened mid-run, the lab
 // goes on to the bit as the main window would have, and a run that began
-// before it cannot be saved, since a file starts at sample 0. A drag in the
+// before it cannot be saved, since a file starts at sample 0: the button
+// says so before any dialog, until "Limpiar" starts a new run. A drag in the
 // main window of a run the lab never saw takes it over too.
 TEST_F(LaboratorioTest, TakesOverARunUnderWay)
 {
@@ -166,10 +167,19 @@ TEST_F(LaboratorioTest, TakesOverARunUnderWay)
     EXPECT_EQ(lab.Lab().muestra(), 1000);
     EXPECT_TRUE(CurvasDe(*window) == CurvasDe(cerrado));
     EXPECT_EQ(window->Edit3->text(), cerrado.Edit3->text());
-    lab.AskSaveFileName = [](const QString&, const QString&, const QString&) { return QStringLiteral("x.json"); };
+    int preguntas = 0;
+    lab.AskSaveFileName = [&](const QString&, const QString&, const QString&) {
+        ++preguntas;
+        return QString();
+    };
+    EXPECT_FALSE(lab.GuardarExperimento1->isEnabled());
+    EXPECT_EQ(lab.GuardarExperimento1->toolTip(),
+              QStringLiteral("Esta ejecución empezó antes de abrir el laboratorio y un fichero no la puede repetir: "
+                             "pulse «Limpiar» en la ventana principal y empiécela de nuevo para guardarla"));
     lab.GuardarExperimentoClick();
     ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Esta ejecución empezó antes de abrir el laboratorio")));
+    EXPECT_EQ(errors[0], lab.GuardarExperimento1->toolTip());
+    EXPECT_EQ(preguntas, 0);
 
     const QPoint pivote(110, 102);
     QTest::mousePress(cerrado.Image3, Qt::LeftButton, {}, pivote + QPoint(90, 0));
@@ -179,6 +189,12 @@ TEST_F(LaboratorioTest, TakesOverARunUnderWay)
     EXPECT_NEAR(cerrado.Loop().posicion() * kRadianesAGrados, 90.0, 1e-4);
     EXPECT_EQ(cerrado.Series1->PointCount(), 1001);
     QTest::mouseRelease(cerrado.Image3, Qt::LeftButton, {}, pivote + QPoint(90, 0));
+
+    QTest::mouseClick(window->Button3, Qt::LeftButton); // Limpiar
+    EXPECT_TRUE(lab.GuardarExperimento1->isEnabled());
+    QTest::mouseClick(lab.GuardarExperimento1, Qt::LeftButton);
+    EXPECT_EQ(preguntas, 1);
+    EXPECT_EQ(errors.size(), 1);
 }
 
 // The lab's map and the trace tool's agree cell for cell: from rest the
