@@ -13,6 +13,8 @@
 #include <QGuiApplication>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace nc {
@@ -34,9 +36,11 @@ constexpr TColor kGrisRejilla = 0xDDDDDD; // grid
 constexpr int kLetraEtiquetas = 17;
 constexpr int kLetraTitulos = 19;
 constexpr int kLetraLeyenda = 18;
-// Both left axes reserve this for their labels, so that the two plots start
-// at the same column and a sample lies on one vertical line through both.
-constexpr int kAnchoEtiquetas = 6 * kLetraEtiquetas;
+constexpr int kLetraMinima = 10; // the least a title shrinks to
+// A chart this tall or taller has its letters at their full size; a shorter
+// one (on a small screen) scales them with its height, down to kEscalaMinima.
+constexpr int kAltoPleno = 520;
+constexpr double kEscalaMinima = 0.7;
 constexpr int kMargenCurvas = 8;
 
 void SetFont(TFont& font, int pixels, TFontStyles style = 0)
@@ -47,6 +51,26 @@ void SetFont(TFont& font, int pixels, TFontStyles style = 0)
     font.SetStyle(style);
 }
 
+int Escalada(int pixels, double escala)
+{
+    return static_cast<int>(std::lround(pixels * escala));
+}
+
+// The legend's, the labels' and the titles' letters at this scale of their
+// full size.
+void SetLetters(TChart& chart, double escala)
+{
+    SetFont(chart.Legend().Font(), Escalada(kLetraLeyenda, escala));
+    for (TChartAxis* axis : {&chart.LeftAxis(), &chart.BottomAxis()}) {
+        SetFont(axis->Title().Font(), Escalada(kLetraTitulos, escala), fsBold);
+        SetFont(axis->LabelsFont(), Escalada(kLetraEtiquetas, escala));
+    }
+    // Both left axes reserve this for their labels, so that the two plots
+    // start at the same column and a sample lies on one vertical line
+    // through both.
+    chart.LeftAxis().SetLabelsSize(6 * Escalada(kLetraEtiquetas, escala));
+}
+
 void ConfigureAxis(TChartAxis& axis, const std::string& caption)
 {
     axis.SetAutomatic(true);
@@ -55,8 +79,6 @@ void ConfigureAxis(TChartAxis& axis, const std::string& caption)
     axis.Ticks().SetColor(clBlack);
     axis.MinorTicks().SetVisible(false);
     axis.Title().SetCaption(caption);
-    SetFont(axis.Title().Font(), kLetraTitulos, fsBold);
-    SetFont(axis.LabelsFont(), kLetraEtiquetas);
 }
 
 void ConfigurePanel(TChart& chart, const std::string& vertical, const std::string& horizontal)
@@ -72,10 +94,9 @@ void ConfigurePanel(TChart& chart, const std::string& vertical, const std::strin
     chart.SetMarginLeft(1);
     chart.SetMarginRight(2);
     chart.Legend().SetVisible(true);
-    SetFont(chart.Legend().Font(), kLetraLeyenda);
     ConfigureAxis(chart.LeftAxis(), vertical);
-    chart.LeftAxis().SetLabelsSize(kAnchoEtiquetas);
     ConfigureAxis(chart.BottomAxis(), horizontal);
+    SetLetters(chart, 1.0);
     chart.setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -127,10 +148,66 @@ TLabChart::TLabChart(QWidget* parent) : QWidget(parent)
     curvas_.limite_superior->SetTitle("L\xC3\xADmite de fuerza");
 
     CreateMenu();
+    posicion_->installEventFilter(this);
+    fuerza_->installEventFilter(this);
     WirePanel(*posicion_, *fuerza_);
     WirePanel(*fuerza_, *posicion_);
     SetNombres(QStringLiteral("Red neuronal"), std::nullopt);
     UpdateLimits();
+}
+
+void TLabChart::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const double escala = std::clamp(static_cast<double>(height()) / kAltoPleno, kEscalaMinima, 1.0);
+    if (escala == escala_)
+        return;
+    escala_ = escala;
+    for (TChart* panel : {posicion_, fuerza_})
+        SetLetters(*panel, escala);
+    fitted_room_[0] = fitted_room_[1] = 0;
+}
+
+bool TLabChart::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && (watched == posicion_ || watched == fuerza_))
+        FitLeftTitle(*static_cast<TChart*>(watched));
+    return QWidget::eventFilter(watched, event);
+}
+
+// Run before each paint, from the plot and legend the last paint laid out.
+// The title is centred on the plot, so it has twice the room from the plot's
+// centre to the nearer of the legend above and the panel's lower edge. At a
+// new size the last plot is stale: the panel is drawn once more, with this
+// paint's.
+void TLabChart::FitLeftTitle(TChart& panel)
+{
+    const int i = &panel == posicion_ ? 0 : 1;
+    if (fitted_size_[i] != panel.size()) {
+        fitted_size_[i] = panel.size();
+        panel.Invalidate();
+    }
+    if (panel.PlotHeight <= 0)
+        return;
+    const TRect& legend = panel.Legend().LegendRect;
+    const int top = legend.Bottom > legend.Top ? legend.Bottom : 0;
+    const int room = 2 * std::min(panel.PlotCenterY - top, panel.height() - panel.PlotCenterY) - 4;
+    if (room == fitted_room_[i])
+        return;
+    fitted_room_[i] = room;
+    // Measured as the engine will draw it, on the panel's own canvas.
+    TChartAxisTitle& title = panel.LeftAxis().Title();
+    TChartCanvas3D& canvas = panel.Canvas();
+    TFont* font = canvas.Font();
+    if (!font)
+        return;
+    int pixels = Escalada(kLetraTitulos, escala_);
+    for (; pixels > kLetraMinima; --pixels) {
+        SetFont(*font, pixels, fsBold);
+        if (canvas.TextWidth(title.Caption()) <= room)
+            break;
+    }
+    SetFont(title.Font(), pixels, fsBold);
 }
 
 void TLabChart::CreateMenu()

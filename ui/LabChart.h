@@ -105,7 +105,16 @@ public:
     QAction* CopiarImagen1;
     QAction* DeshacerZoom1; // enabled while either panel is zoomed or scrolled
 
+protected:
+    // A short chart (a small screen) scales its letters down with its height.
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The left axis' title at the largest size, up to its own, that the
+    // panel's height has room for: a short panel (a small screen, the
+    // splitter dragged) shows it whole in smaller letters.
+    void FitLeftTitle(TChart& panel);
     void CreateMenu();
     void WirePanel(TChart& panel, TChart& other);
     // After a zoom or a scroll of `from`: the other panel takes its X range.
@@ -127,6 +136,9 @@ private:
     std::optional<double> limite_;
     bool linking_ = false; // inside FollowX or UndoBoth: the other's events are ours
     QString carpeta_guardado_;
+    QSize fitted_size_[2];      // each panel's size when its title was last fitted
+    int fitted_room_[2] = {0, 0};
+    double escala_ = 1.0; // of the letters' full size
 };
 
 } // namespace nc

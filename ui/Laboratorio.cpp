@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -54,7 +55,7 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Laboratorio"));
     setObjectName(QStringLiteral("Laboratorio"));
-    resize(1200, 760);
+    resize(kTamanoPreferido);
 
     Ajustes1 = new TLabAjustes(formato_, this);
     Ajustes1->Cambiar = [this](const AjustesExperimento& a) { CambiarAjustes(a); };
@@ -117,9 +118,21 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     auto* derecha = new QVBoxLayout;
     derecha->addLayout(arriba);
     derecha->addWidget(Pestanas, 1);
-    auto* todo = new QHBoxLayout(this);
+    // All of it in a scroll area of its own: on a screen smaller than its
+    // least size the window scrolls rather than cut anything off.
+    auto* contenido = new QWidget(this);
+    auto* todo = new QHBoxLayout(contenido);
     todo->addWidget(desplazable);
     todo->addLayout(derecha, 1);
+    auto* marco = new QScrollArea(this);
+    marco->setObjectName(QStringLiteral("Marco"));
+    marco->setWidget(contenido);
+    marco->setWidgetResizable(true);
+    marco->setFrameShape(QFrame::NoFrame);
+    marco->setFocusPolicy(Qt::NoFocus);
+    auto* raiz = new QVBoxLayout(this);
+    raiz->setContentsMargins(0, 0, 0, 0);
+    raiz->addWidget(marco);
 
     auto* completa = new QAction(this);
     completa->setShortcut(QKeySequence(Qt::Key_F11));
@@ -143,14 +156,42 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     DibujarBrazos(90.0, std::nullopt);
 }
 
+QRect LugarVentana(const QRect& disponible, QSize preferido)
+{
+    const QSize marco = kMarcoVentana;
+    const QSize tamano = preferido.boundedTo(disponible.size() - marco);
+    const QSize sobra = disponible.size() - tamano - marco;
+    return QRect(disponible.topLeft() + QPoint(std::max(0, sobra.width() / 2), std::max(0, sobra.height() / 2)),
+                 tamano);
+}
+
 void TLaboratorio::AgregarPestana(QWidget* panel, const QString& titulo)
 {
     Pestanas->addTab(panel, titulo);
 }
 
-// A run may have been taken over while the window was hidden.
+void TLaboratorio::MostrarPestana(QWidget* panel)
+{
+    for (QWidget* w = panel; w; w = w->parentWidget())
+        if (const int i = Pestanas->indexOf(w); i >= 0) {
+            Pestanas->setCurrentIndex(i);
+            return;
+        }
+}
+
+// Placed once, at its first showing, on the screen it opens on; later it
+// opens where the user left it. A run may have been taken over while it was
+// hidden.
 void TLaboratorio::showEvent(QShowEvent* event)
 {
+    if (!colocada_ && !event->spontaneous()) {
+        colocada_ = true;
+        if (const QScreen* pantalla = screen()) {
+            const QRect lugar = LugarVentana(pantalla->availableGeometry(), kTamanoPreferido);
+            resize(lugar.size());
+            move(lugar.topLeft());
+        }
+    }
     ActualizarGuardar();
     QWidget::showEvent(event);
 }

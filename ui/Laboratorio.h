@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRect>
+#include <QSize>
 #include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
@@ -43,6 +45,8 @@ public:
 
     // A panel in a tab of its own beside the chart.
     void AgregarPestana(QWidget* panel, const QString& titulo);
+    // Brings to the front the tab that holds this panel.
+    void MostrarPestana(QWidget* panel);
     // New settings for the run, checked whole first (a refusal throws and
     // changes nothing); the settings panel and the chart follow.
     void CambiarAjustes(const AjustesExperimento& ajustes);
@@ -114,7 +118,17 @@ private:
     std::optional<SalidaPaso> ultimo_;    // the last tick, for the read-out
     long double referencia_ = 0;          // in force during the last tick, degrees
     QString carpeta_;
+    bool colocada_ = false; // placed on its screen at its first showing
 };
+
+// The size the window asks for, and the room a window manager's title bar
+// and borders take around it (known only once the window is shown, so
+// reserved beforehand).
+inline constexpr QSize kTamanoPreferido{1200, 760};
+inline constexpr QSize kMarcoVentana{16, 48};
+// Where the window opens in a screen's available area: at the size asked
+// for, or smaller to fit with its frame, and centred.
+QRect LugarVentana(const QRect& disponible, QSize preferido);
 
 // The animation angle (90 upright) of an arm at this position in radians.
 double AnguloAnimacion(float posicion);

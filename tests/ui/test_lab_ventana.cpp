@@ -1,18 +1,45 @@
 // SPDX-License-Identifier: MIT
 // The "Laboratorio" window as a class meets it, through real key and mouse
-// events: its fields say what is wrong with a text.
+// events: it fits the classroom's screens and its fields say what is wrong
+// with a text. NC_LAB_PNG=dir saves the window at each screen size for a
+// look.
 
 #include "tests/ui/QtPrinters.h"
 #include "ui/ErrorBox.h"
 #include "ui/LabAjustes.h"
+#include "ui/LabChart.h"
 #include "ui/Laboratorio.h"
+#include "ui/PanelLesiones.h"
+#include "ui/PanelMapa.h"
 #include "ui/Ppal.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace nc {
@@ -43,6 +70,117 @@ protected:
     std::unique_ptr<TPpal> window;
     QStringList errors;
 };
+
+// What a user sees and works: the window's controls, not the parts they are
+// made of (a combo's list, a spin box's edit, a tab bar's arrows).
+bool EsControl(const QWidget* w)
+{
+    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w)
+        || qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractSpinBox*>(w)
+        || qobject_cast<const QAbstractItemView*>(w) || qobject_cast<const QTabBar*>(w)
+        || qobject_cast<const QLabel*>(w) || dynamic_cast<const TChart*>(w) || dynamic_cast<const TImage*>(w);
+}
+
+std::vector<QWidget*> Controles(QWidget& lab)
+{
+    std::vector<QWidget*> out;
+    for (QWidget* w : lab.findChildren<QWidget*>()) {
+        if (w->window() != &lab || !w->isVisible() || !EsControl(w))
+            continue;
+        bool parte = false;
+        for (QWidget* p = w->parentWidget(); p != &lab; p = p->parentWidget())
+            parte = parte || EsControl(p);
+        if (!parte)
+            out.push_back(w);
+    }
+    return out;
+}
+
+// Whole: inside the window, or inside the content of a scroll area of its
+// own (the settings, the X-ray), which scrolls up and down but is never
+// wider than its view.
+bool Entero(const QWidget* w, const QWidget& lab, const QScrollArea* marco)
+{
+    for (const QWidget* p = w->parentWidget(); p && p != &lab; p = p->parentWidget())
+        if (auto* s = qobject_cast<const QScrollArea*>(p); s && s != marco && s->widget()) {
+            const QRect r(w->mapTo(s->widget(), QPoint(0, 0)), w->size());
+            return s->widget()->rect().contains(r) && s->widget()->width() <= s->viewport()->width()
+                && Entero(s, lab, marco);
+        }
+    return lab.rect().contains(QRect(w->mapTo(&lab, QPoint(0, 0)), w->size()));
+}
+
+QString Nombre(const QWidget* w)
+{
+    QString n = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+    if (auto* l = qobject_cast<const QLabel*>(w))
+        n += u' ' + l->text().left(30);
+    if (auto* b = qobject_cast<const QAbstractButton*>(w))
+        n += u' ' + b->text();
+    return n;
+}
+
+// Laid out at each size a classroom's screen leaves it (the available area,
+// here with a 40-pixel panel, less the frame), every tab in turn: no control
+// is cut, nothing but the settings and the X-ray scrolls, and both maps are
+// whole. 1920 x 1080 at device pixel ratios 1.25 and 1.5 lays out as 1536 x
+// 864 and 1280 x 720. On the test's own small screen it opens inside the
+// available area and scrolls.
+TEST_F(LabVentanaTest, FitsEveryClassroomScreenAndScrollsOnSmallerOnes)
+{
+    TLaboratorio& lab = Abrir();
+    // Its widest state: two controllers, a force limit and the figures.
+    const QList<QListWidgetItem*> red_contra_pid
+        = lab.Preajustes1->findItems(QStringLiteral("Red contra PID"), Qt::MatchExactly);
+    ASSERT_EQ(red_contra_pid.size(), 1);
+    lab.PreajusteClick(lab.Preajustes1->row(red_contra_pid[0]));
+    window->Button1Click(); // Parar
+    AjustesExperimento limitado = lab.Lab().Ajustes();
+    limitado.brazo.fuerza_maxima = 25;
+    lab.CambiarAjustes(limitado);
+    for (int i = 0; i < 330; ++i)
+        window->Timer1Timer();
+    lab.ActualizarFiguras();
+    auto* marco = lab.findChild<QScrollArea*>(QStringLiteral("Marco"));
+    auto* mapa = lab.findChild<TPanelMapa*>(QStringLiteral("Mapa1"));
+    ASSERT_TRUE(marco && mapa);
+    const QRect pequena = lab.screen()->availableGeometry();
+    ASSERT_LT(pequena.width(), 1100) << "the test's screen is not smaller than the window";
+    EXPECT_TRUE(pequena.contains(lab.frameGeometry()));
+    QApplication::processEvents();
+    EXPECT_GT(marco->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(marco->widget()->width(), marco->widget()->minimumSizeHint().width());
+
+    const std::pair<const char*, QRect> pantallas[]
+        = {{"1280x720", {0, 0, 1280, 680}}, {"1366x768", {0, 0, 1366, 728}}, {"1536x864", {0, 0, 1536, 824}}};
+    for (const auto& [nombre, disponible] : pantallas) {
+        const QRect lugar = LugarVentana(disponible, kTamanoPreferido);
+        EXPECT_TRUE(disponible.contains(QRect(lugar.topLeft(), lugar.size() + kMarcoVentana))) << nombre;
+        lab.resize(lugar.size());
+        for (int i = 0; i < lab.Pestanas->count(); ++i) {
+            lab.Pestanas->setCurrentIndex(i);
+            QApplication::processEvents();
+            const std::string donde = nombre + (" " + lab.Pestanas->tabText(i).toStdString());
+            EXPECT_LE(marco->widget()->width(), marco->viewport()->width()) << donde;
+            EXPECT_LE(marco->widget()->height(), marco->viewport()->height()) << donde;
+            for (const QWidget* w : Controles(lab))
+                EXPECT_TRUE(Entero(w, lab, marco)) << donde << ": " << Nombre(w).toStdString();
+            if (const QByteArray dir = qgetenv("NC_LAB_PNG"); !dir.isEmpty())
+                lab.grab().save(QStringLiteral("%1/laboratorio-%2-%3.png")
+                                    .arg(QString::fromLocal8Bit(dir), QString::fromLatin1(nombre))
+                                    .arg(i));
+        }
+        lab.MostrarPestana(mapa);
+        QApplication::processEvents();
+        EXPECT_TRUE(Entero(mapa->Vista(), lab, marco)) << nombre;
+        for (int lado : {0, 1})
+            for (int columna : {0, kColumnasMapa - 1})
+                EXPECT_TRUE(mapa->Vista()->rect().contains(mapa->RectCelda(lado, 0, columna)))
+                    << nombre << " map " << lado << " column " << columna;
+        lab.MostrarPestana(lab.Grafica);
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
 
 // In a comma locale: a text that is not a number says so and names the
 // separator, an empty field says it is empty, a number out of range gets the
