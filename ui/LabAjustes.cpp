@@ -53,25 +53,31 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     connect(EmpujarDerecha, &QPushButton::clicked, this, [this] { Guarded([&] { Empujar(1); }); });
     Empujon = Campo(
         "Empujon", [this](const QString& t, AjustesExperimento& a) { a.empujon = Numero(t, ComprobarEmpujon); },
-        [this](const AjustesExperimento& a) { return Texto(a.empujon); });
+        [this](const AjustesExperimento& a) { return Texto(a.empujon); },
+        "Velocidad que suma cada empujón, en grados por segundo");
     form->addRow(QStringLiteral("Empujón (º/s)"), Empujon);
     Carga = Campo(
         "Carga", [this](const QString& t, AjustesExperimento& a) { a.carga = Numero(t, ComprobarCarga); },
-        [this](const AjustesExperimento& a) { return Texto(a.carga); });
+        [this](const AjustesExperimento& a) { return Texto(a.carga); },
+        "Par constante sumado a la fuerza del controlador, como un peso colgado del brazo, "
+        "en las unidades de la fuerza");
     form->addRow(QStringLiteral("Carga"), Carga);
     RuidoPosicion = Campo(
         "RuidoPosicion",
         [this](const QString& t, AjustesExperimento& a) {
             a.ruido.posicion = Numero(t, [&](double v) { ComprobarRuido({v, 0, 1}); });
         },
-        [this](const AjustesExperimento& a) { return Texto(a.ruido.posicion); });
+        [this](const AjustesExperimento& a) { return Texto(a.ruido.posicion); },
+        "Desviación típica del ruido gaussiano que se suma a la posición que leen los controladores, en grados");
     form->addRow(QStringLiteral("Ruido de posición (º)"), RuidoPosicion);
     RuidoVelocidad = Campo(
         "RuidoVelocidad",
         [this](const QString& t, AjustesExperimento& a) {
             a.ruido.velocidad = Numero(t, [&](double v) { ComprobarRuido({0, v, 1}); });
         },
-        [this](const AjustesExperimento& a) { return Texto(a.ruido.velocidad); });
+        [this](const AjustesExperimento& a) { return Texto(a.ruido.velocidad); },
+        "Desviación típica del ruido gaussiano que se suma a la velocidad que leen los controladores, "
+        "en grados por segundo");
     form->addRow(QStringLiteral("Ruido de velocidad (º/s)"), RuidoVelocidad);
     Semilla = Campo(
         "Semilla",
@@ -83,7 +89,8 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
             });
             a.ruido.semilla = static_cast<uint64_t>(v);
         },
-        [](const AjustesExperimento& a) { return QString::number(a.ruido.semilla); });
+        [](const AjustesExperimento& a) { return QString::number(a.ruido.semilla); },
+        "Número entero que fija la sucesión del ruido: la misma semilla repite el mismo ruido");
     form->addRow(QStringLiteral("Semilla del ruido"), Semilla);
     columna->addWidget(perturbar);
 
@@ -94,17 +101,20 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
         [this](const QString& t, AjustesExperimento& a) {
             a.brazo.amortiguamiento = Numero(t, ComprobarAmortiguamiento);
         },
-        [this](const AjustesExperimento& a) { return Texto(a.brazo.amortiguamiento); });
+        [this](const AjustesExperimento& a) { return Texto(a.brazo.amortiguamiento); },
+        "Rozamiento viscoso del brazo, por segundo: lo frena en proporción a su velocidad "
+        "(2 es el brazo de la ventana principal)");
     form->addRow(QStringLiteral("Amortiguamiento"), Amortiguamiento);
     Gravedad = Campo(
         "Gravedad",
         [this](const QString& t, AjustesExperimento& a) { a.brazo.gravedad = Numero(t, ComprobarGravedad); },
-        [this](const AjustesExperimento& a) { return Texto(a.brazo.gravedad); });
+        [this](const AjustesExperimento& a) { return Texto(a.brazo.gravedad); }, "Aceleración de la gravedad, en m/s²");
     PresetGravedad = new QComboBox(brazo);
     PresetGravedad->setObjectName(QStringLiteral("PresetGravedad"));
     for (const nc::PresetGravedad& p : kPresetsGravedad)
         PresetGravedad->addItem(QString::fromUtf8(p.nombre));
     PresetGravedad->addItem(QStringLiteral("Otra"));
+    PresetGravedad->setToolTip(QStringLiteral("La gravedad de un astro: elegirlo la escribe en el campo de al lado"));
     connect(PresetGravedad, &QComboBox::activated, this, [this](int i) {
         if (i >= 0 && i < static_cast<int>(std::size(kPresetsGravedad)))
             Proponer([&](AjustesExperimento& a) { a.brazo.gravedad = kPresetsGravedad[i].gravedad; });
@@ -123,7 +133,8 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
         },
         [this](const AjustesExperimento& a) {
             return a.brazo.fuerza_maxima ? Texto(*a.brazo.fuerza_maxima) : QString();
-        });
+        },
+        "La mayor fuerza que recibe el brazo, hacia cada lado, en las unidades de la fuerza; vacío, sin límite");
     FuerzaMaxima->setPlaceholderText(QStringLiteral("sin límite"));
     form->addRow(QStringLiteral("Fuerza máxima"), FuerzaMaxima);
     columna->addWidget(brazo);
@@ -135,7 +146,8 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     for (nc::TipoReferencia t : {nc::TipoReferencia::Fija, nc::TipoReferencia::Escalones, nc::TipoReferencia::Cuadrada,
                                  nc::TipoReferencia::Seno, nc::TipoReferencia::Rampa})
         TipoReferencia->addItem(QString::fromUtf8(NombreReferencia(t)));
-    TipoReferencia->setToolTip(QStringLiteral("Fija: el valor del cuadro «Ref.» de la ventana principal"));
+    TipoReferencia->setToolTip(QStringLiteral("Cómo cambia la referencia, en grados, con el tiempo. "
+                                              "Fija: el valor del cuadro «Ref.» de la ventana principal"));
     connect(TipoReferencia, &QComboBox::activated, this, [this](int i) {
         Proponer([&](AjustesExperimento& a) {
             a.referencia.tipo = static_cast<nc::TipoReferencia>(i);
@@ -177,9 +189,8 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
             for (const Escalon& e : a.referencia.escalones)
                 pares << Texto(e.grados) + QLatin1Char(' ') + Texto(e.duracion);
             return pares.join(QStringLiteral("; "));
-        });
-    Escalones->setToolTip(QStringLiteral("Ángulo en grados y duración en segundos de cada escalón, "
-                                         "separados por punto y coma: 30 10; 90 10"));
+        },
+        "Ángulo en grados y duración en segundos de cada escalón, separados por punto y coma: 30 10; 90 10");
     form->addRow(QStringLiteral("Escalones"), Escalones);
     auto onda = [this](double ProgramaReferencia::*campo) {
         return [this, campo](const QString& t, AjustesExperimento& a) {
@@ -192,14 +203,20 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
             a.referencia.*campo = p.*campo;
         };
     };
-    Amplitud = Campo("Amplitud", onda(&ProgramaReferencia::amplitud),
-                     [this](const AjustesExperimento& a) { return Texto(a.referencia.amplitud); });
+    Amplitud = Campo(
+        "Amplitud", onda(&ProgramaReferencia::amplitud),
+        [this](const AjustesExperimento& a) { return Texto(a.referencia.amplitud); },
+        "Cuánto se aparta la onda de su desplazamiento hacia cada lado, en grados");
     form->addRow(QStringLiteral("Amplitud (º)"), Amplitud);
-    Desplazamiento = Campo("Desplazamiento", onda(&ProgramaReferencia::desplazamiento),
-                           [this](const AjustesExperimento& a) { return Texto(a.referencia.desplazamiento); });
+    Desplazamiento = Campo(
+        "Desplazamiento", onda(&ProgramaReferencia::desplazamiento),
+        [this](const AjustesExperimento& a) { return Texto(a.referencia.desplazamiento); },
+        "El valor alrededor del que oscila la onda, en grados");
     form->addRow(QStringLiteral("Desplazamiento (º)"), Desplazamiento);
-    Periodo = Campo("Periodo", onda(&ProgramaReferencia::periodo),
-                    [this](const AjustesExperimento& a) { return Texto(a.referencia.periodo); });
+    Periodo = Campo(
+        "Periodo", onda(&ProgramaReferencia::periodo),
+        [this](const AjustesExperimento& a) { return Texto(a.referencia.periodo); },
+        "La duración de un ciclo de la onda, en segundos");
     form->addRow(QStringLiteral("Periodo (s)"), Periodo);
     columna->addWidget(referencia);
 
@@ -225,6 +242,9 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
             }
         });
     });
+    Controlador->setToolTip(QStringLiteral("El controlador que mueve el brazo"));
+    Comparar->setToolTip(QStringLiteral("Un segundo brazo, el gemelo, con su propio controlador: "
+                                        "recibe la misma referencia, el mismo ruido y los mismos empujones"));
     form->addRow(QStringLiteral("Controlador"), Controlador);
     form->addRow(QStringLiteral("Comparar con…"), Comparar);
     // One set of gains, for whichever controller is a PID.
@@ -240,12 +260,15 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
                 a.comparar->pid = g;
         };
     };
-    Kp = Campo("Kp", ganancia(&GananciasPid::kp),
-               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kp); });
-    Ki = Campo("Ki", ganancia(&GananciasPid::ki),
-               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.ki); });
-    Kd = Campo("Kd", ganancia(&GananciasPid::kd),
-               [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kd); });
+    Kp = Campo(
+        "Kp", ganancia(&GananciasPid::kp), [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kp); },
+        "Ganancia proporcional del PID: fuerza por radián de error");
+    Ki = Campo(
+        "Ki", ganancia(&GananciasPid::ki), [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.ki); },
+        "Ganancia integral del PID: fuerza por radián de error acumulado durante un segundo");
+    Kd = Campo(
+        "Kd", ganancia(&GananciasPid::kd), [this](const AjustesExperimento& a) { return Texto(a.controlador.pid.kd); },
+        "Ganancia derivativa del PID: fuerza por radián por segundo de velocidad del brazo");
     auto* ganancias = new QHBoxLayout;
     for (QLineEdit* e : {Kp, Ki, Kd}) {
         ganancias->addWidget(new QLabel(e->objectName(), control));
@@ -258,10 +281,11 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     Mostrar(actuales_);
 }
 
-QLineEdit* TLabAjustes::Campo(const char* nombre, Lector leer, Escritor escribir)
+QLineEdit* TLabAjustes::Campo(const char* nombre, Lector leer, Escritor escribir, const char* ayuda)
 {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(nombre));
+    edit->setToolTip(QString::fromUtf8(ayuda));
     connect(edit, &QLineEdit::editingFinished, this,
             [this, edit, leer] { Proponer([&](AjustesExperimento& a) { leer(edit->text(), a); }); });
     campos_.push_back({edit, std::move(escribir)});

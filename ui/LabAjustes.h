@@ -59,7 +59,8 @@ public:
 private:
     using Lector = std::function<void(const QString& texto, AjustesExperimento& ajustes)>;
     using Escritor = std::function<QString(const AjustesExperimento& ajustes)>;
-    QLineEdit* Campo(const char* nombre, Lector leer, Escritor escribir);
+    // A field, with its tooltip: what it means and its unit.
+    QLineEdit* Campo(const char* nombre, Lector leer, Escritor escribir, const char* ayuda);
     // Reads one change into a copy of the settings in force and hands it on;
     // a refusal restores every field first.
     void Proponer(const std::function<void(AjustesExperimento&)>& cambio);

@@ -223,16 +223,6 @@ void TLabChart::CreateMenu()
     connect(GuardarDatos1, &QAction::triggered, this, &TLabChart::GuardarDatosClick);
     connect(CopiarImagen1, &QAction::triggered, this, &TLabChart::CopiarImagenClick);
     connect(DeshacerZoom1, &QAction::triggered, this, &TLabChart::DeshacerZoomClick);
-    // The menu key reaches a panel with the focus as a context request;
-    // Shift+F10 is the other key for it, at the panel with the focus.
-    auto* abrir = new QAction(this);
-    abrir->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
-    abrir->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(abrir);
-    connect(abrir, &QAction::triggered, this, [this] {
-        TChart& panel = fuerza_->hasFocus() ? *fuerza_ : *posicion_;
-        ContextPopup(panel, panel.width() / 2, panel.height() / 2);
-    });
     carpeta_guardado_ = QDir::currentPath();
     AskSaveFileName = [this](const QString& title, const QString& suggested, const QString& filter) {
         return AskSaveWithQtDialog(this, title, suggested, filter);
@@ -415,6 +405,12 @@ void TLabChart::ContextPopup(TChart& panel, int x, int y)
         DeshacerZoom1->setEnabled(Zoomed());
         Menu->popup(panel.mapToGlobal(QPoint(x, y)));
     });
+}
+
+void TLabChart::AbrirMenu()
+{
+    TChart& panel = fuerza_->hasFocus() ? *fuerza_ : *posicion_;
+    ContextPopup(panel, panel.width() / 2, panel.height() / 2);
 }
 
 QString TLabChart::AskPath(const QString& title, const QString& name, const QString& filter)

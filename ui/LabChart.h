@@ -13,8 +13,9 @@
 // (chart/FastLineWalk.h), so a run of millions of samples keeps painting at
 // the display's rate (BM_PaintLabChart in bench/chart/bench_chart.cpp).
 //
-// The panels' context menu (right click, the menu key, Shift+F10) saves or
-// copies the picture, saves the data and undoes a zoom; every handler runs
+// The panels' context menu (a right click, or the keyboard through AbrirMenu,
+// which the window holding the chart gives the menu key and Shift+F10) saves
+// or copies the picture, saves the data and undoes a zoom; every handler runs
 // inside Guarded, so an error goes to the error box and never reaches Qt.
 
 #include "chart/Chart.h"
@@ -95,6 +96,8 @@ public:
 
     // The context menu and its commands.
     void ContextPopup(TChart& panel, int x, int y);
+    // The menu at the middle of the panel with the focus, or of the upper one.
+    void AbrirMenu();
     void GuardarDatosClick();  // "Guardar datos…"
     void GuardarImagenClick(); // "Guardar imagen…"
     void CopiarImagenClick();  // "Copiar imagen"

@@ -65,6 +65,7 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     desplazable->setWidgetResizable(true);
     desplazable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     desplazable->setFixedWidth(380);
+    desplazable->setFocusPolicy(Qt::NoFocus); // Tab goes through its fields
 
     Animacion1 = new TImage(this);
     Animacion1->setObjectName(QStringLiteral("Animacion1"));
@@ -92,6 +93,7 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     GuardarExperimento1 = new QPushButton(QStringLiteral("Guardar experimento…"), this);
     GuardarExperimento1->setToolTip(kGuardable);
     AbrirExperimento1 = new QPushButton(QStringLiteral("Abrir experimento…"), this);
+    AbrirExperimento1->setToolTip(QStringLiteral("Abre un experimento guardado y lo pone en marcha"));
     connect(GuardarExperimento1, &QPushButton::clicked, this, &TLaboratorio::GuardarExperimentoClick);
     connect(AbrirExperimento1, &QPushButton::clicked, this, &TLaboratorio::AbrirExperimentoClick);
 
@@ -139,6 +141,14 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     completa->setShortcutContext(Qt::WindowShortcut);
     addAction(completa);
     connect(completa, &QAction::triggered, this, &TLaboratorio::PantallaCompletaClick);
+    // The big chart's menu from any control of the window, as in the main
+    // window; the chart comes to the front first.
+    AddKeyboardMenu(this, [this] {
+        Guarded([&] {
+            Pestanas->setCurrentWidget(Grafica);
+            Grafica->AbrirMenu();
+        });
+    });
 
     TimerFiguras = new QTimer(this);
     TimerFiguras->setInterval(kIntervaloFiguras);
@@ -154,6 +164,7 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     MostrarNombres();
     ActualizarFiguras();
     DibujarBrazos(90.0, std::nullopt);
+    TabOrderFromLayouts(this);
 }
 
 QRect LugarVentana(const QRect& disponible, QSize preferido)
@@ -168,6 +179,7 @@ QRect LugarVentana(const QRect& disponible, QSize preferido)
 void TLaboratorio::AgregarPestana(QWidget* panel, const QString& titulo)
 {
     Pestanas->addTab(panel, titulo);
+    TabOrderFromLayouts(this);
 }
 
 void TLaboratorio::MostrarPestana(QWidget* panel)

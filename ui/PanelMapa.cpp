@@ -275,6 +275,14 @@ TPanelMapa::TPanelMapa(QWidget* parent) : QWidget(parent)
     etiqueta(fila, "Hasta", hasta_);
     etiqueta(segunda, "Filas", filas_);
     etiqueta(segunda, "Muestras por celda", muestras_);
+    magnitud_->setToolTip(QStringLiteral("La magnitud que cambia de una fila a otra; las columnas son la referencia, "
+                                         "de 0 a 360 grados"));
+    desde_->setToolTip(QStringLiteral("El valor de la magnitud en la primera fila, en su unidad"));
+    hasta_->setToolTip(QStringLiteral("El valor de la magnitud en la última fila, en su unidad"));
+    filas_->setToolTip(QStringLiteral("Cuántos valores de la magnitud se prueban, de «Desde» a «Hasta»"));
+    muestras_->setToolTip(QStringLiteral("Lo que dura la ejecución de cada celda, en muestras (20 por segundo)"));
+    calcular_->setToolTip(QStringLiteral("Ejecuta una vez cada celda desde el reposo con los ajustes de ahora"));
+    cancelar_->setToolTip(QStringLiteral("Detiene el cálculo; las celdas que faltan quedan en gris"));
     segunda->addWidget(calcular_);
     segunda->addWidget(cancelar_);
     fila->addStretch();

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The "Laboratorio" window as a class meets it, through real key and mouse
-// events: it fits the classroom's screens and its fields say what is wrong
-// with a text. NC_LAB_PNG=dir saves the window at each screen size for a
-// look.
+// events: it fits the classroom's screens, the keyboard reaches every control
+// and the big chart's menu, and its fields say what is wrong with a text.
+// NC_LAB_PNG=dir saves the window at each screen size for a look.
 
 #include "tests/ui/QtPrinters.h"
 #include "ui/ErrorBox.h"
@@ -178,6 +178,101 @@ TEST_F(LabVentanaTest, FitsEveryClassroomScreenAndScrollsOnSmallerOnes)
                 EXPECT_TRUE(mapa->Vista()->rect().contains(mapa->RectCelda(lado, 0, columna)))
                     << nombre << " map " << lado << " column " << columna;
         lab.MostrarPestana(lab.Grafica);
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+// Tab goes round every control once, the settings from top to bottom and
+// left to right, then the experiments, the tabs and the chart; each field
+// says what it means and in what unit; and the menu key, Shift+F10 and the
+// context request X11 makes of the menu key open the big chart's menu from
+// any control, the chart brought to the front. Escape closes it.
+TEST_F(LabVentanaTest, KeyboardReachesEveryControlAndTheChartsMenu)
+{
+    TLaboratorio& lab = Abrir();
+    lab.resize(1264, 632);
+    lab.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&lab));
+    QApplication::processEvents();
+
+    QWidget* primero = lab.Ajustes1->EmpujarIzquierda;
+    primero->setFocus();
+    std::vector<QWidget*> ronda{primero};
+    for (int i = 0; i < 200; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (QApplication::focusWidget() == primero)
+            break;
+        ronda.push_back(QApplication::focusWidget());
+    }
+    ASSERT_EQ(QApplication::focusWidget(), primero) << "Tab never came back";
+    const auto en
+        = [&](const QWidget* w) { return static_cast<long>(std::find(ronda.begin(), ronda.end(), w) - ronda.begin()); };
+    for (QWidget* w : Controles(lab)) {
+        if (w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            EXPECT_LT(en(w), static_cast<long>(ronda.size())) << Nombre(w).toStdString();
+        }
+    }
+    EXPECT_EQ(std::set<QWidget*>(ronda.begin(), ronda.end()).size(), ronda.size());
+    QPoint antes(-1, -1);
+    for (QWidget* w : ronda) {
+        if (!lab.Ajustes1->isAncestorOf(w))
+            break;
+        const QPoint centro = w->mapTo(lab.Ajustes1, w->rect().center());
+        const bool misma_fila = std::abs(centro.y() - antes.y()) < w->height() / 2;
+        EXPECT_TRUE(misma_fila ? centro.x() > antes.x() : centro.y() > antes.y()) << Nombre(w).toStdString();
+        antes = centro;
+    }
+    const std::vector<long> orden = {en(lab.Ajustes1->Kd),
+                                     en(lab.Preajustes1),
+                                     en(lab.GuardarExperimento1),
+                                     en(lab.AbrirExperimento1),
+                                     en(lab.Pestanas->findChild<QTabBar*>()),
+                                     en(lab.Grafica->PanelPosicion()),
+                                     en(lab.Grafica->PanelFuerza())};
+    EXPECT_TRUE(std::is_sorted(orden.begin(), orden.end()));
+    EXPECT_LT(orden.back(), static_cast<long>(ronda.size()));
+
+    for (QWidget* w : lab.findChildren<QWidget*>()) {
+        if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w))
+            && !qobject_cast<QAbstractSpinBox*>(w->parentWidget()) && !qobject_cast<QComboBox*>(w->parentWidget())) {
+            EXPECT_FALSE(w->toolTip().isEmpty()) << Nombre(w).toStdString();
+        }
+    }
+    EXPECT_TRUE(lab.Ajustes1->Carga->toolTip().endsWith(QStringLiteral("en las unidades de la fuerza")));
+    EXPECT_TRUE(lab.Ajustes1->FuerzaMaxima->toolTip().contains(QStringLiteral("en las unidades de la fuerza")));
+    EXPECT_TRUE(lab.Ajustes1->RuidoPosicion->toolTip().endsWith(QStringLiteral("en grados")));
+    EXPECT_TRUE(lab.Ajustes1->RuidoVelocidad->toolTip().endsWith(QStringLiteral("en grados por segundo")));
+
+    auto* lesiones = lab.findChild<TPanelLesiones*>(QStringLiteral("Lesiones1"));
+    auto* mapa = lab.findChild<TPanelMapa*>(QStringLiteral("Mapa1"));
+    const std::pair<QWidget*, QWidget*> focos[] = {{lab.Grafica, lab.Ajustes1->Amortiguamiento},
+                                                   {lab.Grafica, lab.Ajustes1->PresetGravedad},
+                                                   {lab.Grafica, lab.Preajustes1},
+                                                   {lab.Grafica, lab.AbrirExperimento1},
+                                                   {lab.Grafica, lab.Grafica->PanelFuerza()},
+                                                   {lesiones, lesiones->Unidad(3)},
+                                                   {mapa, mapa->findChild<QSpinBox*>()}};
+    const std::function<void(QWidget*)> peticiones[]
+        = {[](QWidget* foco) { QTest::keyClick(foco, Qt::Key_Menu); },
+           [](QWidget* foco) { QTest::keyClick(foco, Qt::Key_F10, Qt::ShiftModifier); },
+           [](QWidget* foco) {
+               QContextMenuEvent peticion(QContextMenuEvent::Keyboard, QPoint(2, 2), foco->mapToGlobal(QPoint(2, 2)));
+               QApplication::sendEvent(foco, &peticion);
+           }};
+    for (const auto& [pestana, foco] : focos) {
+        for (std::size_t i = 0; i < std::size(peticiones); ++i) {
+            lab.MostrarPestana(pestana);
+            foco->setFocus();
+            ASSERT_EQ(QApplication::focusWidget(), foco) << Nombre(foco).toStdString();
+            peticiones[i](foco);
+            const std::string donde = Nombre(foco).toStdString() + ' ' + std::to_string(i);
+            EXPECT_EQ(QApplication::activePopupWidget(), lab.Grafica->Menu) << donde;
+            EXPECT_EQ(lab.Pestanas->currentWidget(), lab.Grafica) << donde;
+            const QRect grafica(lab.Grafica->mapToGlobal(QPoint(0, 0)), lab.Grafica->size());
+            EXPECT_TRUE(grafica.contains(lab.Grafica->Menu->pos())) << donde;
+            QTest::keyClick(lab.Grafica->Menu, Qt::Key_Escape);
+            EXPECT_FALSE(lab.Grafica->Menu->isVisible()) << donde;
+        }
     }
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
 }
