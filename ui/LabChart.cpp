@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -225,6 +226,8 @@ void TLabChart::CreateMenu()
     connect(DeshacerZoom1, &QAction::triggered, this, &TLabChart::DeshacerZoomClick);
     carpeta_guardado_ = QDir::currentPath();
     AskSaveFileName = [this](const QString& title, const QString& suggested, const QString& filter) {
+        if (filter == QLatin1String(kPictureFilter))
+            return AskSavePictureWithQtDialog(this, title, suggested, filter, size(), tamano_imagen_);
         return AskSaveWithQtDialog(this, title, suggested, filter);
     };
 }
@@ -389,6 +392,21 @@ QImage TLabChart::Imagen() const
     return splitter_->grab().toImage();
 }
 
+QImage TLabChart::Imagen(QSize tamano)
+{
+    const QList<int> alturas = splitter_->sizes();
+    const int hueco = splitter_->handleWidth();
+    const int total = alturas.value(0) + alturas.value(1);
+    const int libre = std::max(2, tamano.height() - hueco);
+    const int arriba = std::clamp(total > 0 ? MulDiv(libre, alturas.value(0), total) : libre / 2, 1, libre - 1);
+    QImage imagen(tamano, QImage::Format_RGB32);
+    imagen.fill(palette().color(QPalette::Window));
+    QPainter pintor(&imagen);
+    pintor.drawImage(0, 0, posicion_->DrawPicture(tamano.width(), arriba));
+    pintor.drawImage(0, arriba + hueco, fuerza_->DrawPicture(tamano.width(), libre - arriba));
+    return imagen;
+}
+
 void TLabChart::GuardarDatos(const QString& ruta) const
 {
     const std::string text = LabTsv(Columns(nullptr));
@@ -435,10 +453,11 @@ void TLabChart::GuardarImagenClick()
 {
     Guarded([&] {
         const QString path = AskPath(QStringLiteral("Guardar imagen"), QStringLiteral("laboratorio.png"),
-                                     QStringLiteral("Imagen PNG (*.png)"));
+                                     QString::fromLatin1(kPictureFilter));
         if (path.isEmpty())
             return;
-        const QImage picture = Imagen();
+        // As on screen, or drawn again by the engine at the size chosen.
+        const QImage picture = tamano_imagen_.scale == 1 ? Imagen() : Imagen(tamano_imagen_.For(size()));
         SaveAtomically(path, [&](QIODevice& file) { return picture.save(&file, "PNG"); });
     });
 }

@@ -20,6 +20,7 @@
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
+#include "ui/FileDialogs.h"
 #include "ui/LabChartData.h"
 
 #include <QAction>
@@ -79,6 +80,9 @@ public:
     void SetFuerzaMaxima(std::optional<double> limite);
     // The widget as drawn, at its size times its device pixel ratio.
     QImage Imagen() const;
+    // Both panels drawn again at this size, in the same proportions and with
+    // the same gap between them as on screen.
+    QImage Imagen(QSize tamano);
     // Every column shown, tab separated with a header row (LabTsv). Throws
     // std::runtime_error with the Spanish reason when the file cannot be
     // written; an existing file is then left as it was.
@@ -139,6 +143,7 @@ private:
     std::optional<double> limite_;
     bool linking_ = false; // inside FollowX or UndoBoth: the other's events are ours
     QString carpeta_guardado_;
+    PictureSize tamano_imagen_; // as last chosen in "Guardar imagen…"
     QSize fitted_size_[2];      // each panel's size when its title was last fitted
     int fitted_room_[2] = {0, 0};
     double escala_ = 1.0; // of the letters' full size

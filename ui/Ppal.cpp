@@ -226,6 +226,8 @@ void TPpal::CreateChartMenu()
     addAction(GuardarDatos1);
     carpeta_guardado_ = QDir::currentPath();
     AskSaveFileName = [this](const QString& title, const QString& suggested, const QString& filter) {
+        if (filter == QLatin1String(kPictureFilter))
+            return AskSavePictureWithQtDialog(this, title, suggested, filter, Chart1->size(), tamano_imagen_);
         return AskSaveWithQtDialog(this, title, suggested, filter);
     };
 }
@@ -506,10 +508,13 @@ void TPpal::GuardarImagenClick()
 {
     Guarded([&] {
         const QString path = AskPath(QStringLiteral("Guardar imagen"), QStringLiteral("respuesta.png"),
-                                     QStringLiteral("Imagen PNG (*.png)"));
+                                     QString::fromLatin1(kPictureFilter));
         if (path.isEmpty())
             return;
-        const QImage picture = ChartPicture();
+        // As on screen, or drawn again by the engine at the size chosen.
+        const QSize size = tamano_imagen_.For(Chart1->size());
+        const QImage picture
+            = tamano_imagen_.scale == 1 ? ChartPicture() : Chart1->DrawPicture(size.width(), size.height());
         SaveAtomically(path, [&](QIODevice& file) { return picture.save(&file, "PNG"); });
     });
 }

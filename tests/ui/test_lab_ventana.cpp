@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The "Laboratorio" window as a class meets it, through real key and mouse
 // events: it fits the classroom's screens, the keyboard reaches every control
-// and the big chart's menu, and its fields say what is wrong with a text.
-// NC_LAB_PNG=dir saves the window at each screen size for a look.
+// and the big chart's menu, its fields say what is wrong with a text, and the
+// charts' pictures are drawn at the size asked for. NC_LAB_PNG=dir saves the
+// window at each screen size for a look.
 
 #include "tests/ui/QtPrinters.h"
 #include "ui/ErrorBox.h"
@@ -331,6 +332,106 @@ TEST_F(LabVentanaTest, FieldsSayWhatIsWrongWithATextInTheirLocale)
     }
     EXPECT_EQ(lab.Lab().Ajustes().brazo.amortiguamiento, 2.5);
     EXPECT_EQ(lab.Lab().Ajustes().referencia.escalones, (std::vector<Escalon>{{30, 10}, {-45, 2.5}}));
+}
+
+// Qt's own save dialog answered as a user would, once it is open: the size
+// chosen in its row, the file's name typed, the save button.
+void ResponderDialogo(const QString& ruta, const std::function<void(QFileDialog&)>& elegir)
+{
+    auto* reloj = new QTimer(qApp);
+    reloj->setInterval(10);
+    QObject::connect(reloj, &QTimer::timeout, reloj, [=] {
+        auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialogo || !dialogo->isVisible())
+            return;
+        reloj->stop();
+        reloj->deleteLater();
+        elegir(*dialogo);
+        auto* nombre = dialogo->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        nombre->setFocus();
+        nombre->selectAll();
+        QTest::keyClicks(nombre, ruta);
+        // A name typed with its folder takes a second press: the first only
+        // works the name out.
+        auto* botones = dialogo->findChild<QDialogButtonBox*>();
+        for (QAbstractButton* b : botones->buttons())
+            for (int vez = 0; vez < 3 && dialogo->isVisible(); ++vez)
+                if (botones->buttonRole(b) == QDialogButtonBox::AcceptRole)
+                    QTest::mouseClick(b, Qt::LeftButton);
+    });
+    reloj->start();
+}
+
+// A picture scaled up from a smaller one has blocks of one colour; one drawn
+// at its size has lines one pixel wide.
+int BloquesMezclados(const QImage& imagen, int lado)
+{
+    int mezclados = 0;
+    for (int y = 0; y + lado <= imagen.height(); y += lado)
+        for (int x = 0; x + lado <= imagen.width(); x += lado) {
+            bool uno = true;
+            for (int j = 0; j < lado && uno; ++j)
+                for (int i = 0; i < lado && uno; ++i)
+                    uno = imagen.pixel(x + i, y + j) == imagen.pixel(x, y);
+            mezclados += uno ? 0 : 1;
+        }
+    return mezclados;
+}
+
+// "Guardar imagen…" in both charts' menus offers the size in its dialog: the
+// main chart at four times its size and the lab's at a width and height of
+// its own, each drawn again by the engine at that size.
+TEST_F(LabVentanaTest, PicturesAreDrawnAtTheSizeChosenInTheDialog)
+{
+    TLaboratorio& lab = Abrir();
+    QTest::mouseClick(window->Button11, Qt::LeftButton); // Inicializar
+    for (int i = 0; i < 60; ++i)
+        window->Timer1Timer();
+    QTemporaryDir dir;
+
+    const QString principal = dir.filePath(QStringLiteral("principal.png"));
+    ResponderDialogo(principal, [](QFileDialog& d) {
+        auto* tamano = d.findChild<QComboBox*>(QStringLiteral("TamanoImagen"));
+        ASSERT_TRUE(tamano);
+        EXPECT_EQ(tamano->itemText(2), QStringLiteral("Cuádruple (1028 × 816)"));
+        tamano->setFocus();
+        QTest::keyClick(tamano, Qt::Key_Down);
+        QTest::keyClick(tamano, Qt::Key_Down);
+    });
+    QTest::mouseClick(window->Chart1, Qt::RightButton, {}, window->Chart1->rect().center());
+    QTest::mouseClick(window->PopupMenu1, Qt::LeftButton, {},
+                      window->PopupMenu1->actionGeometry(window->GuardarImagen1).center());
+    const QImage grande(principal);
+    EXPECT_EQ(grande.size(), QSize(1028, 816));
+    EXPECT_GT(BloquesMezclados(grande, 4), 1000);
+
+    const QString laboratorio = dir.filePath(QStringLiteral("laboratorio.png"));
+    ResponderDialogo(laboratorio, [](QFileDialog& d) {
+        auto* tamano = d.findChild<QComboBox*>(QStringLiteral("TamanoImagen"));
+        tamano->setCurrentIndex(3); // "Otro tamaño"
+        for (auto [nombre, valor] : {std::pair{"AnchoImagen", "1600"}, std::pair{"AltoImagen", "900"}}) {
+            auto* lado = d.findChild<QSpinBox*>(QString::fromLatin1(nombre));
+            lado->setFocus();
+            lado->selectAll();
+            QTest::keyClicks(lado, QString::fromLatin1(valor));
+        }
+    });
+    lab.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&lab));
+    lab.Grafica->PanelPosicion()->setFocus();
+    QTest::keyClick(lab.Grafica->PanelPosicion(), Qt::Key_Menu);
+    ASSERT_EQ(QApplication::activePopupWidget(), lab.Grafica->Menu);
+    QTest::mouseClick(lab.Grafica->Menu, Qt::LeftButton, {},
+                      lab.Grafica->Menu->actionGeometry(lab.Grafica->GuardarImagen1).center());
+    const QImage propia(laboratorio);
+    EXPECT_EQ(propia.size(), QSize(1600, 900));
+    // The position's blue curve is drawn on it.
+    bool azul = false;
+    for (int y = 0; y < propia.height() && !azul; ++y)
+        for (int x = 0; x < propia.width() && !azul; ++x)
+            azul = propia.pixel(x, y) == qRgb(0x1F, 0x56, 0xB5);
+    EXPECT_TRUE(azul);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
 }
 
 } // namespace
