@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -179,14 +180,15 @@ bool TLabChart::eventFilter(QObject* watched, QEvent* event)
 // Run before each paint, from the plot and legend the last paint laid out.
 // The title is centred on the plot, so it has twice the room from the plot's
 // centre to the nearer of the legend above and the panel's lower edge. At a
-// new size the last plot is stale: the panel is drawn once more, with this
-// paint's.
+// new size, or with a new room, the last plot is stale: the panel is drawn
+// once more once this paint is done, with this paint's.
 void TLabChart::FitLeftTitle(TChart& panel)
 {
     const int i = &panel == posicion_ ? 0 : 1;
+    const auto again = [&panel] { QTimer::singleShot(0, &panel, [&panel] { panel.Invalidate(); }); };
     if (fitted_size_[i] != panel.size()) {
         fitted_size_[i] = panel.size();
-        panel.Invalidate();
+        again();
     }
     if (panel.PlotHeight <= 0)
         return;
@@ -196,6 +198,7 @@ void TLabChart::FitLeftTitle(TChart& panel)
     if (room == fitted_room_[i])
         return;
     fitted_room_[i] = room;
+    again();
     // Measured as the engine will draw it, on the panel's own canvas.
     TChartAxisTitle& title = panel.LeftAxis().Title();
     TChartCanvas3D& canvas = panel.Canvas();
