@@ -131,6 +131,20 @@ void TCustomChartPanel::DrawChart(TCanvas& userCanvas, const TRect& userRect)
     canvas_->EndDrawing(&userCanvas, controlCanvas_.get(), userRect);
 }
 
+QImage TCustomChartPanel::DrawPicture(int width, int height)
+{
+    ImageDevice device(width, height, Monochrome());
+    TCanvas canvas(&device);
+    // The off-screen bitmap has the size of the last drawing: dropped before
+    // and after, so that each drawing gets one of its own size.
+    DropBitmap();
+    DrawChart(canvas, TRect{0, 0, width, height});
+    QImage picture = *device.Image();
+    DropBitmap();
+    DrawChart(ControlCanvas(), ClientRect());
+    return picture;
+}
+
 void TCustomChartPanel::RecalcPlotSize()
 {
     PlotRect.Left = std::max(PlotRect.Left, PanelRect.Left);

@@ -41,6 +41,7 @@
 
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
@@ -138,6 +139,11 @@ public:
     void Paint();
     // Draws the whole chart on userCanvas within userRect.
     void DrawChart(TCanvas& userCanvas, const TRect& userRect);
+    // The whole chart drawn into a new picture of this size, as a control of
+    // that size shows it: its own lines and texts, not the control's picture
+    // scaled. The control's picture and plot rectangle (which the mouse and
+    // the hint read) are drawn again for its own size before it returns.
+    QImage DrawPicture(int width, int height);
     // Repairs an empty or inverted PlotRect and derives width, height, centre.
     void RecalcPlotSize();
     TRect ClientRect() const { return TRect{0, 0, width(), height()}; }

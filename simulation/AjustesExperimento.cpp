@@ -10,22 +10,39 @@
 namespace nc {
 namespace {
 
-// Written as "-10 y 10": whole numbers without decimals, others in general.
-std::string Numero(double v)
+// Written as "-10 y 10": whole numbers with all their digits (a seed's
+// 9007199254740991 too), others in general.
+std::string Numero(double v, const NumberFormat& formato)
 {
-    return FormatGeneral(v, NumberFormat{".", ","});
+    if (v == std::floor(v) && std::fabs(v) < 1e16)
+        return std::to_string(static_cast<int64_t>(v));
+    return FormatGeneral(v, formato);
 }
 
 // NaN fails both comparisons, so it is refused with the range.
 void Rango(double valor, double minimo, double maximo, const std::string& campo)
 {
     if (!(valor >= minimo && valor <= maximo))
-        throw AjusteInvalido(campo + " debe estar entre " + Numero(minimo) + " y " + Numero(maximo));
+        throw AjusteInvalido(RangoAjuste{campo, minimo, maximo});
 }
 
 constexpr size_t kEscalonesMaximos = 1000;
 
 } // namespace
+
+AjusteInvalido::AjusteInvalido(const RangoAjuste& rango)
+    : std::invalid_argument(TextoRango(rango, NumberFormat{".", ","})), rango_(rango)
+{}
+
+std::string TextoRango(const RangoAjuste& r, const NumberFormat& formato)
+{
+    return r.campo + " debe estar entre " + Numero(r.minimo, formato) + " y " + Numero(r.maximo, formato);
+}
+
+std::string TextoNoNumero(std::string_view texto, const NumberFormat& formato)
+{
+    return "«" + std::string(texto) + "» no es un número (el separador decimal es «" + formato.decimal_separator + "»)";
+}
 
 void ComprobarCarga(double carga)
 {
@@ -60,7 +77,7 @@ void ComprobarGananciasPid(const GananciasPid& g)
 void ComprobarLesiones(const Lesions& lesiones)
 {
     if (lesiones.semilla > kSemillaMaxima)
-        throw AjusteInvalido("La semilla de las lesiones debe estar entre 0 y 9007199254740991");
+        throw AjusteInvalido(RangoAjuste{"La semilla de las lesiones", 0, static_cast<double>(kSemillaMaxima)});
     if (lesiones == Lesions{})
         return;
     // The network's construction holds the ranges; building it is cheap.
@@ -76,7 +93,7 @@ void ComprobarRuido(const AjustesRuido& ruido)
     Rango(ruido.posicion, 0, 10, "El ruido de posición");
     Rango(ruido.velocidad, 0, 100, "El ruido de velocidad");
     if (ruido.semilla > kSemillaMaxima)
-        throw AjusteInvalido("La semilla debe estar entre 0 y 9007199254740991");
+        throw AjusteInvalido(RangoAjuste{"La semilla", 0, static_cast<double>(kSemillaMaxima)});
 }
 
 void ComprobarEmpujon(double grados_por_segundo)

@@ -9,19 +9,43 @@
 #include "simulation/Brazo.h"
 #include "simulation/Controlador.h"
 #include "simulation/ProgramaReferencia.h"
+#include "text/NumberText.h"
 
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace nc {
 
+// A field's range as its messages give it: "El amortiguamiento" (the words
+// a message begins with) between 0 and 50.
+struct RangoAjuste {
+    std::string campo;
+    double minimo = 0;
+    double maximo = 0;
+};
+
 class AjusteInvalido : public std::invalid_argument {
 public:
     using std::invalid_argument::invalid_argument;
+    // A value outside its field's range: "<campo> debe estar entre <minimo>
+    // y <maximo>", the numbers written with a point.
+    explicit AjusteInvalido(const RangoAjuste& rango);
+    // The range refused, when the refusal is a range's; a field that reads
+    // text says with it what it expects.
+    const std::optional<RangoAjuste>& Rango() const { return rango_; }
+
+private:
+    std::optional<RangoAjuste> rango_;
 };
+
+// "<campo> debe estar entre <minimo> y <maximo>", with this decimal separator.
+std::string TextoRango(const RangoAjuste& rango, const NumberFormat& formato);
+// "«<texto>» no es un número (el separador decimal es «<separador>»)".
+std::string TextoNoNumero(std::string_view texto, const NumberFormat& formato);
 
 struct AjustesRuido {
     double posicion = 0;  // standard deviation, degrees

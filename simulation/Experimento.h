@@ -102,6 +102,8 @@ public:
     // This run so far, to save: replayed from sample 0 it gives the same bits.
     // Throws std::runtime_error for a run taken over by Continuar.
     ExperimentoGuardado Guardado() const;
+    // Whether the run was taken over by Continuar (until Limpiar).
+    bool Continuada() const { return continuada_; }
 
     int32_t muestra() const { return muestra_; }
     EstadoBrazo Estado() const { return principal_.estado; }

@@ -1,14 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Controls.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QFormLayout>
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QToolTip>
 #include <QTransform>
 
@@ -232,22 +239,110 @@ bool AcceleratorGuard::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
+// The guard watches the application: the window's panels may be added after
+// it is made, and the test below costs one comparison for any other event.
 KeyboardMenuGuard::KeyboardMenuGuard(QWidget* window, std::function<void()> open)
-    : QObject(window), open_(std::move(open))
+    : QObject(window), window_(window), open_(std::move(open))
 {
-    window->installEventFilter(this);
-    for (QWidget* control : window->findChildren<QWidget*>())
-        if (control->window() == window) // not the menus, which are windows of their own
-            control->installEventFilter(this);
+    qApp->installEventFilter(this);
 }
 
 bool KeyboardMenuGuard::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::ContextMenu
-        || static_cast<const QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Keyboard)
+        || static_cast<const QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Keyboard
+        || !watched->isWidgetType()
+        || static_cast<QWidget*>(watched)->window() != window_) // not the menus, windows of their own
         return QObject::eventFilter(watched, event);
     open_();
     return true;
+}
+
+QAction* AddKeyboardMenu(QWidget* window, std::function<void()> open)
+{
+    auto* action = new QAction(window);
+    action->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
+    action->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(action);
+    QObject::connect(action, &QAction::triggered, window, open);
+    new KeyboardMenuGuard(window, std::move(open));
+    return action;
+}
+
+namespace {
+
+void CollectTabStops(QWidget* widget, std::vector<QWidget*>& stops);
+
+void CollectTabStops(QLayoutItem* item, std::vector<QWidget*>& stops);
+
+void CollectTabStops(QLayout* layout, std::vector<QWidget*>& stops)
+{
+    if (auto* form = qobject_cast<QFormLayout*>(layout)) {
+        for (int row = 0; row < form->rowCount(); ++row)
+            for (QFormLayout::ItemRole role :
+                 {QFormLayout::LabelRole, QFormLayout::FieldRole, QFormLayout::SpanningRole})
+                if (QLayoutItem* item = form->itemAt(row, role))
+                    CollectTabStops(item, stops);
+        return;
+    }
+    std::vector<std::pair<QPoint, QLayoutItem*>> items; // (row, column) in a grid, (0, index) in a box
+    auto* grid = qobject_cast<QGridLayout*>(layout);
+    for (int i = 0; i < layout->count(); ++i) {
+        QPoint at(0, i);
+        if (grid) {
+            int row = 0, column = 0, rows = 0, columns = 0;
+            grid->getItemPosition(i, &row, &column, &rows, &columns);
+            at = QPoint(row, column);
+        }
+        items.emplace_back(at, layout->itemAt(i));
+    }
+    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+        return std::pair(a.first.x(), a.first.y()) < std::pair(b.first.x(), b.first.y());
+    });
+    for (const auto& item : items)
+        CollectTabStops(item.second, stops);
+}
+
+void CollectTabStops(QLayoutItem* item, std::vector<QWidget*>& stops)
+{
+    if (QWidget* w = item->widget())
+        CollectTabStops(w, stops);
+    else if (QLayout* l = item->layout())
+        CollectTabStops(l, stops);
+}
+
+void CollectTabStops(QWidget* widget, std::vector<QWidget*>& stops)
+{
+    if (widget->isWindow())
+        return;
+    if (widget->focusPolicy() & Qt::TabFocus)
+        stops.push_back(widget);
+    // The containers whose children no layout holds.
+    if (auto* scroll = qobject_cast<QScrollArea*>(widget)) {
+        if (scroll->widget())
+            CollectTabStops(scroll->widget(), stops);
+    } else if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
+        if (auto* bar = tabs->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly))
+            stops.push_back(bar);
+        for (int i = 0; i < tabs->count(); ++i)
+            CollectTabStops(tabs->widget(i), stops);
+    } else if (auto* splitter = qobject_cast<QSplitter*>(widget)) {
+        for (int i = 0; i < splitter->count(); ++i)
+            CollectTabStops(splitter->widget(i), stops);
+    } else if (widget->layout()) {
+        CollectTabStops(widget->layout(), stops);
+    }
+}
+
+} // namespace
+
+void TabOrderFromLayouts(QWidget* window)
+{
+    std::vector<QWidget*> stops;
+    if (window->layout())
+        CollectTabStops(window->layout(), stops);
+    for (std::size_t i = 0; i + 1 < stops.size(); ++i)
+        QWidget::setTabOrder(stops[i], stops[i + 1]);
 }
 
 TStatusBar::TStatusBar(const std::vector<std::pair<QString, int>>& panels, QWidget* parent) : QWidget(parent)

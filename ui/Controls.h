@@ -4,7 +4,8 @@
 // pointer movement and shows its tooltip only while enabled, a lowered bevel,
 // an image with an off-screen surface, a free-standing up-down, a read-only
 // read-out that shows its whole text, and a status bar of fixed-width text
-// panels; and the two key guards the main window installs on its controls.
+// panels; the key guards a window installs on its controls, the keyboard's
+// way to a window's menu, and a Tab order that follows the layouts.
 //
 // Pointer movement: the window writes its message panel from the movement the
 // buttons report and from its own background. Every other control keeps the
@@ -14,6 +15,7 @@
 #include "chart/Graphics.h" // DrawPixelPicture
 #include "ui/Commands.h"
 
+#include <QAction>
 #include <QFont>
 #include <QFrame>
 #include <QImage>
@@ -152,15 +154,28 @@ private:
 // still opens the box's menu.
 class KeyboardMenuGuard : public QObject {
 public:
-    // Watches the window and every control it holds now; owned by the window.
+    // Watches every control of the window, also those added to it later (a
+    // tab's panel); owned by the window.
     KeyboardMenuGuard(QWidget* window, std::function<void()> open);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QWidget* window_;
     std::function<void()> open_;
 };
+
+// The keyboard's way to a window's menu, the same in every window: the menu
+// key and Shift+F10 as the window's shortcuts, and the guard above. `open`
+// shows the menu. Returns the shortcuts' action, owned by the window.
+QAction* AddKeyboardMenu(QWidget* window, std::function<void()> open);
+
+// Sets Tab's order through the window to follow its layouts: a form row by
+// row, a grid row by row, a box from its start, then into scroll areas,
+// splitters and each tab's page in turn. A control added to a layout takes
+// its place in the order when this runs again.
+void TabOrderFromLayouts(QWidget* window);
 
 class TStatusBar : public QWidget {
 public:

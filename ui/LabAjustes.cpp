@@ -13,6 +13,7 @@
 #include <cmath>
 #include <limits>
 #include <utility>
+#include <optional>
 
 namespace nc {
 namespace {
@@ -63,25 +64,31 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     connect(EmpujarDerecha, &QPushButton::clicked, this, [this] { Guarded([&] { Empujar(1); }); });
     Empujon = Campo(
         "Empujon", [this](const QString& t, AjustesExperimento& a) { a.empujon = Numero(t, ComprobarEmpujon); },
-        [this](const AjustesExperimento& a) { return Texto(a.empujon); });
+        [this](const AjustesExperimento& a) { return Texto(a.empujon); },
+        "Velocidad que suma cada empujón, en grados por segundo");
     form->addRow(QStringLiteral("Empujón (º/s)"), Empujon);
     Carga = Campo(
         "Carga", [this](const QString& t, AjustesExperimento& a) { a.carga = Numero(t, ComprobarCarga); },
-        [this](const AjustesExperimento& a) { return Texto(a.carga); });
+        [this](const AjustesExperimento& a) { return Texto(a.carga); },
+        "Par constante sumado a la fuerza del controlador, como un peso colgado del brazo, "
+        "en las unidades de la fuerza");
     form->addRow(QStringLiteral("Carga"), Carga);
     RuidoPosicion = Campo(
         "RuidoPosicion",
         [this](const QString& t, AjustesExperimento& a) {
             a.ruido.posicion = Numero(t, [&](double v) { ComprobarRuido({v, 0, 1}); });
         },
-        [this](const AjustesExperimento& a) { return Texto(a.ruido.posicion); });
+        [this](const AjustesExperimento& a) { return Texto(a.ruido.posicion); },
+        "Desviación típica del ruido gaussiano que se suma a la posición que leen los controladores, en grados");
     form->addRow(QStringLiteral("Ruido de posición (º)"), RuidoPosicion);
     RuidoVelocidad = Campo(
         "RuidoVelocidad",
         [this](const QString& t, AjustesExperimento& a) {
             a.ruido.velocidad = Numero(t, [&](double v) { ComprobarRuido({0, v, 1}); });
         },
-        [this](const AjustesExperimento& a) { return Texto(a.ruido.velocidad); });
+        [this](const AjustesExperimento& a) { return Texto(a.ruido.velocidad); },
+        "Desviación típica del ruido gaussiano que se suma a la velocidad que leen los controladores, "
+        "en grados por segundo");
     form->addRow(QStringLiteral("Ruido de velocidad (º/s)"), RuidoVelocidad);
     Semilla = Campo(
         "Semilla",
@@ -93,7 +100,8 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
             });
             a.ruido.semilla = static_cast<uint64_t>(v);
         },
-        [](const AjustesExperimento& a) { return QString::number(a.ruido.semilla); });
+        [](const AjustesExperimento& a) { return QString::number(a.ruido.semilla); },
+        "Número entero que fija la sucesión del ruido: la misma semilla repite el mismo ruido");
     form->addRow(QStringLiteral("Semilla del ruido"), Semilla);
     columna->addWidget(perturbar);
 
@@ -102,25 +110,28 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     AnguloInicial = Campo(
         "AnguloInicial",
         [this](const QString& t, AjustesExperimento& a) { a.angulo_inicial = Numero(t, ComprobarAnguloInicial); },
-        [this](const AjustesExperimento& a) { return Texto(a.angulo_inicial); });
-    AnguloInicial->setToolTip(QStringLiteral("Donde empieza en reposo la próxima ejecución, en grados"));
+        [this](const AjustesExperimento& a) { return Texto(a.angulo_inicial); },
+        "Donde empieza en reposo la próxima ejecución, en grados");
     form->addRow(QStringLiteral("Ángulo inicial (º)"), AnguloInicial);
     Amortiguamiento = Campo(
         "Amortiguamiento",
         [this](const QString& t, AjustesExperimento& a) {
             a.brazo.amortiguamiento = Numero(t, ComprobarAmortiguamiento);
         },
-        [this](const AjustesExperimento& a) { return Texto(a.brazo.amortiguamiento); });
+        [this](const AjustesExperimento& a) { return Texto(a.brazo.amortiguamiento); },
+        "Rozamiento viscoso del brazo, por segundo: lo frena en proporción a su velocidad "
+        "(2 es el brazo de la ventana principal)");
     form->addRow(QStringLiteral("Amortiguamiento"), Amortiguamiento);
     Gravedad = Campo(
         "Gravedad",
         [this](const QString& t, AjustesExperimento& a) { a.brazo.gravedad = Numero(t, ComprobarGravedad); },
-        [this](const AjustesExperimento& a) { return Texto(a.brazo.gravedad); });
+        [this](const AjustesExperimento& a) { return Texto(a.brazo.gravedad); }, "Aceleración de la gravedad, en m/s²");
     PresetGravedad = new QComboBox(brazo);
     PresetGravedad->setObjectName(QStringLiteral("PresetGravedad"));
     for (const nc::PresetGravedad& p : kPresetsGravedad)
         PresetGravedad->addItem(QString::fromUtf8(p.nombre));
     PresetGravedad->addItem(QStringLiteral("Otra"));
+    PresetGravedad->setToolTip(QStringLiteral("La gravedad de un astro: elegirlo la escribe en el campo de al lado"));
     connect(PresetGravedad, &QComboBox::activated, this, [this](int i) {
         if (i >= 0 && i < static_cast<int>(std::size(kPresetsGravedad)))
             Proponer([&](AjustesExperimento& a) { a.brazo.gravedad = kPresetsGravedad[i].gravedad; });
@@ -139,7 +150,8 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
         },
         [this](const AjustesExperimento& a) {
             return a.brazo.fuerza_maxima ? Texto(*a.brazo.fuerza_maxima) : QString();
-        });
+        },
+        "La mayor fuerza que recibe el brazo, hacia cada lado, en las unidades de la fuerza; vacío, sin límite");
     FuerzaMaxima->setPlaceholderText(QStringLiteral("sin límite"));
     form->addRow(QStringLiteral("Fuerza máxima"), FuerzaMaxima);
     columna->addWidget(brazo);
@@ -152,7 +164,8 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
          {nc::TipoReferencia::Fija, nc::TipoReferencia::Escalones, nc::TipoReferencia::Cuadrada,
           nc::TipoReferencia::Seno, nc::TipoReferencia::Rampa, nc::TipoReferencia::RampaIlimitada})
         TipoReferencia->addItem(QString::fromUtf8(NombreReferencia(t)));
-    TipoReferencia->setToolTip(QStringLiteral("Fija: el valor del cuadro «Ref.» de la ventana principal"));
+    TipoReferencia->setToolTip(QStringLiteral("Cómo cambia la referencia, en grados, con el tiempo. "
+                                              "Fija: el valor del cuadro «Ref.» de la ventana principal"));
     connect(TipoReferencia, &QComboBox::activated, this, [this](int i) {
         Proponer([&](AjustesExperimento& a) {
             a.referencia.tipo = static_cast<nc::TipoReferencia>(i);
@@ -165,13 +178,23 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     Escalones = Campo(
         "Escalones",
         [this](const QString& t, AjustesExperimento& a) {
+            // Each number checked alone, so that its message names it.
+            auto parte = [](double Escalon::*campo) {
+                return [campo](double v) {
+                    ProgramaReferencia uno;
+                    uno.tipo = nc::TipoReferencia::Escalones;
+                    uno.escalones = {Escalon{0, 1}};
+                    uno.escalones[0].*campo = v;
+                    ComprobarReferencia(uno);
+                };
+            };
             std::vector<Escalon> lista;
             for (const QString& par : t.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
                 const QStringList n = par.simplified().split(QLatin1Char(' '));
-                Escalon e;
-                e.grados = n.size() == 2 ? Numero(n[0], [](double) {}) : kNaN;
-                e.duracion = n.size() == 2 ? Numero(n[1], [](double) {}) : 1;
-                lista.push_back(e);
+                if (n.size() != 2)
+                    throw AjusteInvalido("Cada escalón son dos números, el ángulo en grados y la duración en "
+                                         "segundos, y los escalones van separados por punto y coma: 30 10; 90 10");
+                lista.push_back({Numero(n[0], parte(&Escalon::grados)), Numero(n[1], parte(&Escalon::duracion))});
             }
             ProgramaReferencia p = a.referencia;
             p.tipo = nc::TipoReferencia::Escalones;
@@ -184,9 +207,8 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
             for (const Escalon& e : a.referencia.escalones)
                 pares << Texto(e.grados) + QLatin1Char(' ') + Texto(e.duracion);
             return pares.join(QStringLiteral("; "));
-        });
-    Escalones->setToolTip(QStringLiteral("Ángulo en grados y duración en segundos de cada escalón, "
-                                         "separados por punto y coma: 30 10; 90 10"));
+        },
+        "Ángulo en grados y duración en segundos de cada escalón, separados por punto y coma: 30 10; 90 10");
     form->addRow(QStringLiteral("Escalones"), Escalones);
     // Each checked as part of the programme that reads it.
     auto onda = [this](double ProgramaReferencia::*campo, nc::TipoReferencia tipo = nc::TipoReferencia::Seno) {
@@ -200,18 +222,24 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
             a.referencia.*campo = p.*campo;
         };
     };
-    Amplitud = Campo("Amplitud", onda(&ProgramaReferencia::amplitud),
-                     [this](const AjustesExperimento& a) { return Texto(a.referencia.amplitud); });
+    Amplitud = Campo(
+        "Amplitud", onda(&ProgramaReferencia::amplitud),
+        [this](const AjustesExperimento& a) { return Texto(a.referencia.amplitud); },
+        "Cuánto se aparta la onda de su desplazamiento hacia cada lado, en grados");
     form->addRow(QStringLiteral("Amplitud (º)"), Amplitud);
-    Desplazamiento = Campo("Desplazamiento", onda(&ProgramaReferencia::desplazamiento),
-                           [this](const AjustesExperimento& a) { return Texto(a.referencia.desplazamiento); });
+    Desplazamiento = Campo(
+        "Desplazamiento", onda(&ProgramaReferencia::desplazamiento),
+        [this](const AjustesExperimento& a) { return Texto(a.referencia.desplazamiento); },
+        "El valor alrededor del que oscila la onda, en grados");
     form->addRow(QStringLiteral("Desplazamiento (º)"), Desplazamiento);
-    Periodo = Campo("Periodo", onda(&ProgramaReferencia::periodo),
-                    [this](const AjustesExperimento& a) { return Texto(a.referencia.periodo); });
+    Periodo = Campo(
+        "Periodo", onda(&ProgramaReferencia::periodo),
+        [this](const AjustesExperimento& a) { return Texto(a.referencia.periodo); },
+        "La duración de un ciclo de la onda, en segundos");
     form->addRow(QStringLiteral("Periodo (s)"), Periodo);
     Pendiente = Campo("Pendiente", onda(&ProgramaReferencia::pendiente, nc::TipoReferencia::RampaIlimitada),
-                      [this](const AjustesExperimento& a) { return Texto(a.referencia.pendiente); });
-    Pendiente->setToolTip(QStringLiteral("Rampa: grados por segundo que sube la referencia desde el desplazamiento"));
+                      [this](const AjustesExperimento& a) { return Texto(a.referencia.pendiente); },
+                      "Rampa: grados por segundo que sube la referencia desde el desplazamiento");
     form->addRow(QStringLiteral("Pendiente (º/s)"), Pendiente);
     columna->addWidget(referencia);
 
@@ -244,6 +272,9 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
             }
         });
     });
+    Controlador->setToolTip(QStringLiteral("El controlador que mueve el brazo"));
+    Comparar->setToolTip(QStringLiteral("Un segundo brazo, el gemelo, con su propio controlador: "
+                                        "recibe la misma referencia, el mismo ruido y los mismos empujones"));
     form->addRow(QStringLiteral("Controlador"), Controlador);
     form->addRow(QStringLiteral("Comparar con…"), Comparar);
     // Each controller its own gains: the twin's fields write the twin's.
@@ -270,17 +301,18 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
         bool gemelo;
         const char* ayuda;
     } kGanancias[] = {
-        {&Kp, "Kp", &GananciasPid::kp, false, "Ganancia proporcional, fuerza por radián de error"},
-        {&Ki, "Ki", &GananciasPid::ki, false, "Ganancia integral, fuerza por radián y segundo de error acumulado"},
-        {&Kd, "Kd", &GananciasPid::kd, false, "Ganancia derivativa, fuerza por radián por segundo de velocidad"},
+        {&Kp, "Kp", &GananciasPid::kp, false, "Ganancia proporcional del PID: fuerza por radián de error"},
+        {&Ki, "Ki", &GananciasPid::ki, false,
+         "Ganancia integral del PID: fuerza por radián de error acumulado durante un segundo"},
+        {&Kd, "Kd", &GananciasPid::kd, false,
+         "Ganancia derivativa del PID: fuerza por radián por segundo de velocidad del brazo"},
         {&KpGemelo, "KpGemelo", &GananciasPid::kp, true, "Kp del PID del brazo gemelo"},
         {&KiGemelo, "KiGemelo", &GananciasPid::ki, true, "Ki del PID del brazo gemelo"},
         {&KdGemelo, "KdGemelo", &GananciasPid::kd, true, "Kd del PID del brazo gemelo"},
     };
     QHBoxLayout* filas[2] = {new QHBoxLayout, new QHBoxLayout};
     for (const auto& k : kGanancias) {
-        *k.edit = Campo(k.nombre, ganancia(k.campo, k.gemelo), escritor(k.campo, k.gemelo));
-        (*k.edit)->setToolTip(QString::fromUtf8(k.ayuda));
+        *k.edit = Campo(k.nombre, ganancia(k.campo, k.gemelo), escritor(k.campo, k.gemelo), k.ayuda);
         filas[k.gemelo]->addWidget(new QLabel(QString::fromLatin1(k.nombre, 2), control));
         filas[k.gemelo]->addWidget(*k.edit);
     }
@@ -292,10 +324,11 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
     MostrarCampos();
 }
 
-QLineEdit* TLabAjustes::Campo(const char* nombre, Lector leer, Escritor escribir)
+QLineEdit* TLabAjustes::Campo(const char* nombre, Lector leer, Escritor escribir, const char* ayuda)
 {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(nombre));
+    edit->setToolTip(QString::fromUtf8(ayuda));
     connect(edit, &QLineEdit::editingFinished, this,
             [this, edit, leer] { Proponer([&](AjustesExperimento& a) { leer(edit->text(), a); }); });
     campos_.push_back({edit, std::move(escribir)});
@@ -362,16 +395,32 @@ QString TLabAjustes::Texto(double valor) const
     return QString::fromStdString(FormatGeneral(valor, formato_));
 }
 
-// A text that is not a number is refused with the field's own range message,
-// which the check gives for a NaN.
+std::string TLabAjustes::NoNumero(const std::string& texto) const
+{
+    return texto.empty() ? std::string("El campo está vacío") : TextoNoNumero(texto, formato_);
+}
+
+// A text that is not a number says so, with the decimal separator expected
+// and the field's range, which its check gives for a NaN; a number out of
+// range gets the range alone. Both write the range's numbers as the fields do.
 double TLabAjustes::Numero(const QString& texto, const std::function<void(double)>& comprobar) const
 {
-    double valor = kNaN;
+    const std::string t = texto.trimmed().toStdString();
+    std::optional<double> valor;
     try {
-        valor = static_cast<double>(StrToFloat(texto.trimmed().toStdString(), formato_));
+        valor = static_cast<double>(StrToFloat(t, formato_));
     } catch (const ConversionError&) {}
-    comprobar(valor);
-    return valor;
+    try {
+        comprobar(valor.value_or(kNaN));
+    } catch (const AjusteInvalido& e) {
+        if (!e.Rango())
+            throw;
+        const std::string rango = TextoRango(*e.Rango(), formato_);
+        throw AjusteInvalido(valor ? rango : NoNumero(t) + ". " + rango);
+    }
+    if (!valor)
+        throw AjusteInvalido(NoNumero(t));
+    return *valor;
 }
 
 } // namespace nc

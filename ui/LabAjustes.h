@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace nc {
@@ -67,12 +68,14 @@ public:
 private:
     using Lector = std::function<void(const QString& texto, AjustesExperimento& ajustes)>;
     using Escritor = std::function<QString(const AjustesExperimento& ajustes)>;
-    QLineEdit* Campo(const char* nombre, Lector leer, Escritor escribir);
+    // A field, with its tooltip: what it means and its unit.
+    QLineEdit* Campo(const char* nombre, Lector leer, Escritor escribir, const char* ayuda);
     // Reads one change into a copy of the settings in force and hands it on;
     // a refusal restores every field first.
     void Proponer(const std::function<void(AjustesExperimento&)>& cambio);
     QString Texto(double valor) const;
     double Numero(const QString& texto, const std::function<void(double)>& comprobar) const;
+    std::string NoNumero(const std::string& texto) const; // what is wrong with a text that is no number
     // Every field (or only those whose text differs from what `antes` gave).
     void MostrarCampos(const AjustesExperimento* antes = nullptr);
 

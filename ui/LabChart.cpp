@@ -11,8 +11,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace nc {
@@ -35,9 +39,11 @@ constexpr TColor kGrisMarca = 0x5A5A5A;   // events' markers, dotted
 constexpr int kLetraEtiquetas = 17;
 constexpr int kLetraTitulos = 19;
 constexpr int kLetraLeyenda = 18;
-// Both left axes reserve this for their labels, so that the two plots start
-// at the same column and a sample lies on one vertical line through both.
-constexpr int kAnchoEtiquetas = 6 * kLetraEtiquetas;
+constexpr int kLetraMinima = 10; // the least a title shrinks to
+// A chart this tall or taller has its letters at their full size; a shorter
+// one (on a small screen) scales them with its height, down to kEscalaMinima.
+constexpr int kAltoPleno = 520;
+constexpr double kEscalaMinima = 0.7;
 constexpr int kMargenCurvas = 8;
 
 void SetFont(TFont& font, int pixels, TFontStyles style = 0)
@@ -48,6 +54,27 @@ void SetFont(TFont& font, int pixels, TFontStyles style = 0)
     font.SetStyle(style);
 }
 
+int Escalada(int pixels, double escala)
+{
+    return static_cast<int>(std::lround(pixels * escala));
+}
+
+// The legend's, the labels' and the titles' letters at this scale of their
+// full size.
+void SetLetters(TChart& chart, double escala)
+{
+    SetFont(chart.Legend().Font(), Escalada(kLetraLeyenda, escala));
+    SetFont(chart.Markers().Font(), Escalada(kLetraEtiquetas, escala));
+    for (TChartAxis* axis : {&chart.LeftAxis(), &chart.BottomAxis()}) {
+        SetFont(axis->Title().Font(), Escalada(kLetraTitulos, escala), fsBold);
+        SetFont(axis->LabelsFont(), Escalada(kLetraEtiquetas, escala));
+    }
+    // Both left axes reserve this for their labels, so that the two plots
+    // start at the same column and a sample lies on one vertical line
+    // through both.
+    chart.LeftAxis().SetLabelsSize(6 * Escalada(kLetraEtiquetas, escala));
+}
+
 void ConfigureAxis(TChartAxis& axis, const std::string& caption)
 {
     axis.SetAutomatic(true);
@@ -56,8 +83,6 @@ void ConfigureAxis(TChartAxis& axis, const std::string& caption)
     axis.Ticks().SetColor(clBlack);
     axis.MinorTicks().SetVisible(false);
     axis.Title().SetCaption(caption);
-    SetFont(axis.Title().Font(), kLetraTitulos, fsBold);
-    SetFont(axis.LabelsFont(), kLetraEtiquetas);
 }
 
 void ConfigurePanel(TChart& chart, const std::string& vertical, const std::string& horizontal)
@@ -73,11 +98,9 @@ void ConfigurePanel(TChart& chart, const std::string& vertical, const std::strin
     chart.SetMarginLeft(1);
     chart.SetMarginRight(2);
     chart.Legend().SetVisible(true);
-    SetFont(chart.Legend().Font(), kLetraLeyenda);
-    SetFont(chart.Markers().Font(), kLetraEtiquetas);
     ConfigureAxis(chart.LeftAxis(), vertical);
-    chart.LeftAxis().SetLabelsSize(kAnchoEtiquetas);
     ConfigureAxis(chart.BottomAxis(), horizontal);
+    SetLetters(chart, 1.0);
     chart.setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -133,10 +156,68 @@ TLabChart::TLabChart(QWidget* parent) : QWidget(parent)
     curvas_.fuerza_pedida_gemelo = AddCurve(*fuerza_, kRojoClaro, psDash);
 
     CreateMenu();
+    posicion_->installEventFilter(this);
+    fuerza_->installEventFilter(this);
     WirePanel(*posicion_, *fuerza_);
     WirePanel(*fuerza_, *posicion_);
     SetNombres(QStringLiteral("Red neuronal"), std::nullopt);
     UpdateLimits();
+}
+
+void TLabChart::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const double escala = std::clamp(static_cast<double>(height()) / kAltoPleno, kEscalaMinima, 1.0);
+    if (escala == escala_)
+        return;
+    escala_ = escala;
+    for (TChart* panel : {posicion_, fuerza_})
+        SetLetters(*panel, escala);
+    fitted_room_[0] = fitted_room_[1] = 0;
+}
+
+bool TLabChart::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && (watched == posicion_ || watched == fuerza_))
+        FitLeftTitle(*static_cast<TChart*>(watched));
+    return QWidget::eventFilter(watched, event);
+}
+
+// Run before each paint, from the plot and legend the last paint laid out.
+// The title is centred on the plot, so it has twice the room from the plot's
+// centre to the nearer of the legend above and the panel's lower edge. At a
+// new size, or with a new room, the last plot is stale: the panel is drawn
+// once more once this paint is done, with this paint's.
+void TLabChart::FitLeftTitle(TChart& panel)
+{
+    const int i = &panel == posicion_ ? 0 : 1;
+    const auto again = [&panel] { QTimer::singleShot(0, &panel, [&panel] { panel.Invalidate(); }); };
+    if (fitted_size_[i] != panel.size()) {
+        fitted_size_[i] = panel.size();
+        again();
+    }
+    if (panel.PlotHeight <= 0)
+        return;
+    const TRect& legend = panel.Legend().LegendRect;
+    const int top = legend.Bottom > legend.Top ? legend.Bottom : 0;
+    const int room = 2 * std::min(panel.PlotCenterY - top, panel.height() - panel.PlotCenterY) - 4;
+    if (room == fitted_room_[i])
+        return;
+    fitted_room_[i] = room;
+    again();
+    // Measured as the engine will draw it, on the panel's own canvas.
+    TChartAxisTitle& title = panel.LeftAxis().Title();
+    TChartCanvas3D& canvas = panel.Canvas();
+    TFont* font = canvas.Font();
+    if (!font)
+        return;
+    int pixels = Escalada(kLetraTitulos, escala_);
+    for (; pixels > kLetraMinima; --pixels) {
+        SetFont(*font, pixels, fsBold);
+        if (canvas.TextWidth(title.Caption()) <= room)
+            break;
+    }
+    SetFont(title.Font(), pixels, fsBold);
 }
 
 void TLabChart::CreateMenu()
@@ -152,18 +233,10 @@ void TLabChart::CreateMenu()
     connect(GuardarDatos1, &QAction::triggered, this, &TLabChart::GuardarDatosClick);
     connect(CopiarImagen1, &QAction::triggered, this, &TLabChart::CopiarImagenClick);
     connect(DeshacerZoom1, &QAction::triggered, this, &TLabChart::DeshacerZoomClick);
-    // The menu key reaches a panel with the focus as a context request;
-    // Shift+F10 is the other key for it, at the panel with the focus.
-    auto* abrir = new QAction(this);
-    abrir->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
-    abrir->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(abrir);
-    connect(abrir, &QAction::triggered, this, [this] {
-        TChart& panel = fuerza_->hasFocus() ? *fuerza_ : *posicion_;
-        ContextPopup(panel, panel.width() / 2, panel.height() / 2);
-    });
     carpeta_guardado_ = QDir::currentPath();
     AskSaveFileName = [this](const QString& title, const QString& suggested, const QString& filter) {
+        if (filter == QLatin1String(kPictureFilter))
+            return AskSavePictureWithQtDialog(this, title, suggested, filter, size(), tamano_imagen_);
         return AskSaveWithQtDialog(this, title, suggested, filter);
     };
 }
@@ -355,6 +428,21 @@ QImage TLabChart::Imagen() const
     return splitter_->grab().toImage();
 }
 
+QImage TLabChart::Imagen(QSize tamano)
+{
+    const QList<int> alturas = splitter_->sizes();
+    const int hueco = splitter_->handleWidth();
+    const int total = alturas.value(0) + alturas.value(1);
+    const int libre = std::max(2, tamano.height() - hueco);
+    const int arriba = std::clamp(total > 0 ? MulDiv(libre, alturas.value(0), total) : libre / 2, 1, libre - 1);
+    QImage imagen(tamano, QImage::Format_RGB32);
+    imagen.fill(palette().color(QPalette::Window));
+    QPainter pintor(&imagen);
+    pintor.drawImage(0, 0, posicion_->DrawPicture(tamano.width(), arriba));
+    pintor.drawImage(0, arriba + hueco, fuerza_->DrawPicture(tamano.width(), libre - arriba));
+    return imagen;
+}
+
 void TLabChart::GuardarDatos(const QString& ruta) const
 {
     const std::string text = LabTsv(Columns(nullptr));
@@ -371,6 +459,12 @@ void TLabChart::ContextPopup(TChart& panel, int x, int y)
         DeshacerZoom1->setEnabled(Zoomed());
         Menu->popup(panel.mapToGlobal(QPoint(x, y)));
     });
+}
+
+void TLabChart::AbrirMenu()
+{
+    TChart& panel = fuerza_->hasFocus() ? *fuerza_ : *posicion_;
+    ContextPopup(panel, panel.width() / 2, panel.height() / 2);
 }
 
 QString TLabChart::AskPath(const QString& title, const QString& name, const QString& filter)
@@ -395,10 +489,11 @@ void TLabChart::GuardarImagenClick()
 {
     Guarded([&] {
         const QString path = AskPath(QStringLiteral("Guardar imagen"), QStringLiteral("laboratorio.png"),
-                                     QStringLiteral("Imagen PNG (*.png)"));
+                                     QString::fromLatin1(kPictureFilter));
         if (path.isEmpty())
             return;
-        const QImage picture = Imagen();
+        // As on screen, or drawn again by the engine at the size chosen.
+        const QImage picture = tamano_imagen_.scale == 1 ? Imagen() : Imagen(tamano_imagen_.For(size()));
         SaveAtomically(path, [&](QIODevice& file) { return picture.save(&file, "PNG"); });
     });
 }

@@ -13,12 +13,14 @@
 // (chart/FastLineWalk.h), so a run of millions of samples keeps painting at
 // the display's rate (BM_PaintLabChart in bench/chart/bench_chart.cpp).
 //
-// The panels' context menu (right click, the menu key, Shift+F10) saves or
-// copies the picture, saves the data and undoes a zoom; every handler runs
+// The panels' context menu (a right click, or the keyboard through AbrirMenu,
+// which the window holding the chart gives the menu key and Shift+F10) saves
+// or copies the picture, saves the data and undoes a zoom; every handler runs
 // inside Guarded, so an error goes to the error box and never reaches Qt.
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
+#include "ui/FileDialogs.h"
 #include "ui/LabChartData.h"
 
 #include <QAction>
@@ -91,6 +93,9 @@ public:
     void SetFuerzaMaxima(std::optional<double> limite);
     // The widget as drawn, at its size times its device pixel ratio.
     QImage Imagen() const;
+    // Both panels drawn again at this size, in the same proportions and with
+    // the same gap between them as on screen.
+    QImage Imagen(QSize tamano);
     // Every column shown, tab separated with a header row (LabTsv). Throws
     // std::runtime_error with the Spanish reason when the file cannot be
     // written; an existing file is then left as it was.
@@ -108,6 +113,8 @@ public:
 
     // The context menu and its commands.
     void ContextPopup(TChart& panel, int x, int y);
+    // The menu at the middle of the panel with the focus, or of the upper one.
+    void AbrirMenu();
     void GuardarDatosClick();  // "Guardar datos…"
     void GuardarImagenClick(); // "Guardar imagen…"
     void CopiarImagenClick();  // "Copiar imagen"
@@ -118,7 +125,16 @@ public:
     QAction* CopiarImagen1;
     QAction* DeshacerZoom1; // enabled while either panel is zoomed or scrolled
 
+protected:
+    // A short chart (a small screen) scales its letters down with its height.
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The left axis' title at the largest size, up to its own, that the
+    // panel's height has room for: a short panel (a small screen, the
+    // splitter dragged) shows it whole in smaller letters.
+    void FitLeftTitle(TChart& panel);
     void CreateMenu();
     void WirePanel(TChart& panel, TChart& other);
     // After a zoom or a scroll of `from`: the other panel takes its X range.
@@ -141,6 +157,10 @@ private:
     std::optional<double> limite_;
     bool linking_ = false; // inside FollowX or UndoBoth: the other's events are ours
     QString carpeta_guardado_;
+    PictureSize tamano_imagen_; // as last chosen in "Guardar imagen…"
+    QSize fitted_size_[2];      // each panel's size when its title was last fitted
+    int fitted_room_[2] = {0, 0};
+    double escala_ = 1.0; // of the letters' full size
 };
 
 } // namespace nc

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 
 namespace nc {
@@ -38,7 +39,14 @@ void AgregarPestanasRed(TLaboratorio& lab)
     rayos->setObjectName(QStringLiteral("RayosX1"));
     lesiones->setObjectName(QStringLiteral("Lesiones1"));
     mapa->setObjectName(QStringLiteral("Mapa1"));
-    lab.AgregarPestana(rayos, QStringLiteral("Rayos X"));
+    // The X-ray is drawn at a fixed line height; where the tab is shorter it
+    // scrolls rather than lose its last lines.
+    auto* rayos_desplazable = new QScrollArea(&lab);
+    rayos_desplazable->setWidget(rayos);
+    rayos_desplazable->setWidgetResizable(true);
+    rayos_desplazable->setFrameShape(QFrame::NoFrame);
+    rayos_desplazable->setFocusPolicy(Qt::NoFocus);
+    lab.AgregarPestana(rayos_desplazable, QStringLiteral("Rayos X"));
     lab.AgregarPestana(lesiones, QStringLiteral("Lesiones"));
     lab.AgregarPestana(mapa, QStringLiteral("Mapa"));
     auto* entrenar = new TPanelEntrenar(lab.Formato(), &lab);
@@ -82,7 +90,7 @@ void AgregarPestanasRed(TLaboratorio& lab)
         QStringList lineas;
         for (const std::string& aviso : avisos)
             lineas << QString::fromStdString(aviso);
-        lab.Estado1->setText(lineas.join(u'\n'));
+        lab.MostrarEstado(lineas.join(u'\n'));
     };
 
     // The lesions act on the network that controls the arm; the twin keeps

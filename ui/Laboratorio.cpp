@@ -21,10 +21,13 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QScreen>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace nc {
 namespace {
@@ -54,6 +57,12 @@ QString EtiquetaEvento(const SalidaPaso& s, const std::optional<SalidaPaso>& ant
     return nombres.join(QStringLiteral(" · "));
 }
 
+const QString kGuardable = QStringLiteral("Guarda en un fichero esta ejecución desde la muestra 0: sus ajustes, "
+                                          "empujones, arrastres y cambios, para repetirla igual");
+const QString kNoGuardable
+    = QStringLiteral("Esta ejecución empezó antes de abrir el laboratorio y un fichero no la puede repetir: pulse "
+                     "«Limpiar» en la ventana principal y empiécela de nuevo para guardarla");
+
 } // namespace
 
 double AnguloAnimacion(float posicion)
@@ -66,7 +75,7 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Laboratorio"));
     setObjectName(QStringLiteral("Laboratorio"));
-    resize(1200, 760);
+    resize(kTamanoPreferido);
 
     Ajustes1 = new TLabAjustes(formato_, this);
     Ajustes1->Cambiar = [this](const AjustesExperimento& a) { CambiarAjustes(a); };
@@ -76,6 +85,7 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     desplazable->setWidgetResizable(true);
     desplazable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     desplazable->setFixedWidth(380);
+    desplazable->setFocusPolicy(Qt::NoFocus); // Tab goes through its fields
 
     Animacion1 = new TImage(this);
     Animacion1->setObjectName(QStringLiteral("Animacion1"));
@@ -101,7 +111,9 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     connect(Preajustes1, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { PreajusteClick(Preajustes1->row(item)); });
     GuardarExperimento1 = new QPushButton(QStringLiteral("Guardar experimento…"), this);
+    GuardarExperimento1->setToolTip(kGuardable);
     AbrirExperimento1 = new QPushButton(QStringLiteral("Abrir experimento…"), this);
+    AbrirExperimento1->setToolTip(QStringLiteral("Abre un experimento guardado y lo pone en marcha"));
     connect(GuardarExperimento1, &QPushButton::clicked, this, &TLaboratorio::GuardarExperimentoClick);
     connect(AbrirExperimento1, &QPushButton::clicked, this, &TLaboratorio::AbrirExperimentoClick);
 
@@ -132,16 +144,39 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     Estado1->setObjectName(QStringLiteral("Estado1"));
     Estado1->setWordWrap(true);
     Estado1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Only while it has something to say: on a small screen its line is the
+    // chart's.
+    Estado1->hide();
     derecha->addWidget(Estado1);
-    auto* todo = new QHBoxLayout(this);
+    // All of it in a scroll area of its own: on a screen smaller than its
+    // least size the window scrolls rather than cut anything off.
+    auto* contenido = new QWidget(this);
+    auto* todo = new QHBoxLayout(contenido);
     todo->addWidget(desplazable);
     todo->addLayout(derecha, 1);
+    auto* marco = new QScrollArea(this);
+    marco->setObjectName(QStringLiteral("Marco"));
+    marco->setWidget(contenido);
+    marco->setWidgetResizable(true);
+    marco->setFrameShape(QFrame::NoFrame);
+    marco->setFocusPolicy(Qt::NoFocus);
+    auto* raiz = new QVBoxLayout(this);
+    raiz->setContentsMargins(0, 0, 0, 0);
+    raiz->addWidget(marco);
 
     auto* completa = new QAction(this);
     completa->setShortcut(QKeySequence(Qt::Key_F11));
     completa->setShortcutContext(Qt::WindowShortcut);
     addAction(completa);
     connect(completa, &QAction::triggered, this, &TLaboratorio::PantallaCompletaClick);
+    // The big chart's menu from any control of the window, as in the main
+    // window; the chart comes to the front first.
+    AddKeyboardMenu(this, [this] {
+        Guarded([&] {
+            Pestanas->setCurrentWidget(Grafica);
+            Grafica->AbrirMenu();
+        });
+    });
 
     TimerFiguras = new QTimer(this);
     TimerFiguras->setInterval(kIntervaloFiguras);
@@ -157,11 +192,48 @@ TLaboratorio::TLaboratorio(NumberFormat formato, QWidget* parent)
     MostrarNombres();
     ActualizarFiguras();
     DibujarBrazos(90.0, std::nullopt);
+    TabOrderFromLayouts(this);
+}
+
+QRect LugarVentana(const QRect& disponible, QSize preferido)
+{
+    const QSize marco = kMarcoVentana;
+    const QSize tamano = preferido.boundedTo(disponible.size() - marco);
+    const QSize sobra = disponible.size() - tamano - marco;
+    return QRect(disponible.topLeft() + QPoint(std::max(0, sobra.width() / 2), std::max(0, sobra.height() / 2)),
+                 tamano);
 }
 
 void TLaboratorio::AgregarPestana(QWidget* panel, const QString& titulo)
 {
     Pestanas->addTab(panel, titulo);
+    TabOrderFromLayouts(this);
+}
+
+void TLaboratorio::MostrarPestana(QWidget* panel)
+{
+    for (QWidget* w = panel; w; w = w->parentWidget())
+        if (const int i = Pestanas->indexOf(w); i >= 0) {
+            Pestanas->setCurrentIndex(i);
+            return;
+        }
+}
+
+// Placed once, at its first showing, on the screen it opens on; later it
+// opens where the user left it. A run may have been taken over while it was
+// hidden.
+void TLaboratorio::showEvent(QShowEvent* event)
+{
+    if (!colocada_ && !event->spontaneous()) {
+        colocada_ = true;
+        if (const QScreen* pantalla = screen()) {
+            const QRect lugar = LugarVentana(pantalla->availableGeometry(), kTamanoPreferido);
+            resize(lugar.size());
+            move(lugar.topLeft());
+        }
+    }
+    ActualizarGuardar();
+    QWidget::showEvent(event);
 }
 
 void TLaboratorio::CambiarAjustes(const AjustesExperimento& ajustes)
@@ -241,6 +313,7 @@ SalidaPaso TLaboratorio::Paso(std::string_view texto_referencia)
 void TLaboratorio::Limpiar()
 {
     experimento_.Limpiar();
+    ActualizarGuardar();
     ultimo_.reset();
     Grafica->Limpiar();
     angulo_gemelo_.reset();
@@ -294,10 +367,17 @@ void TLaboratorio::Cargar(const ExperimentoGuardado& guardado)
     experimento_.Limpiar();
     experimento_.Programar(guardado.eventos, guardado.cambios);
     fin_ = guardado.muestras;
+    ActualizarGuardar();
     Ajustes1->Mostrar(experimento_.Ajustes());
     MostrarNombres();
     if (Arrancar)
         Arrancar(guardado);
+}
+
+void TLaboratorio::MostrarEstado(const QString& texto)
+{
+    Estado1->setText(texto);
+    Estado1->setVisible(!texto.isEmpty());
 }
 
 void TLaboratorio::RecordarCarpeta(const QString& ruta)
@@ -305,9 +385,21 @@ void TLaboratorio::RecordarCarpeta(const QString& ruta)
     carpeta_ = QFileInfo(ruta).absolutePath();
 }
 
+void TLaboratorio::ActualizarGuardar()
+{
+    const bool guardable = !experimento_.Continuada();
+    if (GuardarExperimento1->isEnabled() == guardable)
+        return;
+    GuardarExperimento1->setEnabled(guardable);
+    GuardarExperimento1->setToolTip(guardable ? kGuardable : kNoGuardable);
+}
+
 void TLaboratorio::GuardarExperimentoClick()
 {
     Guarded([&] {
+        // Refused before the dialog: no file is chosen for nothing.
+        if (experimento_.Continuada())
+            throw std::runtime_error(kNoGuardable.toStdString());
         const QString ruta = AskSaveFileName(QStringLiteral("Guardar experimento"),
                                              QDir(carpeta_).filePath(QStringLiteral("experimento.json")), kFiltro);
         if (ruta.isEmpty())
@@ -334,7 +426,7 @@ void TLaboratorio::AbrirExperimentoClick()
         QStringList lineas;
         for (const std::string& aviso : avisos)
             lineas << QString::fromStdString(aviso);
-        Estado1->setText(lineas.join(u'\n'));
+        MostrarEstado(lineas.join(u'\n'));
     });
 }
 
@@ -344,7 +436,7 @@ void TLaboratorio::PreajusteClick(int fila)
         const std::vector<Preajuste> lista = Preajustes();
         if (fila >= 0 && fila < static_cast<int>(lista.size())) {
             Cargar(lista[static_cast<size_t>(fila)].experimento);
-            Estado1->clear();
+            MostrarEstado({});
         }
     });
 }
@@ -361,6 +453,7 @@ void TLaboratorio::PantallaCompletaClick()
 
 void TLaboratorio::ActualizarFiguras()
 {
+    ActualizarGuardar();
     // Each update measures the whole segment: none while nobody looks.
     if (!isVisible())
         return;

@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRect>
+#include <QSize>
 #include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
@@ -43,10 +45,14 @@ public:
     // The folder the file dialogs start in: the last one a file went to.
     const QString& Carpeta() const { return carpeta_; }
     void RecordarCarpeta(const QString& ruta);
+    // The status line under the tabs, shown only while it has a text.
+    void MostrarEstado(const QString& texto);
     const Experimento& Lab() const { return experimento_; }
 
     // A panel in a tab of its own beside the chart.
     void AgregarPestana(QWidget* panel, const QString& titulo);
+    // Brings to the front the tab that holds this panel.
+    void MostrarPestana(QWidget* panel);
     // New settings for the run, checked whole first (a refusal throws and
     // changes nothing); the settings panel and the chart follow.
     void CambiarAjustes(const AjustesExperimento& ajustes);
@@ -106,9 +112,13 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void MostrarNombres();
+    // "Guardar experimento…" enabled only for a run a file can hold, its
+    // tooltip saying why not and what to do.
+    void ActualizarGuardar();
     void DibujarBrazos(double angulo, std::optional<double> gemelo);
 
     NumberFormat formato_;
@@ -119,7 +129,17 @@ private:
     bool escena_pendiente_ = false;       // the animation has not been drawn at them yet
     std::optional<SalidaPaso> ultimo_;    // the last tick, for the read-out
     QString carpeta_;
+    bool colocada_ = false; // placed on its screen at its first showing
 };
+
+// The size the window asks for, and the room a window manager's title bar
+// and borders take around it (known only once the window is shown, so
+// reserved beforehand).
+inline constexpr QSize kTamanoPreferido{1200, 760};
+inline constexpr QSize kMarcoVentana{16, 48};
+// Where the window opens in a screen's available area: at the size asked
+// for, or smaller to fit with its frame, and centred.
+QRect LugarVentana(const QRect& disponible, QSize preferido);
 
 // The animation angle (90 upright) of an arm at this position in radians.
 double AnguloAnimacion(float posicion);

@@ -63,7 +63,7 @@ TChart* Grafica(QWidget* parent, const char* nombre, const std::string& vertical
     }
     chart->LeftAxis().Title().SetCaption(vertical);
     chart->BottomAxis().Title().SetCaption(horizontal);
-    chart->setMinimumHeight(150);
+    chart->setMinimumHeight(90);
     return chart;
 }
 

@@ -17,6 +17,7 @@
 #include <QHelpEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 #include <sys/resource.h>
@@ -59,11 +60,13 @@ QString Numero(double v)
 
 // The two maps side by side. Geometry, all in pixels: each map has a title
 // line on top, its rows' values on the left and the reference's labels below;
-// every cell is kCelda wide and the rows share the height left, the first row
-// at the bottom as on a plot's y axis. The legend runs along the bottom.
+// the columns share the width (whole pixels each, from kCeldaMinima up to
+// kCeldaMaxima) and the rows share the height left, the first row at the
+// bottom as on a plot's y axis. The legend runs along the bottom.
 class TVistaMapa : public QWidget {
 public:
-    static constexpr int kCelda = 6;
+    static constexpr int kCeldaMinima = 3;
+    static constexpr int kCeldaMaxima = 12;
     static constexpr int kIzquierda = 56; // the rows' values
     static constexpr int kArriba = 22;    // the title
     static constexpr int kAbajo = 34;     // the reference's labels and title
@@ -72,7 +75,9 @@ public:
 
     explicit TVistaMapa(QWidget* parent) : QWidget(parent)
     {
-        setMinimumSize(2 * (kIzquierda + kColumnasMapa * kCelda) + kSeparacion + 8, 300);
+        // Twenty rows of 8 pixels at the least: the default map reads whole
+        // in the tab of a 1280 x 720 screen.
+        setMinimumSize(AnchoPara(kCeldaMinima), kArriba + 20 * 8 + kAbajo + kLeyenda);
     }
 
     void Mostrar(const MapaCompetencia* mapa, QString titulo_1, QString titulo_2)
@@ -85,10 +90,20 @@ public:
 
     std::function<void(int lado, int fila, int columna)> OnClick;
 
+    // The width both maps take with cells this wide.
+    static int AnchoPara(int celda) { return 2 * (kIzquierda + kColumnasMapa * celda) + kSeparacion + 8; }
+
+    // The widest cell with which both maps fit.
+    int AnchoCelda() const
+    {
+        const int celda = (width() - AnchoPara(0)) / (2 * kColumnasMapa);
+        return std::clamp(celda, kCeldaMinima, kCeldaMaxima);
+    }
+
     // The rectangle of one map's cells.
     QRect Celdas(int lado) const
     {
-        const int ancho = kColumnasMapa * kCelda;
+        const int ancho = kColumnasMapa * AnchoCelda();
         const int x = kIzquierda + lado * (kIzquierda + ancho + kSeparacion);
         return QRect(x, kArriba, ancho, height() - kArriba - kAbajo - kLeyenda);
     }
@@ -99,7 +114,8 @@ public:
         const int filas = mapa_ ? mapa_->ajustes.filas : 1;
         const int arriba = r.top() + (filas - 1 - fila) * r.height() / filas;
         const int abajo = r.top() + (filas - fila) * r.height() / filas;
-        return QRect(r.left() + columna * kCelda, arriba, kCelda, abajo - arriba);
+        const int celda = AnchoCelda();
+        return QRect(r.left() + columna * celda, arriba, celda, abajo - arriba);
     }
 
 protected:
@@ -128,7 +144,7 @@ protected:
             p.drawRect(r.adjusted(0, 0, -1, -1));
             // The reference every 90 degrees, and the axis' title.
             for (int grados = 0; grados <= 360; grados += 90) {
-                const int x = r.left() + (grados / 5) * kCelda + kCelda / 2;
+                const int x = r.left() + (grados / 5) * AnchoCelda() + AnchoCelda() / 2;
                 p.drawLine(x, r.bottom() + 1, x, r.bottom() + 4);
                 p.drawText(QRect(x - 20, r.bottom() + 4, 40, fm.height()), Qt::AlignHCenter | Qt::AlignTop,
                            QString::number(grados));
@@ -249,21 +265,34 @@ TPanelMapa::TPanelMapa(QWidget* parent) : QWidget(parent)
     sondeo_ = new QTimer(this);
     sondeo_->setInterval(50);
 
+    // Two rows of controls, the quantity and its range above, so that the
+    // panel fits beside the settings on a small screen.
     auto* fila = new QHBoxLayout;
-    auto etiqueta = [&](const char* texto, QWidget* w) {
-        fila->addWidget(new QLabel(QString::fromUtf8(texto), this));
-        fila->addWidget(w);
+    auto* segunda = new QHBoxLayout;
+    auto etiqueta = [&](QHBoxLayout* en, const char* texto, QWidget* w) {
+        en->addWidget(new QLabel(QString::fromUtf8(texto), this));
+        en->addWidget(w);
     };
-    etiqueta("Magnitud", magnitud_);
-    etiqueta("Desde", desde_);
-    etiqueta("Hasta", hasta_);
-    etiqueta("Filas", filas_);
-    etiqueta("Muestras por celda", muestras_);
-    fila->addWidget(calcular_);
-    fila->addWidget(cancelar_);
+    etiqueta(fila, "Magnitud", magnitud_);
+    etiqueta(fila, "Desde", desde_);
+    etiqueta(fila, "Hasta", hasta_);
+    etiqueta(segunda, "Filas", filas_);
+    etiqueta(segunda, "Muestras por celda", muestras_);
+    magnitud_->setToolTip(QStringLiteral("La magnitud que cambia de una fila a otra; las columnas son la referencia, "
+                                         "de 0 a 360 grados"));
+    desde_->setToolTip(QStringLiteral("El valor de la magnitud en la primera fila, en su unidad"));
+    hasta_->setToolTip(QStringLiteral("El valor de la magnitud en la última fila, en su unidad"));
+    filas_->setToolTip(QStringLiteral("Cuántos valores de la magnitud se prueban, de «Desde» a «Hasta»"));
+    muestras_->setToolTip(QStringLiteral("Lo que dura la ejecución de cada celda, en muestras (20 por segundo)"));
+    calcular_->setToolTip(QStringLiteral("Ejecuta una vez cada celda desde el reposo con los ajustes de ahora"));
+    cancelar_->setToolTip(QStringLiteral("Detiene el cálculo; las celdas que faltan quedan en gris"));
+    segunda->addWidget(calcular_);
+    segunda->addWidget(cancelar_);
     fila->addStretch();
+    segunda->addStretch();
     auto* columna = new QVBoxLayout(this);
     columna->addLayout(fila);
+    columna->addLayout(segunda);
     auto* barra = new QHBoxLayout;
     barra->addWidget(progreso_, 1);
     barra->addWidget(estado_, 2);

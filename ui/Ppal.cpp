@@ -224,16 +224,10 @@ void TPpal::CreateChartMenu()
     GuardarDatos1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     GuardarDatos1->setShortcutContext(Qt::WindowShortcut);
     addAction(GuardarDatos1);
-    // The keyboard opens the menu from anywhere in the window, at the chart:
-    // the menu key and Shift+F10 as the window's shortcuts, and the context
-    // request some platforms make of the menu key (KeyboardMenuGuard). With
-    // the menu open the keys go to the menu, and Escape closes it.
-    AbrirMenu1 = new QAction(this);
-    AbrirMenu1->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
-    AbrirMenu1->setShortcutContext(Qt::WindowShortcut);
-    addAction(AbrirMenu1);
     carpeta_guardado_ = QDir::currentPath();
     AskSaveFileName = [this](const QString& title, const QString& suggested, const QString& filter) {
+        if (filter == QLatin1String(kPictureFilter))
+            return AskSavePictureWithQtDialog(this, title, suggested, filter, Chart1->size(), tamano_imagen_);
         return AskSaveWithQtDialog(this, title, suggested, filter);
     };
 }
@@ -270,9 +264,10 @@ void TPpal::WireHandlers()
     connect(GuardarImagen1, &QAction::triggered, this, &TPpal::GuardarImagenClick);
     connect(CopiarImagen1, &QAction::triggered, this, &TPpal::CopiarImagenClick);
     connect(DeshacerZoom1, &QAction::triggered, this, &TPpal::DeshacerZoomClick);
-    auto menu_at_chart = [this] { Chart1ContextPopup(Chart1->width() / 2, Chart1->height() / 2); };
-    connect(AbrirMenu1, &QAction::triggered, this, menu_at_chart);
-    new KeyboardMenuGuard(this, menu_at_chart);
+    // The keyboard opens the menu from anywhere in the window, at the chart
+    // (AddKeyboardMenu). With the menu open the keys go to the menu, and
+    // Escape closes it.
+    AbrirMenu1 = AddKeyboardMenu(this, [this] { Chart1ContextPopup(Chart1->width() / 2, Chart1->height() / 2); });
 
     connect(Button11, &TButton::MouseMove, this, &TPpal::Button11MouseMove);
     connect(Button9, &TButton::MouseMove, this, &TPpal::Button9MouseMove);
@@ -513,10 +508,13 @@ void TPpal::GuardarImagenClick()
 {
     Guarded([&] {
         const QString path = AskPath(QStringLiteral("Guardar imagen"), QStringLiteral("respuesta.png"),
-                                     QStringLiteral("Imagen PNG (*.png)"));
+                                     QString::fromLatin1(kPictureFilter));
         if (path.isEmpty())
             return;
-        const QImage picture = ChartPicture();
+        // As on screen, or drawn again by the engine at the size chosen.
+        const QSize size = tamano_imagen_.For(Chart1->size());
+        const QImage picture
+            = tamano_imagen_.scale == 1 ? ChartPicture() : Chart1->DrawPicture(size.width(), size.height());
         SaveAtomically(path, [&](QIODevice& file) { return picture.save(&file, "PNG"); });
     });
 }

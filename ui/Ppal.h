@@ -11,6 +11,7 @@
 #include "simulation/ControlLoop.h"
 #include "simulation/AjustesExperimento.h"
 #include "ui/Controls.h"
+#include "ui/FileDialogs.h"
 #include "ui/SimulationTimer.h"
 
 #include <QAction>
@@ -179,7 +180,8 @@ private:
     TSplash* splash_ = nullptr;
     bool primera_activacion_ = true;
     bool iniciar_tras_splash_ = false;
-    QString carpeta_guardado_; // where the last save went; the current folder at first
+    QString carpeta_guardado_;  // where the last save went; the current folder at first
+    PictureSize tamano_imagen_; // as last chosen in "Guardar imagen…"
 };
 
 } // namespace nc

@@ -140,5 +140,32 @@ TEST(Trace, MalformedArgumentsPrintUsageAndExitTwo)
     EXPECT_EQ(std::string(kTraceUsage).find('&'), std::string::npos);
 }
 
+// An option's bad value is named with the option, on one line, in place of
+// the whole usage; an unknown option or one without its value still gets the
+// usage. None of these runs a map or a file.
+TEST(Trace, BadOptionValuesNameTheOptionAndTheValue)
+{
+    const NumberFormat coma{",", "."};
+    const std::pair<std::vector<std::string>, std::string> casos[] = {
+        {{"--mapa", "--desde", "1.62"}, "--desde: «1.62» no es un número (el separador decimal es «,»)\n"},
+        {{"--mapa", "--hasta", ""}, "--hasta: «» no es un número (el separador decimal es «,»)\n"},
+        {{"--mapa", "--filas", "2,5"}, "--filas: «2,5» no es un número entero\n"},
+        {{"--mapa", "--magnitud", "masa"},
+         "--magnitud: «masa» no es una de angulo, amortiguamiento, gravedad, carga, ruido\n"},
+        {{"--mapa", "--controlador", "no"}, "--controlador: «no» no es red, pid ni ninguno\n"},
+        {{"--mapa", "--comparar", "pdi"}, "--comparar: «pdi» no es red, pid, ninguno ni no\n"},
+        {{"--experimento", "x.json", "1,5"},
+         "--experimento: «1,5» no es un número de muestras (un entero de 0 o más)\n"},
+        {{"--mapa", "--filas"}, kTraceUsage},
+        {{"--mapa", "--columnas", "3"}, kTraceUsage},
+    };
+    for (const auto& [args, err] : casos) {
+        const TraceRun r = Trace(args, coma);
+        EXPECT_EQ(r.status, 2) << args[1];
+        EXPECT_TRUE(r.lines.empty()) << args[1];
+        EXPECT_EQ(r.err, err);
+    }
+}
+
 } // namespace
 } // namespace nc

@@ -153,7 +153,8 @@ TEST_F(LaboratorioTest, PushAndDragActOnTheRunAndAreRecorded)
 
 // A run under way is taken over where it stands: opened mid-run, the lab
 // goes on to the bit as the main window would have, and a run that began
-// before it cannot be saved, since a file starts at sample 0. A drag in the
+// before it cannot be saved, since a file starts at sample 0: the button
+// says so before any dialog, until "Limpiar" starts a new run. A drag in the
 // main window of a run the lab never saw takes it over too.
 TEST_F(LaboratorioTest, TakesOverARunUnderWay)
 {
@@ -170,10 +171,19 @@ TEST_F(LaboratorioTest, TakesOverARunUnderWay)
     EXPECT_EQ(lab.Lab().muestra(), 1000);
     EXPECT_TRUE(CurvasDe(*window) == CurvasDe(cerrado));
     EXPECT_EQ(window->Edit3->text(), cerrado.Edit3->text());
-    lab.AskSaveFileName = [](const QString&, const QString&, const QString&) { return QStringLiteral("x.json"); };
+    int preguntas = 0;
+    lab.AskSaveFileName = [&](const QString&, const QString&, const QString&) {
+        ++preguntas;
+        return QString();
+    };
+    EXPECT_FALSE(lab.GuardarExperimento1->isEnabled());
+    EXPECT_EQ(lab.GuardarExperimento1->toolTip(),
+              QStringLiteral("Esta ejecución empezó antes de abrir el laboratorio y un fichero no la puede repetir: "
+                             "pulse «Limpiar» en la ventana principal y empiécela de nuevo para guardarla"));
     lab.GuardarExperimentoClick();
     ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Esta ejecución empezó antes de abrir el laboratorio")));
+    EXPECT_EQ(errors[0], lab.GuardarExperimento1->toolTip());
+    EXPECT_EQ(preguntas, 0);
 
     const QPoint pivote(110, 102);
     QTest::mousePress(cerrado.Image3, Qt::LeftButton, {}, pivote + QPoint(90, 0));
@@ -183,6 +193,12 @@ TEST_F(LaboratorioTest, TakesOverARunUnderWay)
     EXPECT_NEAR(cerrado.Loop().posicion() * kRadianesAGrados, 90.0, 1e-4);
     EXPECT_EQ(cerrado.Series1->PointCount(), 1001);
     QTest::mouseRelease(cerrado.Image3, Qt::LeftButton, {}, pivote + QPoint(90, 0));
+
+    QTest::mouseClick(window->Button3, Qt::LeftButton); // Limpiar
+    EXPECT_TRUE(lab.GuardarExperimento1->isEnabled());
+    QTest::mouseClick(lab.GuardarExperimento1, Qt::LeftButton);
+    EXPECT_EQ(preguntas, 1);
+    EXPECT_EQ(errors.size(), 1);
 }
 
 // The lab's map and the trace tool's agree cell for cell: from rest the
@@ -297,13 +313,16 @@ TEST_F(LaboratorioTest, BadFieldOrFileChangesNothing)
     TLaboratorio& lab = Abrir();
     const AjustesExperimento antes = lab.Lab().Ajustes();
     QLineEdit* carga = lab.Ajustes1->Carga;
-    for (const char* texto : {"20", "abc"}) {
+    const std::pair<const char*, const char*> casos[]
+        = {{"20", "La carga debe estar entre -10 y 10"},
+           {"abc", "«abc» no es un número (el separador decimal es «.»). La carga debe estar entre -10 y 10"}};
+    for (const auto& [texto, mensaje] : casos) {
         carga->setFocus();
         QTest::keyClick(carga, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(carga, QString::fromLatin1(texto));
         QTest::keyClick(carga, Qt::Key_Return);
         ASSERT_EQ(errors.size(), 1) << texto;
-        EXPECT_EQ(errors.takeFirst(), QStringLiteral("La carga debe estar entre -10 y 10"));
+        EXPECT_EQ(errors.takeFirst(), QString::fromUtf8(mensaje));
         EXPECT_EQ(carga->text(), QStringLiteral("0"));
         EXPECT_TRUE(lab.Lab().Ajustes() == antes);
     }

@@ -91,7 +91,7 @@ int main(int argc, char** argv)
         while (reloj.elapsed() < ms)
             QApplication::processEvents(QEventLoop::AllEvents, 10);
     };
-    lab.Pestanas->setCurrentWidget(lab.findChild<nc::TPanelRayosX*>(QStringLiteral("RayosX1")));
+    lab.MostrarPestana(lab.findChild<nc::TPanelRayosX*>(QStringLiteral("RayosX1")));
     esperar(250);
     ok = lab.grab().save(out.filePath(QStringLiteral("screenshot-rayos.png"))) && ok;
 

@@ -208,8 +208,12 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
             err << kTraceUsage;
             return 2;
         }
-        if ((pairs.size() != 2 && pairs.size() != 3) || (pairs.size() == 3 && !ParseSamples(pairs[2], samples))) {
+        if (pairs.size() != 2 && pairs.size() != 3) {
             err << kTraceUsage;
+            return 2;
+        }
+        if (pairs.size() == 3 && !ParseSamples(pairs[2], samples)) {
+            err << "--experimento: «" << pairs[2] << "» no es un número de muestras (un entero de 0 o más)\n";
             return 2;
         }
         return RunExperimentTrace(pairs[1], pairs.size() == 3 ? std::optional<int64_t>(samples) : std::nullopt, resumen,

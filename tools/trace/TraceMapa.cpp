@@ -11,11 +11,20 @@
 namespace nc {
 namespace {
 
-// Thrown for an option the usage does not allow; the caller prints the usage.
-struct OpcionMalFormada {};
+// Thrown for arguments the usage does not allow: an unknown option or one
+// without its value, for which the caller prints the usage, or a value the
+// option cannot take, which `motivo` names with the option.
+struct OpcionMalFormada {
+    std::string motivo;
+};
 
-std::optional<AjustesControlador> LeerControlador(const std::string& nombre, bool admite_ninguno,
-                                                  const RedCompartida& red)
+[[noreturn]] void ValorMalo(const std::string& opcion, const std::string& valor, const std::string& que)
+{
+    throw OpcionMalFormada{opcion + ": «" + valor + "» " + que};
+}
+
+std::optional<AjustesControlador> LeerControlador(const std::string& opcion, const std::string& nombre,
+                                                  bool admite_ninguno, const RedCompartida& red)
 {
     if (red && nombre == "entrenada") {
         AjustesControlador c(TipoControlador::Entrenada);
@@ -30,24 +39,27 @@ std::optional<AjustesControlador> LeerControlador(const std::string& nombre, boo
         return AjustesControlador{TipoControlador::Ninguno, {}};
     if (admite_ninguno && nombre == "no")
         return std::nullopt;
-    throw OpcionMalFormada{};
+    const std::string nombres = red ? "red, pid, ninguno" : "red, pid";
+    const std::string ultimo = red ? "entrenada" : "ninguno";
+    ValorMalo(opcion, nombre, admite_ninguno ? "no es " + nombres + ", " + ultimo + " ni no"
+                                             : "no es " + nombres + " ni " + ultimo);
 }
 
-int32_t Entero(const std::string& texto)
+int32_t Entero(const std::string& opcion, const std::string& texto)
 {
     int32_t valor = 0;
     const auto r = std::from_chars(texto.data(), texto.data() + texto.size(), valor);
     if (texto.empty() || r.ec != std::errc() || r.ptr != texto.data() + texto.size())
-        throw OpcionMalFormada{};
+        ValorMalo(opcion, texto, "no es un número entero");
     return valor;
 }
 
-double Numero(const std::string& texto, const NumberFormat& format)
+double Numero(const std::string& opcion, const std::string& texto, const NumberFormat& format)
 {
     try {
         return static_cast<double>(StrToFloat(texto, format));
     } catch (const std::exception&) {
-        throw OpcionMalFormada{};
+        throw OpcionMalFormada{opcion + ": " + TextoNoNumero(texto, format)};
     }
 }
 
@@ -75,11 +87,15 @@ int OpcionesMapa(const std::vector<std::string>& opciones, AjustesMapa& salida, 
                         magnitud = m;
                         conocida = true;
                     }
-                if (!conocida)
-                    throw OpcionMalFormada{};
+                if (!conocida) {
+                    std::string claves;
+                    for (MagnitudMapa m : kMagnitudesMapa)
+                        claves += std::string(claves.empty() ? "" : ", ") + ClaveMagnitud(m);
+                    ValorMalo("--magnitud", opciones[i + 1], "no es una de " + claves);
+                }
             }
         if (red)
-            base.controlador = *LeerControlador("entrenada", false, red);
+            base.controlador = *LeerControlador("--red", "entrenada", false, red);
         AjustesMapa mapa = MapaPorDefecto(magnitud, base);
         for (size_t i = 0; i < opciones.size(); i += 2) {
             if (i + 1 >= opciones.size())
@@ -89,25 +105,28 @@ int OpcionesMapa(const std::vector<std::string>& opciones, AjustesMapa& salida, 
             if (o == "--base" || o == "--magnitud")
                 continue;
             if (o == "--desde")
-                mapa.desde = Numero(v, format);
+                mapa.desde = Numero(o, v, format);
             else if (o == "--hasta")
-                mapa.hasta = Numero(v, format);
+                mapa.hasta = Numero(o, v, format);
             else if (o == "--filas")
-                mapa.filas = Entero(v);
+                mapa.filas = Entero(o, v);
             else if (o == "--muestras")
-                mapa.muestras = Entero(v);
+                mapa.muestras = Entero(o, v);
             else if (o == "--controlador")
-                mapa.base.controlador = *LeerControlador(v, false, red);
+                mapa.base.controlador = *LeerControlador(o, v, false, red);
             else if (o == "--comparar")
-                mapa.base.comparar = LeerControlador(v, true, red);
+                mapa.base.comparar = LeerControlador(o, v, true, red);
             else
                 throw OpcionMalFormada{};
         }
         ComprobarMapa(mapa);
         salida = mapa;
         return 0;
-    } catch (const OpcionMalFormada&) {
-        err << kTraceUsage;
+    } catch (const OpcionMalFormada& e) {
+        if (e.motivo.empty())
+            err << kTraceUsage;
+        else
+            err << e.motivo << '\n';
         return 2;
     } catch (const std::exception& e) {
         err << e.what() << '\n';
