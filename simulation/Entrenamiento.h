@@ -66,7 +66,7 @@ struct AjustesEntrenamiento {
     int32_t imitacion = 1000; // warm-start iterations imitating the PID; 0 for none
     double peso_velocidad = 0.02;
     double peso_fuerza = 1e-4;
-    double peso_sobreimpulso = 1.0;
+    double peso_sobreimpulso = 0.0;
     double recorte = 1.0; // the gradient's norm is cut to this; 0 for no cut
     bool operator==(const AjustesEntrenamiento&) const = default;
 };

@@ -18,6 +18,10 @@
 // sample; paints/s and the paint times are then those of each of the lab
 // chart's panels (the slowest panel's rate).
 //
+// An N ending in "e" is the lab's row with the "Entrenar" tab in front,
+// training the "Red con integral" preset on both cores all the while: the
+// longest stall is then how long the window froze while training.
+//
 // A tick that is lost shows as a gap between ticks and points: the curves
 // must gain exactly one point per tick. The longest stall is the longest
 // wait of a 1 ms probe timer beside the loop: how long the window froze.
@@ -27,11 +31,14 @@
 #include "ui/LabAjustes.h"
 #include "ui/LabChart.h"
 #include "ui/Laboratorio.h"
+#include "ui/PanelEntrenar.h"
 #include "ui/Ppal.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <algorithm>
@@ -100,12 +107,14 @@ int main(int argc, char** argv)
         long n;
         bool restart;
         bool lab;
+        bool training = false;
     };
     std::vector<Row> sizes;
     for (int i = 2; i < argc; ++i) {
         char* end = nullptr;
         const long n = static_cast<long>(std::strtod(argv[i], &end));
-        sizes.push_back({n, end != nullptr && *end == 'r', end != nullptr && *end == 'l'});
+        const char kind = end != nullptr ? *end : '\0';
+        sizes.push_back({n, kind == 'r', kind == 'l' || kind == 'e', kind == 'e'});
     }
     if (sizes.empty())
         sizes = {{0, false, false},       {10000, false, false},  {100000, false, false},
@@ -119,7 +128,7 @@ int main(int argc, char** argv)
 
     std::printf("%10s %12s %12s %12s %12s %13s %12s %s\n", "N", "ticks/s", "paints/s", "paint p50", "paint p95",
                 "longest stall", "prefill s", "points = ticks");
-    for (const auto [n, restart, lab] : sizes) {
+    for (const auto [n, restart, lab, training] : sizes) {
         nc::TPpal window;
         window.show();
         window.Button11Click();
@@ -132,6 +141,11 @@ int main(int argc, char** argv)
             laboratorio.Ajustes1->Cambiar(ajustes);
             timers.push_back(std::make_unique<PaintTimer>(*laboratorio.Grafica->PanelPosicion()));
             timers.push_back(std::make_unique<PaintTimer>(*laboratorio.Grafica->PanelFuerza()));
+            if (training) {
+                auto* tab = laboratorio.findChild<nc::TPanelEntrenar*>(QStringLiteral("Entrenar1"));
+                laboratorio.Pestanas->setCurrentWidget(tab);
+                tab->findChild<QPushButton*>(QStringLiteral("Preajuste0"))->click();
+            }
         } else {
             timers.push_back(std::make_unique<PaintTimer>(*window.Chart1));
         }
@@ -180,7 +194,7 @@ int main(int argc, char** argv)
         const int gained = window.Series1->PointCount() - pointsBefore;
         probe.stop();
         std::printf("%9ld%s %12.1f %12.1f %10.3f ms %9.3f ms %10lld ms %12.1f %s\n", n,
-                    restart ? "r" : (lab ? "l" : " "), ticks / elapsed, paints().Paints() / elapsed,
+                    restart ? "r" : (training ? "e" : (lab ? "l" : " ")), ticks / elapsed, paints().Paints() / elapsed,
                     paints().Percentile(0.5), paints().Percentile(0.95), static_cast<long long>(longestStall),
                     prefillSeconds, gained == ticks ? "yes" : "NO");
         std::fflush(stdout);
