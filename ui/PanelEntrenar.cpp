@@ -4,6 +4,7 @@
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "ui/ErrorBox.h"
+#include "ui/VistaMapa.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -63,7 +64,7 @@ TChart* Grafica(QWidget* parent, const char* nombre, const std::string& vertical
     }
     chart->LeftAxis().Title().SetCaption(vertical);
     chart->BottomAxis().Title().SetCaption(horizontal);
-    chart->setMinimumHeight(90);
+    chart->setMinimumHeight(70);
     return chart;
 }
 
@@ -143,11 +144,16 @@ TPanelEntrenar::TPanelEntrenar(NumberFormat formato, QWidget* parent) : QWidget(
     titulo_mapa_->setObjectName(QStringLiteral("TituloMapaEntrenamiento"));
     titulo_mapa_->setWordWrap(true);
     capa_mapa->addWidget(titulo_mapa_);
-    mapa_ = new QWidget(caja_mapa);
+    mapa_ = new TVistaMapa(caja_mapa, 1);
+    mapa_->setObjectName(QStringLiteral("MapaEntrenamiento"));
+    // A few rows read in a small space.
+    mapa_->setMinimumHeight(TVistaMapa::kArriba + 4 * 6 + TVistaMapa::kAbajo + 2 * TVistaMapa::kLeyenda);
+    mapa_->Mostrar(nullptr, QStringLiteral("Ángulo inicial frente a la referencia"), {});
     capa_mapa->addWidget(mapa_, 1);
     graficas->setStretchFactor(0, 2);
     graficas->setStretchFactor(1, 3);
-    graficas->setStretchFactor(2, 2);
+    graficas->setStretchFactor(2, 3);
+    graficas->setSizes({200, 300, 300}); // in these proportions, whatever the height
 
     auto* derecha = new QVBoxLayout;
     derecha->addWidget(estado_);
@@ -462,6 +468,7 @@ void TPanelEntrenar::Empezar(const AjustesEntrenamiento& ajustes)
     curva_imitacion_->ClearPoints();
     for (TFastLineSeries* c : {curva_actual_, curva_mejor_, curva_referencia_})
         c->ClearPoints();
+    mapa_->Mostrar(nullptr, QStringLiteral("Ángulo inicial frente a la referencia"), {});
     mapa_actual_.reset();
     titulo_mapa_->setText(QStringLiteral("Mapa de competencia: aún no calculado"));
     perdida_->UndoZoom();
@@ -559,6 +566,7 @@ void TPanelEntrenar::Sondear()
     if (v.mapa && v.iteracion_mapa != mapa_mostrado_) {
         mapa_mostrado_ = v.iteracion_mapa;
         mapa_actual_ = v.mapa;
+        mapa_->Mostrar(&*mapa_actual_, QStringLiteral("Iteración %1").arg(v.iteracion_mapa), {});
         std::map<ClaseCelda, int> n;
         for (ClaseCelda c : v.mapa->brazo)
             ++n[c];

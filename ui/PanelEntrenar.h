@@ -120,7 +120,7 @@ private:
     TFastLineSeries* curva_actual_;
     TFastLineSeries* curva_mejor_;
     TFastLineSeries* curva_referencia_;
-    QWidget* mapa_;
+    TVistaMapa* mapa_;
     QLabel* titulo_mapa_;
     QTimer* sondeo_;
 

@@ -3,7 +3,9 @@
 // reference 30, the same run after a step to 60, a zoom into it, and the
 // chart's context menu over the window, and the "Laboratorio" window during
 // "Red contra PID" shortly after a push, its X-ray at that moment, and the
-// default competence maps. Renders offscreen.
+// default competence maps; the "Entrenar" tab half way through its preset,
+// and the trained network's maps beside the stored one's and the PID's.
+// Renders offscreen.
 //   nc-screenshots OUTPUT_FOLDER
 #include "app/PlatformTexts.h"
 #include "ui/ErrorBox.h"
@@ -16,6 +18,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
@@ -104,17 +107,41 @@ int main(int argc, char** argv)
         esperar(50);
     ok = mapa->grab().save(out.filePath(QStringLiteral("screenshot-mapa.png"))) && ok;
 
-    // Training "Red con integral", half way, with its first small map.
+    // Training "Red con integral": half way, with its first small maps, on a
+    // projector's screen; then, trained, the network's gravity map beside
+    // the stored network's and its load map beside the PID's.
+    lab.resize(1400, 900);
     auto* entrenar = lab.findChild<nc::TPanelEntrenar*>(QStringLiteral("Entrenar1"));
-    lab.Pestanas->setCurrentWidget(entrenar);
+    lab.MostrarPestana(entrenar);
     esperar(100);
     entrenar->findChild<QPushButton*>(QStringLiteral("Preajuste0"))->click();
-    while (!entrenar->findChild<QLabel*>(QStringLiteral("TituloMapaEntrenamiento"))
-                ->text()
-                .contains(QStringLiteral("1500")))
+    auto* titulo = entrenar->findChild<QLabel*>(QStringLiteral("TituloMapaEntrenamiento"));
+    while (!titulo->text().contains(QStringLiteral("1500")))
         esperar(100);
     entrenar->Pausar();
     esperar(300);
     ok = lab.grab().save(out.filePath(QStringLiteral("screenshot-entrenar.png"))) && ok;
+    entrenar->Continuar();
+    while (entrenar->Entrenando())
+        esperar(200);
+    entrenar->findChild<QPushButton*>(QStringLiteral("UsarControlador"))->click();
+    const struct {
+        nc::TipoControlador gemelo;
+        int magnitud;
+        const char* fichero;
+    } mapas[] = {{nc::TipoControlador::Red, 2, "screenshot-entrenar-gravedad.png"},
+                 {nc::TipoControlador::Pid, 3, "screenshot-entrenar-carga.png"}};
+    lab.MostrarPestana(mapa);
+    for (const auto& m : mapas) {
+        nc::AjustesExperimento a = lab.Lab().Ajustes();
+        a.comparar = nc::AjustesControlador(m.gemelo);
+        lab.CambiarAjustes(a);
+        mapa->findChild<QComboBox*>()->setCurrentIndex(m.magnitud);
+        esperar(150);
+        mapa->BotonCalcular()->click();
+        while (mapa->Calculando())
+            esperar(50);
+        ok = mapa->grab().save(out.filePath(QString::fromLatin1(m.fichero))) && ok;
+    }
     return ok && failures == 0 ? 0 : 1;
 }
