@@ -49,21 +49,16 @@ double En(const RangoEntrenamiento& r, uint64_t& estado)
     return r.desde + (r.hasta - r.desde) * Uniforme(estado);
 }
 
-// Written as "-10 y 10", as the laboratory's other ranges.
-std::string FormatoRango(double v)
-{
-    return FormatGeneral(v, NumberFormat{".", ","});
-}
-
 [[noreturn]] void Rechazar(const std::string& texto)
 {
     throw AjusteEntrenamientoInvalido(texto);
 }
 
+// NaN fails both comparisons, so it is refused with the range.
 void Entre(double valor, double minimo, double maximo, const char* campo)
 {
     if (!(valor >= minimo && valor <= maximo))
-        Rechazar(std::string(campo) + " debe estar entre " + FormatoRango(minimo) + " y " + FormatoRango(maximo));
+        throw AjusteEntrenamientoInvalido(RangoAjuste{campo, minimo, maximo});
 }
 
 void Rango(const RangoEntrenamiento& r, double minimo, double maximo, const char* campo)
@@ -134,8 +129,7 @@ void Escalar(const RedEntrenada& r, double x, double v, double referencia, doubl
 
 void ComprobarEntrenamiento(const AjustesEntrenamiento& a)
 {
-    if (a.ocultas < RedEntrenada::kOcultasMinimas || a.ocultas > RedEntrenada::kOcultasMaximas)
-        Rechazar("Las neuronas ocultas deben estar entre 2 y 32");
+    Entre(a.ocultas, RedEntrenada::kOcultasMinimas, RedEntrenada::kOcultasMaximas, "El número de neuronas ocultas");
     Entre(a.limite_integral, 0.01, 100, "El límite de la integral");
     Rango(a.referencia, -3600, 3600, "La referencia (º)");
     Rango(a.angulo_inicial, -3600, 3600, "El ángulo inicial (º)");
@@ -144,13 +138,13 @@ void ComprobarEntrenamiento(const AjustesEntrenamiento& a)
     Rango(a.carga, -10, 10, "La carga");
     if (a.fuerza_maxima)
         Rango(*a.fuerza_maxima, 0.001, 1000, "La fuerza máxima");
-    Entre(a.muestras, 10, 2000, "Las muestras por episodio");
-    Entre(a.episodios, 1, 1024, "Los episodios por iteración");
-    Entre(a.iteraciones, 1, 1000000, "Las iteraciones");
-    Entre(a.tasa, 1e-6, 1, "La tasa de aprendizaje");
-    Entre(static_cast<double>(a.semilla), 0, 9007199254740991.0, "La semilla");
-    Entre(a.subpasos, 1, 100, "Los subpasos de Runge-Kutta");
-    Entre(a.imitacion, 0, 1000000, "Las iteraciones de imitación del PID");
+    Entre(a.muestras, 10, 2000, "El número de muestras por episodio");
+    Entre(a.episodios, 1, 1024, "El número de episodios por iteración");
+    Entre(a.iteraciones, 1, 1000000, "El número de iteraciones");
+    Entre(a.tasa, 0.0001, 1, "La tasa de aprendizaje");
+    Entre(static_cast<double>(a.semilla), 0, 4294967295.0, "La semilla");
+    Entre(a.subpasos, 1, 100, "El número de subpasos de Runge-Kutta");
+    Entre(a.imitacion, 0, 1000000, "El número de iteraciones imitando el PID");
     Entre(a.peso_velocidad, 0, 1000, "El peso de la velocidad");
     Entre(a.peso_fuerza, 0, 1000, "El peso de la fuerza");
     Entre(a.peso_sobreimpulso, 0, 1000, "El peso del sobreimpulso");

@@ -25,6 +25,7 @@
 // whatever the number of workers.
 
 #include "controller/RedEntrenada.h"
+#include "simulation/AjustesExperimento.h"
 
 #include <cstdint>
 #include <optional>
@@ -33,9 +34,11 @@
 
 namespace nc {
 
-class AjusteEntrenamientoInvalido : public std::invalid_argument {
+// A training setting refused: its range when it has one, as the lab's
+// settings do, so that a field can say it in the regional format.
+class AjusteEntrenamientoInvalido : public AjusteInvalido {
 public:
-    using std::invalid_argument::invalid_argument;
+    using AjusteInvalido::AjusteInvalido;
 };
 
 struct RangoEntrenamiento {

@@ -187,24 +187,44 @@ QLineEdit* TPanelEntrenar::CampoNumero(const char* nombre, const QString& ayuda,
         Guarded([&] {
             if (campo->edit->text() == Texto(campo->leer(ajustes_)))
                 return;
-            Proponer([&](AjustesEntrenamiento& a) {
-                const QString texto = campo->edit->text().trimmed();
-                double v;
-                try {
-                    v = static_cast<double>(StrToFloat(texto.toStdString(), formato_));
-                } catch (const std::exception&) {
-                    throw AjusteEntrenamientoInvalido("«" + texto.toStdString()
-                                                      + "» no es un número (el separador "
-                                                        "decimal es «"
-                                                      + formato_.decimal_separator + "»)");
-                }
-                if (campo->entero && !(std::floor(v) == v && std::fabs(v) <= 9007199254740991.0))
-                    throw AjusteEntrenamientoInvalido("«" + texto.toStdString() + "» debe ser un número entero");
-                campo->poner(v, a);
-            });
+            Proponer([&](AjustesEntrenamiento& a) { campo->poner(Numero(*campo), a); });
         });
     });
     return edit;
+}
+
+// The field's number, or a refusal that says what is wrong and the field's
+// range: the range its check gives for a NaN, written as the fields write
+// numbers.
+double TPanelEntrenar::Numero(const Campo& campo) const
+{
+    const std::string texto = campo.edit->text().trimmed().toStdString();
+    std::optional<double> valor;
+    try {
+        valor = static_cast<double>(StrToFloat(texto, formato_));
+    } catch (const ConversionError&) {}
+    auto rango = [&](double v) -> std::optional<std::string> {
+        AjustesEntrenamiento a = ajustes_;
+        campo.poner(v, a);
+        try {
+            ComprobarEntrenamiento(a);
+        } catch (const AjusteInvalido& e) {
+            if (e.Rango())
+                return TextoRango(*e.Rango(), formato_);
+            throw;
+        }
+        return std::nullopt;
+    };
+    std::string que;
+    if (!valor)
+        que = texto.empty() ? std::string("El campo está vacío") : TextoNoNumero(texto, formato_);
+    else if (campo.entero && std::floor(*valor) != *valor)
+        que = "«" + texto + "» no es un número entero";
+    if (!que.empty())
+        throw AjusteEntrenamientoInvalido(que + ". " + rango(std::nan("")).value_or(""));
+    if (const std::optional<std::string> fuera = rango(*valor))
+        throw AjusteEntrenamientoInvalido(*fuera);
+    return *valor;
 }
 
 QString TPanelEntrenar::Texto(double valor) const
@@ -330,7 +350,7 @@ void TPanelEntrenar::CrearCampos(QWidget* columna)
     entero(condiciones, "Episodios", "Episodios por iteración",
            QStringLiteral("Episodios de cada iteración, de 1 a 1024"), &A::episodios);
     entero(condiciones, "Iteraciones", "Iteraciones", QStringLiteral("Pasos de Adam, de 1 a 1000000"), &A::iteraciones);
-    real(condiciones, "Tasa", "Tasa de aprendizaje", QStringLiteral("La tasa de Adam, de 0,000001 a 1"), &A::tasa);
+    real(condiciones, "Tasa", "Tasa de aprendizaje", QStringLiteral("La tasa de Adam, de 0,0001 a 1"), &A::tasa);
     entero(condiciones, "Semilla", "Semilla",
            QStringLiteral("La misma semilla y los mismos ajustes dan la misma red, bit a bit"), &A::semilla);
 

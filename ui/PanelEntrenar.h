@@ -92,6 +92,7 @@ private:
     void Proponer(const std::function<void(AjustesEntrenamiento&)>& cambio);
     void MostrarCampos();
     QString Texto(double valor) const;
+    double Numero(const Campo& campo) const;
     void Empezar(const AjustesEntrenamiento& ajustes);
     void ActualizarBotones();
     void MostrarRepeticiones(const VistaEntrenamiento& v);

@@ -105,7 +105,7 @@ TEST(Entrenamiento, SettingsOutOfRangeNameTheirRange)
             try {
                 Entrenador e(a, 1);
             } catch (const AjusteEntrenamientoInvalido& ex) {
-                EXPECT_STREQ(ex.what(), "Las neuronas ocultas deben estar entre 2 y 32");
+                EXPECT_STREQ(ex.what(), "El número de neuronas ocultas debe estar entre 2 y 32");
                 throw;
             }
         },

@@ -92,7 +92,7 @@ TEST(FicheroRed, HostileFilesAreRefusedWithOneSpanishLine)
                R"("pesos_oculta":[[1,2,3],[4,5,6]],"bias_oculta":[0,0],"pesos_salida":[1,1],"bias_salida":0})",
          "Red no válida: cada escala de entrada debe ser un número positivo no mayor que 1e6"},
         {cabeza + buena + R"(,"entrenamiento":{"ocultas":1}})",
-         "Red no válida: en el entrenamiento: Las neuronas ocultas deben estar entre 2 y 32"},
+         "Red no válida: en el entrenamiento: El número de neuronas ocultas debe estar entre 2 y 32"},
         {cabeza + R"("x":")" + std::string(kTamanoMaximoRed, 'a') + "\"}", "Red no válida: el fichero pasa de 1 MB"},
     };
     for (const auto& fila : filas) {

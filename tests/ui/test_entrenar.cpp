@@ -93,9 +93,15 @@ TEST_F(EntrenarTest, TrainUseSaveReplayAndOpen)
     Escribir("Ocultas", fraccion.c_str());
     Escribir("Tasa", "abc");
     ASSERT_EQ(errors.size(), 3);
-    EXPECT_EQ(errors[0], QStringLiteral("Las neuronas ocultas deben estar entre 2 y 32"));
-    EXPECT_EQ(errors[1], QString::fromStdString("«" + fraccion + "» debe ser un número entero"));
-    EXPECT_TRUE(errors[2].startsWith(QStringLiteral("«abc» no es un número"))) << errors[2].toStdString();
+    EXPECT_EQ(errors[0], QStringLiteral("El número de neuronas ocultas debe estar entre 2 y 32"));
+    EXPECT_EQ(errors[1],
+              QString::fromStdString("«" + fraccion
+                                     + "» no es un número entero. El número de neuronas "
+                                       "ocultas debe estar entre 2 y 32"));
+    EXPECT_EQ(errors[2],
+              QString::fromStdString(
+                  "«abc» no es un número (el separador decimal es «" + lab->Formato().decimal_separator
+                  + "»). La tasa de aprendizaje debe estar entre 0" + lab->Formato().decimal_separator + "0001 y 1"));
     errors.clear();
     EXPECT_TRUE(tab->Ajustes() == esperado);
     EXPECT_EQ(tab->findChild<QLineEdit*>(QStringLiteral("Ocultas"))->text(), QStringLiteral("3"));
