@@ -127,6 +127,19 @@ void Escalar(const RedEntrenada& r, double x, double v, double referencia, doubl
 
 } // namespace
 
+const std::vector<PreajusteEntrenamiento>& PreajustesEntrenamiento()
+{
+    static const std::vector<PreajusteEntrenamiento> lista = [] {
+        AjustesEntrenamiento tierra;
+        tierra.integral = false;
+        tierra.gravedad = {9.81, 9.81};
+        tierra.carga = {0, 0};
+        return std::vector<PreajusteEntrenamiento>{{"Red con integral", AjustesEntrenamiento{}},
+                                                   {"Solo la Tierra", tierra}};
+    }();
+    return lista;
+}
+
 void ComprobarEntrenamiento(const AjustesEntrenamiento& a)
 {
     Entre(a.ocultas, RedEntrenada::kOcultasMinimas, RedEntrenada::kOcultasMaximas, "El número de neuronas ocultas");

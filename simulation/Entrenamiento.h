@@ -74,6 +74,16 @@ struct AjustesEntrenamiento {
     bool operator==(const AjustesEntrenamiento&) const = default;
 };
 
+// The training presets, one click each in the tab: "Red con integral" (the
+// default: the integral as fourth input, gravity and load varied) and "Solo
+// la Tierra" (three inputs, the Earth only, no load: it learns the stored
+// network's limits).
+struct PreajusteEntrenamiento {
+    const char* nombre;
+    AjustesEntrenamiento ajustes;
+};
+const std::vector<PreajusteEntrenamiento>& PreajustesEntrenamiento();
+
 // Each field against its range; throws AjusteEntrenamientoInvalido with a
 // Spanish text that names the field and the range.
 void ComprobarEntrenamiento(const AjustesEntrenamiento& ajustes);

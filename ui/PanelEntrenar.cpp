@@ -80,30 +80,12 @@ TFastLineSeries* Curva(TChart& chart, TColor color, TPenStyle estilo, const char
     return s;
 }
 
-AjustesEntrenamiento SoloLaTierra()
-{
-    AjustesEntrenamiento a;
-    a.integral = false;
-    a.gravedad = {9.81, 9.81};
-    a.carga = {0, 0};
-    return a;
-}
-
 QString Porcentaje(int parte, int todo)
 {
     return QString::number(todo > 0 ? std::lround(100.0 * parte / todo) : 0) + QStringLiteral(" %");
 }
 
 } // namespace
-
-const std::vector<PreajusteEntrenamiento>& PreajustesEntrenamiento()
-{
-    static const std::vector<PreajusteEntrenamiento> lista = {
-        {"Red con integral", AjustesEntrenamiento{}},
-        {"Solo la Tierra", SoloLaTierra()},
-    };
-    return lista;
-}
 
 struct TPanelEntrenar::Campo {
     QLineEdit* edit;

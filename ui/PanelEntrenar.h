@@ -36,16 +36,6 @@ class TChart;
 class TFastLineSeries;
 class TVistaMapa;
 
-// The training presets, one click each: "Red con integral" (the default: the
-// integral as fourth input, gravity and load varied) and "Solo la Tierra"
-// (three inputs, the Earth only, no load: it learns the stored network's
-// limits).
-struct PreajusteEntrenamiento {
-    const char* nombre;
-    AjustesEntrenamiento ajustes;
-};
-const std::vector<PreajusteEntrenamiento>& PreajustesEntrenamiento();
-
 class TPanelEntrenar : public QWidget {
 public:
     TPanelEntrenar(NumberFormat formato, QWidget* parent = nullptr);

@@ -9,12 +9,14 @@
 //                               one and on two workers; the /2 row's counter
 //                               "de_un_trabajador" is its time over one
 //                               worker's, the same weights to the bit.
-//   BM_PresetMaps               the "Red con integral" preset trained on two
-//                               workers (wall seconds), then the three default
-//                               maps (starting angle, gravity, load) of the
-//                               trained network, the stored one and the PID:
-//                               the share of cells that settle and the cells
-//                               that settle without overshoot.
+//   BM_PresetMaps/0 and /1      the preset "Red con integral" (0) or "Solo
+//                               la Tierra" (1) trained on two workers (wall
+//                               seconds), then the three default maps
+//                               (starting angle, gravity, load) of the
+//                               trained network and, as baselines in the same
+//                               run, of the stored one and the PID: the share
+//                               of cells that settle and the cells that
+//                               settle without overshoot.
 #include "simulation/Entrenamiento.h"
 #include "simulation/MapaCompetencia.h"
 
@@ -111,9 +113,11 @@ MapCounts Counts(const nc::AjustesControlador& controller, nc::MagnitudMapa quan
 
 void BM_PresetMaps(benchmark::State& state)
 {
+    const nc::PreajusteEntrenamiento& preset = nc::PreajustesEntrenamiento().at(static_cast<size_t>(state.range(0)));
+    state.SetLabel(preset.nombre);
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
-        nc::Entrenador trainer(nc::AjustesEntrenamiento{}, 2);
+        nc::Entrenador trainer(preset.ajustes, 2);
         while (!trainer.Terminado())
             trainer.Iterar();
         state.counters["s_entrenando"] = Seconds(t0);
@@ -142,6 +146,6 @@ void BM_PresetMaps(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_PresetMaps)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_PresetMaps)->Arg(0)->Arg(1)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 
 } // namespace
