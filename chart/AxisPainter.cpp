@@ -489,79 +489,90 @@ void AxisPainter::DrawAxisLine()
     }
 }
 
+namespace {
+
+// Where an axis' labels stand against the plot.
+enum class AxisSide { Bottom, Top, Left, Right };
+
+// A label's alignment at its anchor for its angle and its axis' side, and
+// the half line the anchor moves by where the label stands across it.
+unsigned AlignLabel(int angle, AxisSide side, int halfHeight, long long& x, long long& y)
+{
+    switch (angle) {
+    case 0:
+        switch (side) {
+        case AxisSide::Bottom: return kCentreTop;
+        case AxisSide::Top: return kCentreBottom;
+        case AxisSide::Left: y -= halfHeight; return kRightTop;
+        case AxisSide::Right: y -= halfHeight; return kLeftTop;
+        }
+        break;
+    case 90:
+        switch (side) {
+        case AxisSide::Bottom: x -= halfHeight; return kRightTop;
+        case AxisSide::Top: x -= halfHeight; return kLeftTop;
+        case AxisSide::Left: return kCentreBottom;
+        case AxisSide::Right: return kCentreTop;
+        }
+        break;
+    case 180:
+        switch (side) {
+        case AxisSide::Bottom: return kCentreBottom;
+        case AxisSide::Top: return kCentreTop;
+        case AxisSide::Left: y += halfHeight; return kLeftTop;
+        case AxisSide::Right: y += halfHeight; return kRightTop;
+        }
+        break;
+    case 270:
+        switch (side) {
+        case AxisSide::Bottom: x += halfHeight; return kLeftTop;
+        case AxisSide::Top: x += halfHeight; return kRightTop;
+        case AxisSide::Left: return kCentreTop;
+        case AxisSide::Right: return kCentreBottom;
+        }
+        break;
+    default: break;
+    }
+    return kLeftTop;
+}
+
+// A label's lines: most labels are one line, read from the text itself;
+// one with line separators is split into `split`.
+std::span<const std::string> LabelLines(const std::string& text, std::vector<std::string>& split)
+{
+    if (text.find(LineSeparator) == std::string::npos)
+        return std::span<const std::string>(&text, text.empty() ? 0 : 1);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == LineSeparator) {
+            split.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    if (start < text.size())
+        split.push_back(text.substr(start));
+    return split;
+}
+
+} // namespace
+
 void AxisPainter::DrawAxisText(long long x, long long y, const std::string& text, int angle)
 {
     TChartCanvas3D& c = canvas_;
     const int fontHeight = c.FontHeight();
-    const int halfHeight = fontHeight / 2;
     const bool bottom = horizontal_ && !otherSide_;
-    const bool top = horizontal_ && otherSide_;
     const bool left = !horizontal_ && !otherSide_;
-    unsigned align = kLeftTop;
-    switch (angle) {
-    case 0:
-        if (bottom)
-            align = kCentreTop;
-        else if (top)
-            align = kCentreBottom;
-        else if (left)
-            align = kRightTop, y -= halfHeight;
-        else
-            align = kLeftTop, y -= halfHeight;
-        break;
-    case 90:
-        if (bottom)
-            align = kRightTop, x -= halfHeight;
-        else if (top)
-            align = kLeftTop, x -= halfHeight;
-        else if (left)
-            align = kCentreBottom;
-        else
-            align = kCentreTop;
-        break;
-    case 180:
-        if (bottom)
-            align = kCentreBottom;
-        else if (top)
-            align = kCentreTop;
-        else if (left)
-            align = kLeftTop, y += halfHeight;
-        else
-            align = kRightTop, y += halfHeight;
-        break;
-    case 270:
-        if (bottom)
-            align = kLeftTop, x += halfHeight;
-        else if (top)
-            align = kRightTop, x += halfHeight;
-        else if (left)
-            align = kCentreTop;
-        else
-            align = kCentreBottom;
-        break;
-    default: break;
-    }
+    const AxisSide side = horizontal_ ? (otherSide_ ? AxisSide::Top : AxisSide::Bottom)
+                                      : (otherSide_ ? AxisSide::Right : AxisSide::Left);
     const int z = otherSide_ ? chart_.Depth3D : 0;
-    c.SetTextAlign(align);
+    c.SetTextAlign(AlignLabel(angle, side, fontHeight / 2, x, y));
 
-    // Most labels are one line, drawn from the text itself.
     std::vector<std::string> split;
-    const bool oneLine = text.find(LineSeparator) == std::string::npos;
-    if (!oneLine) {
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == LineSeparator) {
-                split.push_back(text.substr(start, i - start));
-                start = i + 1;
-            }
-        }
-        if (start < text.size())
-            split.push_back(text.substr(start));
-    }
-    const std::span<const std::string> lines
-        = oneLine ? std::span<const std::string>(&text, text.empty() ? 0 : 1) : std::span<const std::string>(split);
+    const std::span<const std::string> lines = LabelLines(text, split);
     const long double n = static_cast<long double>(lines.size());
 
+    // The anchor moves back by the lines before the first, so that the
+    // block of lines stands where one line would.
     int h = fontHeight;
     if (angle == 180 || angle == 270)
         h = -h;

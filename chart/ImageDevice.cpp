@@ -248,104 +248,117 @@ void ImageDevice::WalkLine(int x0, int y0, int x1, int y1)
             SpanColumn(x0, y1 + 1, y0 + 1);
         return;
     }
-    const bool xMajor = dx >= dy;
-    const long long major = xMajor ? dx : dy;
-    const long long minor = xMajor ? dy : dx;
+    LineSteps s;
+    s.xMajor = dx >= dy;
+    s.major = s.xMajor ? dx : dy;
+    s.minor = s.xMajor ? dy : dx;
+    s.rgb = rgb;
     if (plain && inside) {
         // Unclipped solid copy: write straight into the rows.
         std::uint32_t* p
             = BitsBeside(TRect{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1});
         const int stride = static_cast<int>(Stride());
         p += y0 * stride + x0;
-        WalkSolid(p, major, minor, xMajor ? sx : sy * stride, xMajor ? sy * stride : sx, rgb);
+        WalkSolid(p, s.major, s.minor, s.xMajor ? sx : sy * stride, s.xMajor ? sy * stride : sx, rgb);
         return;
     }
     // Clipped, styled or mixed: walk only the steps whose major coordinate lies
     // inside the clip, so that a far-away end point costs no more than the
     // clip is wide. The minor coordinate and the error at the first step come
     // from the closed form of the walk; the style phase skips ahead likewise.
-    if (major == 0)
+    if (s.major == 0)
         return;
-    const long long major0 = xMajor ? x0 : y0;
-    const long long minor0 = xMajor ? y0 : x0;
-    const int stepMajor = xMajor ? sx : sy;
-    const int stepMinor = xMajor ? sy : sx;
-    const long long clipLo = xMajor ? c.Left : c.Top;
-    const long long clipHi = (xMajor ? c.Right : c.Bottom) - 1;
-    long long first = stepMajor > 0 ? clipLo - major0 : major0 - clipHi;
-    long long last = stepMajor > 0 ? clipHi - major0 : major0 - clipLo;
-    first = std::max(first, 0LL);
-    last = std::min(last, major - 1);
-    const StylePattern pattern = PatternOf(Pen().Style);
-    const int startPhase = StylePhase();
-    SetStylePhase(static_cast<int>((startPhase + major) % pattern.Period));
-    if (first > last)
+    s.major0 = s.xMajor ? x0 : y0;
+    s.minor0 = s.xMajor ? y0 : x0;
+    s.stepMajor = s.xMajor ? sx : sy;
+    s.stepMinor = s.xMajor ? sy : sx;
+    const long long clipLo = s.xMajor ? c.Left : c.Top;
+    const long long clipHi = (s.xMajor ? c.Right : c.Bottom) - 1;
+    s.first = std::max(s.stepMajor > 0 ? clipLo - s.major0 : s.major0 - clipHi, 0LL);
+    s.last = std::min(s.stepMajor > 0 ? clipHi - s.major0 : s.major0 - clipLo, s.major - 1);
+    s.pattern = PatternOf(Pen().Style);
+    s.startPhase = StylePhase();
+    SetStylePhase(static_cast<int>((s.startPhase + s.major) % s.pattern.Period));
+    if (s.first > s.last)
         return;
-    if (minor == 0) {
-        // Straight across or down (grid lines, ticks, axis lines): one row or
-        // column, tested against the clip once.
-        const long long fixed = minor0;
-        if (fixed < (xMajor ? c.Top : c.Left) || fixed >= (xMajor ? c.Bottom : c.Right))
-            return;
-        const long long lo = stepMajor > 0 ? major0 + first : major0 - last; // the line's pixels: lo .. hi
-        const long long hi = stepMajor > 0 ? major0 + last : major0 - first;
-        const TPenMode lineMode = Pen().Mode;
-        if (!xMajor && lineMode == pmCopy && hi - lo + 1 >= HeldLines::kMinRows) {
-            // Phase at the top row: a line walked upwards meets it last.
-            const int topPhase = static_cast<int>((startPhase + (stepMajor > 0 ? first : last)) % pattern.Period);
-            HoldColumn(HeldLines::ColumnOf(static_cast<int>(fixed), static_cast<int>(lo), static_cast<int>(hi + 1), rgb,
-                                           pattern.OnBits, pattern.Period, topPhase, stepMajor > 0));
-            return;
-        }
-        std::uint32_t* bits = BitsBeside(xMajor ? TRect{static_cast<int>(lo), static_cast<int>(fixed),
-                                                        static_cast<int>(hi + 1), static_cast<int>(fixed + 1)}
-                                                : TRect{static_cast<int>(fixed), static_cast<int>(lo),
-                                                        static_cast<int>(fixed + 1), static_cast<int>(hi + 1)});
-        const qsizetype stride = Stride();
-        const qsizetype step = xMajor ? stepMajor : stepMajor * stride;
-        std::uint32_t* p = xMajor ? bits + fixed * stride + (major0 + stepMajor * first)
-                                  : bits + (major0 + stepMajor * first) * stride + fixed;
-        int phase = static_cast<int>((startPhase + first) % pattern.Period);
-        if (xMajor && lineMode == pmCopy && last - first + 1 >= kPatternBlock) {
-            const long long n = last - first + 1;
-            // Leftmost pixel first; a line walked leftwards meets the pattern
-            // backwards, starting from its last pixel's phase at the left.
-            std::uint32_t* row = stepMajor > 0 ? p : p - (n - 1);
-            const int leftPhase = stepMajor > 0 ? phase : static_cast<int>((phase + n - 1) % pattern.Period);
-            PatternRow(row, n, pattern, leftPhase, stepMajor > 0, rgb);
-            return;
-        }
-        for (long long i = first; i <= last; ++i, p += step) {
-            if ((pattern.OnBits >> phase) & 1u)
-                *p = lineMode == pmCopy ? rgb : ApplyMode(*p, rgb, lineMode);
-            phase = phase + 1 == pattern.Period ? 0 : phase + 1;
-        }
+    if (s.minor == 0)
+        WalkStraight(s);
+    else
+        WalkSlanted(s);
+}
+
+// Straight across or down (grid lines, ticks, axis lines): one row or
+// column, tested against the clip once.
+void ImageDevice::WalkStraight(const LineSteps& s)
+{
+    const TRect& c = ClipRect();
+    const long long fixed = s.minor0;
+    if (fixed < (s.xMajor ? c.Top : c.Left) || fixed >= (s.xMajor ? c.Bottom : c.Right))
+        return;
+    const long long lo = s.stepMajor > 0 ? s.major0 + s.first : s.major0 - s.last; // the line's pixels: lo .. hi
+    const long long hi = s.stepMajor > 0 ? s.major0 + s.last : s.major0 - s.first;
+    const TPenMode lineMode = Pen().Mode;
+    const StylePattern& pattern = s.pattern;
+    if (!s.xMajor && lineMode == pmCopy && hi - lo + 1 >= HeldLines::kMinRows) {
+        // Phase at the top row: a line walked upwards meets it last.
+        const int topPhase = static_cast<int>((s.startPhase + (s.stepMajor > 0 ? s.first : s.last)) % pattern.Period);
+        HoldColumn(HeldLines::ColumnOf(static_cast<int>(fixed), static_cast<int>(lo), static_cast<int>(hi + 1), s.rgb,
+                                       pattern.OnBits, pattern.Period, topPhase, s.stepMajor > 0));
         return;
     }
+    std::uint32_t* bits = BitsBeside(s.xMajor ? TRect{static_cast<int>(lo), static_cast<int>(fixed),
+                                                      static_cast<int>(hi + 1), static_cast<int>(fixed + 1)}
+                                              : TRect{static_cast<int>(fixed), static_cast<int>(lo),
+                                                      static_cast<int>(fixed + 1), static_cast<int>(hi + 1)});
+    const qsizetype stride = Stride();
+    const qsizetype step = s.xMajor ? s.stepMajor : s.stepMajor * stride;
+    std::uint32_t* p = s.xMajor ? bits + fixed * stride + (s.major0 + s.stepMajor * s.first)
+                                : bits + (s.major0 + s.stepMajor * s.first) * stride + fixed;
+    int phase = static_cast<int>((s.startPhase + s.first) % pattern.Period);
+    if (s.xMajor && lineMode == pmCopy && s.last - s.first + 1 >= kPatternBlock) {
+        const long long n = s.last - s.first + 1;
+        // Leftmost pixel first; a line walked leftwards meets the pattern
+        // backwards, starting from its last pixel's phase at the left.
+        std::uint32_t* row = s.stepMajor > 0 ? p : p - (n - 1);
+        const int leftPhase = s.stepMajor > 0 ? phase : static_cast<int>((phase + n - 1) % pattern.Period);
+        PatternRow(row, n, pattern, leftPhase, s.stepMajor > 0, s.rgb);
+        return;
+    }
+    for (long long i = s.first; i <= s.last; ++i, p += step) {
+        if ((pattern.OnBits >> phase) & 1u)
+            *p = lineMode == pmCopy ? s.rgb : ApplyMode(*p, s.rgb, lineMode);
+        phase = phase + 1 == pattern.Period ? 0 : phase + 1;
+    }
+}
+
+// Any other slope, from the first step inside the clip: the major
+// coordinate stays inside the clip over first..last, so only the minor one
+// is tested, and pixels are written straight into the rows.
+void ImageDevice::WalkSlanted(const LineSteps& s)
+{
+    const TRect& c = ClipRect();
     // Minor offset before step i: floor((2 * minor * i + major - 1) / (2 * major)).
-    long long k = (2 * minor * first + major - 1) / (2 * major);
-    long long e = 2 * minor - major + 2 * minor * first - 2 * major * k;
-    int phase = static_cast<int>((startPhase + first) % pattern.Period);
+    long long k = (2 * s.minor * s.first + s.major - 1) / (2 * s.major);
+    long long e = 2 * s.minor - s.major + 2 * s.minor * s.first - 2 * s.major * k;
+    int phase = static_cast<int>((s.startPhase + s.first) % s.pattern.Period);
     const TPenMode mode = Pen().Mode;
-    // The major coordinate stays inside the clip over first..last; only the
-    // minor one is tested, and pixels are written straight into the rows.
-    const long long minorLo = xMajor ? c.Top : c.Left;
-    const long long minorHi = (xMajor ? c.Bottom : c.Right) - 1;
+    const long long minorLo = s.xMajor ? c.Top : c.Left;
+    const long long minorHi = (s.xMajor ? c.Bottom : c.Right) - 1;
     std::uint32_t* bits = BitsBeside(c);
     const qsizetype stride = Stride();
-    for (long long i = first; i <= last; ++i) {
-        const long long a = major0 + stepMajor * i;
-        const long long b = minor0 + stepMinor * k;
-        if (((pattern.OnBits >> phase) & 1u) && b >= minorLo && b <= minorHi) {
-            std::uint32_t* p = xMajor ? bits + b * stride + a : bits + a * stride + b;
-            *p = mode == pmCopy ? rgb : ApplyMode(*p, rgb, mode);
+    for (long long i = s.first; i <= s.last; ++i) {
+        const long long a = s.major0 + s.stepMajor * i;
+        const long long b = s.minor0 + s.stepMinor * k;
+        if (((s.pattern.OnBits >> phase) & 1u) && b >= minorLo && b <= minorHi) {
+            std::uint32_t* p = s.xMajor ? bits + b * stride + a : bits + a * stride + b;
+            *p = mode == pmCopy ? s.rgb : ApplyMode(*p, s.rgb, mode);
         }
-        phase = phase + 1 == pattern.Period ? 0 : phase + 1;
+        phase = phase + 1 == s.pattern.Period ? 0 : phase + 1;
         if (e > 0) {
             ++k;
-            e -= 2 * major;
+            e -= 2 * s.major;
         }
-        e += 2 * minor;
+        e += 2 * s.minor;
     }
 }
 

@@ -19,6 +19,7 @@
 #include "chart/CoverageMask.h"
 #include "chart/DeviceTextCache.h"
 #include "chart/HeldLines.h"
+#include "chart/PenPixels.h"
 #include "chart/PictureBuffer.h"
 
 class QPainter;
@@ -70,6 +71,21 @@ private:
     // Draws one pixel of a styled one-pixel line walk and advances the phase.
     void StyledPixel(int x, int y, std::uint32_t rgb);
     void WalkLine(int x0, int y0, int x1, int y1);
+    // A one-pixel line's walk, past its fast cases: the steps whose major
+    // coordinate lies inside the clip (first..last of 0..major-1), and
+    // where the style pattern stands at step 0.
+    struct LineSteps {
+        bool xMajor = true;
+        long long major = 0, minor = 0;   // steps along and across
+        long long major0 = 0, minor0 = 0; // the start point
+        int stepMajor = 1, stepMinor = 1;
+        long long first = 0, last = -1;
+        StylePattern pattern;
+        int startPhase = 0;
+        std::uint32_t rgb = 0;
+    };
+    void WalkStraight(const LineSteps& steps); // minor == 0
+    void WalkSlanted(const LineSteps& steps);
     void ShortStyledRow(int x0, int x1, int y); // x0 < x1, copy mode
     void SpanRow(int y, int x0, int x1);        // x0..x1-1, solid pen fast path
     void SpanColumn(int x, int y0, int y1);     // rows y0..y1-1, solid pen fast path
