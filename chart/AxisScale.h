@@ -80,15 +80,6 @@ struct AxisRange {
 
 int32_t LinearValueToPixel(double value, const AxisRange& r, const AxisSpan& s, bool inverted);
 
-// LinearValueToPixel for many values on one axis, with the same results: the
-// quotient is taken as (value - min) times size / range, the factor divided
-// out once. Its three double operations err by at most half a unit in the
-// last place each while the factor is a normal number (a subnormal product
-// errs by less than 2^-1074 in all), so, as in LinearValueToPixel's own
-// double path, below 10^6 the quotient lies within 10^-9 of the extended one
-// and rounds to the same integer unless it lies within 10^-6 of a half-way
-// point; such values, and any with a factor that is not normal, take
-// LinearValueToPixel.
 // Whether a quotient q (|q| < 10^6) lies clear of the half-way points
 // between pixels, with p its nearest integer: within 10^-6 of a half-way
 // point the double quotient cannot tell which pixel the extended one rounds
@@ -105,6 +96,15 @@ inline bool RoundClearOfHalf(double q, int32_t& p)
     return 0.5 - std::fabs(q - p) > 1e-6;
 }
 
+// LinearValueToPixel for many values on one axis, with the same results: the
+// quotient is taken as (value - min) times size / range, the factor divided
+// out once. Its three double operations err by at most half a unit in the
+// last place each while the factor is a normal number (a subnormal product
+// errs by less than 2^-1074 in all), so, as in LinearValueToPixel's own
+// double path, below 10^6 the quotient lies within 10^-9 of the extended one
+// and rounds to the same integer unless it lies within 10^-6 of a half-way
+// point; such values, and any with a factor that is not normal, take
+// LinearValueToPixel.
 class LinearPixelMapper {
 public:
     LinearPixelMapper() = default;
