@@ -408,16 +408,21 @@ namespace {
 
 // Runs trabajo(i, worker) for i in [0, n) on one or two workers, each taking
 // the next index; the floating-point flags of each worker are its own, so
-// each checks them, and the first fault is thrown here.
-template <class Trabajo> void Repartir(int32_t n, int trabajadores, Trabajo&& trabajo)
+// each checks them, and the first fault is thrown here. A raised `cancelar`
+// stops both at their next index, and IteracionCancelada is thrown.
+template <class Trabajo>
+void Repartir(int32_t n, int trabajadores, const std::atomic<bool>* cancelar, Trabajo&& trabajo)
 {
     std::atomic<int32_t> siguiente{0};
     std::exception_ptr fallos[2];
     auto trabajar = [&](int w) {
         try {
             ClearFloatFaults();
-            for (int32_t i; (i = siguiente.fetch_add(1)) < n;)
+            for (int32_t i; (i = siguiente.fetch_add(1)) < n;) {
+                if (cancelar && cancelar->load())
+                    throw IteracionCancelada();
                 trabajo(i, w);
+            }
             ThrowOnFloatFaults();
         } catch (...) {
             fallos[w] = std::current_exception();
@@ -449,7 +454,7 @@ double Entrenador::IterarTiempo()
     std::vector<std::vector<double>> filas(static_cast<size_t>(B), std::vector<double>(parametros_.size(), 0.0));
     std::vector<double> perdidas(static_cast<size_t>(B), 0.0);
     MemoriaEpisodio memoria[2];
-    Repartir(B, trabajadores_, [&](int32_t i, int w) {
+    Repartir(B, trabajadores_, cancelar_, [&](int32_t i, int w) {
         const Episodio ep = SortearEpisodio(ajustes_, iteracion_, i);
         perdidas[static_cast<size_t>(i)]
             = PerdidaEpisodio(red_, ep, p, filas[static_cast<size_t>(i)].data(), memoria[w]);
@@ -476,7 +481,7 @@ double Entrenador::IterarImitacion()
     const double fuerza = std::fabs(FuerzaPidImitada(ajustes_, 0.0, 0.0, 10.0, 0.0));
     const double lo = std::min(ajustes_.referencia.desde, ajustes_.angulo_inicial.desde) - 30.0;
     const double hi = std::max(ajustes_.referencia.hasta, ajustes_.angulo_inicial.hasta) + 30.0;
-    Repartir(B, trabajadores_, [&](int32_t i, int) {
+    Repartir(B, trabajadores_, cancelar_, [&](int32_t i, int) {
         uint64_t estado = ajustes_.semilla ^ 0x1D1D1D1D1D1D1D1Dull;
         estado = Mezclar(estado) ^ static_cast<uint64_t>(iteracion_);
         estado = Mezclar(estado) ^ static_cast<uint64_t>(i);

@@ -27,6 +27,7 @@
 #include "controller/RedEntrenada.h"
 #include "simulation/AjustesExperimento.h"
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -146,6 +147,13 @@ private:
 double FuerzaPidImitada(const AjustesEntrenamiento& ajustes, double posicion, double velocidad, double referencia,
                         double integral);
 
+// What Iterar throws when the flag it was given stops an iteration: the
+// network and the count stay as they were.
+class IteracionCancelada : public std::runtime_error {
+public:
+    IteracionCancelada() : std::runtime_error("Entrenamiento cancelado") {}
+};
+
 class Entrenador {
 public:
     // Checks the settings (throws AjusteEntrenamientoInvalido) and builds the
@@ -158,6 +166,10 @@ public:
     // floating-point texts when a weight or a loss stops being finite, with
     // the network as it was.
     double Iterar();
+
+    // A flag that, once raised, stops the iteration under way at its next
+    // episode (another thread may raise it); null for none.
+    void SetCancelar(const std::atomic<bool>* cancelar) { cancelar_ = cancelar; }
 
     int64_t Iteracion() const { return iteracion_; }
     bool Terminado() const { return iteracion_ >= ajustes_.iteraciones; }
@@ -177,6 +189,7 @@ private:
     std::vector<double> parametros_;
     Adam adam_;
     int64_t iteracion_ = 0;
+    const std::atomic<bool>* cancelar_ = nullptr;
 };
 
 } // namespace nc

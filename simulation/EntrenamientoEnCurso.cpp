@@ -68,7 +68,15 @@ EntrenamientoEnCurso::EntrenamientoEnCurso(const AjustesEntrenamiento& ajustes, 
 EntrenamientoEnCurso::~EntrenamientoEnCurso()
 {
     // The thread reads this object's members, so it ends first.
+    Cancelar();
     trabajo_.reset();
+}
+
+void EntrenamientoEnCurso::Cancelar()
+{
+    cancelado_ = true;
+    trabajo_->Cancelar();
+    progreso_mapa_.cancelar = true;
 }
 
 VistaEntrenamiento EntrenamientoEnCurso::Ver(size_t desde) const
@@ -102,6 +110,7 @@ void EntrenamientoEnCurso::Entrenar(Trabajo& t)
 {
     using Reloj = std::chrono::steady_clock;
     Entrenador e(ajustes_, trabajadores_);
+    e.SetCancelar(&cancelado_);
     {
         std::lock_guard lock(mutex_);
         vista_.red = std::make_shared<const RedEntrenada>(e.Red());
@@ -115,7 +124,12 @@ void EntrenamientoEnCurso::Entrenar(Trabajo& t)
     while (!e.Terminado() && t.Seguir()) {
         const Reloj::time_point inicio = Reloj::now();
         const bool imitando = e.Imitando();
-        const double perdida = e.Iterar();
+        double perdida;
+        try {
+            perdida = e.Iterar();
+        } catch (const IteracionCancelada&) {
+            return;
+        }
         const int64_t it = e.Iteracion();
         auto red = std::make_shared<const RedEntrenada>(e.Red());
         if (!imitando) {
@@ -133,8 +147,15 @@ void EntrenamientoEnCurso::Entrenar(Trabajo& t)
             m.hasta = 360;
             m.filas = opciones_.filas_mapa;
             m.muestras = opciones_.muestras_mapa;
-            ProgresoMapa progreso;
-            mapa = CalcularMapa(m, trabajadores_, progreso);
+            // A cancel between these two lines is seen by the check; one
+            // after them reaches the sweep through its flag.
+            progreso_mapa_.hechas = 0;
+            progreso_mapa_.cancelar = false;
+            if (t.Cancelado())
+                return;
+            mapa = CalcularMapa(m, trabajadores_, progreso_mapa_);
+            if (!mapa->completo)
+                return;
         }
         segundos += std::chrono::duration<double>(Reloj::now() - inicio).count();
 

@@ -15,6 +15,7 @@
 #include "simulation/MapaCompetencia.h"
 #include "simulation/Trabajo.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -71,7 +72,9 @@ public:
 
     void Pausar() { trabajo_->Pausar(); }
     void Continuar() { trabajo_->Continuar(); }
-    void Cancelar() { trabajo_->Cancelar(); }
+    // Stops the training at its next episode or map cell, not at the end of
+    // what it is doing: a window that closes never waits for an iteration.
+    void Cancelar();
     bool Pausado() const { return trabajo_->Pausado(); }
 
     // A copy of the state, with the losses from index `perdidas_desde` on.
@@ -84,6 +87,8 @@ private:
     AjustesEntrenamiento ajustes_;
     int trabajadores_;
     OpcionesSeguimiento opciones_;
+    std::atomic<bool> cancelado_{false};
+    ProgresoMapa progreso_mapa_; // the small map's under way, so that a cancel reaches it
     mutable std::mutex mutex_;
     VistaEntrenamiento vista_;         // perdidas holds them all
     std::unique_ptr<Trabajo> trabajo_; // last: its thread reads the rest

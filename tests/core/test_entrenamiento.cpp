@@ -174,3 +174,28 @@ TEST(EntrenamientoEnCurso, PausesGoesOnAndEndsWithTheForegroundNetwork)
 
 } // namespace
 } // namespace nc
+
+namespace nc {
+namespace {
+
+// A cancel stops an iteration under way at its next episode, however long
+// the iteration: a window that closes does not wait for it.
+TEST(EntrenamientoEnCurso, CancelStopsAnIterationUnderWay)
+{
+    AjustesEntrenamiento a;
+    a.episodios = 1024;
+    a.muestras = 2000;
+    a.subpasos = 100;
+    a.imitacion = 0;
+    EntrenamientoEnCurso en_curso(a, 2);
+    en_curso.Cancelar();
+    VistaEntrenamiento v;
+    do
+        v = en_curso.Ver();
+    while (!v.terminado);
+    EXPECT_EQ(v.iteracion, 0);
+    EXPECT_EQ(v.error, "");
+}
+
+} // namespace
+} // namespace nc
