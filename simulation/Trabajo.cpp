@@ -1,10 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include "simulation/Trabajo.h"
 
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace nc {
+namespace {
+
+// A job yields to the window that follows it: on Linux a thread has a nice
+// value of its own, and the threads the job starts (a sweep's second
+// worker) inherit it, so the window's events are never queued behind the
+// job's work. Elsewhere the threads keep the process's priority.
+void CederPrioridad()
+{
+#if defined(__linux__)
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+#endif
+}
+
+} // namespace
 
 Trabajo::Trabajo(Cuerpo cuerpo)
     : hilo_([this, cuerpo = std::move(cuerpo)] {
+          CederPrioridad();
           std::exception_ptr fallo;
           try {
               cuerpo(*this);

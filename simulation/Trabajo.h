@@ -5,7 +5,8 @@
 // the exception that ended it, if one did. The body asks Seguir() between
 // steps: that waits while the job is paused and answers false once it has
 // been cancelled. Destroying the job cancels it and waits for the body to
-// return, so a window that closes never leaves a thread behind.
+// return, so a window that closes never leaves a thread behind. The job's
+// thread runs below the window's priority where the system allows it.
 
 #include <condition_variable>
 #include <cstdint>

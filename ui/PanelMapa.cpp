@@ -21,20 +21,16 @@
 #include <algorithm>
 #include <exception>
 
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace nc {
 
-// The worker's results, shared so that a sweep that outlives a cancel (it
-// ends with its current cell) never writes into a panel that is gone.
-struct TPanelMapa::Trabajo {
-    explicit Trabajo(const AjustesMapa& a) : ajustes(a), progreso(a) {}
+// What a sweep reads and writes: its settings, its progress cell by cell,
+// and the map, written by the job before it ends.
+struct TPanelMapa::Barrido {
+    explicit Barrido(const AjustesMapa& a) : ajustes(a), progreso(a) {}
     AjustesMapa ajustes;
     ProgresoMapa progreso;
-    std::atomic<bool> terminado{false};
-    std::optional<MapaCompetencia> mapa; // written before `terminado`
-    std::string error;
+    std::optional<MapaCompetencia> mapa;
 };
 
 TPanelMapa::TPanelMapa(QWidget* parent) : QWidget(parent)
@@ -118,11 +114,10 @@ TPanelMapa::TPanelMapa(QWidget* parent) : QWidget(parent)
 
 TPanelMapa::~TPanelMapa()
 {
-    // The sweep ends with the cells under way, a few milliseconds each.
-    if (trabajo_)
-        trabajo_->progreso.cancelar = true;
-    if (hilo_.joinable())
-        hilo_.join();
+    // The sweep ends with the cells under way, a few milliseconds each, and
+    // the job waits for it before the results it writes are gone.
+    Cancelar();
+    trabajo_.reset();
 }
 
 QWidget* TPanelMapa::Vista() const
@@ -177,23 +172,12 @@ void TPanelMapa::Calcular()
         estado_->setText(QString::fromUtf8(e.what()));
         return;
     }
-    auto trabajo = std::make_shared<Trabajo>(ajustes);
+    barrido_ = std::make_unique<Barrido>(ajustes);
     progreso_->setRange(0, CeldasMapa(ajustes));
     progreso_->setValue(0);
-    // The worker keeps its own reference: nothing it touches belongs to the panel.
-    hilo_ = std::thread([trabajo] {
-        // The sweep yields to the window: Linux keeps a nice value per thread,
-        // and the sweep's second thread inherits this one's, so the GUI
-        // thread's events are never queued behind cells.
-        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
-        try {
-            trabajo->mapa = CalcularMapa(trabajo->ajustes, 2, trabajo->progreso);
-        } catch (const std::exception& e) {
-            trabajo->error = e.what();
-        }
-        trabajo->terminado = true;
-    });
-    trabajo_ = std::move(trabajo);
+    // The sweep's two threads are the job's; the panel only polls them.
+    trabajo_ = std::make_unique<Trabajo>(
+        [b = barrido_.get()](Trabajo&) { b->mapa = CalcularMapa(b->ajustes, 2, b->progreso); });
     calcular_->setEnabled(false);
     cancelar_->setEnabled(true);
     estado_->setText(QStringLiteral("Calculando…"));
@@ -215,39 +199,44 @@ void TPanelMapa::MostrarMapa()
 
 void TPanelMapa::Cancelar()
 {
-    if (trabajo_)
-        trabajo_->progreso.cancelar = true;
+    if (barrido_)
+        barrido_->progreso.cancelar = true;
 }
 
 void TPanelMapa::Sondear()
 {
     if (!trabajo_)
         return;
-    const int32_t hechas = trabajo_->progreso.hechas.load();
+    const int32_t hechas = barrido_->progreso.hechas.load();
     if (hechas != progreso_->value()) {
         progreso_->setValue(hechas);
-        const std::vector<std::atomic<ClaseCelda>>& celdas = trabajo_->progreso.celdas;
+        const std::vector<std::atomic<ClaseCelda>>& celdas = barrido_->progreso.celdas;
         const size_t n = mapa_->brazo.size();
         for (size_t i = 0; i < celdas.size(); ++i)
             (i < n ? mapa_->brazo[i] : mapa_->gemelo[i - n]) = celdas[i].load(std::memory_order_acquire);
         vista_->update();
     }
-    if (trabajo_->terminado.load())
+    if (trabajo_->Terminado())
         Terminar();
 }
 
 void TPanelMapa::Terminar()
 {
     sondeo_->stop();
-    hilo_.join();
-    std::shared_ptr<Trabajo> t = std::move(trabajo_);
+    const std::exception_ptr fallo = trabajo_->Fallo();
+    trabajo_.reset();
+    const std::unique_ptr<Barrido> b = std::move(barrido_);
     calcular_->setEnabled(true);
     cancelar_->setEnabled(false);
-    if (!t->mapa) {
-        estado_->setText(QString::fromStdString(t->error));
+    if (fallo) {
+        try {
+            std::rethrow_exception(fallo);
+        } catch (const std::exception& e) {
+            estado_->setText(QString::fromUtf8(e.what()));
+        }
         return;
     }
-    mapa_ = std::move(t->mapa);
+    mapa_ = std::move(b->mapa);
     MostrarMapa();
     estado_->setText(mapa_->completo ? QStringLiteral("Pulse una celda para abrir su experimento")
                                      : QStringLiteral("Cancelado: las celdas grises no se calcularon"));

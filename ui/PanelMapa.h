@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The laboratory's competence map panel: the quantity, its range, the rows
-// and the samples per cell; "Calcular" sweeps on a worker thread (the GUI
+// and the samples per cell; "Calcular" sweeps in a job of its own (Trabajo: the GUI
 // thread only polls its progress, so the window never waits for a cell) and
 // "Cancelar" stops it. The two maps, the base settings' controller and its
 // twin, are drawn side by side as coloured cells with a legend, each cell as
@@ -9,6 +9,7 @@
 // settings to OnCelda, for the lab to load and start.
 
 #include "simulation/MapaCompetencia.h"
+#include "simulation/Trabajo.h"
 
 #include <QRect>
 #include <QWidget>
@@ -16,7 +17,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -60,7 +60,7 @@ public:
     QRect RectCelda(int lado, int fila, int columna) const;
 
 private:
-    struct Trabajo; // the worker's shared state
+    struct Barrido; // the sweep's settings, progress and map
     void Sondear(); // the timer's look at the worker
     void Terminar();
     void MostrarMapa();
@@ -78,8 +78,8 @@ private:
     QLabel* estado_;
     TVistaMapa* vista_;
     QTimer* sondeo_;
-    std::shared_ptr<Trabajo> trabajo_;
-    std::thread hilo_;
+    std::unique_ptr<Barrido> barrido_;
+    std::unique_ptr<Trabajo> trabajo_; // after barrido_: the job ends before what it writes
     std::optional<MapaCompetencia> mapa_;
 };
 
