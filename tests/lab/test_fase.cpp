@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The phase plane: its equilibria and their kinds against the closed forms
-// of the open arm and the PID, and the early stop, which changes no cell.
+// of the open arm and the PID, the stored network's spurious resting place
+// past the reference 300 as the trace tool writes it, and the early stop,
+// which changes no cell.
 #include "lab/ExperimentFile.h"
 #include "simulation/Experimento.h"
 #include "simulation/PlanoFase.h"
 #include "simulation/Unidades.h"
+#include "tools/trace/Trace.h"
+#include "tools/trace/TraceFase.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +16,12 @@
 #include <cmath>
 #include <complex>
 #include <set>
+#include <sstream>
 
 namespace nc {
 namespace {
+
+const NumberFormat kPunto{".", ","};
 
 AjustesPlano Plano(TipoControlador tipo, double referencia)
 {
@@ -99,6 +106,39 @@ TEST(PlanoFase, EquilibriaAndKindsMatchTheClosedForms)
             esperado = disc < 0 ? TipoEquilibrio::FocoInestable : TipoEquilibrio::NodoInestable;
         EXPECT_EQ(e.tipo, esperado) << c.r << ": " << NombreTipo(e.tipo);
     }
+}
+
+// The stored network never rests at 300 degrees: near it there is only a
+// saddle, and the arm stops at a stable focus near 237 degrees instead
+// (where the competence map saw it stall). The trace tool writes what the
+// library computes.
+TEST(PlanoFase, TraceToolWritesTheStoredNetworksSpuriousRestingPlace)
+{
+    std::ostringstream out, err;
+    ASSERT_EQ(RunTrace({"--fase", "--referencia", "300", "--columnas", "12", "--filas", "5"}, out, err, kPunto), 0)
+        << err.str();
+    AjustesPlano p = Plano(TipoControlador::Red, 300);
+    p.columnas = 12;
+    p.filas = 5;
+    const AnalisisPlano a = AnalizarPlano(p);
+    const PlanoFase plano = CalcularPlano(p, a, 1);
+    std::ostringstream esperado;
+    EscribirPlano(plano, esperado, kPunto);
+    EXPECT_EQ(out.str(), esperado.str());
+
+    const std::vector<Equilibrio> e = EnElPlano(p, a);
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].tipo, TipoEquilibrio::FocoEstable);
+    EXPECT_GT(e[0].posicion, 225);
+    EXPECT_LT(e[0].posicion, 245);
+    EXPECT_EQ(e[1].tipo, TipoEquilibrio::Silla);
+    EXPECT_NEAR(e[1].posicion, 302.5, 0.5);
+    const std::string tsv = out.str();
+    EXPECT_NE(tsv.find("\n1\t236.77"), std::string::npos) << tsv;
+    EXPECT_NE(tsv.find("\tfoco_estable\t-1.097"), std::string::npos);
+    // From rest near 0 degrees the arm ends there.
+    EXPECT_NE(tsv.find("\n30\t0\t1\n"), std::string::npos);
+    EXPECT_NE(tsv.find("\tgira\n"), std::string::npos);
 }
 
 // A trained network with the integral, built by hand as a PID whose terms
