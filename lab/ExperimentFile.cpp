@@ -89,8 +89,8 @@ QJsonObject JsonControlador(const AjustesControlador& c)
 
 // --- Reading: each accessor names the field it refuses. ---
 
-constexpr Claves kClavesAjustes
-    = {"controlador", "comparar", "brazo", "carga", "angulo_inicial", "ruido", "empujon", "referencia", "velocidad"};
+constexpr Claves kClavesAjustes = {"controlador",       "comparar", "brazo",   "carga",      "angulo_inicial",
+                                   "velocidad_inicial", "ruido",    "empujon", "referencia", "velocidad"};
 
 // The ranges are the network's own (ComprobarLesiones, at the end); here
 // only what a double cannot hold exactly is refused.
@@ -225,6 +225,7 @@ AjustesExperimento LeerAjustes(const Objeto& o, Claves otras = {})
     }
     a.carga = o.Numero("carga", a.carga);
     a.angulo_inicial = o.Numero("angulo_inicial", a.angulo_inicial);
+    a.velocidad_inicial = o.Numero("velocidad_inicial", a.velocidad_inicial);
     if (o.Tiene("ruido")) {
         const Objeto r = o.Hijo("ruido");
         r.Conocidas({"posicion", "velocidad", "semilla"});
@@ -287,6 +288,10 @@ QJsonObject JsonAjustes(const AjustesExperimento& a)
         {"empujon", a.empujon},
         {"referencia", referencia},
     };
+    // Written only when a run starts moving, so that files of runs from
+    // rest keep their bytes.
+    if (a.velocidad_inicial != 0.0)
+        o.insert("velocidad_inicial", a.velocidad_inicial);
     // A run without a speed of its own plays at the speed in force.
     if (a.velocidad)
         o.insert("velocidad", *a.velocidad);

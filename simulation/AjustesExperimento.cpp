@@ -52,6 +52,10 @@ void ComprobarAnguloInicial(double grados)
 {
     Rango(grados, -kGradosMaximos, kGradosMaximos, "El ángulo inicial");
 }
+void ComprobarVelocidadInicial(double grados_por_segundo)
+{
+    Rango(grados_por_segundo, -kGradosMaximos, kGradosMaximos, "La velocidad inicial");
+}
 void ComprobarAmortiguamiento(double valor)
 {
     Rango(valor, 0, 50, "El amortiguamiento");
@@ -167,6 +171,7 @@ void ComprobarAjustes(const AjustesExperimento& a)
     ComprobarFuerzaMaxima(a.brazo.fuerza_maxima);
     ComprobarCarga(a.carga);
     ComprobarAnguloInicial(a.angulo_inicial);
+    ComprobarVelocidadInicial(a.velocidad_inicial);
     ComprobarRuido(a.ruido);
     ComprobarEmpujon(a.empujon);
     ComprobarReferencia(a.referencia);

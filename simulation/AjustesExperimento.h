@@ -58,8 +58,9 @@ struct AjustesExperimento {
     AjustesControlador controlador;
     std::optional<AjustesControlador> comparar; // "Comparar con…": the twin's controller
     ParametrosBrazo brazo;
-    double carga = 0;          // a constant torque added to the force
-    double angulo_inicial = 0; // degrees: a run starts at rest at this angle
+    double carga = 0;             // a constant torque added to the force
+    double angulo_inicial = 0;    // degrees: a run starts at this angle
+    double velocidad_inicial = 0; // and with this velocity, degrees per second
     AjustesRuido ruido;
     double empujon = 90; // degrees per second that "Empujar" adds
     ProgramaReferencia referencia;
@@ -102,6 +103,7 @@ struct ExperimentoGuardado {
 // The ranges, one check per field.
 void ComprobarCarga(double carga);
 void ComprobarAnguloInicial(double grados);
+void ComprobarVelocidadInicial(double grados_por_segundo);
 void ComprobarAmortiguamiento(double valor);
 void ComprobarGravedad(double valor);
 void ComprobarFuerzaMaxima(const std::optional<double>& valor);

@@ -42,11 +42,10 @@ private:
 // step gravity helps the arm along, and an integral formed then points the
 // wrong way at arrival; a band on the error instead would never open where
 // the proportional term alone leaves the arm farther off); its term never
-// exceeds the force limit (or kLimiteIntegral without one); and it stops
+// exceeds the force limit (or 50 without one, LimiteIntegralPid); and it stops
 // growing while the output is clamped in the error's direction.
 class ControladorPid final : public Controlador {
 public:
-    static constexpr double kLimiteIntegral = 50.0;
     static constexpr double kVelocidadIntegral = 0.2; // radians per second, about 11 degrees per second
 
     ControladorPid(const GananciasPid& g, std::optional<double> limite) : g_(g), limite_(limite) {}
@@ -58,9 +57,10 @@ public:
         double integral = anterior;
         if (std::abs(static_cast<double>(velocidad)) < kVelocidadIntegral)
             integral = anterior + error * kPeriodo;
-        const double tope = limite_.value_or(kLimiteIntegral);
-        if (g_.ki > 0.0)
-            integral = std::clamp(integral, -tope / g_.ki, tope / g_.ki);
+        if (g_.ki > 0.0) {
+            const double tope = LimiteIntegralPid(g_, limite_);
+            integral = std::clamp(integral, -tope, tope);
+        }
         double u = g_.kp * error + g_.ki * integral - g_.kd * static_cast<double>(velocidad);
         if (limite_ && std::abs(u) > *limite_ && (u > 0) == (error > 0)) {
             integral = anterior;

@@ -79,6 +79,13 @@ public:
     virtual std::span<const double> Memoria() const { return {}; }
 };
 
+// The clamp of the PID's integral, in radian seconds: its term never passes
+// the force limit, or 50 without one. Only for ki > 0.
+inline double LimiteIntegralPid(const GananciasPid& g, std::optional<double> limite)
+{
+    return limite.value_or(50.0) / g.ki;
+}
+
 // `limite`: the arm's force limit when it has one, for the PID's anti-windup.
 // A network with lesions out of range throws std::invalid_argument with the
 // lesion's Spanish text; so does Entrenada without a network.

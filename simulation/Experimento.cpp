@@ -229,9 +229,10 @@ SalidaBrazo Experimento::PasoBrazo(Lado& lado, bool inicio, float referencia, co
     float x = lado.estado.posicion;
     float v = lado.estado.velocidad;
     if (inicio) {
-        // At 0 degrees this is +0.0f, the main loop's rest state to the bit.
+        // At 0 degrees and at rest these are +0.0f, the main loop's rest
+        // state to the bit.
         x = static_cast<float>(ajustes_.angulo_inicial * kGradosARadianes);
-        v = 0.0f;
+        v = static_cast<float>(ajustes_.velocidad_inicial * kGradosARadianes);
     }
     if (p.empujon)
         v = static_cast<float>(v + *p.empujon);

@@ -158,6 +158,7 @@ double ValorFila(const AjustesMapa& mapa, int fila)
 AjustesExperimento AjustesCelda(const AjustesMapa& mapa, int fila, int columna)
 {
     AjustesExperimento a = mapa.base;
+    a.velocidad_inicial = 0; // every cell starts from rest
     const double v = ValorFila(mapa, fila);
     switch (mapa.magnitud) {
     case MagnitudMapa::AnguloInicial: a.angulo_inicial = v; break;

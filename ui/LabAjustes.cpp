@@ -111,8 +111,14 @@ TLabAjustes::TLabAjustes(NumberFormat formato, QWidget* parent) : QWidget(parent
         "AnguloInicial",
         [this](const QString& t, AjustesExperimento& a) { a.angulo_inicial = Numero(t, ComprobarAnguloInicial); },
         [this](const AjustesExperimento& a) { return Texto(a.angulo_inicial); },
-        "Donde empieza en reposo la próxima ejecución, en grados");
+        "Donde empieza la próxima ejecución, en grados");
     form->addRow(QStringLiteral("Ángulo inicial (º)"), AnguloInicial);
+    VelocidadInicial = Campo(
+        "VelocidadInicial",
+        [this](const QString& t, AjustesExperimento& a) { a.velocidad_inicial = Numero(t, ComprobarVelocidadInicial); },
+        [this](const AjustesExperimento& a) { return Texto(a.velocidad_inicial); },
+        "La velocidad con que empieza la próxima ejecución, en grados por segundo (0: en reposo)");
+    form->addRow(QStringLiteral("Velocidad inicial (º/s)"), VelocidadInicial);
     Amortiguamiento = Campo(
         "Amortiguamiento",
         [this](const QString& t, AjustesExperimento& a) {

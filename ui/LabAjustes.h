@@ -46,6 +46,7 @@ public:
     QLineEdit* RuidoVelocidad;
     QLineEdit* Semilla;
     QLineEdit* AnguloInicial;
+    QLineEdit* VelocidadInicial;
     QLineEdit* Amortiguamiento;
     QLineEdit* Gravedad;
     QComboBox* PresetGravedad;

@@ -45,10 +45,10 @@ struct MuestraLab {
     float posicion = 0;
     float referencia = 0;
     float fuerza = 0;
-    std::optional<float> posicion_gemelo;
-    std::optional<float> fuerza_gemelo;
-    std::optional<float> fuerza_pedida;
-    std::optional<float> fuerza_pedida_gemelo;
+    std::optional<float> posicion_gemelo = {};
+    std::optional<float> fuerza_gemelo = {};
+    std::optional<float> fuerza_pedida = {};
+    std::optional<float> fuerza_pedida_gemelo = {};
 };
 
 // The curves, all owned by their panel.

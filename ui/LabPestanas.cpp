@@ -5,6 +5,7 @@
 #include "ui/LabChart.h"
 #include "ui/Laboratorio.h"
 #include "ui/PanelEntrenar.h"
+#include "ui/PanelFase.h"
 #include "ui/PanelLesiones.h"
 #include "ui/PanelMapa.h"
 #include "ui/PanelRayosX.h"
@@ -49,6 +50,7 @@ void AgregarPestanasRed(TLaboratorio& lab)
     lab.AgregarPestana(rayos_desplazable, QStringLiteral("Rayos X"));
     lab.AgregarPestana(lesiones, QStringLiteral("Lesiones"));
     lab.AgregarPestana(mapa, QStringLiteral("Mapa"));
+    AgregarPestanaFase(lab);
     auto* entrenar = new TPanelEntrenar(lab.Formato(), &lab);
     entrenar->setObjectName(QStringLiteral("Entrenar1"));
     lab.AgregarPestana(entrenar, QStringLiteral("Entrenar"));

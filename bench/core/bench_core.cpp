@@ -7,6 +7,7 @@
 #include "simulation/Experimento.h"
 #include "simulation/MapaCompetencia.h"
 #include "simulation/Pendulo.h"
+#include "simulation/PlanoFase.h"
 
 #include <benchmark/benchmark.h>
 
@@ -122,6 +123,40 @@ void BM_CompetenceMap(benchmark::State& state)
     state.counters["map_s"] = rapido / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_CompetenceMap)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// The phase plane of the stored network at the reference 300 (where it
+// rests at a spurious focus and spins from beyond it), 200 x 120 starts of
+// up to 600 samples: on one worker with every sample computed, then as the
+// lab does, on two workers with the early stop, in one run. The analysis
+// (the equilibria) is shared and not timed; it takes milliseconds.
+void BM_PhasePlane(benchmark::State& state)
+{
+    nc::AjustesPlano plano;
+    plano.referencia = 300;
+    plano.columnas = 200;
+    plano.filas = 120;
+    const nc::AnalisisPlano analisis = nc::AnalizarPlano(plano);
+    double lento = 0, rapido = 0;
+    int64_t todas = 0, calculadas = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        const nc::PlanoFase a = nc::CalcularPlano(plano, analisis, 1, false);
+        const auto t1 = std::chrono::steady_clock::now();
+        const nc::PlanoFase b = nc::CalcularPlano(plano, analisis, 2, true);
+        const auto t2 = std::chrono::steady_clock::now();
+        if (a.celdas != b.celdas)
+            state.SkipWithError("the early stop changed a cell");
+        lento += std::chrono::duration<double>(t1 - t0).count();
+        rapido += std::chrono::duration<double>(t2 - t1).count();
+        todas += a.calculadas;
+        calculadas += b.calculadas;
+    }
+    state.counters["ratio"] = lento > 0 ? rapido / lento : 0.0;
+    state.counters["samples"] = todas > 0 ? static_cast<double>(calculadas) / static_cast<double>(todas) : 0.0;
+    state.counters["full_s"] = lento / static_cast<double>(state.iterations());
+    state.counters["plane_s"] = rapido / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_PhasePlane)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 void BM_FeedBack(benchmark::State& state)
 {

@@ -24,8 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const std::string& arg : args)
         if (arg == "--experimento")
             return 0;
-    // --mapa runs thousands of cells (and its --base reads a file by name).
-    if (args[0] == "--mapa")
+    // --mapa and --fase run thousands of cells (and their --base reads a
+    // file by name).
+    if (args[0] == "--mapa" || args[0] == "--fase")
         return 0;
     // Long runs say nothing new about argument handling: keep each input quick.
     // The sample counts follow the reference of each pair, after --resumen

@@ -2,16 +2,18 @@
 // Draws the README's pictures of the main window: a run of 100 samples at the
 // reference 30, the same run after a step to 60, a zoom into it, and the
 // chart's context menu over the window, and the "Laboratorio" window during
-// "Red contra PID" shortly after a push, its X-ray at that moment, and the
-// default competence maps; the "Entrenar" tab half way through its preset,
-// and the trained network's maps beside the stored one's and the PID's.
-// Renders offscreen.
+// "Red contra PID" shortly after a push, its X-ray at that moment, the
+// default competence maps, the "Entrenar" tab half way through its preset,
+// the trained network's maps beside the stored one's and the PID's, and the
+// phase planes at the reference 300 of the stored network and of the
+// trained one, each with a run from rest at 0 degrees. Renders offscreen.
 //   nc-screenshots OUTPUT_FOLDER
 #include "app/PlatformTexts.h"
 #include "ui/ErrorBox.h"
 #include "ui/LabAjustes.h"
 #include "ui/Laboratorio.h"
 #include "ui/PanelEntrenar.h"
+#include "ui/PanelFase.h"
 #include "ui/PanelMapa.h"
 #include "ui/PanelRayosX.h"
 #include "ui/Ppal.h"
@@ -121,6 +123,38 @@ int main(int argc, char** argv)
     entrenar->Pausar();
     esperar(300);
     ok = lab.grab().save(out.filePath(QStringLiteral("screenshot-entrenar.png"))) && ok;
+
+    // The phase planes at the reference 300, each with 400 samples of a run
+    // from rest at 0 degrees: the stored network's first, then the trained
+    // one's once its training has ended.
+    auto* fase = lab.findChild<nc::TPanelFase*>(QStringLiteral("Fase1"));
+    auto plano = [&](const char* nombre) {
+        window.Button1Click();
+        nc::AjustesExperimento a = lab.Lab().Ajustes();
+        a.referencia = nc::ProgramaReferencia{};
+        a.comparar.reset();
+        lab.CambiarAjustes(a);
+        window.Edit7->setText(QStringLiteral("300"));
+        window.Button11Click();
+        window.Timer1Timer();
+        window.Button1Click();
+        lab.Pestanas->setCurrentWidget(fase);
+        esperar(300);
+        while (fase->Calculando() || !fase->Plano() || fase->Plano()->ajustes.referencia != 300)
+            esperar(100);
+        fase->OnInicio(0, 0);
+        window.Button1Click();
+        for (int k = 0; k < 400; ++k)
+            window.Timer1Timer();
+        esperar(300);
+        return fase->grab().save(out.filePath(QString::fromUtf8(nombre)));
+    };
+    {
+        nc::AjustesExperimento a = lab.Lab().Ajustes();
+        a.controlador = nc::AjustesControlador{};
+        lab.CambiarAjustes(a);
+    }
+    ok = plano("screenshot-fase-red.png") && ok;
     entrenar->Continuar();
     while (entrenar->Entrenando())
         esperar(200);
@@ -143,5 +177,6 @@ int main(int argc, char** argv)
             esperar(50);
         ok = mapa->grab().save(out.filePath(QString::fromLatin1(m.fichero))) && ok;
     }
+    ok = plano("screenshot-fase-integral.png") && ok;
     return ok && failures == 0 ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include "lab/FicheroRed.h"
 #include "tools/trace/TraceEntrenar.h"
 #include "tools/trace/TraceExperiment.h"
+#include "tools/trace/TraceFase.h"
 #include "tools/trace/TraceMapa.h"
 #include "tools/trace/TraceNumbers.h"
 #include "tools/trace/TraceSummary.h"
@@ -26,6 +27,7 @@ namespace nc {
 const char* const kTraceUsage = "Uso: neurocontrol-trace [--red RED] [--resumen | --rayos] [REFERENCIA MUESTRAS]...\n"
                                 "  o:  neurocontrol-trace [--resumen | --rayos] --experimento FICHERO [MUESTRAS]\n"
                                 "  o:  neurocontrol-trace [--red RED] --mapa [OPCION VALOR]...\n"
+                                "  o:  neurocontrol-trace [--red RED] --fase [OPCION VALOR]...\n"
                                 "  o:  neurocontrol-trace --entrenar [AJUSTES] --salida RED\n"
                                 "  o:  neurocontrol-trace --help | --version\n"
                                 "\n"
@@ -72,12 +74,26 @@ const char* const kTraceUsage = "Uso: neurocontrol-trace [--red RED] [--resumen 
                                 "      --controlador red|pid|ninguno (red)\n"
                                 "      --comparar red|pid|ninguno|no   el segundo mapa (no)\n"
                                 "      --base FICHERO   los ajustes de un experimento guardado\n"
+                                "  --fase       el plano de fase del laboratorio (posición frente a\n"
+                                "               velocidad) con la referencia quieta: primero los equilibrios,\n"
+                                "               uno por línea: número, posición, integral (\"-\" sin ella),\n"
+                                "               en_limite (1 si la integral está en su tope), tipo\n"
+                                "               (nodo_estable, foco_estable, silla, nodo_inestable,\n"
+                                "               foco_inestable) y autovalores; tras una línea vacía, cada\n"
+                                "               estado inicial de la rejilla (posición, velocidad) y dónde\n"
+                                "               acaba: el número de su equilibrio, gira (sale del plano más\n"
+                                "               de una vuelta) o no_se_detiene. Opciones:\n"
+                                "      --referencia GRADOS   (la de los ajustes: 30)\n"
+                                "      --desde X, --hasta Y   las posiciones, en grados (-180 y 540)\n"
+                                "      --velocidad V   las velocidades, de -V a V grados por segundo (600)\n"
+                                "      --columnas N (100), --filas N (60), --muestras N por celda (600)\n"
+                                "      --controlador red|pid|ninguno (red), --base FICHERO\n"
                                 "  --red RED    el controlador es la red entrenada del fichero RED\n"
                                 "               (\"formato\": \"neurocontrol-red\") en lugar de la red\n"
                                 "               almacenada. Con pares, la traza y el resumen son los de\n"
-                                "               --experimento (un escalón por par); con --mapa, la red es el\n"
-                                "               controlador y \"entrenada\" su nombre en --controlador y\n"
-                                "               --comparar. Con --rayos hay una columna oculta_N por neurona\n"
+                                "               --experimento (un escalón por par); con --mapa y --fase, la red\n"
+                                "               es el controlador y \"entrenada\" su nombre en --controlador\n"
+                                "               y --comparar. Con --rayos hay una columna oculta_N por neurona\n"
                                 "               y du_dintegral, la ganancia de la integral del error\n"
                                 "  --entrenar [AJUSTES] --salida RED\n"
                                 "               entrena una red sin ventana, en los dos núcleos, y la guarda\n"
@@ -194,6 +210,8 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     if (!rest.empty() && rest[0] == "--mapa")
         return RunMapTrace(std::vector<std::string>(rest.begin() + 1, rest.end()), out, err, format, red);
+    if (!rest.empty() && rest[0] == "--fase")
+        return RunPhaseTrace(std::vector<std::string>(rest.begin() + 1, rest.end()), out, err, format, red);
     const bool resumen = !rest.empty() && rest[0] == "--resumen";
     const bool rayos = !rest.empty() && rest[0] == "--rayos";
     std::vector<std::string> pairs(rest.begin() + (resumen || rayos ? 1 : 0), rest.end());

@@ -1,83 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "tools/trace/TraceMapa.h"
 
-#include "lab/ExperimentFile.h"
 #include "tools/trace/Trace.h"
+#include "tools/trace/TraceOpciones.h"
 
-#include <charconv>
 #include <exception>
 #include <thread>
 
 namespace nc {
-namespace {
-
-// Thrown for arguments the usage does not allow: an unknown option or one
-// without its value, for which the caller prints the usage, or a value the
-// option cannot take, which `motivo` names with the option.
-struct OpcionMalFormada {
-    std::string motivo;
-};
-
-[[noreturn]] void ValorMalo(const std::string& opcion, const std::string& valor, const std::string& que)
-{
-    throw OpcionMalFormada{opcion + ": «" + valor + "» " + que};
-}
-
-std::optional<AjustesControlador> LeerControlador(const std::string& opcion, const std::string& nombre,
-                                                  bool admite_ninguno, const RedCompartida& red)
-{
-    if (red && nombre == "entrenada") {
-        AjustesControlador c(TipoControlador::Entrenada);
-        c.entrenada = red;
-        return c;
-    }
-    if (nombre == "red")
-        return AjustesControlador{TipoControlador::Red, {}};
-    if (nombre == "pid")
-        return AjustesControlador{TipoControlador::Pid, {}};
-    if (nombre == "ninguno")
-        return AjustesControlador{TipoControlador::Ninguno, {}};
-    if (admite_ninguno && nombre == "no")
-        return std::nullopt;
-    const std::string nombres = red ? "red, pid, ninguno" : "red, pid";
-    const std::string ultimo = red ? "entrenada" : "ninguno";
-    ValorMalo(opcion, nombre, admite_ninguno ? "no es " + nombres + ", " + ultimo + " ni no"
-                                             : "no es " + nombres + " ni " + ultimo);
-}
-
-int32_t Entero(const std::string& opcion, const std::string& texto)
-{
-    int32_t valor = 0;
-    const auto r = std::from_chars(texto.data(), texto.data() + texto.size(), valor);
-    if (texto.empty() || r.ec != std::errc() || r.ptr != texto.data() + texto.size())
-        ValorMalo(opcion, texto, "no es un número entero");
-    return valor;
-}
-
-double Numero(const std::string& opcion, const std::string& texto, const NumberFormat& format)
-{
-    try {
-        return static_cast<double>(StrToFloat(texto, format));
-    } catch (const std::exception&) {
-        throw OpcionMalFormada{opcion + ": " + TextoNoNumero(texto, format)};
-    }
-}
-
-} // namespace
+using namespace opciones_trace;
 
 int OpcionesMapa(const std::vector<std::string>& opciones, AjustesMapa& salida, std::ostream& err,
                  const NumberFormat& format, const RedCompartida& red)
 {
     try {
         // The base first: the other options change it, whatever their order.
-        AjustesExperimento base;
-        for (size_t i = 0; i + 1 < opciones.size(); ++i)
-            if (opciones[i] == "--base") {
-                std::vector<std::string> avisos;
-                base = CargarExperimento(opciones[i + 1], &avisos).ajustes;
-                for (const std::string& aviso : avisos)
-                    err << aviso << '\n';
-            }
+        AjustesExperimento base = LeerBase(opciones, err);
         MagnitudMapa magnitud = MagnitudMapa::AnguloInicial;
         for (size_t i = 0; i + 1 < opciones.size(); ++i)
             if (opciones[i] == "--magnitud") {
