@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/CommandLine.h"
 
-#include "ui/Commands.h"
-#include "ui/Ppal.h"
+#include "ui/common/Commands.h"
+#include "ui/main/Ppal.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>

@@ -4,7 +4,7 @@
 // that --help, --version and a bad value answer without a display. Qt's own
 // options (-platform, -style, ...) are known here and left for QApplication.
 
-#include "text/NumberText.h"
+#include "core/numbers/NumberText.h"
 
 #include <QString>
 #include <QStringList>

@@ -3,10 +3,11 @@
 // then the event loop. Closing the main window ends it.
 
 #include "app/CommandLine.h"
+#include "locale/RegionalFormat.h"
 #include "app/PlatformTexts.h"
-#include "ui/ErrorBox.h"
-#include "ui/Main_splash.h"
-#include "ui/Ppal.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/main/Main_splash.h"
+#include "ui/main/Ppal.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -19,7 +20,7 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const nc::LaunchCommand command = nc::ParseCommandLine(arguments, nc::NumberFormat::System());
+    const nc::LaunchCommand command = nc::ParseCommandLine(arguments, nc::RegionalNumberFormat());
     if (!command.run)
         return nc::PrintAnswer(command, stdout, stderr);
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "chart/Chart.h"
 
-#include "chart/FastLineSeries.h"
+#include "chart/series/FastLineSeries.h"
 
 #include <algorithm>
 #include <limits>

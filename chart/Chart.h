@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "chart/ChartDecorations.h"
-#include "chart/ChartPanel.h"
+#include "chart/panel/ChartDecorations.h"
+#include "chart/panel/ChartPanel.h"
 
 namespace nc {
 

@@ -4,5 +4,5 @@
 // Gathers the chart's data and axes for units that use both: the series base
 // (chart/ChartSeries.h) and the axis objects (chart/ChartAxis.h).
 
-#include "chart/ChartAxis.h"
-#include "chart/ChartSeries.h"
+#include "chart/axes/ChartAxis.h"
+#include "chart/series/ChartSeries.h"

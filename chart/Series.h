@@ -3,4 +3,4 @@
 
 // Gathers the series kinds: the fast line (chart/FastLineSeries.h) on the series base.
 
-#include "chart/FastLineSeries.h"
+#include "chart/series/FastLineSeries.h"

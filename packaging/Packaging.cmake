@@ -75,7 +75,7 @@ if(NEUROCONTROL_BUILD_TESTS)
   add_test(NAME desktop.theme_icon_is_the_window_icon
            COMMAND ${CMAKE_COMMAND} -E compare_files
                    ${NC_THEME_ICONS_DIR}/32x32/apps/${NEUROCONTROL_APP_ID}.png
-                   ${CMAKE_SOURCE_DIR}/ui/pictures/icon.png)
+                   ${CMAKE_SOURCE_DIR}/ui/main/pictures/icon.png)
   # Every installed file is in place under a staging prefix.
   add_test(NAME desktop.install_layout
            COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}

@@ -7,10 +7,10 @@
 #include <QPainter>
 
 #include "chart/Chart.h"
-#include "chart/ChartDevice.h"
-#include "chart/ImageDevice.h"
-#include "ui/LabChart.h"
-#include "ui/ResponseChart.h"
+#include "chart/device/ChartDevice.h"
+#include "chart/device/ImageDevice.h"
+#include "ui/lab/LabChart.h"
+#include "ui/main/ResponseChart.h"
 
 #include <chrono>
 #include <cmath>

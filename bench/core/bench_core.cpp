@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The cost of one control step and of its two heavy parts.
-#include "controller/LinearLoop.h"
-#include "controller/NetworkXray.h"
-#include "controller/StoredController.h"
-#include "simulation/ControlLoop.h"
-#include "simulation/Experimento.h"
-#include "simulation/MapaCompetencia.h"
-#include "simulation/Pendulo.h"
-#include "simulation/PlanoFase.h"
+#include "core/analysis/LinearLoop.h"
+#include "core/network/NetworkXray.h"
+#include "core/network/StoredController.h"
+#include "core/control/ControlLoop.h"
+#include "core/run/Experimento.h"
+#include "core/sweeps/MapaCompetencia.h"
+#include "core/arm/Pendulo.h"
+#include "core/sweeps/PlanoFase.h"
 
 #include <benchmark/benchmark.h>
 
@@ -189,7 +189,7 @@ void BM_XrayAgainstFeedBack(benchmark::State& state)
     const auto t1 = std::chrono::steady_clock::now();
     for (auto _ : state) {
         const nc::XrayReading& r = xray.Read(*red, entrada[0], entrada[1], entrada[2]);
-        const nc::LinearisedLoop l = nc::Linealizar(entrada[0], r.ganancias);
+        const nc::LazoLinealizado l = nc::Linealizar(entrada[0], r.ganancias);
         benchmark::DoNotOptimize(l);
         ++n;
     }

@@ -17,8 +17,8 @@
 //                               run, of the stored one and the PID: the share
 //                               of cells that settle and the cells that
 //                               settle without overshoot.
-#include "simulation/Entrenamiento.h"
-#include "simulation/MapaCompetencia.h"
+#include "core/training/Entrenamiento.h"
+#include "core/sweeps/MapaCompetencia.h"
 
 #include <benchmark/benchmark.h>
 

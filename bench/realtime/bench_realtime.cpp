@@ -27,12 +27,12 @@
 // wait of a 1 ms probe timer beside the loop: how long the window froze.
 
 #include "chart/Chart.h"
-#include "ui/ErrorBox.h"
-#include "ui/LabAjustes.h"
-#include "ui/LabChart.h"
-#include "ui/Laboratorio.h"
-#include "ui/PanelEntrenar.h"
-#include "ui/Ppal.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/lab/LabAjustes.h"
+#include "ui/lab/LabChart.h"
+#include "ui/lab/Laboratorio.h"
+#include "ui/lab/PanelEntrenar.h"
+#include "ui/main/Ppal.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "chart/Chart.h"
-#include "chart/RecordingDevice.h"
+#include "chart/device/RecordingDevice.h"
 
 namespace nc::test {
 

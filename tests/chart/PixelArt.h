@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "chart/ChartDevice.h"
-#include "chart/ImageDevice.h"
+#include "chart/device/ChartDevice.h"
+#include "chart/device/ImageDevice.h"
 
 namespace nc::test {
 

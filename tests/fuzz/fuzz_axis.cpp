@@ -2,8 +2,8 @@
 // The axis arithmetic on any range, plot size and label size: the step search
 // ends, the label sequence ends with at most 10000 labels, and every pixel
 // conversion stays defined (the sanitizers catch any overflow).
-#include "FuzzInput.h"
-#include "chart/AxisScale.h"
+#include "tests/fuzz/FuzzInput.h"
+#include "chart/axes/AxisScale.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -6,10 +6,10 @@
 // and wheel) and panning between paints. A setter may refuse a value with its
 // exception, and so may the paint; otherwise the paint ends in good time and
 // every sum on the way stays defined (the sanitizers watch).
-#include "FuzzInput.h"
+#include "tests/fuzz/FuzzInput.h"
 #include "chart/Chart.h"
-#include "chart/ChartDevice.h"
-#include "chart/ImageDevice.h"
+#include "chart/device/ChartDevice.h"
+#include "chart/device/ImageDevice.h"
 #include "chart/Series.h"
 
 #include <QApplication>

@@ -3,9 +3,9 @@
 // throws its one error, never anything else. What it accepts writes back to
 // the same experiment and runs a few ticks, where only a floating-point
 // fault may stop it.
-#include "lab/ExperimentFile.h"
-#include "simulation/Experimento.h"
-#include "simulation/FloatFaults.h"
+#include "io/FicheroExperimento.h"
+#include "core/run/Experimento.h"
+#include "core/numbers/FloatFaults.h"
 
 #include <cstdlib>
 #include <string_view>

@@ -3,9 +3,9 @@
 // its one error, never anything else. What it accepts writes back to the
 // same network, and the lab runs it for a few ticks, where only a
 // floating-point fault may stop it.
-#include "lab/FicheroRed.h"
-#include "simulation/Experimento.h"
-#include "simulation/FloatFaults.h"
+#include "io/FicheroRed.h"
+#include "core/run/Experimento.h"
+#include "core/numbers/FloatFaults.h"
 
 #include <cstdlib>
 #include <memory>

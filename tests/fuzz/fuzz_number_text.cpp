@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Text to number in both locales: every input gives a value or the exact
 // error message, never a crash; every value formats to a text that parses back.
-#include "FuzzInput.h"
-#include "text/NumberText.h"
+#include "tests/fuzz/FuzzInput.h"
+#include "core/numbers/NumberText.h"
 
 #include <cmath>
 #include <cstdlib>

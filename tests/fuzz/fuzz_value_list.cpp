@@ -2,8 +2,8 @@
 // The ordered value list against a plain model: any sequence of additions,
 // deletions and clears keeps the order, the indices, the range, the sums and
 // the per-block extremes index equal to the model's.
-#include "FuzzInput.h"
-#include "chart/ChartValueList.h"
+#include "tests/fuzz/FuzzInput.h"
+#include "chart/data/ChartValueList.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,8 +5,8 @@
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
-#include "simulation/ControlLoop.h"
-#include "ui/ResponseChart.h"
+#include "core/control/ControlLoop.h"
+#include "ui/main/ResponseChart.h"
 
 #include <gtest/gtest.h>
 

@@ -9,14 +9,14 @@
 // trained one, each with a run from rest at 0 degrees. Renders offscreen.
 //   nc-screenshots OUTPUT_FOLDER
 #include "app/PlatformTexts.h"
-#include "ui/ErrorBox.h"
-#include "ui/LabAjustes.h"
-#include "ui/Laboratorio.h"
-#include "ui/PanelEntrenar.h"
-#include "ui/PanelFase.h"
-#include "ui/PanelMapa.h"
-#include "ui/PanelRayosX.h"
-#include "ui/Ppal.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/lab/LabAjustes.h"
+#include "ui/lab/Laboratorio.h"
+#include "ui/lab/PanelEntrenar.h"
+#include "ui/lab/PanelFase.h"
+#include "ui/lab/PanelMapa.h"
+#include "ui/lab/PanelRayosX.h"
+#include "ui/main/Ppal.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 //   icon.png     32 x  32, 16 colours: two neuron symbols, the program's icon
 // Usage: nc-draw-pictures <output folder>
 // The program itself reads none of these at run time: the PNGs are committed
-// under ui/pictures and compiled in as resources.
+// under ui/main/pictures and compiled in as resources.
 //
 // With --icons it draws the icon for the desktop's icon theme instead, at every
 // size the theme usually holds, as <folder>/<N>x<N>/apps/<name>.png:

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "tools/trace/Trace.h"
 
-#include "simulation/ControlLoop.h"
-#include "simulation/RayosX.h"
-#include "simulation/Unidades.h"
-#include "lab/FicheroRed.h"
+#include "core/control/ControlLoop.h"
+#include "core/analysis/RayosX.h"
+#include "core/numbers/Unidades.h"
+#include "io/FicheroRed.h"
 #include "tools/trace/TraceEntrenar.h"
 #include "tools/trace/TraceExperiment.h"
 #include "tools/trace/TraceFase.h"

@@ -2,7 +2,7 @@
 #pragma once
 // neurocontrol-trace: the closed loop run headless from the command line.
 
-#include "text/NumberText.h"
+#include "core/numbers/NumberText.h"
 
 #include <ostream>
 #include <string>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "tools/trace/TraceEntrenar.h"
 
-#include "lab/FicheroRed.h"
-#include "simulation/FloatFaults.h"
+#include "io/FicheroRed.h"
+#include "core/numbers/FloatFaults.h"
 #include "tools/trace/Trace.h"
 #include "tools/trace/TraceNumbers.h"
 

@@ -8,7 +8,7 @@
 // stderr when stderr is a terminal; at the end, the final loss and the time
 // on stdout.
 
-#include "text/NumberText.h"
+#include "core/numbers/NumberText.h"
 
 #include <ostream>
 #include <string>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "tools/trace/TraceExperiment.h"
 
-#include "lab/ExperimentFile.h"
-#include "simulation/Experimento.h"
-#include "simulation/Unidades.h"
+#include "io/FicheroExperimento.h"
+#include "core/run/Experimento.h"
+#include "core/numbers/Unidades.h"
 #include "tools/trace/TraceXray.h"
 
 #include "tools/trace/TraceNumbers.h"

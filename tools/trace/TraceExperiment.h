@@ -4,8 +4,8 @@
 // as a trace (the trace's columns, then the reference, the exact force and
 // the twin's columns) or, with --resumen, as step figures per segment.
 
-#include "simulation/AjustesExperimento.h"
-#include "text/NumberText.h"
+#include "core/run/AjustesExperimento.h"
+#include "core/numbers/NumberText.h"
 
 #include <cstdint>
 #include <optional>

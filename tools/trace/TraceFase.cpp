@@ -83,7 +83,7 @@ void EscribirPlano(const PlanoFase& plano, std::ostream& out, const NumberFormat
     out << "equilibrio\tposicion\tintegral\ten_limite\ttipo\tre_1\tim_1\tre_2\tim_2\tre_3\tim_3\n";
     int numero = 0;
     for (const Equilibrio& e : plano.analisis.equilibrios) {
-        const LinearisedLoop& l = e.lectura.lazo;
+        const LazoLinealizado& l = e.lectura.lazo;
         auto valor = [&](long double x) { return Digits(static_cast<double>(x), 9, format); };
         out << ++numero << '\t' << Digits(e.posicion, 9, format) << '\t'
             << (e.integral ? Digits(*e.integral, 9, format) : "-") << '\t' << (e.en_limite ? 1 : 0) << '\t'

@@ -6,8 +6,8 @@
 // one line per starting state (position, velocity) with where its run ends:
 // the equilibrium's number, "gira" or "no_se_detiene".
 
-#include "simulation/PlanoFase.h"
-#include "text/NumberText.h"
+#include "core/sweeps/PlanoFase.h"
+#include "core/numbers/NumberText.h"
 
 #include <ostream>
 #include <string>

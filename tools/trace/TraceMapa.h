@@ -5,8 +5,8 @@
 // chosen quantity, then references 0 to 360): the row's value, the reference
 // and the class of each arm's map.
 
-#include "simulation/MapaCompetencia.h"
-#include "text/NumberText.h"
+#include "core/sweeps/MapaCompetencia.h"
+#include "core/numbers/NumberText.h"
 
 #include <ostream>
 #include <string>

@@ -6,7 +6,7 @@
 // that a spreadsheet reads the whole line in one locale (LC_ALL=C gives
 // points throughout).
 
-#include "text/NumberText.h"
+#include "core/numbers/NumberText.h"
 
 #include <charconv>
 #include <string>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tools/trace/TraceOpciones.h"
 
-#include "lab/ExperimentFile.h"
+#include "io/FicheroExperimento.h"
 
 #include <charconv>
 #include <exception>

@@ -6,8 +6,8 @@
 // line that names the option and the value; the callers answer it with
 // status 2.
 
-#include "simulation/AjustesExperimento.h"
-#include "text/NumberText.h"
+#include "core/run/AjustesExperimento.h"
+#include "core/numbers/NumberText.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "tools/trace/TraceSummary.h"
 
-#include "simulation/ControlLoop.h"
-#include "simulation/StepFigures.h"
+#include "core/control/ControlLoop.h"
+#include "core/analysis/StepFigures.h"
 
 #include <exception>
 

@@ -3,7 +3,7 @@
 // neurocontrol-trace --resumen: the same run as the trace, reported as one
 // line of step-response figures per segment instead of one line per step.
 
-#include "text/NumberText.h"
+#include "core/numbers/NumberText.h"
 
 #include <cstdint>
 #include <ostream>

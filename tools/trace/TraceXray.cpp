@@ -21,7 +21,7 @@ void ColumnasRayos(std::ostream& out, const LecturaRayosX& l, const NumberFormat
         const auto k = static_cast<std::size_t>(j);
         out << '\t' << (k < l.ocultas.size() ? d(l.ocultas[k]) : std::string("-"));
     }
-    const LinearisedLoop& lazo = l.lazo;
+    const LazoLinealizado& lazo = l.lazo;
     out << '\t' << d(l.ganancias.dposicion) << '\t' << d(l.ganancias.dvelocidad) << '\t' << d(l.ganancias.dreferencia)
         << '\t' << d(lazo.autovalores.re1) << '\t' << d(lazo.autovalores.im1) << '\t' << d(lazo.autovalores.re2) << '\t'
         << d(lazo.autovalores.im2);

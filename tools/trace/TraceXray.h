@@ -12,8 +12,8 @@
 // Numbers have 9 significant digits and the locale's separator, like
 // posicion_rad.
 
-#include "simulation/RayosX.h"
-#include "text/NumberText.h"
+#include "core/analysis/RayosX.h"
+#include "core/numbers/NumberText.h"
 
 #include <ostream>
 #include <string>
