@@ -31,7 +31,7 @@
 #include "ui/lab/LabAjustes.h"
 #include "ui/lab/LabChart.h"
 #include "ui/lab/Laboratorio.h"
-#include "ui/lab/PanelEntrenar.h"
+#include "ui/lab/tabs/PanelEntrenar.h"
 #include "ui/main/Ppal.h"
 
 #include <QApplication>

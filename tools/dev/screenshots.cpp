@@ -12,10 +12,10 @@
 #include "ui/common/ErrorBox.h"
 #include "ui/lab/LabAjustes.h"
 #include "ui/lab/Laboratorio.h"
-#include "ui/lab/PanelEntrenar.h"
-#include "ui/lab/PanelFase.h"
-#include "ui/lab/PanelMapa.h"
-#include "ui/lab/PanelRayosX.h"
+#include "ui/lab/tabs/PanelEntrenar.h"
+#include "ui/lab/tabs/PanelFase.h"
+#include "ui/lab/tabs/PanelMapa.h"
+#include "ui/lab/tabs/PanelRayosX.h"
 #include "ui/main/Ppal.h"
 
 #include <QApplication>

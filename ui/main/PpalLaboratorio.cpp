@@ -9,7 +9,7 @@
 #include "core/numbers/Unidades.h"
 #include "ui/common/Animacion.h"
 #include "ui/common/Canvas.h"
-#include "ui/lab/LabPestanas.h"
+#include "ui/lab/tabs/LabPestanas.h"
 #include "ui/lab/Laboratorio.h"
 
 #include <memory>

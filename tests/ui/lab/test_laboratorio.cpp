@@ -10,8 +10,8 @@
 #include "ui/lab/LabAjustes.h"
 #include "ui/lab/LabChart.h"
 #include "ui/lab/Laboratorio.h"
-#include "ui/lab/PanelLesiones.h"
-#include "ui/lab/PanelMapa.h"
+#include "ui/lab/tabs/PanelLesiones.h"
+#include "ui/lab/tabs/PanelMapa.h"
 #include "ui/main/Ppal.h"
 
 #include <QCheckBox>

@@ -10,7 +10,7 @@
 #include "tools/trace/Trace.h"
 #include "ui/common/ErrorBox.h"
 #include "ui/lab/Laboratorio.h"
-#include "ui/lab/PanelEntrenar.h"
+#include "ui/lab/tabs/PanelEntrenar.h"
 #include "ui/main/Ppal.h"
 
 #include <QFile>

@@ -7,8 +7,8 @@
 #include "core/network/StoredController.h"
 #include "core/run/Experimento.h"
 #include "ui/common/ErrorBox.h"
-#include "ui/lab/PanelLesiones.h"
-#include "ui/lab/PanelRayosX.h"
+#include "ui/lab/tabs/PanelLesiones.h"
+#include "ui/lab/tabs/PanelRayosX.h"
 
 #include <QCheckBox>
 #include <QImage>

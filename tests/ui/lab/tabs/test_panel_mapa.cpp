@@ -2,7 +2,7 @@
 // The competence map panel: "Calcular" sweeps a small map without holding the
 // window up, showing each cell as it comes, and a click on a cell hands over
 // that cell's settings.
-#include "ui/lab/PanelMapa.h"
+#include "ui/lab/tabs/PanelMapa.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>

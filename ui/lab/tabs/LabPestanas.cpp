@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "ui/lab/LabPestanas.h"
+#include "ui/lab/tabs/LabPestanas.h"
 
 #include "ui/common/ErrorBox.h"
 #include "ui/lab/LabChart.h"
 #include "ui/lab/Laboratorio.h"
-#include "ui/lab/PanelEntrenar.h"
-#include "ui/lab/PanelFase.h"
-#include "ui/lab/PanelLesiones.h"
-#include "ui/lab/PanelMapa.h"
-#include "ui/lab/PanelRayosX.h"
+#include "ui/lab/tabs/PanelEntrenar.h"
+#include "ui/lab/tabs/PanelFase.h"
+#include "ui/lab/tabs/PanelLesiones.h"
+#include "ui/lab/tabs/PanelMapa.h"
+#include "ui/lab/tabs/PanelRayosX.h"
 
 #include <QDir>
 #include <QPushButton>

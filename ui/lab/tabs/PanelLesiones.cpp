@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/lab/PanelLesiones.h"
+#include "ui/lab/tabs/PanelLesiones.h"
 
 #include "core/run/AjustesExperimento.h"
 #include "ui/common/ErrorBox.h"

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "ui/lab/PanelEntrenar.h"
+#include "ui/lab/tabs/PanelEntrenar.h"
 
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "ui/common/ErrorBox.h"
-#include "ui/lab/VistaMapa.h"
+#include "ui/lab/tabs/VistaMapa.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/lab/PanelRayosX.h"
+#include "ui/lab/tabs/PanelRayosX.h"
 
 #include <QPainter>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "ui/lab/PanelMapa.h"
+#include "ui/lab/tabs/PanelMapa.h"
 
 #include "core/numbers/NumberText.h"
-#include "ui/lab/VistaMapa.h"
+#include "ui/lab/tabs/VistaMapa.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

@@ -9,7 +9,7 @@
 #include "ui/common/ErrorBox.h"
 #include "ui/lab/LabAjustes.h"
 #include "ui/lab/Laboratorio.h"
-#include "ui/lab/PanelFase.h"
+#include "ui/lab/tabs/PanelFase.h"
 #include "ui/main/Ppal.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/lab/VistaMapa.h"
+#include "ui/lab/tabs/VistaMapa.h"
 
 #include "core/numbers/NumberText.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/lab/PanelFase.h"
+#include "ui/lab/tabs/PanelFase.h"
 
 #include "core/run/Experimento.h"
 #include "core/numbers/Unidades.h"
