@@ -106,9 +106,19 @@ protected:
             p.drawText(QRect(r.left(), 0, r.width(), kArriba), Qt::AlignCenter, titulos_[lado]);
             p.setFont(font());
             if (mapa_ && lado < lados) {
-                for (int fila = 0; fila < mapa_->ajustes.filas; ++fila)
-                    for (int columna = 0; columna < kColumnasMapa; ++columna)
-                        p.fillRect(Celda(lado, fila, columna), ColorClase(mapa_->Clase(fila, columna, lado == 1)));
+                // A run of cells of one class in a row is one rectangle: a
+                // map is mostly long runs, and a paint of every cell alone
+                // took longer than the window may wait.
+                for (int fila = 0; fila < mapa_->ajustes.filas; ++fila) {
+                    for (int desde = 0; desde < kColumnasMapa;) {
+                        const ClaseCelda clase = mapa_->Clase(fila, desde, lado == 1);
+                        int hasta = desde + 1;
+                        while (hasta < kColumnasMapa && mapa_->Clase(fila, hasta, lado == 1) == clase)
+                            ++hasta;
+                        p.fillRect(Celda(lado, fila, desde).united(Celda(lado, fila, hasta - 1)), ColorClase(clase));
+                        desde = hasta;
+                    }
+                }
             } else {
                 p.fillRect(r, ColorClase(ClaseCelda::Pendiente));
             }
