@@ -20,7 +20,9 @@
 //
 // An N ending in "e" is the lab's row with the "Entrenar" tab in front,
 // training the "Red con integral" preset on both cores all the while: the
-// longest stall is then how long the window froze while training.
+// longest stall is then how long the window froze while training. "m" has
+// the "Mapa" tab in front, sweeping the default map, and "f" the "Fase" tab,
+// computing the phase plane (again whenever the reference it follows moves).
 //
 // A tick that is lost shows as a gap between ticks and points: the curves
 // must gain exactly one point per tick. The longest stall is the longest
@@ -32,6 +34,8 @@
 #include "ui/lab/LabChart.h"
 #include "ui/lab/Laboratorio.h"
 #include "ui/lab/tabs/PanelEntrenar.h"
+#include "ui/lab/tabs/PanelFase.h"
+#include "ui/lab/tabs/PanelMapa.h"
 #include "ui/main/Ppal.h"
 
 #include <QApplication>
@@ -45,6 +49,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -107,14 +112,15 @@ int main(int argc, char** argv)
         long n;
         bool restart;
         bool lab;
-        bool training = false;
+        char tab = 0; // 'e' training, 'm' the map, 'f' the phase plane
     };
     std::vector<Row> sizes;
     for (int i = 2; i < argc; ++i) {
         char* end = nullptr;
         const long n = static_cast<long>(std::strtod(argv[i], &end));
         const char kind = end != nullptr ? *end : '\0';
-        sizes.push_back({n, kind == 'r', kind == 'l' || kind == 'e', kind == 'e'});
+        const bool tab = kind == 'e' || kind == 'm' || kind == 'f';
+        sizes.push_back({n, kind == 'r', kind == 'l' || tab, tab ? kind : '\0'});
     }
     if (sizes.empty())
         sizes = {{0, false, false},       {10000, false, false},  {100000, false, false},
@@ -128,7 +134,7 @@ int main(int argc, char** argv)
 
     std::printf("%10s %12s %12s %12s %12s %13s %12s %s\n", "N", "ticks/s", "paints/s", "paint p50", "paint p95",
                 "longest stall", "prefill s", "points = ticks");
-    for (const auto [n, restart, lab, training] : sizes) {
+    for (const auto [n, restart, lab, tab] : sizes) {
         nc::TPpal window;
         window.show();
         window.Button11Click();
@@ -141,10 +147,16 @@ int main(int argc, char** argv)
             laboratorio.Ajustes1->Cambiar(ajustes);
             timers.push_back(std::make_unique<PaintTimer>(*laboratorio.Grafica->PanelPosicion()));
             timers.push_back(std::make_unique<PaintTimer>(*laboratorio.Grafica->PanelFuerza()));
-            if (training) {
-                auto* tab = laboratorio.findChild<nc::TPanelEntrenar*>(QStringLiteral("Entrenar1"));
-                laboratorio.Pestanas->setCurrentWidget(tab);
-                tab->findChild<QPushButton*>(QStringLiteral("Preajuste0"))->click();
+            if (tab == 'e') {
+                auto* entrenar = laboratorio.findChild<nc::TPanelEntrenar*>(QStringLiteral("Entrenar1"));
+                laboratorio.MostrarPestana(entrenar);
+                entrenar->findChild<QPushButton*>(QStringLiteral("Preajuste0"))->click();
+            } else if (tab == 'm') {
+                auto* mapa = laboratorio.findChild<nc::TPanelMapa*>(QStringLiteral("Mapa1"));
+                laboratorio.MostrarPestana(mapa);
+                mapa->BotonCalcular()->click();
+            } else if (tab == 'f') {
+                laboratorio.MostrarPestana(laboratorio.findChild<nc::TPanelFase*>(QStringLiteral("Fase1")));
             }
         } else {
             timers.push_back(std::make_unique<PaintTimer>(*window.Chart1));
@@ -194,9 +206,9 @@ int main(int argc, char** argv)
         const int gained = window.Series1->PointCount() - pointsBefore;
         probe.stop();
         std::printf("%9ld%s %12.1f %12.1f %10.3f ms %9.3f ms %10lld ms %12.1f %s\n", n,
-                    restart ? "r" : (training ? "e" : (lab ? "l" : " ")), ticks / elapsed, paints().Paints() / elapsed,
-                    paints().Percentile(0.5), paints().Percentile(0.95), static_cast<long long>(longestStall),
-                    prefillSeconds, gained == ticks ? "yes" : "NO");
+                    restart ? "r" : (tab ? std::string(1, tab).c_str() : (lab ? "l" : " ")), ticks / elapsed,
+                    paints().Paints() / elapsed, paints().Percentile(0.5), paints().Percentile(0.95),
+                    static_cast<long long>(longestStall), prefillSeconds, gained == ticks ? "yes" : "NO");
         std::fflush(stdout);
         if (gained != ticks)
             ++failures;

@@ -13,7 +13,6 @@
 #include "ui/main/Ppal.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -42,21 +41,16 @@ TEST(PanelFase, FindsTheStoredNetworksRestingPlaceAndAClickRunsToIt)
     lab.MostrarPestana(fase);
     QApplication::processEvents(); // the tab laid out and painted, its plane at 30 begun
 
-    // A new reference starts the plane again. The event loop's longest wait
-    // while it fills in, and whether it was seen half done.
-    QElapsedTimer reloj;
-    qint64 ultimo = 0, mayor = 0;
+    // A new reference starts the plane again; whether it was seen half done.
+    // (How long the window waits meanwhile is bench_realtime's "f" row.)
     bool a_medias = false;
     QTimer latido;
     QObject::connect(&latido, &QTimer::timeout, [&] {
-        mayor = std::max(mayor, reloj.elapsed() - ultimo);
-        ultimo = reloj.elapsed();
         if (const std::optional<PlanoFase>& p = fase->Plano()) {
             const auto grises = std::count(p->celdas.begin(), p->celdas.end(), kFinPendiente);
             a_medias |= grises > 0 && grises < static_cast<long>(p->celdas.size());
         }
     });
-    reloj.start();
     latido.start(5);
     window.Edit7->setText(QStringLiteral("300"));
     window.Button11Click();
@@ -68,7 +62,6 @@ TEST(PanelFase, FindsTheStoredNetworksRestingPlaceAndAClickRunsToIt)
     };
     ASSERT_TRUE(QTest::qWaitFor(hecho, 120000));
     latido.stop();
-    EXPECT_LT(mayor, 50) << "the window waited " << mayor << " ms";
     EXPECT_TRUE(a_medias);
     if (const char* png = std::getenv("NC_PANEL_FASE_PNG"))
         lab.grab().save(QString::fromLocal8Bit(png));

@@ -4,7 +4,6 @@
 // that cell's settings.
 #include "ui/lab/tabs/PanelMapa.h"
 
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -28,29 +27,24 @@ TEST(PanelMapa, ComputesASmallMapAndAClickedCellOpensItsExperiment)
     enteros[0]->setValue(5);   // rows: starting angles 0, 90, 180, 270, 360
     enteros[1]->setValue(300); // samples per cell
 
-    // The event loop's longest wait while the sweep runs, and whether the
-    // map was seen filling in: some cells computed, others still grey.
-    QElapsedTimer reloj;
-    qint64 ultimo = 0, mayor = 0;
+    // Whether the map was seen filling in: some cells computed, others
+    // still grey. (How long the window waits meanwhile is bench_realtime's
+    // "m" row, not a timed test.)
     bool a_medias = false;
     QTimer latido;
     QObject::connect(&latido, &QTimer::timeout, [&] {
-        mayor = std::max(mayor, reloj.elapsed() - ultimo);
-        ultimo = reloj.elapsed();
         if (const std::optional<MapaCompetencia>& m = panel.Mapa()) {
             const auto grises = std::count(m->brazo.begin(), m->brazo.end(), ClaseCelda::Pendiente)
                 + std::count(m->gemelo.begin(), m->gemelo.end(), ClaseCelda::Pendiente);
             a_medias |= grises > 0 && grises < 2 * 5 * kColumnasMapa;
         }
     });
-    reloj.start();
     latido.start(5);
     QTest::mouseClick(panel.BotonCalcular(), Qt::LeftButton);
     ASSERT_TRUE(panel.Calculando());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !panel.Calculando(); }, 60000));
     latido.stop();
     ASSERT_TRUE(panel.Mapa() && panel.Mapa()->completo);
-    EXPECT_LT(mayor, 50) << "the window waited " << mayor << " ms";
     EXPECT_TRUE(a_medias);
     if (const char* png = std::getenv("NC_PANEL_MAPA_PNG"))
         panel.grab().save(QString::fromLocal8Bit(png));
