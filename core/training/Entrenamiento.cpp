@@ -116,6 +116,12 @@ void Atras(const RedEntrenada& r, const double* entrada, const double* ocultas, 
     }
 }
 
+// The step's direction, for the overshoot; a step of zero has none.
+double SentidoDelPaso(const Episodio& ep)
+{
+    return ep.referencia > ep.angulo_inicial ? 1.0 : (ep.referencia < ep.angulo_inicial ? -1.0 : 0.0);
+}
+
 void Escalar(const RedEntrenada& r, double x, double v, double referencia, double integral, double* entrada)
 {
     entrada[0] = x * r.escala[0];
@@ -205,8 +211,13 @@ double FuerzaEntrenamiento(const RedEntrenada& r, double posicion, double veloci
     return Adelante(r, entrada, ocultas);
 }
 
-double PerdidaEpisodio(const RedEntrenada& r, const Episodio& ep, const Perdida& p, double* gradiente,
-                       MemoriaEpisodio& m)
+namespace {
+
+// The forward pass of one episode, keeping in `m` what the backward pass
+// reads: the states, the forces, the hidden outputs, each stage's g cos x,
+// and whether the force limit and the integral's clamp let the gradient
+// through. Returns the episode's loss before its scale.
+double EpisodioAdelante(const RedEntrenada& r, const Episodio& ep, const Perdida& p, MemoriaEpisodio& m)
 {
     const int32_t H = p.muestras;
     const int32_t n = p.subpasos;
@@ -217,8 +228,7 @@ double PerdidaEpisodio(const RedEntrenada& r, const Episodio& ep, const Perdida&
     const double b = ep.amortiguamiento;
     const double referencia = ep.referencia;
     const double limite = r.limite_integral;
-    // The step's direction, for the overshoot; a step of zero has none.
-    const double sentido = referencia > ep.angulo_inicial ? 1.0 : (referencia < ep.angulo_inicial ? -1.0 : 0.0);
+    const double sentido = SentidoDelPaso(ep);
 
     m.x.resize(static_cast<size_t>(H) + 1);
     m.v.resize(static_cast<size_t>(H) + 1);
@@ -263,13 +273,65 @@ double PerdidaEpisodio(const RedEntrenada& r, const Episodio& ep, const Perdida&
         suma += e * e + p.peso_velocidad * nuevo.velocidad * nuevo.velocidad + p.peso_fuerza * u * u
             + p.peso_sobreimpulso * o * o;
     }
-    if (!gradiente)
-        return suma * p.escala;
+    return suma;
+}
 
-    // Backward: dx, dv, di are the adjoints of the state after sample k.
-    const double s = p.escala;
+// One Runge-Kutta sub-step in reverse: from the adjoints (dx, dv) of its end
+// to those of its start, adding into du the force's share. gc holds the
+// four stages' g cos x; the sub-step is IntegrarMuestra's, in double.
+inline void SubpasoAtras(double h, double b, const double* gc, double& dx, double& dv, double& du)
+{
     constexpr double kSexto = 1.0 / 6.0;
+    const double kx1 = dx * kSexto, kv1 = dv * kSexto;
+    double kx2 = 2.0 * dx * kSexto, kv2 = 2.0 * dv * kSexto;
+    double kx3 = 2.0 * dx * kSexto, kv3 = 2.0 * dv * kSexto;
+    const double kx4 = dx * kSexto, kv4 = dv * kSexto;
+    double ax = dx, av = dv;
+    // Stage 4: kx4 = h v4, kv4 = h b4, b4 = a(x4, v4), x4 = x + kx3.
+    double b4 = h * kv4;
+    double v4 = h * kx4 - b * b4;
+    double x4 = b4 * gc[3];
+    du += b4;
+    ax += x4, kx3 += x4, av += v4, kv3 += v4;
+    // Stage 3: x3 = x + kx2 / 2.
+    double b3 = h * kv3;
+    double v3 = h * kx3 - b * b3;
+    double x3 = b3 * gc[2];
+    du += b3;
+    ax += x3, kx2 += 0.5 * x3, av += v3, kv2 += 0.5 * v3;
+    // Stage 2: x2 = x + kx1 / 2.
+    double b2 = h * kv2;
+    double v2 = h * kx2 - b * b2;
+    double x2 = b2 * gc[1];
+    du += b2;
+    const double kx1t = kx1 + 0.5 * x2, kv1t = kv1 + 0.5 * v2;
+    ax += x2, av += v2;
+    // Stage 1 at the sub-step's start.
+    double b1 = h * kv1t;
+    double v1 = h * kx1t - b * b1;
+    double x1s = b1 * gc[0];
+    du += b1;
+    dx = ax + x1s;
+    dv = av + v1;
+}
+
+// The backward pass over what EpisodioAdelante kept: the gradient of the
+// episode's scaled loss added into `gradiente`. dx, dv, di are the adjoints
+// of the state after sample k.
+void EpisodioAtras(const RedEntrenada& r, const Episodio& ep, const Perdida& p, const MemoriaEpisodio& m,
+                   double* gradiente)
+{
+    const int32_t H = p.muestras;
+    const int32_t n = p.subpasos;
+    const size_t oc = static_cast<size_t>(r.ocultas);
+    const size_t etapas = static_cast<size_t>(n) * 4;
+    const double h = kPeriodoDoble / n;
+    const double b = ep.amortiguamiento;
+    const double referencia = ep.referencia;
+    const double sentido = SentidoDelPaso(ep);
+    const double s = p.escala;
     double dx = 0.0, dv = 0.0, di = 0.0;
+    double entrada[RedEntrenada::kEntradasMaximas] = {};
     double d_entrada[RedEntrenada::kEntradasMaximas];
     for (int32_t k = H - 1; k >= 0; --k) {
         const size_t kk = static_cast<size_t>(k);
@@ -284,43 +346,11 @@ double PerdidaEpisodio(const RedEntrenada& r, const Episodio& ep, const Perdida&
             di_antes = di;
             dx -= kPeriodoDoble * di;
         }
-        // The sample's sub-steps in reverse, each from its stages' g cos x.
+        // The sample's sub-steps in reverse.
         double du = 0.0;
         const double* c = &m.cosenos[kk * etapas];
-        for (int32_t paso = n - 1; paso >= 0; --paso) {
-            const double* gc = c + static_cast<size_t>(paso) * 4;
-            const double kx1 = dx * kSexto, kv1 = dv * kSexto;
-            double kx2 = 2.0 * dx * kSexto, kv2 = 2.0 * dv * kSexto;
-            double kx3 = 2.0 * dx * kSexto, kv3 = 2.0 * dv * kSexto;
-            const double kx4 = dx * kSexto, kv4 = dv * kSexto;
-            double ax = dx, av = dv;
-            // Stage 4: kx4 = h v4, kv4 = h b4, b4 = a(x4, v4), x4 = x + kx3.
-            double b4 = h * kv4;
-            double v4 = h * kx4 - b * b4;
-            double x4 = b4 * gc[3];
-            du += b4;
-            ax += x4, kx3 += x4, av += v4, kv3 += v4;
-            // Stage 3: x3 = x + kx2 / 2.
-            double b3 = h * kv3;
-            double v3 = h * kx3 - b * b3;
-            double x3 = b3 * gc[2];
-            du += b3;
-            ax += x3, kx2 += 0.5 * x3, av += v3, kv2 += 0.5 * v3;
-            // Stage 2: x2 = x + kx1 / 2.
-            double b2 = h * kv2;
-            double v2 = h * kx2 - b * b2;
-            double x2 = b2 * gc[1];
-            du += b2;
-            const double kx1t = kx1 + 0.5 * x2, kv1t = kv1 + 0.5 * v2;
-            ax += x2, av += v2;
-            // Stage 1 at the sub-step's start.
-            double b1 = h * kv1t;
-            double v1 = h * kx1t - b * b1;
-            double x1s = b1 * gc[0];
-            du += b1;
-            dx = ax + x1s;
-            dv = av + v1;
-        }
+        for (int32_t paso = n - 1; paso >= 0; --paso)
+            SubpasoAtras(h, b, c + static_cast<size_t>(paso) * 4, dx, dv, du);
         // The force: the limit passes no gradient while it holds.
         const double u = m.u[kk];
         du = ((m.activa[kk] & 1) ? du : 0.0) + 2.0 * p.peso_fuerza * u * s;
@@ -333,7 +363,17 @@ double PerdidaEpisodio(const RedEntrenada& r, const Episodio& ep, const Perdida&
             di_antes += d_entrada[3] * r.escala[3];
         di = di_antes;
     }
-    return suma * s;
+}
+
+} // namespace
+
+double PerdidaEpisodio(const RedEntrenada& r, const Episodio& ep, const Perdida& p, double* gradiente,
+                       MemoriaEpisodio& m)
+{
+    const double suma = EpisodioAdelante(r, ep, p, m);
+    if (gradiente)
+        EpisodioAtras(r, ep, p, m, gradiente);
+    return suma * p.escala;
 }
 
 void Adam::Paso(std::vector<double>& p, const std::vector<double>& g, double tasa)
