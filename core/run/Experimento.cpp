@@ -258,35 +258,36 @@ SalidaBrazo Experimento::PasoBrazo(Lado& lado, bool inicio, float referencia, co
     return s;
 }
 
-SalidaPaso Experimento::Paso()
+// Programmed settings act as if set by hand just before this tick, so they
+// stay made even if the tick fails.
+void Experimento::CambiosProgramados(int32_t n)
 {
-    if (muestra_ == std::numeric_limits<int32_t>::max())
-        throw std::runtime_error(
-            "El contador de muestras ha llegado a su límite (2147483647): pulse Limpiar o Inicializar");
-    const int32_t n = muestra_;
-    const bool inicio = n == 0;
-
-    // Programmed settings act as if set by hand just before this tick, so
-    // they stay made even if the tick fails.
     while (siguiente_cambio_ < cambios_programados_.size() && cambios_programados_[siguiente_cambio_].muestra <= n) {
         const CambioAjustes& c = cambios_programados_[siguiente_cambio_++];
         if (c.muestra == n)
             SetAjustes(c.ajustes);
     }
+}
 
-    // What the hand and the programme do on this sample.
+// What the hand and the programme do on this sample; `siguiente` becomes
+// the programme's next event after it.
+std::vector<Evento> Experimento::HechosDelPaso(int32_t n, size_t& siguiente) const
+{
     std::vector<Evento> hechos;
-    size_t k = siguiente_programado_;
-    while (k < programa_.size() && programa_[k].muestra < n)
-        ++k;
-    for (; k < programa_.size() && programa_[k].muestra == n; ++k)
-        hechos.push_back(programa_[k]);
+    siguiente = siguiente_programado_;
+    while (siguiente < programa_.size() && programa_[siguiente].muestra < n)
+        ++siguiente;
+    for (; siguiente < programa_.size() && programa_[siguiente].muestra == n; ++siguiente)
+        hechos.push_back(programa_[siguiente]);
     if (empujon_pendiente_)
         hechos.push_back({n, TipoEvento::Empujon, *empujon_pendiente_ * ajustes_.empujon});
     if (mano_)
         hechos.push_back({n, TipoEvento::Mano, *mano_});
+    return hechos;
+}
 
-    ClearFloatFaults();
+Experimento::Perturbacion Experimento::PerturbacionDe(const std::vector<Evento>& hechos)
+{
     Perturbacion p;
     long double empujon = 0;
     for (const Evento& e : hechos) {
@@ -297,6 +298,79 @@ SalidaPaso Experimento::Paso()
             p.mano = static_cast<float>(e.valor * kGradosARadianes);
         }
     }
+    return p;
+}
+
+// What acted on each arm besides its controller and the reference.
+void Experimento::MarcarActuaciones(SalidaPaso& salida, const Perturbacion& p) const
+{
+    Actuaciones comun;
+    comun.empujon = p.empujon.has_value();
+    salida.brazo.actuaciones = comun;
+    salida.brazo.actuaciones.mano = p.mano.has_value();
+    if (ajustes_del_paso_)
+        salida.brazo.actuaciones |= Movido(*ajustes_del_paso_, ajustes_, false);
+    if (salida.gemelo) {
+        salida.gemelo->actuaciones = comun;
+        if (ajustes_del_paso_)
+            salida.gemelo->actuaciones |= Movido(*ajustes_del_paso_, ajustes_, true);
+    }
+}
+
+// A stepped programme's segment starts where the reference takes a new
+// value; a sine's where the programme changes. Neither does on the first
+// tick of a run taken over, whose reference the window may only now have
+// written in.
+bool Experimento::EmpiezaTramo(const SalidaPaso& salida, bool inicio) const
+{
+    const ProgramaReferencia& programa = ajustes_.referencia;
+    const bool escalonada = TieneEscalones(programa.tipo);
+    bool tramo_nuevo = inicio;
+    if (!tomada_ && !inicio) {
+        if (escalonada)
+            tramo_nuevo = salida.referencia != referencia_tramo_;
+        if (ajustes_del_paso_ && !(ajustes_del_paso_->referencia == programa))
+            tramo_nuevo |= !(escalonada && TieneEscalones(ajustes_del_paso_->referencia.tipo));
+    }
+    return tramo_nuevo;
+}
+
+void Experimento::ConfirmarLado(Lado& lado, const SalidaBrazo& s, const SalidaPaso& salida, bool inicio,
+                                bool tramo_nuevo)
+{
+    const bool con_escalon = inicio ? salida.referencia != static_cast<long double>(ajustes_.angulo_inicial)
+                                    : salida.referencia != referencia_tramo_;
+    // The position the tick started from, before a push or the hand.
+    const float antes = inicio ? s.posicion_grados : static_cast<float>(lado.estado.posicion * kRadianesAGrados);
+    lado.controlador->Confirmar();
+    lado.estado = s.estado;
+    lado.leida = s.leida;
+    lado.fuerza = s.fuerza_pedida;
+    Actuaciones que = s.actuaciones;
+    if (tramo_nuevo) {
+        lado.tramo.Empezar(ajustes_.referencia, salida.muestra, salida.referencia, con_escalon);
+        // A change made as the step begins acts from its start.
+        que.cambio = que.lesion = false;
+    }
+    if (que.Alguna())
+        lado.tramo.Interrumpir(que, salida.muestra, antes);
+    lado.tramo.Agregar(s.posicion_grados);
+}
+
+SalidaPaso Experimento::Paso()
+{
+    if (muestra_ == std::numeric_limits<int32_t>::max())
+        throw std::runtime_error(
+            "El contador de muestras ha llegado a su límite (2147483647): pulse Limpiar o Inicializar");
+    const int32_t n = muestra_;
+    const bool inicio = n == 0;
+    CambiosProgramados(n);
+    size_t siguiente = 0;
+    const std::vector<Evento> hechos = HechosDelPaso(n, siguiente);
+
+    // Everything is computed into locals and checked before anything is kept.
+    ClearFloatFaults();
+    Perturbacion p = PerturbacionDe(hechos);
     SalidaPaso salida;
     salida.muestra = n;
     salida.referencia = GradosReferencia(ajustes_.referencia, n);
@@ -316,62 +390,18 @@ SalidaPaso Experimento::Paso()
     }
     ThrowOnFloatFaults();
 
-    // What acted on each arm besides its controller and the reference.
-    Actuaciones comun;
-    comun.empujon = p.empujon.has_value();
-    salida.brazo.actuaciones = comun;
-    salida.brazo.actuaciones.mano = p.mano.has_value();
-    if (ajustes_del_paso_)
-        salida.brazo.actuaciones |= Movido(*ajustes_del_paso_, ajustes_, false);
-    if (salida.gemelo) {
-        salida.gemelo->actuaciones = comun;
-        if (ajustes_del_paso_)
-            salida.gemelo->actuaciones |= Movido(*ajustes_del_paso_, ajustes_, true);
-    }
-
-    // A stepped programme's segment starts where the reference takes a new
-    // value; a sine's where the programme changes. Neither does on the first
-    // tick of a run taken over, whose reference the window may only now
-    // have written in.
-    const ProgramaReferencia& programa = ajustes_.referencia;
-    const bool escalonada = TieneEscalones(programa.tipo);
-    const bool valor_nuevo = salida.referencia != referencia_tramo_;
-    bool tramo_nuevo = inicio;
-    if (!tomada_ && !inicio) {
-        if (escalonada)
-            tramo_nuevo = valor_nuevo;
-        if (ajustes_del_paso_ && !(ajustes_del_paso_->referencia == programa))
-            tramo_nuevo |= !(escalonada && TieneEscalones(ajustes_del_paso_->referencia.tipo));
-    }
-    const bool con_escalon
-        = inicio ? salida.referencia != static_cast<long double>(ajustes_.angulo_inicial) : valor_nuevo;
-    auto confirmar = [&](Lado& lado, const SalidaBrazo& s) {
-        // The position the tick started from, before a push or the hand.
-        const float antes = inicio ? s.posicion_grados : static_cast<float>(lado.estado.posicion * kRadianesAGrados);
-        lado.controlador->Confirmar();
-        lado.estado = s.estado;
-        lado.leida = s.leida;
-        lado.fuerza = s.fuerza_pedida;
-        Actuaciones que = s.actuaciones;
-        if (tramo_nuevo) {
-            lado.tramo.Empezar(programa, n, salida.referencia, con_escalon);
-            // A change made as the step begins acts from its start.
-            que.cambio = que.lesion = false;
-        }
-        if (que.Alguna())
-            lado.tramo.Interrumpir(que, n, antes);
-        lado.tramo.Agregar(s.posicion_grados);
-    };
-    confirmar(principal_, salida.brazo);
+    MarcarActuaciones(salida, p);
+    const bool tramo_nuevo = EmpiezaTramo(salida, inicio);
+    ConfirmarLado(principal_, salida.brazo, salida, inicio, tramo_nuevo);
     if (gemelo_)
-        confirmar(*gemelo_, *salida.gemelo);
+        ConfirmarLado(*gemelo_, *salida.gemelo, salida, inicio, tramo_nuevo);
     referencia_tramo_ = salida.referencia;
     ajustes_del_paso_.reset();
     tomada_ = false;
     if (ruido)
         ruido_ = *ruido;
     muestra_ = n + 1;
-    siguiente_programado_ = k;
+    siguiente_programado_ = siguiente;
     empujon_pendiente_.reset();
     eventos_.insert(eventos_.end(), hechos.begin(), hechos.end());
     return salida;

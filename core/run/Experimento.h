@@ -140,6 +140,13 @@ private:
         std::optional<long double> ruido_x, ruido_v;
     };
     SalidaBrazo PasoBrazo(Lado& lado, bool inicio, float referencia, const Perturbacion& p) const;
+    // A tick's seams, in the order Paso runs them.
+    void CambiosProgramados(int32_t muestra);
+    std::vector<Evento> HechosDelPaso(int32_t muestra, size_t& siguiente) const;
+    static Perturbacion PerturbacionDe(const std::vector<Evento>& hechos);
+    void MarcarActuaciones(SalidaPaso& salida, const Perturbacion& p) const;
+    bool EmpiezaTramo(const SalidaPaso& salida, bool inicio) const;
+    void ConfirmarLado(Lado& lado, const SalidaBrazo& s, const SalidaPaso& salida, bool inicio, bool tramo_nuevo);
 
     void Aplicar(const AjustesExperimento& ajustes);
     const Lado* LadoDe(bool gemelo) const { return gemelo ? (gemelo_ ? &*gemelo_ : nullptr) : &principal_; }
