@@ -175,89 +175,72 @@ int RunRedTrace(const RedCompartida& red, const std::vector<std::pair<std::strin
 
 } // namespace
 
-int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const NumberFormat& format)
+namespace {
+
+// --red RED at the front of the arguments: the network, read and checked
+// before anything runs, and the arguments after it. Returns an exit status
+// when it cannot go on.
+std::optional<int> ReadRedOption(std::vector<std::string>& rest, RedCompartida& red, std::ostream& err)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        out << kTraceUsage;
-        return 0;
-    }
-    if (args.size() == 1 && args[0] == "--version") {
-        out << "neurocontrol-trace " NC_VERSION "\n";
-        return 0;
-    }
-    if (!args.empty() && args[0] == "--entrenar")
-        return RunTrainTrace(std::vector<std::string>(args.begin() + 1, args.end()), out, err, format,
-                             &err == &std::cerr && isatty(STDERR_FILENO));
-    // --red RED, before everything else; the network is read and checked
-    // before anything runs.
-    std::vector<std::string> rest = args;
-    RedCompartida red;
-    if (rest.size() >= 1 && rest[0] == "--red") {
-        if (rest.size() < 2) {
-            err << kTraceUsage;
-            return 2;
-        }
-        try {
-            std::vector<std::string> avisos;
-            red.red = std::make_shared<const RedEntrenada>(CargarRed(rest[1], &avisos).red);
-            for (const std::string& aviso : avisos)
-                err << aviso << '\n';
-        } catch (const std::exception& e) {
-            err << e.what() << '\n';
-            return 1;
-        }
-        rest.erase(rest.begin(), rest.begin() + 2);
-    }
-    if (!rest.empty() && rest[0] == "--mapa")
-        return RunMapTrace(std::vector<std::string>(rest.begin() + 1, rest.end()), out, err, format, red);
-    if (!rest.empty() && rest[0] == "--fase")
-        return RunPhaseTrace(std::vector<std::string>(rest.begin() + 1, rest.end()), out, err, format, red);
-    const bool resumen = !rest.empty() && rest[0] == "--resumen";
-    const bool rayos = !rest.empty() && rest[0] == "--rayos";
-    std::vector<std::string> pairs(rest.begin() + (resumen || rayos ? 1 : 0), rest.end());
-    if (rayos && !pairs.empty() && pairs[0] == "--resumen") {
+    if (rest.empty() || rest[0] != "--red")
+        return std::nullopt;
+    if (rest.size() < 2) {
         err << kTraceUsage;
         return 2;
     }
-    if (!pairs.empty() && pairs[0] == "--experimento") {
-        int64_t samples = 0;
-        if (red) {
-            // A file carries its own controllers.
-            err << kTraceUsage;
-            return 2;
-        }
-        if (pairs.size() != 2 && pairs.size() != 3) {
-            err << kTraceUsage;
-            return 2;
-        }
-        if (pairs.size() == 3 && !ParseSamples(pairs[2], samples)) {
-            err << "--experimento: «" << pairs[2] << "» no es un número de muestras (un entero de 0 o más)\n";
-            return 2;
-        }
-        return RunExperimentTrace(pairs[1], pairs.size() == 3 ? std::optional<int64_t>(samples) : std::nullopt, resumen,
-                                  out, err, format, rayos);
+    try {
+        std::vector<std::string> avisos;
+        red.red = std::make_shared<const RedEntrenada>(CargarRed(rest[1], &avisos).red);
+        for (const std::string& aviso : avisos)
+            err << aviso << '\n';
+    } catch (const std::exception& e) {
+        err << e.what() << '\n';
+        return 1;
     }
+    rest.erase(rest.begin(), rest.begin() + 2);
+    return std::nullopt;
+}
+
+// --experimento FICHERO [MUESTRAS], after --resumen or --rayos if any.
+int RunExperimentOption(const std::vector<std::string>& pairs, bool red, bool resumen, bool rayos, std::ostream& out,
+                        std::ostream& err, const NumberFormat& format)
+{
+    int64_t samples = 0;
+    // A file carries its own controllers.
+    if (red || (pairs.size() != 2 && pairs.size() != 3)) {
+        err << kTraceUsage;
+        return 2;
+    }
+    if (pairs.size() == 3 && !ParseSamples(pairs[2], samples)) {
+        err << "--experimento: «" << pairs[2] << "» no es un número de muestras (un entero de 0 o más)\n";
+        return 2;
+    }
+    return RunExperimentTrace(pairs[1], pairs.size() == 3 ? std::optional<int64_t>(samples) : std::nullopt, resumen,
+                              out, err, format, rayos);
+}
+
+// The pairs REFERENCIA MUESTRAS, or nothing when one is malformed.
+std::optional<std::vector<std::pair<std::string, int64_t>>> ReadPairs(std::vector<std::string> pairs)
+{
     if (pairs.empty())
         pairs = {"30", "100"};
-    if (pairs.size() % 2 != 0) {
-        err << kTraceUsage;
-        return 2;
-    }
+    if (pairs.size() % 2 != 0)
+        return std::nullopt;
     std::vector<std::pair<std::string, int64_t>> runs;
     for (size_t i = 0; i < pairs.size(); i += 2) {
         int64_t samples = 0;
-        if (!ParseSamples(pairs[i + 1], samples)) {
-            err << kTraceUsage;
-            return 2;
-        }
+        if (!ParseSamples(pairs[i + 1], samples))
+            return std::nullopt;
         runs.emplace_back(pairs[i], samples);
     }
+    return runs;
+}
 
-    if (red)
-        return RunRedTrace(red, runs, resumen, rayos, out, err, format);
-    if (resumen)
-        return RunSummary(runs, out, err, format);
-
+// The main window's loop, as after "Inicializar" and "Controlar", one line a
+// step.
+int RunLoopTrace(const std::vector<std::pair<std::string, int64_t>>& runs, bool rayos, std::ostream& out,
+                 std::ostream& err, const NumberFormat& format)
+{
     ControlLoop loop(format);
     TraceView view;
     loop.Inicializar(view);
@@ -292,6 +275,50 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
         }
     }
     return 0;
+}
+
+} // namespace
+
+int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const NumberFormat& format)
+{
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        out << kTraceUsage;
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        out << "neurocontrol-trace " NC_VERSION "\n";
+        return 0;
+    }
+    if (!args.empty() && args[0] == "--entrenar")
+        return RunTrainTrace(std::vector<std::string>(args.begin() + 1, args.end()), out, err, format,
+                             &err == &std::cerr && isatty(STDERR_FILENO));
+    std::vector<std::string> rest = args;
+    RedCompartida red;
+    if (const std::optional<int> estado = ReadRedOption(rest, red, err))
+        return *estado;
+    if (!rest.empty() && rest[0] == "--mapa")
+        return RunMapTrace(std::vector<std::string>(rest.begin() + 1, rest.end()), out, err, format, red);
+    if (!rest.empty() && rest[0] == "--fase")
+        return RunPhaseTrace(std::vector<std::string>(rest.begin() + 1, rest.end()), out, err, format, red);
+    const bool resumen = !rest.empty() && rest[0] == "--resumen";
+    const bool rayos = !rest.empty() && rest[0] == "--rayos";
+    const std::vector<std::string> pairs(rest.begin() + (resumen || rayos ? 1 : 0), rest.end());
+    if (rayos && !pairs.empty() && pairs[0] == "--resumen") {
+        err << kTraceUsage;
+        return 2;
+    }
+    if (!pairs.empty() && pairs[0] == "--experimento")
+        return RunExperimentOption(pairs, static_cast<bool>(red), resumen, rayos, out, err, format);
+    const std::optional<std::vector<std::pair<std::string, int64_t>>> runs = ReadPairs(pairs);
+    if (!runs) {
+        err << kTraceUsage;
+        return 2;
+    }
+    if (red)
+        return RunRedTrace(red, *runs, resumen, rayos, out, err, format);
+    if (resumen)
+        return RunSummary(*runs, out, err, format);
+    return RunLoopTrace(*runs, rayos, out, err, format);
 }
 
 } // namespace nc
